@@ -1,0 +1,49 @@
+// Portable: no Win32 here.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+/// The two hives the system touches.
+enum class RootKey { kLocalMachine, kCurrentUser };
+
+/// How a key is opened; kAll is needed before a value can be written.
+enum class KeyAccess { kRead, kAll };
+
+/// Outcome of a value read, so a caller can enlarge its buffer on kMoreData.
+enum class RegResult { kOk, kNotFound, kMoreData, kError };
+
+/// An open registry key; destroying it closes it.
+class RegistryKey {
+ public:
+  virtual ~RegistryKey() = default;
+
+  /// Reads a value's data into a caller-sized buffer without looking at its type, as the
+  /// fixed 260-byte reads need. On entry *size is the buffer size in bytes; on kOk it is the
+  /// number of bytes stored (terminating NUL included); on kMoreData it is the size needed
+  /// and the buffer is left unspecified. Strings are ANSI (Windows-1252).
+  virtual RegResult QueryString(const std::string& name, char* buffer, std::size_t* size) = 0;
+
+  /// Writes a string value (REG_SZ); false with the reason in *error. The value is stored
+  /// for good when this returns true.
+  virtual bool SetString(const std::string& name, const std::string& value,
+                         std::string* error) = 0;
+};
+
+/// The registry, abstract so the integration and the wizard run without Windows.
+class Registry {
+ public:
+  virtual ~Registry() = default;
+
+  /// Opens an existing key; nullptr when it does not exist or cannot be opened, with the
+  /// reason in *error when error is not null. Paths use backslashes and compare
+  /// case-insensitively.
+  virtual std::unique_ptr<RegistryKey> OpenKey(RootKey root, const std::string& path,
+                                               KeyAccess access,
+                                               std::string* error = nullptr) = 0;
+};
+
+}  // namespace platform
