@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the native and both Windows presets, runs every test:
+# natively, and the Windows test executables under wine (64-bit and 32-bit). Ends with one
+# summary line over all three runs.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+scripts/install-deps.sh || { echo "test.sh: installing the packages failed" >&2; exit 1; }
+export WINEDEBUG=-all
+jobs=$(nproc 2>/dev/null || echo 2)
+presets=(default mingw64 mingw32)
+logdir=$root/build/logs
+mkdir -p "$logdir"
+
+passed=0 failed=0 broken=()
+for preset in "${presets[@]}"; do
+  echo "== $preset: configure and build"
+  if ! cmake --preset "$preset" >"$logdir/$preset-configure.log" 2>&1; then
+    tail -n 40 "$logdir/$preset-configure.log"; broken+=("$preset"); continue
+  fi
+  if ! cmake --build --preset "$preset" -j "$jobs" >"$logdir/$preset-build.log" 2>&1; then
+    grep -E 'error|Error' "$logdir/$preset-build.log" | head -n 40; broken+=("$preset"); continue
+  fi
+  # One Wine prefix per build directory, made once and reused.
+  if ! scripts/make-prefix.sh "$root/build/$preset/wineprefix"; then
+    broken+=("$preset"); continue
+  fi
+  echo "== $preset: test"
+  ctest --preset "$preset" -j "$jobs" 2>&1 | tee "$logdir/$preset-test.log" \
+    | grep -E '(Failed|Not Run|Timeout|\*\*\*Exception|tests passed|tests failed|Total Test time)' 
+  summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$logdir/$preset-test.log" | tail -n 1)
+  if [ -z "$summary" ]; then broken+=("$preset"); continue; fi
+  total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")
+  nfail=$(sed -E 's/.*, ([0-9]+) tests? failed.*/\1/' <<<"$summary")
+  passed=$((passed + total - nfail))
+  failed=$((failed + nfail))
+done
+# Leave no wineserver behind.
+for preset in "${presets[@]}"; do
+  [ -d "$root/build/$preset/wineprefix" ] && WINEPREFIX=$root/build/$preset/wineprefix wineserver -k 2>/dev/null
+done
+status=0
+if [ ${#broken[@]} -gt 0 ]; then
+  echo "test.sh: could not build or run the tests of: ${broken[*]} (logs in build/logs)" >&2
+  status=1
+fi
+[ "$failed" -eq 0 ] || status=1
+echo "tests: $passed passed, $failed failed"
+exit $status
