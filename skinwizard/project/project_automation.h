@@ -1,0 +1,47 @@
+// Portable: no Win32 here.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace skinwizard {
+
+/// One build configuration of a generated project, as the IDE's build automation offers it.
+class ProjectConfiguration {
+ public:
+  virtual ~ProjectConfiguration() = default;
+
+  /// "Win32 Release", "Win32 Debug".
+  virtual std::string Name() const = 0;
+
+  /// Adds an option to a tool's settings of this configuration, as the IDE's AddToolSettings
+  /// does: for "link.exe" the option ends the configuration's linker line. An option already
+  /// there is not added twice. False with the reason for an unknown tool or a failed write.
+  virtual bool AddToolSettings(const std::string& tool, const std::string& settings,
+                               std::string* error) = 0;
+};
+
+/// The new project as ConfigureProject sees it: abstract so the wizard can be tested with a
+/// double, and so another build system could stand behind it.
+class ProjectAutomation {
+ public:
+  virtual ~ProjectAutomation() = default;
+
+  /// The items of the project's configuration collection, in project order, owned by this
+  /// object. An item that is no configuration is a null pointer, to be skipped (the IDE's
+  /// collection may hold such items; ours never does). False when the collection cannot be
+  /// reached; the caller then leaves the project alone.
+  virtual bool Configurations(std::vector<ProjectConfiguration*>* items) = 0;
+};
+
+/// Automation over a written VC6 project file: the configurations are those of its
+/// "!IF  \"$(CFG)\" == ..." blocks, and every change rewrites the file at once.
+/// `dsp_path` is the Windows path of <root>.dsp.
+std::unique_ptr<ProjectAutomation> OpenDspProject(platform::FileSystem& files,
+                                                  const std::string& dsp_path,
+                                                  std::string* error);
+
+}  // namespace skinwizard

@@ -1,0 +1,52 @@
+// Portable: no Win32 here.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "skinwizard/project/expander.h"
+
+namespace skinwizard {
+
+/// What the host hands over when the user finishes: the dictionary (the wizard's keys plus
+/// the host's `root`, `ROOT` and `Safe_root`) and the folder the project folder goes into.
+struct ProjectRequest {
+  SymbolDictionary symbols;
+  /// Windows path of the parent folder; the project goes into <location>\<root>.
+  std::string location;
+  /// The host's include-guard symbol for a generated file, given the file's name without
+  /// folder ("SkinAqua.h"); stored as FILE_NAME_SYMBOL while that file is expanded. May be
+  /// empty when no template needs it (it is then "a symbol with no value").
+  std::function<std::string(const std::string& file_name)> file_name_symbol;
+};
+
+/// One file of the new project, fully expanded in memory.
+struct PlannedFile {
+  std::string path;      ///< Full Windows path.
+  std::string relative;  ///< Path inside the project folder ("res\SKINAQUA.bmp").
+  std::string bytes;     ///< Exactly what is written (text already CR LF).
+};
+
+/// Everything the project writer would create, computed before anything is written.
+struct ProjectPlan {
+  std::string project_folder;             ///< <location>\<root>
+  std::vector<std::string> directories;   ///< Full paths: the project folder first, then "res".
+  std::vector<PlannedFile> files;         ///< The listed files, then <root>.dsp and <root>.dsw.
+};
+
+/// Expands NEWPROJ.INF and every listed template, and builds <root>.dsp (a DLL using the
+/// class framework as a shared library, "Win32 Release" and "Win32 Debug") and <root>.dsw.
+/// Touches no file; false with a message naming the template and line on any template
+/// error, or when `root` is missing or not usable as a file name.
+bool PlanProject(const ProjectRequest& request, ProjectPlan* plan, std::string* error);
+
+/// The planned files that already exist, so a host can refuse to overwrite them.
+std::vector<std::string> ExistingFiles(const ProjectPlan& plan, platform::FileSystem& files);
+
+/// Creates the folders and writes every planned file byte for byte. Stops at the first
+/// failure with its reason; files written before it stay.
+bool WriteProject(const ProjectPlan& plan, platform::FileSystem& files, std::string* error);
+
+}  // namespace skinwizard
