@@ -7,9 +7,10 @@
 
 namespace skinwizard {
 
-/// The wizard host's symbols: keys compare case-sensitively; a Boolean symbol is "set" when
-/// its key is present (the wizard stores "1") and "not set" when it is absent.
-using SymbolDictionary = std::map<std::string, std::string>;
+/// The symbols a template is expanded with (the host's dictionary entries): keys compare
+/// case-sensitively; a Boolean symbol is "set" when its key is present (the wizard stores "1")
+/// and "not set" when it is absent.
+using SymbolMap = std::map<std::string, std::string>;
 
 /// Expands one template text with the symbols. Handles exactly the forms the skin templates
 /// use: "$$name$$" replaced by the symbol's value; a line "$$IF(name)" up to its matching line
@@ -20,7 +21,7 @@ using SymbolDictionary = std::map<std::string, std::string>;
 /// directive gives false and a message naming the template and line ("MYSKIN.CPP(12): ...").
 /// Symbols inside dropped blocks are not looked up.
 bool ExpandTemplate(const std::string& template_name, const std::string& text,
-                    const SymbolDictionary& symbols, std::string* out, std::string* error);
+                    const SymbolMap& symbols, std::string* out, std::string* error);
 
 /// One entry line of the file list (NEWPROJ.INF), already expanded.
 struct FileListEntry {
@@ -46,6 +47,6 @@ struct FileList {
 /// starting with '/' names a subfolder, every other line is flags + source, a tab and the
 /// destination. An unknown flag, a missing tab or an empty name is an error naming the line.
 bool ParseFileList(const std::string& template_name, const std::string& text,
-                   const SymbolDictionary& symbols, FileList* out, std::string* error);
+                   const SymbolMap& symbols, FileList* out, std::string* error);
 
 }  // namespace skinwizard

@@ -10,9 +10,9 @@
 namespace skinwizard {
 
 /// One build configuration of a generated project, as the IDE's build automation offers it.
-class ProjectConfiguration {
+class BuildConfiguration {
  public:
-  virtual ~ProjectConfiguration() = default;
+  virtual ~BuildConfiguration() = default;
 
   /// "Win32 Release", "Win32 Debug".
   virtual std::string Name() const = 0;
@@ -26,22 +26,23 @@ class ProjectConfiguration {
 
 /// The new project as ConfigureProject sees it: abstract so the wizard can be tested with a
 /// double, and so another build system could stand behind it.
-class ProjectAutomation {
+class BuildProject {
  public:
-  virtual ~ProjectAutomation() = default;
+  virtual ~BuildProject() = default;
 
   /// The items of the project's configuration collection, in project order, owned by this
   /// object. An item that is no configuration is a null pointer, to be skipped (the IDE's
   /// collection may hold such items; ours never does). False when the collection cannot be
   /// reached; the caller then leaves the project alone.
-  virtual bool Configurations(std::vector<ProjectConfiguration*>* items) = 0;
+  virtual bool Configurations(std::vector<BuildConfiguration*>* items) = 0;
 };
 
 /// Automation over a written VC6 project file: the configurations are those of its
-/// "!IF  \"$(CFG)\" == ..." blocks, and every change rewrites the file at once.
+/// "!IF  \"$(CFG)\" == ..." blocks, and every AddToolSettings rewrites the file at once (no
+/// separate save). Null with the reason when the file cannot be read or holds no
+/// configuration.
 /// `dsp_path` is the Windows path of <root>.dsp.
-std::unique_ptr<ProjectAutomation> OpenDspProject(platform::FileSystem& files,
-                                                  const std::string& dsp_path,
-                                                  std::string* error);
+std::unique_ptr<BuildProject> OpenDspProject(platform::FileSystem& files,
+                                            const std::string& dsp_path, std::string* error);
 
 }  // namespace skinwizard

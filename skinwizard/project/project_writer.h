@@ -13,12 +13,13 @@ namespace skinwizard {
 /// What the host hands over when the user finishes: the dictionary (the wizard's keys plus
 /// the host's `root`, `ROOT` and `Safe_root`) and the folder the project folder goes into.
 struct ProjectRequest {
-  SymbolDictionary symbols;
+  SymbolMap symbols;
   /// Windows path of the parent folder; the project goes into <location>\<root>.
   std::string location;
-  /// The host's include-guard symbol for a generated file, given the file's name without
-  /// folder ("SkinAqua.h"); stored as FILE_NAME_SYMBOL while that file is expanded. May be
-  /// empty when no template needs it (it is then "a symbol with no value").
+  /// The host's include-guard symbol for a generated file, given the file's destination as
+  /// the file list expands it ("SkinAqua.h", "res\MySkins.rc2"); stored as FILE_NAME_SYMBOL
+  /// while that one file is expanded. May be empty: a template that uses FILE_NAME_SYMBOL then
+  /// fails as "a symbol with no value".
   std::function<std::string(const std::string& file_name)> file_name_symbol;
 };
 
@@ -35,6 +36,12 @@ struct ProjectPlan {
   std::vector<std::string> directories;   ///< Full paths: the project folder first, then "res".
   std::vector<PlannedFile> files;         ///< The listed files, then <root>.dsp and <root>.dsw.
 };
+
+/// Expands one template of the set by name, e.g. "CONFIRM.INF" for the host's confirmation
+/// box (the text keeps its CR LF line ends). False when the set holds no such template or on
+/// any expansion error.
+bool ExpandNamedTemplate(const std::string& name, const SymbolMap& symbols, std::string* out,
+                         std::string* error);
 
 /// Expands NEWPROJ.INF and every listed template, and builds <root>.dsp (a DLL using the
 /// class framework as a shared library, "Win32 Release" and "Win32 Debug") and <root>.dsw.

@@ -1,0 +1,15 @@
+# Embeds the skin project's templates (skinwizard/templates/*) into tsl_skinwizard: every file
+# becomes a byte array of a generated .cc, named by its resource name (the file name in upper
+# case), so the wizard carries its templates as the module carried its TEMPLATE resources.
+set(TSL_SKIN_TEMPLATE_DIR ${CMAKE_CURRENT_LIST_DIR}/../templates)
+file(GLOB TSL_SKIN_TEMPLATES CONFIGURE_DEPENDS ${TSL_SKIN_TEMPLATE_DIR}/*)
+list(SORT TSL_SKIN_TEMPLATES)
+set(TSL_SKIN_TEMPLATES_CC ${CMAKE_CURRENT_BINARY_DIR}/embedded_templates.cc)
+add_custom_command(
+  OUTPUT ${TSL_SKIN_TEMPLATES_CC}
+  COMMAND ${CMAKE_COMMAND} -DOUTPUT=${TSL_SKIN_TEMPLATES_CC} "-DINPUTS=${TSL_SKIN_TEMPLATES}"
+          -P ${CMAKE_CURRENT_LIST_DIR}/embed_templates.cmake
+  DEPENDS ${TSL_SKIN_TEMPLATES} ${CMAKE_CURRENT_LIST_DIR}/embed_templates.cmake
+  COMMENT "Embedding the skin project templates"
+  VERBATIM)
+target_sources(tsl_skinwizard PRIVATE ${TSL_SKIN_TEMPLATES_CC})
