@@ -1,0 +1,122 @@
+// Portable: no Win32 here.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "integrate/owner.h"
+#include "platform/platform.h"
+
+namespace integrate {
+
+/// The wizard sources the library ships, as full paths under the install directory.
+struct WizardSourceTable {
+  std::string vc6AppWizard;   ///< TSLAppWizard\Release\TSLXAppWizard.awx (file)
+  std::string skinWizard;     ///< TSLSkinWizard\Release\TSLSkinWizard.awx (file)
+  std::string net7Wizard;     ///< TSLAppWizard7\TSLAppWizard (folder, 7.0 and 7.1)
+  std::string net7Projects;   ///< TSLAppWizard7\vcprojects (folder, 7.0 and 7.1)
+  std::string vs2005Wizard;   ///< TSLAppWizard2005\TSLAppWizard (folder, 8.0)
+  std::string vs2005Projects; ///< TSLAppWizard2005\vcprojects (folder, 8.0)
+};
+
+/// Answer of the service-pack check; callers treat kUndetermined like kYes.
+enum class ServicePackAnswer { kYes, kNo, kUndetermined };
+
+/// Carries out the integrations of the library with each IDE. Every operation returns a
+/// bool and reports its failures through the dialog's message boxes; progress lines go to
+/// the dialog's list. One engine lives as long as its dialog.
+class IntegrationEngine {
+ public:
+  /// `dialog` and `platform` are not owned and must outlive the engine.
+  IntegrationEngine(EngineHost* dialog, const std::string& installDir,
+                    platform::Platform& platform);
+  virtual ~IntegrationEngine();
+  IntegrationEngine(const IntegrationEngine&) = delete;
+  IntegrationEngine& operator=(const IntegrationEngine&) = delete;
+
+  /// The install directory, ending with a backslash unless empty.
+  const std::string& installDir() const { return installDir_; }
+  const WizardSourceTable& wizardSources() const { return wizardSources_; }
+
+  // Presence tests: each asks the file system afresh; folders count as well as files.
+  bool Vc6WizardSourcePresent();
+  bool SkinWizardSourcePresent();
+  /// 80 tests the 2005 folders; any other code the 7.x folders.
+  bool NetWizardSourcesPresent(int versionCode);
+  /// Both Help\TSLHelp.chm and Help\TSLHelp.chi exist.
+  bool HelpFilesPresent();
+
+  // IDE presence and lookups.
+  bool IsVc6Installed();
+  /// The IDE folder of a .NET family version ("7.0", "7.1", "8.0") without its trailing
+  /// backslash; with reportFailure a missing registry entry shows message 41.
+  bool GetVsNetIdeDir(const std::string& versionString, bool reportFailure,
+                      std::string* ideDir);
+  bool IsVsNetInstalled(const std::string& versionString);
+  /// ".NET", ".NET 2003", " 2005" for 70, 71, 80; "" otherwise.
+  static std::string GetVsDisplayName(int versionCode);
+
+  // Running-IDE check.
+  std::string GetSystemDirectoryPath();
+  /// Which Windows enumeration the platform uses: the process status interface on NT 3
+  /// and 4, toolhelp elsewhere.
+  static bool UsesPsapi(const platform::OsVersion& version);
+  /// True when some running image name, upper-cased, contains `name` (given upper-case).
+  bool IsProcessRunning(const std::string& name);
+  /// Prompts (OK/Cancel, foreground) until no `name` process runs; false on Cancel.
+  bool EnsureIdeClosed(const std::string& name, const std::string& prompt);
+
+  // Visual C++ 6.0.
+  /// The shared install folder (the "Install Dirs" value without its last component);
+  /// messages 14 and 13 when the key or value is missing.
+  bool GetVc6InstallDir(std::string* dir);
+  /// Whether mfc42d.dll in the system directory is build 8447 or later.
+  ServicePackAnswer HasVc6ServicePack3();
+  /// Carries out the chosen items for Visual C++ 6.0: help, directories, wizard copies.
+  bool IntegrateVc6(bool directories, bool appWizard, bool skinWizard, bool help);
+  /// Reads a VC++ directory list ("Include Dirs", "Library Dirs") of any length; false
+  /// when the key or value cannot be read.
+  bool ReadDirectoryList(const std::string& valueName, std::string* list);
+  /// Appends `folder` to `list` (as read before) unless it occurs in it already, and
+  /// writes the list back; false, after a message, when the write fails.
+  bool MergeDirectory(const std::string& valueName, const std::string& folder,
+                      const std::string& list);
+  /// Copies a wizard file into Visual C++ 6.0's template folder under its own name; the
+  /// folder is looked up once per run.
+  bool CopyVc6WizardFile(const std::string& source);
+
+  // MSDN help collection of Visual C++ 6.0 (msdn_help.cc).
+  /// The preferred developer collection's file from the registry; true when it exists.
+  bool FindCollectionFile(std::string* path);
+  /// Scans a collection file for "masterlangid" and "collectionnum".
+  bool ReadCollectionInfo(const std::string& path, std::string* languageId,
+                          std::int32_t* collectionNumber);
+  /// The hhcolreg.dat the collection number selects; *path is set even when false.
+  bool FindCollectionRegistry(std::int32_t collectionNumber, std::string* path);
+  /// Adds the library's help title to the collection; false after a message.
+  bool IntegrateMsdnHelp();
+  /// Copies `file` into `backupDir` under its own name; *copy is the copy's path.
+  bool BackupToHelpDir(const std::string& file, const std::string& backupDir,
+                       std::string* copy);
+  /// Registers the entry in hhcolreg.dat, replacing an earlier one with the same id.
+  /// *written is true once the file was opened for writing.
+  bool AddDocCompilation(const std::string& path, const std::string& entry,
+                         const std::string& compilationId, bool* written);
+  /// Adds the folder to the collection file unless the id occurs in it already.
+  bool AddCollectionFolder(const std::string& path, const std::string& folder,
+                           const std::string& compilationId, bool* written);
+
+ private:
+  bool SetUpVc6Directories();
+  bool LookUpTemplateFolder(std::string* folder);
+
+  std::string installDir_;
+  WizardSourceTable wizardSources_;
+  EngineHost* dialog_;
+  platform::Platform& platform_;
+  // Visual C++ 6.0's template folder, looked up by the first wizard copy of a run.
+  bool templateFolderKnown_ = false;
+  std::string templateFolder_;
+};
+
+}  // namespace integrate

@@ -1,0 +1,43 @@
+// Portable: no Win32 here.
+#include "integrate/engine/registry_values.h"
+
+#include <cstring>
+#include <vector>
+
+namespace integrate {
+namespace {
+
+constexpr std::size_t kValueBuffer = 260;
+
+// The buffer's text up to its first NUL, as the C string the value was read into.
+std::string TextOf(const char* buffer, std::size_t size) {
+  const void* nul = std::memchr(buffer, '\0', size);
+  return std::string(buffer, nul ? static_cast<const char*>(nul) - buffer : size);
+}
+
+}  // namespace
+
+bool ReadFixedString(platform::RegistryKey& key, const std::string& name, std::string* value) {
+  char buffer[kValueBuffer] = {};
+  std::size_t size = sizeof(buffer);
+  if (key.QueryString(name, buffer, &size) != platform::RegResult::kOk) return false;
+  *value = TextOf(buffer, size);
+  return true;
+}
+
+bool ReadGrowingString(platform::RegistryKey& key, const std::string& name,
+                       std::string* value) {
+  std::vector<char> buffer(kValueBuffer, '\0');
+  std::size_t size = buffer.size();
+  platform::RegResult result = key.QueryString(name, buffer.data(), &size);
+  if (result == platform::RegResult::kMoreData) {
+    buffer.assign(size + 1, '\0');
+    size = buffer.size();
+    result = key.QueryString(name, buffer.data(), &size);
+  }
+  if (result != platform::RegResult::kOk) return false;
+  *value = TextOf(buffer.data(), size);
+  return true;
+}
+
+}  // namespace integrate

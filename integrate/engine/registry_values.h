@@ -1,0 +1,19 @@
+// Portable: no Win32 here.
+#pragma once
+
+#include <string>
+
+#include "platform/registry.h"
+
+namespace integrate {
+
+/// Reads a string value into a 260-byte buffer without looking at its type, as the IDEs'
+/// values are read; a value that does not fit fails like a missing one.
+bool ReadFixedString(platform::RegistryKey& key, const std::string& name, std::string* value);
+
+/// Reads a string value of any length: 260 bytes first, then the size the platform asks for
+/// plus one byte.
+bool ReadGrowingString(platform::RegistryKey& key, const std::string& name,
+                       std::string* value);
+
+}  // namespace integrate

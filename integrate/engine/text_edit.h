@@ -1,0 +1,42 @@
+// Portable: no Win32 here.
+#pragma once
+
+#include <string>
+
+#include "platform/files.h"
+
+namespace integrate {
+
+/// Edits an IDE settings file as a whole: the file is read line by line into a working
+/// text (every line followed by one LF), changed in memory, and only then written back
+/// whole in text mode, so every line ends with CR LF. The write replaces the file
+/// atomically: a failed write leaves the old file whole, a read-only file unchanged.
+class TextEdit {
+ public:
+  TextEdit(platform::FileSystem& files, std::string path);
+
+  /// Loads the working text; false (with the reason) when the file cannot be read.
+  bool Read(std::string* error = nullptr);
+
+  /// The working text, to search and change in place.
+  std::string& text() { return text_; }
+
+  /// Writes the working text back. Sets written() before it opens the file, so a caller
+  /// restoring from a backup knows the file may have been touched.
+  bool Write(std::string* error = nullptr);
+
+  /// True once Write has opened (or tried to open) the file for writing.
+  bool written() const { return written_; }
+
+ private:
+  platform::FileSystem& files_;
+  std::string path_;
+  std::string text_;
+  bool written_ = false;
+};
+
+/// Replaces every occurrence of `from` (not empty) in `text` with `to`, in one linear pass;
+/// the count of replacements.
+std::size_t ReplaceAll(std::string* text, const std::string& from, const std::string& to);
+
+}  // namespace integrate

@@ -1,0 +1,127 @@
+// Portable: no Win32 here.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "integrate/engine/integration_engine.h"
+#include "integrate/owner.h"
+#include "platform/platform.h"
+
+namespace integrate {
+
+/// Control ids of dialog 102.
+enum ControlId : int {
+  kIdOkButton = 1,
+  kIdCancelButton = 2,
+  kIdBanner = 1000,
+  kIdHelpOption = 1001,
+  kIdDirectoriesOption = 1003,
+  kIdAppWizardOption = 1004,
+  kIdSkinWizardOption = 1005,
+  kIdVc6Option = 1006,
+  kIdNet70Option = 1009,
+  kIdNet71Option = 1010,
+  kIdVs2005Option = 1011,
+  kIdWelcomeText = 1013,
+  kIdProgressList = 1014,
+};
+
+/// What a view draws for one control.
+struct ControlState {
+  std::string text;  ///< Windows-1252, with '&' marking the mnemonic
+  bool enabled = true;
+  bool visible = true;
+  bool checked = false;  ///< checkboxes only
+};
+
+/// One line of the progress list.
+struct ProgressLine {
+  std::string text;  ///< Windows-1252, exactly as the string table holds it
+  int image = 0;     ///< 0 check mark, 1 cross
+};
+
+/// The main dialog without a window: the option values, the availability rules, the state
+/// of every control, the progress list and the run. A view draws this state and forwards
+/// clicks, so every rule runs without a window.
+class IntegrationDialog : public EngineHost {
+ public:
+  /// `platform` and `owner` are not owned and must outlive the dialog.
+  IntegrationDialog(const std::string& installDir, platform::Platform& platform,
+                    Owner& owner);
+  ~IntegrationDialog() override;
+
+  /// Runs once when the window exists: OK only with an install directory, then the
+  /// availability tests, clearing and disabling what cannot be carried out.
+  void OnInitDialog();
+
+  /// Re-derives the skin-wizard checkbox: enabled exactly when Visual C++ 6.0 is ticked,
+  /// cleared and disabled without its source file.
+  void UpdateSkinWizardOption(bool initial);
+
+  /// The user ticked or cleared a checkbox (the view reports the new check state).
+  void SetChecked(int controlId, bool checked);
+  /// Click handler of checkbox 1006.
+  void OnVc6OptionClicked();
+
+  /// OK: validates the choice, switches to the progress face and runs each chosen IDE.
+  void OnRun();
+
+  /// Data exchange between option values and checkboxes: true reads the checkboxes.
+  void UpdateData(bool saveAndValidate);
+
+  const ControlState& Control(int controlId) const;
+  /// Ids of the controls in the dialog's member order, for views that walk them all.
+  static const std::vector<int>& ControlIds();
+
+  /// The progress lines in the order they were added.
+  const std::vector<ProgressLine>& Lines() const { return lines_; }
+  /// Called with each line as it is appended (a console prints it).
+  void SetLineObserver(std::function<void(const ProgressLine&)> observer) {
+    lineObserver_ = std::move(observer);
+  }
+
+  // EngineHost: the progress list and the dialog's message boxes.
+  void AddLine(int stringId) override;
+  void InsertLine(const std::string& text, bool isError) override;
+  int ShowMessage(const std::string& text, unsigned flags = kMbOk) override;
+  bool ShowServicePackWarning() override;
+  /// Appends a string-table text with the cross; used for the failure line only.
+  void AddErrorLine(int stringId);
+
+  IntegrationEngine& engine() { return *engine_; }
+  const std::string& installDir() const { return installDir_; }
+
+  // The eight option values (0 or 1), exchanged with their checkboxes.
+  int integrateHelp = 1;
+  int setupAppWizard = 1;
+  int setupDirectories = 1;
+  int setupSkinWizard = 1;
+  int integrateVc6 = 1;
+  int integrateNet70 = 1;
+  int integrateNet71 = 1;
+  int integrateVs2005 = 1;
+
+ private:
+  struct IdeRun {
+    int IntegrationDialog::*option;
+    int headerId;
+    std::function<bool()> integrate;
+  };
+  std::vector<IdeRun> IdeRuns();
+  void Disable(int controlId, int IntegrationDialog::*option);
+  void Enable(int controlId, bool enabled);
+  ControlState& Mutable(int controlId);
+
+  std::map<int, ControlState> controls_;
+  std::string installDir_;
+  Owner& owner_;
+  std::vector<ProgressLine> lines_;
+  std::function<void(const ProgressLine&)> lineObserver_;
+  std::unique_ptr<IntegrationEngine> engine_;
+};
+
+}  // namespace integrate
