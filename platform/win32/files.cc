@@ -1,0 +1,225 @@
+#include <string>
+
+#include "platform/win32/win32_services.h"
+
+namespace platform {
+namespace win32 {
+namespace {
+
+// Closes a file handle however the function leaves.
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() { Close(); }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE Get() const { return handle_; }
+  bool Close() {
+    if (!Valid()) return true;
+    bool closed = CloseHandle(handle_) != 0;
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+std::string FolderOf(const std::string& path) {
+  std::string::size_type slash = path.find_last_of("\\/");
+  if (slash == std::string::npos) return ".";
+  // "C:\file" lives in "C:\", not in the drive's current folder "C:".
+  if (slash == 2 && path[1] == ':') return path.substr(0, 3);
+  return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
+}
+
+std::string WithoutTrailingBackslash(std::string path) {
+  if (!path.empty() && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+// Windows and system directory alike: ask for the length, then fetch.
+std::string FetchDirectory(UINT (WINAPI *fetch)(LPSTR, UINT)) {
+  UINT length = fetch(nullptr, 0);
+  if (length == 0) return std::string();
+  std::string buffer(length + 1, '\0');
+  UINT copied = fetch(&buffer[0], length + 1);
+  if (copied == 0 || copied > length) return std::string();
+  buffer.resize(copied);
+  return WithoutTrailingBackslash(buffer);
+}
+
+class Win32FileSystem : public FileSystem {
+ public:
+  bool Exists(const std::string& path) override {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  bool SetNormalAttributes(const std::string& path, std::string* error) override {
+    if (SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL)) return true;
+    if (error) *error = Failure("Cannot set the attributes of " + path, GetLastError());
+    return false;
+  }
+
+  bool CopyFile(const std::string& from, const std::string& to, std::string* error) override {
+    if (CopyFileA(from.c_str(), to.c_str(), FALSE)) return true;
+    if (error) *error = Failure("Cannot copy " + from + " to " + to, GetLastError());
+    return false;
+  }
+
+  bool ReadTextLines(const std::string& path,
+                     const std::function<bool(const std::string& line)>& on_line,
+                     std::string* error) override {
+    Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
+      if (error) *error = Failure("Cannot open " + path, GetLastError());
+      return false;
+    }
+    std::string line;
+    char chunk[65536];
+    for (;;) {
+      DWORD got = 0;
+      if (!ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr)) {
+        if (error) *error = Failure("Cannot read " + path, GetLastError());
+        return false;
+      }
+      if (got == 0) break;
+      for (DWORD i = 0; i < got; ++i) {
+        char c = chunk[i];
+        if (c != '\n') {
+          line.push_back(c);
+          continue;
+        }
+        // CR LF ends a line as LF does; a CR on its own is text.
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!on_line(line)) return true;
+        line.clear();
+      }
+    }
+    if (!line.empty()) on_line(line);
+    return true;
+  }
+
+  bool WriteTextFile(const std::string& path, const std::string& text,
+                     std::string* error) override {
+    std::string bytes;
+    bytes.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+      if (c == '\n') bytes.push_back('\r');
+      bytes.push_back(c);
+    }
+    return WriteBinaryFile(path, bytes, error);
+  }
+
+  bool ReadBinaryFile(const std::string& path, std::string* bytes, std::string* error) override {
+    Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
+      if (error) *error = Failure("Cannot open " + path, GetLastError());
+      return false;
+    }
+    bytes->clear();
+    char chunk[65536];
+    for (;;) {
+      DWORD got = 0;
+      if (!ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr)) {
+        if (error) *error = Failure("Cannot read " + path, GetLastError());
+        return false;
+      }
+      if (got == 0) return true;
+      bytes->append(chunk, got);
+    }
+  }
+
+  bool WriteBinaryFile(const std::string& path, const std::string& bytes,
+                       std::string* error) override {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+      if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (error) *error = "Cannot write " + path + ": it is a folder";
+        return false;
+      }
+      if (attributes & FILE_ATTRIBUTE_READONLY) {
+        if (error) *error = "Cannot write " + path + ": the file is read-only";
+        return false;
+      }
+    }
+    // The new content goes to a file beside the target and replaces it in one step, so a
+    // failure half-way leaves the old file whole.
+    char temp[MAX_PATH];
+    if (!GetTempFileNameA(FolderOf(path).c_str(), "tsl", 0, temp)) {
+      if (error) *error = Failure("Cannot create a temporary file beside " + path, GetLastError());
+      return false;
+    }
+    DWORD code = WriteWhole(temp, bytes);
+    if (code == ERROR_SUCCESS &&
+        !MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      code = GetLastError();
+    }
+    if (code != ERROR_SUCCESS) {
+      DeleteFileA(temp);
+      if (error) *error = Failure("Cannot write " + path, code);
+      return false;
+    }
+    return true;
+  }
+
+  bool CreateDirectories(const std::string& path, std::string* error) override {
+    // Every prefix that ends before a separator is a folder to make; the drive ("C:") and
+    // the server and share of a UNC path are skipped by CreateDirectoryA's own failure.
+    for (std::string::size_type i = 0; i <= path.size(); ++i) {
+      if (i < path.size() && path[i] != '\\' && path[i] != '/') continue;
+      std::string prefix = path.substr(0, i);
+      if (prefix.empty() || (prefix.size() == 2 && prefix[1] == ':')) continue;
+      if (GetFileAttributesA(prefix.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+      CreateDirectoryA(prefix.c_str(), nullptr);
+    }
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      return true;
+    }
+    if (error) {
+      *error = attributes == INVALID_FILE_ATTRIBUTES
+                   ? Failure("Cannot create the folder " + path, GetLastError())
+                   : "Cannot create the folder " + path + ": a file of that name exists";
+    }
+    return false;
+  }
+
+  std::string WindowsDirectory() override { return FetchDirectory(GetWindowsDirectoryA); }
+
+  std::string SystemDirectory() override { return SystemDirectoryPath(); }
+
+  std::string FromUserPath(const std::string& path) override { return path; }
+
+ private:
+  static DWORD WriteWhole(const char* temp, const std::string& bytes) {
+    Handle file(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return GetLastError();
+    std::string::size_type done = 0;
+    while (done < bytes.size()) {
+      DWORD part = bytes.size() - done > 0x100000 ? 0x100000 : static_cast<DWORD>(bytes.size() - done);
+      DWORD written = 0;
+      if (!WriteFile(file.Get(), bytes.data() + done, part, &written, nullptr)) {
+        return GetLastError();
+      }
+      if (written == 0) return ERROR_WRITE_FAULT;
+      done += written;
+    }
+    if (!FlushFileBuffers(file.Get())) return GetLastError();
+    if (!file.Close()) return GetLastError();
+    return ERROR_SUCCESS;
+  }
+};
+
+}  // namespace
+
+std::string SystemDirectoryPath() { return FetchDirectory(GetSystemDirectoryA); }
+
+std::unique_ptr<FileSystem> CreateFileSystem() { return std::make_unique<Win32FileSystem>(); }
+
+}  // namespace win32
+}  // namespace platform

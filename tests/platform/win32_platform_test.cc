@@ -1,0 +1,53 @@
+// Win32-only behaviour: the two process enumerations and the Help 2 service where it is
+// not installed.
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/win32/win32_services.h"
+
+namespace {
+
+bool HasThisProgram(const std::vector<std::string>& names) {
+  return std::any_of(names.begin(), names.end(), [](std::string name) {
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return name.find("win32_platform_test.exe") != std::string::npos;
+  });
+}
+
+TEST(Win32Processes, BothEnumerationsFindThisProgram) {
+  std::vector<std::string> toolhelp, psapi;
+  ASSERT_TRUE(platform::win32::EnumerateToolhelp(&toolhelp));
+  ASSERT_TRUE(platform::win32::EnumeratePsapi(&psapi));
+  EXPECT_TRUE(HasThisProgram(toolhelp)) << ::testing::PrintToString(toolhelp);
+  EXPECT_TRUE(HasThisProgram(psapi)) << ::testing::PrintToString(psapi);
+}
+
+TEST(Win32Processes, PsapiServesOnlyNt3AndNt4) {
+  using platform::win32::UsesPsapi;
+  EXPECT_TRUE(UsesPsapi({2, 4, 0}));
+  EXPECT_TRUE(UsesPsapi({2, 3, 51}));
+  EXPECT_FALSE(UsesPsapi({1, 4, 10}));  // Windows 98
+  EXPECT_FALSE(UsesPsapi({2, 5, 0}));
+  EXPECT_FALSE(UsesPsapi({2, 10, 0}));
+}
+
+TEST(Win32Help2, CreateSessionFailsCleanlyWithoutTheService) {
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+  {
+    auto service = platform::win32::CreateHelp2Service();
+    std::unique_ptr<platform::Help2Session> session;
+    platform::Help2Status status = service->CreateSession(&session);
+    EXPECT_TRUE(status.Failed());
+    EXPECT_EQ(static_cast<std::uint32_t>(status.code), 0x80040154u);  // class not registered
+    EXPECT_FALSE(status.has_description);
+    EXPECT_EQ(session, nullptr);
+  }
+  CoUninitialize();
+}
+
+}  // namespace
