@@ -62,8 +62,10 @@ class IntegrationDialog : public EngineHost {
   /// cleared and disabled without its source file.
   void UpdateSkinWizardOption(bool initial);
 
-  /// The user ticked or cleared a checkbox (the view reports the new check state).
-  void SetChecked(int controlId, bool checked);
+  /// The user left an option checkbox checked or cleared, as a click does: runs the click
+  /// handler of 1006 when its state changed. False (nothing done) for a disabled or hidden
+  /// checkbox, which cannot be clicked.
+  bool SetChecked(int controlId, bool checked);
   /// Click handler of checkbox 1006.
   void OnVc6OptionClicked();
 
@@ -74,6 +76,8 @@ class IntegrationDialog : public EngineHost {
   void UpdateData(bool saveAndValidate);
 
   const ControlState& Control(int controlId) const;
+  /// The control the run gave the focus to (the relabelled Cancel button); 0 before.
+  int FocusedControl() const { return focus_; }
   /// Ids of the controls in the dialog's member order, for views that walk them all.
   static const std::vector<int>& ControlIds();
 
@@ -121,6 +125,7 @@ class IntegrationDialog : public EngineHost {
   Owner& owner_;
   std::vector<ProgressLine> lines_;
   std::function<void(const ProgressLine&)> lineObserver_;
+  int focus_ = 0;
   std::unique_ptr<IntegrationEngine> engine_;
 };
 

@@ -1,0 +1,188 @@
+// Portable: no Win32 here.
+#include <cstdlib>
+
+#include "integrate/engine/integration_engine.h"
+#include "integrate/engine/paths.h"
+#include "integrate/engine/registry_values.h"
+#include "integrate/strings.h"
+
+namespace integrate {
+
+using platform::KeyAccess;
+using platform::RootKey;
+
+namespace {
+
+constexpr long kServicePack3Build = 8447;
+
+// The build number of a "6.00.8447.0" file version: the third of its dot-separated parts,
+// converted as strtol does. False when the text has fewer than two dots.
+bool BuildNumberOf(const std::string& fileVersion, long* build) {
+  std::size_t lastDot = fileVersion.rfind('.');
+  if (lastDot == std::string::npos) return false;
+  std::string rest = fileVersion.substr(0, lastDot);
+  std::size_t dot = rest.rfind('.');
+  if (dot == std::string::npos) return false;
+  *build = std::strtol(rest.c_str() + dot + 1, nullptr, 10);
+  return true;
+}
+
+}  // namespace
+
+bool IntegrationEngine::GetVc6InstallDir(std::string* dir) {
+  dir->clear();
+  auto key = platform_.registry->OpenKey(RootKey::kCurrentUser, LoadText(16), KeyAccess::kRead);
+  if (!key) {
+    dialog_->ShowMessage(LoadText(14));
+    return false;
+  }
+  std::string value;
+  if (!ReadFixedString(*key, LoadText(3), &value)) {
+    dialog_->ShowMessage(LoadText(13));
+    return false;
+  }
+  // "Install Dirs" names the Bin folder; the shared folder is its parent.
+  std::size_t slash = value.rfind('\\');
+  if (slash == std::string::npos) return false;
+  *dir = value.substr(0, slash);
+  return true;
+}
+
+ServicePackAnswer IntegrationEngine::HasVc6ServicePack3() {
+  auto info = platform_.versions->Load(GetSystemDirectoryPath() + "\\mfc42d.dll");
+  if (!info) return ServicePackAnswer::kUndetermined;
+  for (const platform::Translation& t : info->Translations()) {
+    std::string fileVersion;
+    if (!info->QueryString(Format("\\StringFileInfo\\%04x%04x\\FileVersion",
+                                  static_cast<unsigned>(t.language),
+                                  static_cast<unsigned>(t.code_page)),
+                           &fileVersion)) {
+      continue;
+    }
+    long build = 0;
+    if (!BuildNumberOf(fileVersion, &build)) continue;
+    return build >= kServicePack3Build ? ServicePackAnswer::kYes : ServicePackAnswer::kNo;
+  }
+  return ServicePackAnswer::kUndetermined;
+}
+
+bool IntegrationEngine::IntegrateVc6(bool directories, bool appWizard, bool skinWizard,
+                                     bool help) {
+  if (!directories && !appWizard && !skinWizard && !help) return true;
+  if (installDir_.empty()) return false;
+  templateFolderKnown_ = false;
+
+  // The help collection is not the IDE's own data, so it is edited before the IDE is
+  // looked for and whether or not it runs.
+  if (help && HelpFilesPresent()) {
+    dialog_->AddLine(25);
+    if (!IntegrateMsdnHelp()) return false;
+  }
+  if (!directories && !appWizard && !skinWizard) return true;
+
+  if (!IsVc6Installed()) return false;
+  if (HasVc6ServicePack3() == ServicePackAnswer::kNo) dialog_->ShowServicePackWarning();
+  if (!EnsureIdeClosed(LoadText(10), LoadText(11))) return false;
+
+  if (directories) {
+    dialog_->AddLine(18);
+    if (!SetUpVc6Directories()) return false;
+  }
+  if (appWizard && Vc6WizardSourcePresent()) {
+    dialog_->AddLine(17);
+    if (!CopyVc6WizardFile(wizardSources_.vc6AppWizard)) return false;
+  }
+  if (skinWizard) {
+    dialog_->AddLine(22);
+    if (!CopyVc6WizardFile(wizardSources_.skinWizard)) return false;
+  }
+  return true;
+}
+
+bool IntegrationEngine::SetUpVc6Directories() {
+  // directories.txt is the user's only record of the lists as they were, so it is
+  // written before either list changes, and nothing changes when it cannot be written.
+  std::string includeList;
+  std::string libraryList;
+  bool includeRead = ReadDirectoryList(LoadText(5), &includeList);
+  bool libraryRead = ReadDirectoryList(LoadText(6), &libraryList);
+
+  std::string backup = "Old Include Directories\n\n";
+  if (includeRead) backup += includeList;
+  backup += "\n\nOld Library Directories\n\n";
+  if (libraryRead) backup += libraryList;
+  for (char& c : backup) {
+    if (c == ';') c = '\n';
+  }
+  const std::string backupPath = installDir_ + "directories.txt";
+  std::string error;
+  if (!platform_.files->WriteTextFile(backupPath, backup, &error)) {
+    dialog_->ShowMessage(Format("Can not write file %s (%s). The VC++ directories were left "
+                                "unchanged. Integration terminated.",
+                                backupPath, error));
+    return false;
+  }
+
+  // A list that cannot be read is left as it is; the step still counts as done.
+  if (includeRead && !MergeDirectory(LoadText(5), installDir_ + LoadText(8), includeList)) {
+    return false;
+  }
+  if (libraryRead && !MergeDirectory(LoadText(6), installDir_ + LoadText(9), libraryList)) {
+    return false;
+  }
+  return true;
+}
+
+bool IntegrationEngine::ReadDirectoryList(const std::string& valueName, std::string* list) {
+  auto key = platform_.registry->OpenKey(RootKey::kCurrentUser, LoadText(4), KeyAccess::kAll);
+  return key && ReadGrowingString(*key, valueName, list);
+}
+
+bool IntegrationEngine::MergeDirectory(const std::string& valueName, const std::string& folder,
+                                       const std::string& list) {
+  // Case-sensitive on purpose: VC6 keeps the list as typed, and a longer folder that
+  // contains ours counts as ours.
+  if (list.find(folder) != std::string::npos) return true;
+  std::string merged = list;
+  if (merged.empty() || merged.back() != ';') merged += ';';
+  merged += folder;
+
+  std::string error;
+  auto key =
+      platform_.registry->OpenKey(RootKey::kCurrentUser, LoadText(4), KeyAccess::kAll, &error);
+  if (!key || !key->SetString(valueName, merged, &error)) {
+    dialog_->ShowMessage(Format("Can not add %s to the Visual C++ 6.0 list \"%s\" (%s). "
+                                "Integration terminated.",
+                                folder, valueName, error));
+    return false;
+  }
+  return true;
+}
+
+bool IntegrationEngine::LookUpTemplateFolder(std::string* folder) {
+  if (!templateFolderKnown_) {
+    std::string installDir;
+    if (!GetVc6InstallDir(&installDir)) return false;
+    templateFolder_ = installDir + LoadText(12);
+    templateFolderKnown_ = true;
+  }
+  *folder = templateFolder_;
+  return true;
+}
+
+bool IntegrationEngine::CopyVc6WizardFile(const std::string& source) {
+  std::string folder;
+  if (!LookUpTemplateFolder(&folder)) return false;
+  const std::string target = folder + FileNameAndExtension(source);
+  // A read-only copy of an earlier run must not block the replacement.
+  std::string ignored;
+  platform_.files->SetNormalAttributes(target, &ignored);
+  std::string error;
+  if (!platform_.files->CopyFile(source, target, &error)) {
+    dialog_->ShowMessage(FormatText(15, source, target));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace integrate

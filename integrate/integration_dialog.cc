@@ -1,0 +1,224 @@
+// Portable: no Win32 here.
+#include "integrate/integration_dialog.h"
+
+#include "integrate/strings.h"
+
+namespace integrate {
+namespace {
+
+struct OptionBinding {
+  int controlId;
+  int IntegrationDialog::*value;
+};
+
+// Each option value with its checkbox, in the order of the values.
+const OptionBinding kOptions[] = {
+    {kIdHelpOption, &IntegrationDialog::integrateHelp},
+    {kIdAppWizardOption, &IntegrationDialog::setupAppWizard},
+    {kIdDirectoriesOption, &IntegrationDialog::setupDirectories},
+    {kIdSkinWizardOption, &IntegrationDialog::setupSkinWizard},
+    {kIdVc6Option, &IntegrationDialog::integrateVc6},
+    {kIdNet70Option, &IntegrationDialog::integrateNet70},
+    {kIdNet71Option, &IntegrationDialog::integrateNet71},
+    {kIdVs2005Option, &IntegrationDialog::integrateVs2005},
+};
+
+// The texts of dialog 102 (Windows-1252; "\xAE" is the registered sign).
+const std::pair<int, const char*> kTemplateTexts[] = {
+    {kIdWelcomeText,
+     "Welcome to Tessaline Library! This wizard will automatically integrate the library "
+     "with Microsoft\xAE Visual C++\xAE and/or Microsoft\xAE Visual Studio .NET\xAE\r\n\r\n"
+     "Please close all VC++/VS.NET instances and click OK to start the integration."},
+    {kIdVc6Option, "Integrate the library with Visual C++\xAE &6.0"},
+    {kIdNet70Option, "Integrate the library with Visual Studio.&NET\xAE"},
+    {kIdNet71Option, "Integrate the library with Visual Studio.NE&T\xAE 2003"},
+    {kIdVs2005Option, "Integrate the library with Visual Studio\xAE 200&5"},
+    {kIdDirectoriesOption, "Setup VC++ &Directories"},
+    {kIdHelpOption, "Integrate Tessaline &Help"},
+    {kIdAppWizardOption, "Setup Tessaline &Application Wizard"},
+    {kIdSkinWizardOption, "Setup &TSLSkin+ Wizard (Visual C++\xAE 6.0 only)"},
+    {kIdOkButton, "OK"},
+    {kIdCancelButton, "Cancel"},
+};
+
+// Hides the whole options face when the run starts, in this order.
+const int kOptionsFace[] = {kIdDirectoriesOption, kIdAppWizardOption, kIdHelpOption,
+                            kIdSkinWizardOption,  kIdNet70Option,     kIdVc6Option,
+                            kIdNet71Option,       kIdVs2005Option};
+
+// Restores the cursor however OnRun returns.
+class WaitCursor {
+ public:
+  explicit WaitCursor(Owner& owner) : owner_(owner) { owner_.SetWaitCursor(true); }
+  ~WaitCursor() { owner_.SetWaitCursor(false); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+ private:
+  Owner& owner_;
+};
+
+}  // namespace
+
+IntegrationDialog::IntegrationDialog(const std::string& installDir,
+                                     platform::Platform& platform, Owner& owner)
+    : installDir_(installDir), owner_(owner) {
+  for (int id : ControlIds()) controls_[id];
+  for (const auto& [id, text] : kTemplateTexts) controls_[id].text = text;
+  // The banner rectangle only marks where the bitmap is drawn; the progress list waits
+  // for the run.
+  controls_[kIdBanner].visible = false;
+  controls_[kIdProgressList].visible = false;
+  engine_ = std::make_unique<IntegrationEngine>(this, installDir_, platform);
+}
+
+IntegrationDialog::~IntegrationDialog() = default;
+
+const std::vector<int>& IntegrationDialog::ControlIds() {
+  static const std::vector<int> ids = {
+      kIdVs2005Option,     kIdProgressList,    kIdWelcomeText, kIdNet71Option, kIdNet70Option,
+      kIdVc6Option,        kIdSkinWizardOption, kIdDirectoriesOption, kIdAppWizardOption,
+      kIdHelpOption,       kIdOkButton,        kIdCancelButton, kIdBanner};
+  return ids;
+}
+
+const ControlState& IntegrationDialog::Control(int controlId) const {
+  static const ControlState none;
+  auto it = controls_.find(controlId);
+  return it == controls_.end() ? none : it->second;
+}
+
+ControlState& IntegrationDialog::Mutable(int controlId) { return controls_.at(controlId); }
+
+void IntegrationDialog::UpdateData(bool saveAndValidate) {
+  for (const OptionBinding& option : kOptions) {
+    ControlState& box = Mutable(option.controlId);
+    if (saveAndValidate) {
+      this->*option.value = box.checked ? 1 : 0;
+    } else {
+      box.checked = this->*option.value != 0;
+    }
+  }
+}
+
+void IntegrationDialog::Enable(int controlId, bool enabled) { Mutable(controlId).enabled = enabled; }
+
+void IntegrationDialog::Disable(int controlId, int IntegrationDialog::*option) {
+  this->*option = 0;
+  Enable(controlId, false);
+}
+
+void IntegrationDialog::OnInitDialog() {
+  UpdateData(false);
+  Enable(kIdOkButton, !installDir_.empty());
+
+  // An option that cannot be carried out is cleared and disabled, not reported.
+  IntegrationEngine& engine = *engine_;
+  if (!engine.HelpFilesPresent()) Disable(kIdHelpOption, &IntegrationDialog::integrateHelp);
+  if (!engine.Vc6WizardSourcePresent() && !engine.NetWizardSourcesPresent(70) &&
+      !engine.NetWizardSourcesPresent(80)) {
+    Disable(kIdAppWizardOption, &IntegrationDialog::setupAppWizard);
+  }
+  if (!engine.IsVc6Installed()) Disable(kIdVc6Option, &IntegrationDialog::integrateVc6);
+  UpdateSkinWizardOption(true);
+  if (!engine.IsVsNetInstalled("7.0")) Disable(kIdNet70Option, &IntegrationDialog::integrateNet70);
+  if (!engine.IsVsNetInstalled("7.1")) Disable(kIdNet71Option, &IntegrationDialog::integrateNet71);
+  if (!engine.IsVsNetInstalled("8.0")) {
+    Disable(kIdVs2005Option, &IntegrationDialog::integrateVs2005);
+  }
+  UpdateData(false);
+}
+
+void IntegrationDialog::UpdateSkinWizardOption(bool initial) {
+  if (!initial) UpdateData(true);
+  // The skin wizard exists for Visual C++ 6.0 only; clearing 1006 keeps its tick.
+  Enable(kIdSkinWizardOption, integrateVc6 == 1);
+  if (!engine_->SkinWizardSourcePresent()) {
+    Disable(kIdSkinWizardOption, &IntegrationDialog::setupSkinWizard);
+  }
+  if (!initial) UpdateData(false);
+}
+
+bool IntegrationDialog::SetChecked(int controlId, bool checked) {
+  auto it = controls_.find(controlId);
+  bool isOption = false;
+  for (const OptionBinding& option : kOptions) isOption |= option.controlId == controlId;
+  if (!isOption || it == controls_.end() || !it->second.enabled || !it->second.visible) {
+    return false;
+  }
+  if (it->second.checked == checked) return true;
+  it->second.checked = checked;
+  if (controlId == kIdVc6Option) OnVc6OptionClicked();
+  return true;
+}
+
+void IntegrationDialog::OnVc6OptionClicked() { UpdateSkinWizardOption(false); }
+
+std::vector<IntegrationDialog::IdeRun> IntegrationDialog::IdeRuns() {
+  // In the order of the run; each IDE gets a header, its integration and a result line.
+  return {
+      {&IntegrationDialog::integrateVc6, 36,
+       [this] {
+         return engine_->IntegrateVc6(setupDirectories != 0, setupAppWizard != 0,
+                                      setupSkinWizard != 0, integrateHelp != 0);
+       }},
+  };
+}
+
+void IntegrationDialog::OnRun() {
+  const ControlState& ok = Control(kIdOkButton);
+  if (!ok.enabled || !ok.visible) return;
+  WaitCursor wait(owner_);
+  UpdateData(true);
+  bool anyIde = integrateVc6 || integrateNet70 || integrateNet71 || integrateVs2005;
+  bool anyItem = setupDirectories || setupAppWizard || integrateHelp || setupSkinWizard;
+  if (!anyIde || !anyItem) {
+    ShowMessage(LoadText(24), kMbOk);
+    return;
+  }
+
+  for (int id : kOptionsFace) {
+    Mutable(id).visible = false;
+    Mutable(id).enabled = false;
+  }
+  Mutable(kIdWelcomeText).visible = false;
+  Mutable(kIdProgressList).visible = true;
+
+  // A failed IDE does not stop the others; nothing is rolled back.
+  for (const IdeRun& run : IdeRuns()) {
+    if (!(this->*run.option)) continue;
+    AddLine(run.headerId);
+    bool succeeded = run.integrate();
+    if (succeeded) {
+      AddLine(19);
+    } else {
+      AddErrorLine(20);
+    }
+    owner_.Beep(succeeded ? kBeepAsterisk : kBeepExclamation);
+  }
+
+  Mutable(kIdOkButton).enabled = false;
+  Mutable(kIdOkButton).visible = false;
+  Mutable(kIdCancelButton).text = LoadText(21);
+  focus_ = kIdCancelButton;
+}
+
+void IntegrationDialog::InsertLine(const std::string& text, bool isError) {
+  lines_.push_back({text, isError ? 1 : 0});
+  if (lineObserver_) lineObserver_(lines_.back());
+}
+
+void IntegrationDialog::AddLine(int stringId) { InsertLine(LoadText(stringId), false); }
+
+void IntegrationDialog::AddErrorLine(int stringId) { InsertLine(LoadText(stringId), true); }
+
+int IntegrationDialog::ShowMessage(const std::string& text, unsigned flags) {
+  return owner_.ShowMessage(text, flags);
+}
+
+bool IntegrationDialog::ShowServicePackWarning() {
+  ShowMessage(LoadText(23), kMbOk);
+  return true;
+}
+
+}  // namespace integrate

@@ -1,0 +1,34 @@
+// Portable: no Win32 here.
+#include "integrate/startup.h"
+
+#include "integrate/engine/registry_values.h"
+#include "integrate/strings.h"
+
+namespace integrate {
+
+std::string InstallDirFromArguments(const std::vector<std::string>& args) {
+  std::string installDir;
+  for (const std::string& arg : args) {
+    if (arg.size() < 3) continue;
+    if ((arg[0] == '-' || arg[0] == '/') && (arg[1] == 'p' || arg[1] == 'P') && arg[2] == ':') {
+      installDir = arg.substr(3);
+    }
+  }
+  return installDir;
+}
+
+bool LocateInstallDir(const std::vector<std::string>& args, platform::Registry& registry,
+                      Owner& owner, std::string* installDir) {
+  *installDir = InstallDirFromArguments(args);
+  if (!installDir->empty()) return true;
+  // The library's installer records where it put the library.
+  auto key = registry.OpenKey(platform::RootKey::kLocalMachine, "Software\\Quorvane\\Tessaline",
+                              platform::KeyAccess::kRead);
+  if (!key || !ReadFixedString(*key, "InstallDir", installDir)) {
+    owner.ShowMessage(LoadText(31), kMbOk);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace integrate
