@@ -1,0 +1,236 @@
+// Portable: no Win32 here.
+// The library's HTML Help title in the Visual C++ 6.0 help collection (MSDN): the entry in
+// the collection registry file hhcolreg.dat and the folder in the collection file.
+#include <cctype>
+#include <climits>
+#include <cstdint>
+
+#include "integrate/engine/integration_engine.h"
+#include "integrate/engine/paths.h"
+#include "integrate/engine/registry_values.h"
+#include "integrate/engine/text_edit.h"
+#include "integrate/strings.h"
+
+namespace integrate {
+
+using platform::KeyAccess;
+using platform::RootKey;
+
+namespace {
+
+// The identifier under which the library's title is registered; the collection file's
+// folder refers to it as "=" + identifier.
+const char kCompilationId[] = "{764DA86D-1460-41f1-80BD-2C2F06C0B473}";
+const char kFolderTitle[] = "Tessaline";
+
+const char kCollectionsRoot[] =
+    "Software\\Microsoft\\HTML Help Collections\\Developer Collections";
+const char kShellFolders[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+const std::string kEntryEnd = "</DocCompilation>";
+const std::string kEntriesEnd = "</DocCompilations>";
+const std::string kFoldersEnd = "</Folders>";
+
+// The collection file's values look like <masterlangid value=1033/>: the text between the
+// first '=' and the first '/'. Without '=' the value starts at the line's start.
+std::string LineValue(const std::string& line) {
+  std::size_t eq = line.find('=');
+  std::size_t start = eq == std::string::npos ? 0 : eq + 1;
+  std::size_t slash = line.find('/');
+  if (slash == std::string::npos || slash < start) return std::string();
+  return line.substr(start, slash - start);
+}
+
+// Decimal conversion as the 32-bit C runtime's strtol does it: leading white space, an
+// optional sign, digits up to the first non-digit, saturated at the 32-bit limits (a
+// 64-bit long would wrap when cast down instead).
+std::int32_t ToCollectionNumber(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  long long value = 0;
+  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > static_cast<long long>(INT32_MAX) + 1) break;
+  }
+  if (negative) value = -value;
+  if (value > INT32_MAX) return INT32_MAX;
+  if (value < INT32_MIN) return INT32_MIN;
+  return static_cast<std::int32_t>(value);
+}
+
+}  // namespace
+
+bool IntegrationEngine::FindCollectionFile(std::string* path) {
+  // "Language" names a subkey of the root, "Preferred" a subkey of that, and "Filename" in
+  // the last one is the collection file. Each key is opened afresh from HKLM.
+  std::string keyPath = kCollectionsRoot;
+  std::string value;
+  for (const char* name : {"Language", "Preferred"}) {
+    auto key = platform_.registry->OpenKey(RootKey::kLocalMachine, keyPath, KeyAccess::kRead);
+    if (!key || !ReadFixedString(*key, name, &value)) return false;
+    keyPath += "\\" + value;
+  }
+  auto key = platform_.registry->OpenKey(RootKey::kLocalMachine, keyPath, KeyAccess::kRead);
+  if (!key || !ReadFixedString(*key, "Filename", &value)) return false;
+  *path = value;
+  return platform_.files->Exists(value);
+}
+
+bool IntegrationEngine::ReadCollectionInfo(const std::string& path, std::string* languageId,
+                                           std::int32_t* collectionNumber) {
+  std::string language;
+  std::string number;
+  std::string error;
+  bool read = platform_.files->ReadTextLines(
+      path,
+      [&](const std::string& line) {
+        // An empty value counts as not found yet, so a later line may still supply it.
+        if (line.find("masterlangid") != std::string::npos) language = LineValue(line);
+        if (line.find("collectionnum") != std::string::npos) number = LineValue(line);
+        return language.empty() || number.empty();
+      },
+      &error);
+  if (!read || language.empty() || number.empty()) return false;
+  *languageId = language;
+  *collectionNumber = ToCollectionNumber(number);
+  return true;
+}
+
+bool IntegrationEngine::FindCollectionRegistry(std::int32_t collectionNumber,
+                                               std::string* path) {
+  const std::string windowsDir = platform_.files->WindowsDirectory();
+  // Collections numbered from 10000 on are registered per machine in the common
+  // application data folder; older ones in the Windows Help folder.
+  if (collectionNumber < 10000) {
+    *path = windowsDir + "\\Help\\hhcolreg.dat";
+  } else {
+    auto key =
+        platform_.registry->OpenKey(RootKey::kLocalMachine, kShellFolders, KeyAccess::kRead);
+    std::string commonAppData;
+    if (key && ReadFixedString(*key, "Common AppData", &commonAppData)) {
+      *path = Format("%s\\Microsoft\\HTML Help\\hhcolreg.dat", commonAppData);
+    } else {
+      *path = Format(
+          "%s\\Documents and Settings\\All Users\\Application Data\\Microsoft\\HTML Help\\"
+          "hhcolreg.dat",
+          DriveOf(windowsDir));
+    }
+  }
+  return platform_.files->Exists(*path);
+}
+
+bool IntegrationEngine::IntegrateMsdnHelp() {
+  const std::string titleFile = installDir_ + "Help\\TSLHelp.chm";
+  const std::string indexFile = installDir_ + "Help\\TSLHelp.chi";
+  const std::string backupDir = installDir_ + "Help\\";
+  auto fail = [this](const std::string& message) {
+    dialog_->ShowMessage(message, kMbOk);
+    return false;
+  };
+  const char kFileNotFound[] = "MSDN integration failure: file not found: %s";
+
+  for (const std::string& file : {titleFile, indexFile}) {
+    if (!platform_.files->Exists(file)) return fail(Format(kFileNotFound, file));
+  }
+  std::string collectionFile;
+  if (!FindCollectionFile(&collectionFile)) {
+    return fail("MSDN integration failure: unable to find MSDN location.");
+  }
+  std::string languageId;
+  std::int32_t collectionNumber = 0;
+  if (!ReadCollectionInfo(collectionFile, &languageId, &collectionNumber)) {
+    return fail("MSDN integration failure: can not find 'masterlangid' and 'collectionnum'");
+  }
+  std::string registryFile;
+  if (!FindCollectionRegistry(collectionNumber, &registryFile)) {
+    return fail(Format(kFileNotFound, "hhcolreg.dat"));
+  }
+
+  const std::string entry =
+      FormatText(103, kCompilationId, languageId, collectionNumber, titleFile, indexFile);
+  const std::string folder = FormatText(104, kFolderTitle, kCompilationId, languageId);
+
+  std::string registryBackup;
+  std::string collectionBackup;
+  const char kBackupFailed[] = "MSDN integration failure: unable to backup file '%s'";
+  if (!BackupToHelpDir(registryFile, backupDir, &registryBackup)) {
+    return fail(Format(kBackupFailed, registryBackup));
+  }
+  if (!BackupToHelpDir(collectionFile, backupDir, &collectionBackup)) {
+    return fail(Format(kBackupFailed, collectionBackup));
+  }
+
+  // Only an edit that got as far as writing may have touched its file; one that stopped
+  // before (no closing tag, say) left it as it was, and the step goes on.
+  std::string ignored;
+  bool written = false;
+  if (!AddDocCompilation(registryFile, entry, kCompilationId, &written) && written) {
+    platform_.files->CopyFile(registryBackup, registryFile, &ignored);
+    return fail("MSDN integration failure: can not modify data files.");
+  }
+  if (AddCollectionFolder(collectionFile, folder, kCompilationId, &written) || !written) {
+    return true;
+  }
+  platform_.files->CopyFile(collectionBackup, collectionFile, &ignored);
+  return fail("MSDN integration failure: can not modify collection entry.");
+}
+
+bool IntegrationEngine::BackupToHelpDir(const std::string& file, const std::string& backupDir,
+                                        std::string* copy) {
+  *copy = backupDir + FileNameAndExtension(file);
+  std::string error;
+  return platform_.files->CopyFile(file, *copy, &error);
+}
+
+bool IntegrationEngine::AddDocCompilation(const std::string& path, const std::string& entry,
+                                          const std::string& compilationId, bool* written) {
+  *written = false;
+  TextEdit edit(*platform_.files, path);
+  if (!edit.Read()) return false;
+  std::string& text = edit.text();
+
+  // An entry an earlier run registered is recognised by its first two lines, exactly as
+  // this program writes them, and replaced so the paths, language and number are current.
+  const std::string header = FormatText(105, compilationId);
+  const std::size_t start = text.find(header);
+  if (start != std::string::npos) {
+    const std::size_t close = text.find(kEntryEnd, start);
+    if (close == std::string::npos) return false;
+    // An entry of ours that was cut short must not take the following entries with it up
+    // to their closing tag: a new entry or the list's end first means there is no end.
+    const std::size_t body = start + header.size();
+    if (text.find("<DocCompilation", body) < close || text.find(kEntriesEnd, body) < close) {
+      return false;
+    }
+    std::size_t end = close + kEntryEnd.size();
+    // The line end after the tag goes with the entry; any other character belongs to
+    // whatever follows on the same line.
+    if (end < text.size() && text[end] == '\n') ++end;
+    ReplaceAll(&text, text.substr(start, end - start), std::string());
+  }
+
+  if (text.find(kEntriesEnd) == std::string::npos) return false;
+  ReplaceAll(&text, kEntriesEnd, entry + kEntriesEnd);
+  const bool ok = edit.Write();
+  *written = edit.written();
+  return ok;
+}
+
+bool IntegrationEngine::AddCollectionFolder(const std::string& path, const std::string& folder,
+                                            const std::string& compilationId, bool* written) {
+  *written = false;
+  TextEdit edit(*platform_.files, path);
+  if (!edit.Read()) return false;
+  std::string& text = edit.text();
+  // The identifier anywhere means an earlier run added the folder (or the user moved it).
+  if (text.find(compilationId) != std::string::npos) return true;
+  if (text.find(kFoldersEnd) == std::string::npos) return false;
+  ReplaceAll(&text, kFoldersEnd, folder + kFoldersEnd);
+  const bool ok = edit.Write();
+  *written = edit.written();
+  return ok;
+}
+
+}  // namespace integrate
