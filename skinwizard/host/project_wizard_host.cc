@@ -1,0 +1,163 @@
+#include "skinwizard/host/project_wizard_host.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "platform/encoding.h"
+#include "skinwizard/project/project_automation.h"
+
+namespace skinwizard {
+namespace {
+
+std::uint64_t Fnv1a(const std::string& bytes, std::uint64_t basis) {
+  std::uint64_t hash = basis;
+  for (unsigned char c : bytes) {
+    hash ^= c;
+    hash *= 0x100000001b3ULL;
+  }
+  return hash;
+}
+
+// 128 bits from two differently seeded FNV-1a hashes, laid out as a GUID's 8-4-4-4-12 hex
+// digits; '_' stands where a GUID has '-'.
+std::string NameGuid(const std::string& name) {
+  std::uint64_t high = Fnv1a(name, 0xcbf29ce484222325ULL);
+  std::uint64_t low = Fnv1a(name, 0x84222325cbf29ce4ULL ^ high);
+  char text[40];
+  std::snprintf(text, sizeof text, "%08X_%04X_%04X_%04X_%04X%08X",
+                static_cast<unsigned>(high >> 32), static_cast<unsigned>((high >> 16) & 0xFFFF),
+                static_cast<unsigned>(high & 0xFFFF), static_cast<unsigned>(low >> 48),
+                static_cast<unsigned>((low >> 32) & 0xFFFF), static_cast<unsigned>(low & 0xFFFFFFFF));
+  return text;
+}
+
+}  // namespace
+
+std::string SafeRoot(const std::string& project_name) {
+  std::string safe;
+  for (char c : project_name) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_') {
+      safe += c;
+    }
+  }
+  return safe;
+}
+
+std::string FileNameSymbol(const std::string& project_name, const std::string& destination) {
+  std::string file = destination.substr(destination.find_last_of('\\') + 1);
+  std::string upper = platform::AnsiToUpper(file);
+  for (char& c : upper) {
+    if (c == '.') c = '_';
+  }
+  // The NUL keeps ("ab", "c") and ("a", "bc") apart.
+  return "AFX_" + upper + "__" + NameGuid(project_name + '\0' + file);
+}
+
+ProjectWizardHost::~ProjectWizardHost() = default;
+
+void ProjectWizardHost::StartRun(const std::string& name, const std::string& location) {
+  location_ = location;
+  step_ = 0;
+  current_ = nullptr;
+  pages_.clear();
+  views_.clear();
+  wizard_->OnWizardStart();
+  SymbolDictionary& symbols = wizard_->dictionary;
+  symbols.Set("root", name);
+  symbols.Set("ROOT", platform::AnsiToUpper(name));
+  symbols.Set("Safe_root", SafeRoot(name));
+}
+
+PageView* ProjectWizardHost::EnsureView(WizardPage& page) {
+  std::unique_ptr<PageView>& view = views_[&page];
+  if (!view) {
+    view = frame_.CreatePageView(page);
+    page.AttachView(view.get());
+    page.OnInitDialog();
+  }
+  return view.get();
+}
+
+void ProjectWizardHost::Show(WizardPage* page, int step) {
+  step_ = step;
+  current_ = page;
+  if (page == nullptr) return;
+  pages_[step] = page;
+  EnsureView(*page);
+}
+
+bool ProjectWizardHost::Next() {
+  if (current_ != nullptr && !current_->CommitPage()) return false;
+  if (step_ >= steps_) return false;
+  Show(wizard_->NextStep(current_), step_ + 1);
+  return true;
+}
+
+bool ProjectWizardHost::Back() {
+  if (step_ == 0) return false;
+  Show(wizard_->PreviousStep(current_), step_ - 1);
+  return true;
+}
+
+bool ProjectWizardHost::Finish() {
+  // Pages beyond the one shown were never handed out: walk the wizard to them, as pressing
+  // Next would, so that each can commit its answers (or its defaults).
+  int shown = step_;
+  WizardPage* page = current_;
+  for (int step = step_ + 1; step <= steps_; ++step) {
+    page = wizard_->NextStep(page);
+    if (page == nullptr) break;
+    pages_[step] = page;
+  }
+  int last = shown;
+  while (pages_.count(last + 1) != 0) ++last;
+  for (int step = 1; step <= last; ++step) {
+    WizardPage* committed = pages_[step];
+    EnsureView(*committed);
+    if (committed->CommitPage()) continue;
+    // Back to the refusing page, so the user sees the message beside it.
+    for (int at = last; at > step; --at) wizard_->PreviousStep(pages_[at]);
+    step_ = step;
+    current_ = committed;
+    return false;
+  }
+  step_ = last;
+  current_ = last == 0 ? nullptr : pages_[last];
+  return true;
+}
+
+bool ProjectWizardHost::ConfirmationText(std::string* text, std::string* error) const {
+  return ExpandNamedTemplate("CONFIRM.INF", wizard_->dictionary.Entries(), text, error);
+}
+
+bool ProjectWizardHost::PlanProject(ProjectPlan* plan, std::string* error) const {
+  ProjectRequest request;
+  request.symbols = wizard_->dictionary.Entries();
+  request.location = location_;
+  std::string root = wizard_->dictionary.Value("root");
+  request.file_name_symbol = [root](const std::string& destination) {
+    return FileNameSymbol(root, destination);
+  };
+  return skinwizard::PlanProject(request, plan, error);
+}
+
+bool ProjectWizardHost::Generate(const ProjectPlan& plan, std::string* error) {
+  if (!WriteProject(plan, files_, error)) return false;
+  std::string dsp = plan.project_folder + "\\" + wizard_->dictionary.Value("root") + ".dsp";
+  std::unique_ptr<BuildProject> project = OpenDspProject(files_, dsp, error);
+  if (!project) return false;
+  wizard_->ConfigureProject(*project);
+  return true;
+}
+
+void ProjectWizardHost::EndRun() {
+  // The windows go first: the wizard's exit destroys the page objects they show.
+  for (auto& [page, view] : views_) page->AttachView(nullptr);
+  views_.clear();
+  pages_.clear();
+  wizard_->OnWizardExit();
+  current_ = nullptr;
+  step_ = 0;
+}
+
+}  // namespace skinwizard

@@ -1,0 +1,49 @@
+// Portable: no Win32 here.
+#pragma once
+
+#include <string>
+
+#include "skinwizard/host/wizard_page.h"
+
+namespace skinwizard {
+
+class SkinWizard;
+
+/// Step 2: source comments, the look the skin builds on, the link output into the common
+/// skins directory, and the Advanced dialog's choice of methods.
+class SkinOptionsPage : public WizardPage {
+ public:
+  static constexpr int kTemplateId = 130;
+  static constexpr int kCommentsYes = 1001;
+  static constexpr int kCommentsNo = 1002;
+  static constexpr int kAdvancedButton = 1003;
+  static constexpr int kLook2000 = 1004;
+  static constexpr int kLookXp = 1005;
+  static constexpr int kPicture = 1006;
+  static constexpr int kWriteCheck = 1010;
+  static constexpr int kSkinsLine = 1011;
+
+  static constexpr const char* kNoSkinsDirectory = "Error. Unable to initialize skins directory";
+  static constexpr const char* kOutputShared = "Write skin DLL to common (shared) directory";
+  static constexpr const char* kOutputLocal = "Write skin DLL localy";
+
+  explicit SkinOptionsPage(SkinWizard& wizard) : WizardPage(kTemplateId), wizard_(wizard) {}
+
+  bool OnInitDialog() override;
+  bool CommitPage() override;
+  /// "A&dvanced...": the method choice, kept in the wizard's records only on OK.
+  void OnAdvanced();
+
+  // The controls' values, as the data exchange binds them.
+  int comments = 0;   ///< 0 "&Yes, please", 1 "No, &thank you"
+  int baseLook = 0;   ///< 0 "Office &2000 look", 1 "Office &XP look"
+  std::string skinsLine;
+  int writeToSkinsDirectory = 1;
+  /// The write check box is disabled, keeping its state, when there is no skins directory.
+  bool writeCheckEnabled = true;
+
+ private:
+  SkinWizard& wizard_;
+};
+
+}  // namespace skinwizard
