@@ -63,7 +63,7 @@ class Win32FileSystem : public FileSystem {
   }
 
   bool CopyFile(const std::string& from, const std::string& to, std::string* error) override {
-    if (CopyFileA(from.c_str(), to.c_str(), FALSE)) return true;
+    if (::CopyFileA(from.c_str(), to.c_str(), FALSE)) return true;
     if (error) *error = Failure("Cannot copy " + from + " to " + to, GetLastError());
     return false;
   }
