@@ -3,6 +3,7 @@
 # case), so the wizard carries its templates as the module carried its TEMPLATE resources.
 set(TSL_SKIN_TEMPLATE_DIR ${CMAKE_CURRENT_LIST_DIR}/../templates)
 file(GLOB TSL_SKIN_TEMPLATES CONFIGURE_DEPENDS ${TSL_SKIN_TEMPLATE_DIR}/*)
+list(FILTER TSL_SKIN_TEMPLATES EXCLUDE REGEX "/\\.[^/]*$")
 list(SORT TSL_SKIN_TEMPLATES)
 set(TSL_SKIN_TEMPLATES_CC ${CMAKE_CURRENT_BINARY_DIR}/embedded_templates.cc)
 add_custom_command(

@@ -1,0 +1,93 @@
+// Portable: no Win32 here.
+#include "skinwizard/project/project_automation.h"
+
+#include "skinwizard/project/dsp_file.h"
+
+namespace skinwizard {
+
+namespace {
+
+class DspProject;
+
+class DspConfiguration : public BuildConfiguration {
+ public:
+  DspConfiguration(DspProject* project, std::string name)
+      : project_(project), name_(std::move(name)) {}
+  std::string Name() const override { return name_; }
+  bool AddToolSettings(const std::string& tool, const std::string& settings,
+                       std::string* error) override;
+
+ private:
+  DspProject* project_;
+  std::string name_;
+};
+
+class DspProject : public BuildProject {
+ public:
+  DspProject(platform::FileSystem& files, std::string path, std::string text)
+      : files_(files), path_(std::move(path)), text_(std::move(text)) {
+    for (const std::string& name : DspConfigurationNames(text_)) {
+      configurations_.push_back(std::make_unique<DspConfiguration>(this, name));
+    }
+  }
+
+  bool Configurations(std::vector<BuildConfiguration*>* items) override {
+    items->clear();
+    for (const auto& configuration : configurations_) items->push_back(configuration.get());
+    return true;
+  }
+
+  bool HasConfigurations() const { return !configurations_.empty(); }
+
+  // The IDE keeps a changed project in memory until it saves; here every change is saved at
+  // once, so the file is right whatever the caller does next.
+  bool AddLinkOption(const std::string& configuration, const std::string& option,
+                     std::string* error) {
+    std::string changed = text_;
+    if (!AddDspLinkOption(&changed, configuration, option, error)) return false;
+    if (changed == text_) return true;
+    std::string reason;
+    if (!files_.WriteBinaryFile(path_, changed, &reason)) {
+      *error = "cannot write " + path_ + ": " + reason;
+      return false;
+    }
+    text_ = std::move(changed);
+    return true;
+  }
+
+ private:
+  platform::FileSystem& files_;
+  std::string path_;
+  std::string text_;
+  std::vector<std::unique_ptr<DspConfiguration>> configurations_;
+};
+
+bool DspConfiguration::AddToolSettings(const std::string& tool, const std::string& settings,
+                                       std::string* error) {
+  // The skin wizard only ever sets the linker's output; other tools' lines are left to the IDE.
+  if (tool != "link.exe") {
+    *error = "no settings of tool \"" + tool + "\" can be changed in this project file";
+    return false;
+  }
+  return project_->AddLinkOption(name_, settings, error);
+}
+
+}  // namespace
+
+std::unique_ptr<BuildProject> OpenDspProject(platform::FileSystem& files,
+                                            const std::string& dsp_path, std::string* error) {
+  std::string text;
+  std::string reason;
+  if (!files.ReadBinaryFile(dsp_path, &text, &reason)) {
+    *error = "cannot read " + dsp_path + ": " + reason;
+    return nullptr;
+  }
+  auto project = std::make_unique<DspProject>(files, dsp_path, std::move(text));
+  if (!project->HasConfigurations()) {
+    *error = dsp_path + " holds no configuration";
+    return nullptr;
+  }
+  return project;
+}
+
+}  // namespace skinwizard

@@ -1,0 +1,250 @@
+// Portable: no Win32 here.
+#include "skinwizard/project/project_writer.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "skinwizard/project/dsp_file.h"
+#include "skinwizard/project/template_set.h"
+
+namespace skinwizard {
+
+namespace {
+
+const char kFileList[] = "NEWPROJ.INF";
+
+// Texts the user typed freely. The templates put them only inside string literals, so each
+// is escaped for the language of the file it lands in; every other symbol is a name the
+// wizard or host made safe (letters, digits, underscores) and goes in as it is.
+const char* const kFreeTextSymbols[] = {"SKIN_NAME",   "AUTHOR",     "COMPANY",
+                                        "AUTHOR_MAIL", "AUTHOR_URL", "COPYRIGHT"};
+
+// C and C++ string literal: backslash and quote escaped, the second '?' of a pair escaped so
+// no trigraph forms, control characters as three-digit octal (never hex, which would swallow
+// following digits).
+std::string EscapeForCString(const std::string& text) {
+  std::string out;
+  char previous = 0;
+  for (char c : text) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (c == '\\' || c == '"') {
+      out += '\\';
+      out += c;
+    } else if (c == '?' && previous == '?') {
+      out += "\\?";
+    } else if (u < 0x20 || u == 0x7F) {
+      char octal[5];
+      std::snprintf(octal, sizeof octal, "\\%03o", u);
+      out += octal;
+    } else {
+      out += c;
+    }
+    previous = c;
+  }
+  return out;
+}
+
+// Resource-script string: the resource compiler takes "" for a quote and reads backslash
+// escapes, so a backslash is doubled.
+std::string EscapeForRcString(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '"') {
+      out += "\"\"";
+    } else if (c == '\\') {
+      out += "\\\\";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string Upper(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+std::string ExtensionOf(const std::string& name) {
+  std::size_t dot = name.find_last_of('.');
+  return dot == std::string::npos ? "" : Upper(name.substr(dot + 1));
+}
+
+SymbolMap SymbolsForTemplate(const std::string& template_name, const SymbolMap& symbols) {
+  std::string extension = ExtensionOf(template_name);
+  std::string (*escape)(const std::string&) = nullptr;
+  if (extension == "CPP" || extension == "H") {
+    escape = EscapeForCString;
+  } else if (extension == "RC") {
+    escape = EscapeForRcString;
+  }
+  SymbolMap result = symbols;
+  if (escape == nullptr) return result;
+  for (const char* key : kFreeTextSymbols) {
+    auto found = result.find(key);
+    if (found != result.end()) found->second = escape(found->second);
+  }
+  return result;
+}
+
+// One component of a Windows path: not empty, not "." or "..", none of the characters
+// Windows refuses in names, and no trailing dot or blank, which Windows would drop.
+bool IsPlainName(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (char c : name) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x20 || std::string("\\/:*?\"<>|").find(c) != std::string::npos) return false;
+  }
+  return name.back() != '.' && name.back() != ' ';
+}
+
+// A project-relative path from the file list: plain names joined by backslashes.
+bool IsRelativePath(const std::string& path) {
+  std::size_t start = 0;
+  while (true) {
+    std::size_t end = path.find('\\', start);
+    if (!IsPlainName(path.substr(start, end == std::string::npos ? end : end - start))) {
+      return false;
+    }
+    if (end == std::string::npos) return true;
+    start = end + 1;
+  }
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder + name;
+  return folder + "\\" + name;
+}
+
+std::string Where(int line) { return std::string(kFileList) + "(" + std::to_string(line) + "): "; }
+
+}  // namespace
+
+bool ExpandNamedTemplate(const std::string& name, const SymbolMap& symbols, std::string* out,
+                         std::string* error) {
+  std::string text;
+  if (!FindTemplate(name, &text)) {
+    *error = "no template named \"" + name + "\"";
+    return false;
+  }
+  return ExpandTemplate(name, text, symbols, out, error);
+}
+
+bool PlanProject(const ProjectRequest& request, ProjectPlan* plan, std::string* error) {
+  auto root = request.symbols.find("root");
+  if (root == request.symbols.end()) {
+    *error = "the project has no name (symbol \"root\" has no value)";
+    return false;
+  }
+  const std::string& name = root->second;
+  if (!IsPlainName(name)) {
+    *error = "\"" + name + "\" cannot be a project name: it must be a plain file name";
+    return false;
+  }
+
+  std::string list_text;
+  FileList list;
+  if (!FindTemplate(kFileList, &list_text)) {
+    *error = std::string("no template named \"") + kFileList + "\"";
+    return false;
+  }
+  if (!ParseFileList(kFileList, list_text, request.symbols, &list, error)) return false;
+
+  ProjectPlan result;
+  result.project_folder = Join(request.location, name);
+  result.directories.push_back(result.project_folder);
+  std::vector<std::string> folders;  // project-relative, upper-cased: Windows ignores case
+  for (const std::string& dir : list.directories) {
+    if (!IsRelativePath(dir)) {
+      *error = std::string(kFileList) + ": \"/" + dir + "\" is no folder inside the project";
+      return false;
+    }
+    folders.push_back(Upper(dir));
+    result.directories.push_back(result.project_folder + "\\" + dir);
+  }
+
+  std::vector<std::string> seen;
+  for (const FileListEntry& entry : list.entries) {
+    const std::string& destination = entry.destination;
+    if (!IsRelativePath(destination)) {
+      *error = Where(entry.line) + "\"" + destination + "\" is no file name inside the project";
+      return false;
+    }
+    std::size_t slash = destination.find_last_of('\\');
+    if (slash != std::string::npos &&
+        std::find(folders.begin(), folders.end(), Upper(destination.substr(0, slash))) ==
+            folders.end()) {
+      *error = Where(entry.line) + "\"" + destination + "\" is in a folder no \"/\" line creates";
+      return false;
+    }
+    if (std::find(seen.begin(), seen.end(), Upper(destination)) != seen.end()) {
+      *error = Where(entry.line) + "\"" + destination + "\" is listed twice";
+      return false;
+    }
+    seen.push_back(Upper(destination));
+
+    std::string bytes;
+    if (!FindTemplate(entry.source, &bytes)) {
+      *error = Where(entry.line) + "no template named \"" + entry.source + "\"";
+      return false;
+    }
+    PlannedFile file;
+    file.relative = destination;
+    file.path = result.project_folder + "\\" + destination;
+    if (entry.binary) {
+      file.bytes = bytes;
+    } else {
+      SymbolMap symbols = SymbolsForTemplate(entry.source, request.symbols);
+      if (request.file_name_symbol) {
+        symbols["FILE_NAME_SYMBOL"] = request.file_name_symbol(destination);
+      }
+      if (!ExpandTemplate(entry.source, bytes, symbols, &file.bytes, error)) return false;
+    }
+    result.files.push_back(std::move(file));
+  }
+
+  for (const char* extension : {".dsp", ".dsw"}) {
+    if (std::find(seen.begin(), seen.end(), Upper(name + extension)) != seen.end()) {
+      *error = std::string(kFileList) + ": lists \"" + name + extension +
+               "\", which is the project file itself";
+      return false;
+    }
+  }
+  result.files.push_back({result.project_folder + "\\" + name + ".dsp", name + ".dsp",
+                          BuildDspText(name, list.entries)});
+  result.files.push_back(
+      {result.project_folder + "\\" + name + ".dsw", name + ".dsw", BuildDswText(name)});
+  *plan = std::move(result);
+  return true;
+}
+
+std::vector<std::string> ExistingFiles(const ProjectPlan& plan, platform::FileSystem& files) {
+  std::vector<std::string> existing;
+  for (const PlannedFile& file : plan.files) {
+    if (files.Exists(file.path)) existing.push_back(file.path);
+  }
+  return existing;
+}
+
+bool WriteProject(const ProjectPlan& plan, platform::FileSystem& files, std::string* error) {
+  for (const std::string& dir : plan.directories) {
+    std::string reason;
+    if (!files.CreateDirectories(dir, &reason)) {
+      *error = "cannot create the folder " + dir + ": " + reason;
+      return false;
+    }
+  }
+  // Text files are already CR LF, so every file goes out byte for byte.
+  for (const PlannedFile& file : plan.files) {
+    std::string reason;
+    if (!files.WriteBinaryFile(file.path, file.bytes, &reason)) {
+      *error = "cannot write " + file.path + ": " + reason;
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace skinwizard
