@@ -14,8 +14,12 @@ else()
 endif()
 
 # The Wine prefix the tests of this build directory share; scripts/make-prefix.sh makes it
-# once (the test command calls it before ctest).
+# once (the test command calls it before ctest). The fixture makes it too, so that a bare
+# `ctest` works; it returns at once when the prefix is ready.
 set(TSL_TEST_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+add_test(NAME tsl_wine_prefix
+         COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-prefix.sh ${TSL_TEST_PREFIX})
+set_tests_properties(tsl_wine_prefix PROPERTIES FIXTURES_SETUP tsl_prefix TIMEOUT 300)
 
 # tsl_add_test(NAME SOURCES... [LIBS libs...])
 # Natively every GoogleTest case becomes a CTest test; a cross-built executable is one CTest
@@ -30,8 +34,9 @@ function(tsl_add_test name)
   set(env "WINEPREFIX=${TSL_TEST_PREFIX};WINEDEBUG=-all;TSL_TEST_PREFIX=${TSL_TEST_PREFIX}")
   if(CMAKE_CROSSCOMPILING)
     add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}")
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" FIXTURES_REQUIRED tsl_prefix)
   else()
-    gtest_discover_tests(${name} PROPERTIES ENVIRONMENT "${env}" DISCOVERY_TIMEOUT 60)
+    gtest_discover_tests(${name} PROPERTIES ENVIRONMENT "${env}" FIXTURES_REQUIRED tsl_prefix
+                         DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()
