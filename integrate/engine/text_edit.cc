@@ -9,6 +9,9 @@ TextEdit::TextEdit(platform::FileSystem& files, std::string path)
     : files_(files), path_(std::move(path)) {}
 
 bool TextEdit::Read(std::string* error) {
+  // The file services write their reason unconditionally.
+  std::string ignored;
+  if (!error) error = &ignored;
   text_.clear();
   // Appending keeps reading linear even for the 20 MB collection registry files.
   return files_.ReadTextLines(
@@ -22,6 +25,8 @@ bool TextEdit::Read(std::string* error) {
 }
 
 bool TextEdit::Write(std::string* error) {
+  std::string ignored;
+  if (!error) error = &ignored;
   written_ = true;
   return files_.WriteTextFile(path_, text_, error);
 }
