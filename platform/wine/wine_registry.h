@@ -1,0 +1,19 @@
+// A Wine prefix seen from Linux: no Wine code runs here.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/registry.h"
+
+namespace platform::wine {
+
+/// The registry of a Wine prefix read and written in its files, as a 32-bit program in the
+/// prefix sees it: HKLM is <prefix>/system.reg (through Wow6432Node in a 64-bit prefix),
+/// HKCU is <prefix>/user.reg. A file is read when first needed and again whenever it changed
+/// on disk. A write saves its file at once and atomically, and is refused while a wineserver
+/// runs for the prefix, since the server would overwrite it. Keys opened from it may outlive
+/// the returned object.
+std::unique_ptr<Registry> NewWineRegistry(const std::string& prefix_dir);
+
+}  // namespace platform::wine
