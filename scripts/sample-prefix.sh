@@ -91,7 +91,7 @@ crlf "$col_unix" <<'EOF'
 				<LangId value=1033/>
 			</Folder>
 		</Folder>
-      </Folders>
+	</Folders>
 </collection>
 </XML>
 EOF
@@ -130,7 +130,7 @@ EOF
   echo '<DocCompilations>'
   entry vcmfc98
   entry vccore98
-  echo '      </DocCompilations>'
+  echo '</DocCompilations>'
   echo '</HHCollectionRegistry>'
   echo '</XML>'
 } | crlf "$colreg_unix"

@@ -1,0 +1,315 @@
+#!/usr/bin/env bash
+# End-to-end runs of tslkt-integrate on sample Wine prefixes (scripts/sample-prefix.sh on a
+# copy of the test prefix), checked afterwards with `wine reg query` and by file content.
+#
+# Usage: console_e2e.sh EXE                 the native build
+#        console_e2e.sh --wine EXE          the Windows build, run under wine
+#        console_e2e.sh --compare EXE WINEXE  both on twin prefixes: same lines, same files
+# TSL_TEST_PREFIX names a prefix made by scripts/make-prefix.sh; it is only read.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../../.." && pwd)
+base=${TSL_TEST_PREFIX:?TSL_TEST_PREFIX must name a prefix made by scripts/make-prefix.sh}
+export WINEDEBUG=-all
+unset DISPLAY  # nothing here needs a window
+
+mode=native
+case ${1:-} in
+  --wine) mode=wine; shift ;;
+  --compare) mode=compare; shift ;;
+esac
+exe=${1:?usage: console_e2e.sh [--wine|--compare] EXE [WINDOWS_EXE]}
+winexe=${2:-}
+[ "$mode" != compare ] || [ -n "$winexe" ] || { echo "--compare needs both programs" >&2; exit 2; }
+"$root/scripts/make-prefix.sh" "$base" || exit 1
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tsl-console-e2e.XXXXXX")
+fakes=()
+cleanup() {
+  for pid in "${fakes[@]}"; do kill "$pid" 2>/dev/null; done
+  for p in "$work"/*/; do [ -f "$p/system.reg" ] && WINEPREFIX=$p wineserver -k 2>/dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+fail() { echo "FAIL [$current]: $*"; failures=$((failures + 1)); }
+expect_eq() {  # what expected actual
+  [ "$2" == "$3" ] || fail "$1"$'\n'"  expected: $2"$'\n'"  actual:   $3"
+}
+expect_rc() { expect_eq "exit status" "$1" "$rc"; }
+expect_same_file() {  # what expected-file actual-file
+  cmp -s "$2" "$3" || { fail "$1 differs"; diff <(cat -A "$2") <(cat -A "$3") | head -n 20; }
+}
+expect_grep() {  # what pattern file (fixed string)
+  grep -qF -- "$2" "$3" || { fail "$1: no '$2' in"; sed 's/^/    /' "$3"; }
+}
+
+# --- Prefixes ---------------------------------------------------------------------------------
+# Copies share the big, never-written files with their source through hard links; the hive
+# files and every file a run edits are copied for real, so no run reaches into another.
+clone() {  # source name
+  local to=$work/$2
+  cp -al "$1" "$to"
+  local f
+  for f in system.reg user.reg userdef.reg drive_c/windows/Help/hhcolreg.dat \
+           "drive_c/Program Files (x86)/Microsoft Visual Studio/MSDN98/98VS/1033/MSDNVS98.COL"; do
+    [ -e "$1/$f" ] && cp --remove-destination "$1/$f" "$to/$f"
+  done
+  echo "$to"
+}
+sample=$(clone "$base" sample)
+"$root/scripts/sample-prefix.sh" "$sample" >/dev/null || { echo "sample-prefix.sh failed" >&2; exit 1; }
+
+lib='C:\Program Files (x86)\Quorvane\Tessaline'
+vs='C:\Program Files (x86)\Microsoft Visual Studio'
+lib_rel='drive_c/Program Files (x86)/Quorvane/Tessaline'
+template_rel='drive_c/Program Files (x86)/Microsoft Visual Studio/Common/MSDev98/Template'
+col_rel='drive_c/Program Files (x86)/Microsoft Visual Studio/MSDN98/98VS/1033/MSDNVS98.COL'
+colreg_rel='drive_c/windows/Help/hhcolreg.dat'
+dirs_key='HKCU\Software\Microsoft\DevStudio\6.0\Build System\Components\Platforms\Win32 (x86)\Directories'
+old_include="$vs"'\VC98\INCLUDE;'"$vs"'\VC98\MFC\INCLUDE;'"$vs"'\VC98\ATL\INCLUDE'
+old_library="$vs"'\VC98\LIB;'"$vs"'\VC98\MFC\LIB'
+id='{764DA86D-1460-41f1-80BD-2C2F06C0B473}'
+
+# Runs the program on a prefix: stdout in $p/.out (progress lines in $p/.lines), stderr in
+# $p/.err, status in $rc. Without a terminal on stdin, as in a script.
+run() {  # how prefix args...
+  local how=$1 p=$2
+  shift 2
+  if [ "$how" = wine ]; then
+    WINEPREFIX=$p wine "$winexe_run" "$@" </dev/null >"$p/.out" 2>"$p/.err"
+    rc=$?
+    # The Windows build writes text mode's CR LF; the texts themselves are what counts.
+    sed -i 's/\r$//' "$p/.out" "$p/.err"
+  else
+    WINEPREFIX=$p "$exe" "$@" </dev/null >"$p/.out" 2>"$p/.err"
+    rc=$?
+  fi
+  grep -E '^(✓|✗) ' "$p/.out" >"$p/.lines"
+}
+# The hive files are read directly by the native build: let the prefix's server write them
+# and end before such a run.
+settle() { WINEPREFIX=$1 wineserver -k 2>/dev/null; WINEPREFIX=$1 wineserver -w 2>/dev/null; true; }
+reg_value() {  # prefix key value
+  WINEPREFIX=$1 wine reg query "$2" /v "$3" 2>/dev/null | tr -d '\r' \
+    | sed -n "s/^    $3    REG_SZ    //p"
+}
+
+# The expected hhcolreg.dat and collection file after one run, from the sample's originals:
+# the block of ours stands right before the closing tag, which follows its six spaces.
+insert_before() {  # file tag block
+  local text
+  text=$(tr -d '\r' <"$1")
+  printf '%s\n' "${text/"$2"/"$3"$'\n      '"$2"}" | sed 's/$/\r/'
+}
+expected_colreg() {  # original
+  insert_before "$1" '</DocCompilations>' "$(printf '%s\n' '<DocCompilation>' \
+    $'\t<DocCompId value="'"$id"'"/>' $'\t<DocCompLanguage value=1033/>' $'\t<LocationHistory>' \
+    $'\t\t<ColNum value=1/>' $'\t\t<TitleLocation value="'"$lib"'\Help\TSLHelp.chm"/>' \
+    $'\t\t<IndexLocation value="'"$lib"'\Help\TSLHelp.chi"/>' $'\t\t<LocationRef value=""/>' \
+    $'\t\t<Version value=1/>' $'\t\t<LastPromptedVersion value=0/>' \
+    $'\t\t<TitleSampleLocation value=""/>' $'\t\t<TitleQueryLocation value=""/>' \
+    $'\t\t<SupportsMerge value=0/>' $'\t</LocationHistory>' '</DocCompilation>')"
+}
+expected_col() {  # original
+  insert_before "$1" '</Folders>' "$(printf '%s\n' $'\t\t<Folder>' \
+    $'\t\t\t<TitleString value="Tessaline"/>' $'\t\t\t<FolderOrder value=2/>' $'\t\t\t<Folder>' \
+    $'\t\t\t\t<TitleString value="='"$id"'"/>' $'\t\t\t\t<FolderOrder value=1/>' \
+    $'\t\t\t\t<LangId value=1033/>' $'\t\t\t</Folder>' $'\t\t</Folder>')"
+}
+
+full_lines=$'✓ Integration with Visual C++ 6.0\n✓     MSDN Integration\n✓     Setup directories
+✓     Copy TSLXAppWizard\n✓     Copy TSLSkinWizard\n✓ Integration completed successfully'
+
+# A process of this machine that the running-IDE check sees as Visual C++.
+start_fake_msdev() {  # how prefix
+  local how=$1 p=$2
+  if [ "$how" = wine ]; then
+    # A Windows process under the same wineserver: a copy of cmd.exe named MSDEV.EXE that
+    # waits on a pipe nobody writes.
+    mkdir -p "$p/drive_c/VS"
+    cp "$p/drive_c/windows/system32/cmd.exe" "$p/drive_c/VS/MSDEV.EXE"
+    mkfifo "$p/.msdev-in"
+    WINEPREFIX=$p wine 'C:\VS\MSDEV.EXE' <"$p/.msdev-in" >/dev/null 2>&1 &
+    fakes+=($!)
+    exec 9>"$p/.msdev-in"
+  else
+    bash -c 'exec -a "C:\\VS\\MSDEV.EXE" sleep 60' &
+    fakes+=($!)
+  fi
+  local i
+  for i in $(seq 100); do  # until its image name shows
+    grep -qa 'MSDEV.EXE' /proc/[0-9]*/cmdline 2>/dev/null && break
+    sleep 0.1
+  done
+  [ "$how" = wine ] && sleep 1  # toolhelp lists it once its process has started inside wine
+}
+stop_fake_msdev() {  # how prefix
+  [ "$1" = wine ] && exec 9>&-
+  kill "${fakes[-1]}" 2>/dev/null
+  wait "${fakes[-1]}" 2>/dev/null
+  unset 'fakes[-1]'
+  settle "$2"
+}
+
+# --- The cases, for one build ---------------------------------------------------------------
+e2e() {  # how
+  local how=$1 p out lines
+  winexe_run=$exe
+
+  current="$how: full integration, install folder from the registry"
+  p=$(clone "$sample" "$how-full")
+  run "$how" "$p" --yes
+  expect_rc 0
+  expect_eq "progress lines" "$full_lines" "$(cat "$p/.lines")"
+  expect_eq "messages" "" "$(cat "$p/.err")"
+  expect_grep "options face" "  [x] Integrate the library with Visual C++® 6.0" "$p/.out"
+  expect_grep "options face" \
+    "  [-] Integrate the library with Visual Studio® 2005  (unavailable)" "$p/.out"
+  expect_grep "options face" "      [x] Setup TSLSkin+ Wizard (Visual C++® 6.0 only)" "$p/.out"
+  expect_grep "library" "Library: $lib" "$p/.out"
+  expect_eq "Include Dirs" "$old_include;$lib"'\Tessaline' "$(reg_value "$p" "$dirs_key" 'Include Dirs')"
+  expect_eq "Library Dirs" "$old_library;$lib"'\Bin' "$(reg_value "$p" "$dirs_key" 'Library Dirs')"
+  printf 'Old Include Directories\r\n\r\n%s\r\n\r\nOld Library Directories\r\n\r\n%s' \
+    "${old_include//;/$'\r\n'}" "${old_library//;/$'\r\n'}" >"$work/directories.txt"
+  expect_same_file "directories.txt" "$work/directories.txt" "$p/$lib_rel/directories.txt"
+  expect_same_file "application wizard copy" "$p/$lib_rel/TSLAppWizard/Release/TSLXAppWizard.awx" \
+    "$p/$template_rel/TSLXAppWizard.awx"
+  expect_same_file "skin wizard copy" "$p/$lib_rel/TSLSkinWizard/Release/TSLSkinWizard.awx" \
+    "$p/$template_rel/TSLSkinWizard.awx"
+  expected_colreg "$sample/$colreg_rel" >"$work/hhcolreg.dat"
+  expect_same_file "hhcolreg.dat" "$work/hhcolreg.dat" "$p/$colreg_rel"
+  expected_col "$sample/$col_rel" >"$work/col"
+  expect_same_file "collection file" "$work/col" "$p/$col_rel"
+  expect_same_file "hhcolreg.dat backup" "$sample/$colreg_rel" "$p/$lib_rel/Help/hhcolreg.dat"
+  expect_same_file "collection file backup" "$sample/$col_rel" "$p/$lib_rel/Help/MSDNVS98.COL"
+
+  current="$how: second run adds nothing twice"
+  cp "$p/$colreg_rel" "$work/colreg-1"
+  cp "$p/$col_rel" "$work/col-1"
+  settle "$p"
+  run "$how" "$p" --yes
+  expect_rc 0
+  expect_eq "progress lines" "$full_lines" "$(cat "$p/.lines")"
+  expect_eq "Include Dirs" "$old_include;$lib"'\Tessaline' "$(reg_value "$p" "$dirs_key" 'Include Dirs')"
+  expect_eq "entries of ours in hhcolreg.dat" 1 "$(grep -c "DocCompId value=\"$id\"" "$p/$colreg_rel")"
+  expect_same_file "collection file" "$work/col-1" "$p/$col_rel"
+  expect_same_file "hhcolreg.dat backup" "$work/colreg-1" "$p/$lib_rel/Help/hhcolreg.dat"
+  expect_grep "directories.txt" "$lib"'\Tessaline' "$p/$lib_rel/directories.txt"
+
+  current="$how: chosen items, an unavailable IDE asked for"
+  p=$(clone "$sample" "$how-chosen")
+  local arg="-p:$lib"
+  # Natively a Unix path maps to its drive form.
+  [ "$how" = native ] && arg="-p:$p/$lib_rel"
+  run "$how" "$p" "$arg" --ide vc6,net70 --items directories,skinwizard --yes
+  expect_rc 0
+  expect_grep "library" "Library: $lib" "$p/.out"
+  expect_grep "unavailable option" "Not available, left out: Integrate the library with Visual Studio.NET® (Visual Studio .NET is not installed)" "$p/.out"
+  expect_eq "progress lines" $'✓ Integration with Visual C++ 6.0\n✓     Setup directories
+✓     Copy TSLSkinWizard\n✓ Integration completed successfully' "$(cat "$p/.lines")"
+  expect_same_file "hhcolreg.dat untouched" "$sample/$colreg_rel" "$p/$colreg_rel"
+  [ ! -e "$p/$template_rel/TSLXAppWizard.awx" ] || fail "application wizard copied unasked"
+
+  current="$how: a failing copy fails the IDE (exit 1)"
+  p=$(clone "$sample" "$how-fail")
+  rm "$p/$lib_rel/TSLSkinWizard/Release/TSLSkinWizard.awx"
+  rm -r "$p/$template_rel"
+  run "$how" "$p" --ide vc6 --items directories,appwizard,skinwizard --yes
+  expect_rc 1
+  expect_grep "skin wizard unavailable" "Not available, left out: Setup TSLSkin+ Wizard (Visual C++® 6.0 only) (it needs" "$p/.out"
+  expect_grep "message 15" "tslkt-integrate: Can not copy file from $lib"'\TSLAppWizard\Release\TSLXAppWizard.awx to '"$vs"'\Common\MSDev98\Template\TSLXAppWizard.awx. Integration terminated.' "$p/.err"
+  expect_eq "progress lines" $'✓ Integration with Visual C++ 6.0\n✓     Setup directories
+✓     Copy TSLXAppWizard\n✗ Integration failed' "$(cat "$p/.lines")"
+  # Nothing is rolled back: the directories step before the copy stays done.
+  expect_grep "directories.txt" "Old Library Directories" "$p/$lib_rel/directories.txt"
+
+  current="$how: running Visual C++ without a terminal is answered Cancel (exit 1)"
+  p=$(clone "$sample" "$how-msdev")
+  start_fake_msdev "$how" "$p"
+  run "$how" "$p" --yes
+  expect_rc 1
+  expect_grep "message 11" "tslkt-integrate: Please close Microsoft Visual C++ before processing with Tessaline Installation" "$p/.err"
+  expect_grep "Cancel" "no terminal to answer on: Cancel" "$p/.err"
+  expect_eq "progress lines" $'✓ Integration with Visual C++ 6.0\n✓     MSDN Integration
+✗ Integration failed' "$(cat "$p/.lines")"
+  stop_fake_msdev "$how" "$p"
+  expect_eq "Include Dirs unchanged" "$old_include" "$(reg_value "$p" "$dirs_key" 'Include Dirs')"
+  [ ! -e "$p/$lib_rel/directories.txt" ] || fail "directories.txt written"
+  expect_same_file "help step done before the check" "$work/hhcolreg.dat" "$p/$colreg_rel"
+
+  current="$how: nothing chosen or not confirmed (exit 2)"
+  p=$(clone "$sample" "$how-usage")
+  run "$how" "$p" --ide '' --yes
+  expect_rc 2
+  expect_eq "messages" "tslkt-integrate: You need to select at least one item." "$(cat "$p/.err")"
+  expect_eq "progress lines" "" "$(cat "$p/.lines")"
+  run "$how" "$p" --items '' --yes
+  expect_rc 2
+  run "$how" "$p"
+  expect_rc 2
+  expect_grep "no confirmation" "give --yes" "$p/.err"
+  run "$how" "$p" --ide vc7 --yes
+  expect_rc 2
+  expect_grep "unknown IDE" "unknown IDE 'vc7'" "$p/.err"
+  [ ! -e "$p/$lib_rel/directories.txt" ] || fail "a refused run changed something"
+  run "$how" "$p" --help
+  expect_rc 0
+  expect_grep "help" "Exit status: 0 every chosen IDE completed" "$p/.out"
+
+  current="$how: library not found (exit 3)"
+  p=$(clone "$base" "$how-nolib")
+  run "$how" "$p" --yes
+  expect_rc 3
+  expect_eq "messages" "tslkt-integrate: Unable to locate Tessaline installation." "$(cat "$p/.err")"
+  run "$how" "$p" -p: --yes
+  expect_rc 3
+
+  if [ "$how" = native ]; then
+    current="native: prefix errors and a library outside drive_c"
+    WINEPREFIX=$work/none "$exe" --yes </dev/null >/dev/null 2>"$work/err"
+    rc=$?
+    expect_rc 2
+    expect_grep "missing prefix" "no Wine prefix at $work/none" "$work/err"
+    p=$(clone "$sample" native-outside)
+    mkdir -p "$work/outside"
+    cp -r "$p/$lib_rel/." "$work/outside/"
+    run native "$p" "/P:$work/outside" --ide vc6 --items directories --yes
+    expect_rc 0
+    out=$(printf '%s' "Z:$work/outside" | tr / '\\')
+    expect_grep "library" "Library: $out" "$p/.out"
+    expect_grep "directories.txt outside drive_c" "Old Library Directories" "$work/outside/directories.txt"
+  fi
+}
+
+# The two builds on twin prefixes give the same lines, messages, registry lists and files.
+compare() {
+  current="native and Windows builds agree"
+  local n w
+  n=$(clone "$sample" cmp-native)
+  w=$(clone "$sample" cmp-windows)
+  winexe_run=$winexe
+  run native "$n" --yes
+  run wine "$w" --yes
+  grep -v '^Wine prefix: ' "$n/.out" >"$work/native.out"
+  expect_same_file "standard output" "$work/native.out" "$w/.out"
+  expect_same_file "standard error" "$n/.err" "$w/.err"
+  for p in "$n" "$w"; do
+    WINEPREFIX=$p wine reg query "$dirs_key" 2>/dev/null | tr -d '\r' >"$p/.dirs"
+    (cd "$p/drive_c" && find "Program Files (x86)" windows/Help -type f \
+       -exec md5sum {} + | sort -k2) >"$p/.files"
+  done
+  expect_same_file "Directories key" "$n/.dirs" "$w/.dirs"
+  expect_same_file "files written" "$n/.files" "$w/.files"
+  [ -s "$n/.files" ] || fail "no files written"
+}
+
+start=$(date +%s)
+case $mode in
+  native) e2e native ;;
+  wine) winexe=$exe; e2e wine ;;
+  compare) compare ;;
+esac
+echo "console e2e ($mode): $failures failure(s), $(( $(date +%s) - start )) s"
+[ "$failures" -eq 0 ]
