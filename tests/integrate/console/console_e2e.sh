@@ -21,6 +21,10 @@ esac
 exe=${1:?usage: console_e2e.sh [--wine|--compare] EXE [WINDOWS_EXE]}
 winexe=${2:-}
 [ "$mode" != compare ] || [ -n "$winexe" ] || { echo "--compare needs both programs" >&2; exit 2; }
+if [ "$mode" = compare ] && [ ! -x "$exe" ]; then
+  echo "native build not found at $exe: nothing to compare with"
+  exit 77  # skipped
+fi
 "$root/scripts/make-prefix.sh" "$base" || exit 1
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tsl-console-e2e.XXXXXX")
