@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "skinwizard/host/project_wizard_host.h"
+#include "skinwizard/skin_name_page.h"
+#include "skinwizard/skin_options_page.h"
+#include "skinwizard/skin_wizard.h"
+#include "skinwizard/step_chooser.h"
+#include "tests/skinwizard/skin_wizard_doubles.h"
+#include "tests/support/fake_registry.h"
+#include "tests/support/temp_drive.h"
+
+namespace {
+
+using skinwizard::CustomWizard;
+using skinwizard::PageView;
+using skinwizard::ProjectWizardHost;
+using skinwizard::WizardFrame;
+using skinwizard::WizardPage;
+using skinwizard_test::RecordingView;
+
+// Everything the host does to a wizard and its pages, in order, in one log.
+using Log = std::vector<std::string>;
+
+class LoggingPage : public WizardPage {
+ public:
+  LoggingPage(int id, Log* log) : WizardPage(id), log_(log) {}
+  bool refuse = false;
+  bool OnInitDialog() override {
+    log_->push_back("init " + std::to_string(TemplateId()));
+    return true;
+  }
+  bool CommitPage() override {
+    log_->push_back("commit " + std::to_string(TemplateId()));
+    return !refuse;
+  }
+
+ private:
+  Log* log_;
+};
+
+// A wizard with two pages that logs the host's calls; its step index is its own, as the
+// skin wizard's chooser keeps one.
+class LoggingWizard : public CustomWizard {
+ public:
+  explicit LoggingWizard(Log* log) : log_(log), first_(1, log), second_(2, log) {}
+  WizardPage* NextStep(WizardPage*) override {
+    log_->push_back("next");
+    return Page(++step_);
+  }
+  WizardPage* PreviousStep(WizardPage*) override {
+    log_->push_back("previous");
+    return Page(--step_);
+  }
+  void OnWizardStart() override {
+    log_->push_back("start");
+    step_ = 0;
+  }
+  void OnWizardExit() override { log_->push_back("exit"); }
+  LoggingPage& First() { return first_; }
+  LoggingPage& Second() { return second_; }
+  int Step() const { return step_; }
+
+ private:
+  WizardPage* Page(int step) { return step == 1 ? &first_ : step == 2 ? &second_ : nullptr; }
+  Log* log_;
+  LoggingPage first_, second_;
+  int step_ = 0;
+};
+
+class RecordingFrame : public WizardFrame {
+ public:
+  explicit RecordingFrame(Log* log) : log_(log) {}
+  std::vector<RecordingView*> views;
+  std::unique_ptr<PageView> CreatePageView(WizardPage& page) override {
+    log_->push_back("window " + std::to_string(page.TemplateId()));
+    auto view = std::make_unique<RecordingView>();
+    views.push_back(view.get());
+    return view;
+  }
+
+ private:
+  Log* log_;
+};
+
+class HostCallOrderTest : public ::testing::Test {
+ protected:
+  HostCallOrderTest() : wizard(&log), frame(&log), host(frame, *drive.Services().files) {
+    host.RegisterWizard(&wizard);
+    host.SetNumberOfSteps(2);
+  }
+  Log log;
+  LoggingWizard wizard;
+  testing_support::TempDrive drive;
+  RecordingFrame frame;
+  ProjectWizardHost host;
+};
+
+TEST_F(HostCallOrderTest, NextCommitsThenAsksAndBackDoesNotCommit) {
+  host.StartRun("My Skins!", "C:\\Work");
+  EXPECT_EQ(wizard.dictionary.Value("root"), "My Skins!");
+  EXPECT_EQ(wizard.dictionary.Value("ROOT"), "MY SKINS!");
+  EXPECT_EQ(wizard.dictionary.Value("Safe_root"), "MySkins");
+  ASSERT_TRUE(host.Next());
+  ASSERT_TRUE(host.Next());
+  EXPECT_FALSE(host.Next());  // the last step
+  ASSERT_TRUE(host.Back());
+  ASSERT_TRUE(host.Next());
+  EXPECT_EQ(log, (Log{"start", "next", "window 1", "init 1", "commit 1", "next", "window 2",
+                      "init 2", "commit 2", "previous", "commit 1", "next"}));
+  EXPECT_EQ(host.CurrentStep(), 2);
+}
+
+TEST_F(HostCallOrderTest, FinishFromTheFirstPageCommitsEveryPageInOrder) {
+  host.StartRun("P", "C:\\Work");
+  host.Next();
+  log.clear();
+  ASSERT_TRUE(host.Finish());
+  EXPECT_EQ(log, (Log{"next", "commit 1", "window 2", "init 2", "commit 2"}));
+  EXPECT_EQ(host.CurrentStep(), 2);
+  host.EndRun();
+  EXPECT_EQ(log.back(), "exit");
+}
+
+TEST_F(HostCallOrderTest, FinishShowsTheRefusingPageAndTheWalkStaysInStep) {
+  host.StartRun("P", "C:\\Work");
+  host.Next();
+  host.Next();
+  wizard.First().refuse = true;
+  log.clear();
+  EXPECT_FALSE(host.Finish());
+  EXPECT_EQ(log, (Log{"commit 1", "previous"}));  // page 2 is not committed after a refusal
+  EXPECT_EQ(host.CurrentStep(), 1);
+  EXPECT_EQ(host.CurrentPage(), &wizard.First());
+  EXPECT_EQ(wizard.Step(), 1);
+  wizard.First().refuse = false;
+  ASSERT_TRUE(host.Next());
+  EXPECT_EQ(host.CurrentPage(), &wizard.Second());
+}
+
+TEST(HostSymbols, FileNameSymbolIsStableAndPerFile) {
+  std::string symbol = skinwizard::FileNameSymbol("MySkins", "SkinAqua.h");
+  EXPECT_EQ(symbol.rfind("AFX_SKINAQUA_H__", 0), 0u) << symbol;
+  std::string guid = symbol.substr(16);
+  ASSERT_EQ(guid.size(), 36u);
+  for (std::size_t i : {8u, 13u, 18u, 23u}) EXPECT_EQ(guid[i], '_') << symbol;
+  EXPECT_EQ(guid.find_first_not_of("0123456789ABCDEF_"), std::string::npos) << symbol;
+  EXPECT_EQ(skinwizard::FileNameSymbol("MySkins", "SkinAqua.h"), symbol);
+  std::string other = skinwizard::FileNameSymbol("MySkins", "SkinGlass.h");
+  EXPECT_NE(other.substr(other.size() - 36), guid);
+  EXPECT_NE(skinwizard::FileNameSymbol("Other", "SkinAqua.h"), symbol);
+  EXPECT_EQ(skinwizard::FileNameSymbol("P", "res\\P.rc2").rfind("AFX_P_RC2__", 0), 0u);
+  EXPECT_EQ(skinwizard::SafeRoot("3-D Skins_v2.0"), "3DSkins_v20");
+}
+
+// The skin wizard itself under our host, on a temporary drive.
+class SkinWizardHostTest : public ::testing::Test {
+ protected:
+  SkinWizardHostTest()
+      : frame(&log), host(frame, *drive.Services().files), wizard(host, registry) {
+    registry.Set(platform::RootKey::kLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
+                 "CommonFilesDir", "C:\\Program Files\\Common Files");
+    host.RegisterWizard(&wizard);
+  }
+  skinwizard::SkinNamePage& NamePage() { return wizard.Chooser()->NamePage(); }
+
+  Log log;
+  testing_support::FakeRegistry registry;
+  testing_support::TempDrive drive;
+  RecordingFrame frame;
+  ProjectWizardHost host;
+  skinwizard::SkinWizard wizard;
+};
+
+TEST_F(SkinWizardHostTest, FinishOnTheNamePageStillWritesTheOptionKeys) {
+  host.StartRun("MySkins", drive.Root());
+  EXPECT_EQ(host.NumberOfSteps(), 2);
+  ASSERT_TRUE(host.Next());
+  NamePage().skinName = "Aqua";
+  ASSERT_TRUE(host.Finish());
+  EXPECT_EQ(wizard.dictionary.Value("SKIN_BASE_CLASS"), "CTSLVisualManager");
+  EXPECT_EQ(wizard.dictionary.Value("VERBOSE"), "1");
+  EXPECT_EQ(wizard.dictionary.Value("OnDrawTab"), "1");
+  EXPECT_EQ(wizard.dictionary.Value("SKIN_OUTPUT"), "Write skin DLL to common (shared) directory");
+  std::string confirmation, error;
+  ASSERT_TRUE(host.ConfirmationText(&confirmation, &error)) << error;
+  EXPECT_NE(confirmation.find("Skin Name: \"Aqua\""), std::string::npos) << confirmation;
+}
+
+TEST_F(SkinWizardHostTest, RefusedNameOnFinishShowsTheMessageOnTheNamePage) {
+  host.StartRun("MySkins", drive.Root());
+  host.Next();
+  host.Next();  // refused: the empty name
+  ASSERT_EQ(frame.views.size(), 1u);
+  EXPECT_EQ(frame.views[0]->messages.size(), 1u);
+  EXPECT_EQ(host.CurrentStep(), 1);
+  EXPECT_FALSE(wizard.dictionary.Has("skin_file"));
+}
+
+TEST_F(SkinWizardHostTest, GenerateWritesTheProjectAndLinksIntoTheSkinsDirectory) {
+  host.StartRun("MySkins", drive.Root());
+  host.Next();
+  NamePage().skinName = "Aqua";
+  ASSERT_TRUE(host.Next());
+  ASSERT_TRUE(host.Finish());
+  skinwizard::ProjectPlan plan;
+  std::string error;
+  ASSERT_TRUE(host.PlanProject(&plan, &error)) << error;
+  EXPECT_EQ(plan.project_folder, drive.Path("MySkins"));
+  ASSERT_TRUE(host.Generate(plan, &error)) << error;
+  host.EndRun();
+  std::string header = drive.ReadRaw("MySkins\\SkinAqua.h");
+  EXPECT_NE(header.find(skinwizard::FileNameSymbol("MySkins", "SkinAqua.h") + "_INCLUDED_"),
+            std::string::npos);
+  std::string dsp = drive.ReadRaw("MySkins\\MySkins.dsp");
+  std::string option = "/out:\"C:\\Program Files\\Common Files\\Quorvane\\Skins\\MYSKINS.dll\"";
+  std::size_t first = dsp.find(option);
+  ASSERT_NE(first, std::string::npos) << dsp;
+  EXPECT_NE(dsp.find(option, first + 1), std::string::npos) << "both configurations";
+}
+
+}  // namespace
