@@ -25,7 +25,8 @@ const char kFolderTitle[] = "Tessaline";
 
 const char kCollectionsRoot[] =
     "Software\\Microsoft\\HTML Help Collections\\Developer Collections";
-const char kShellFolders[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kShellFolders[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 const std::string kEntryEnd = "</DocCompilation>";
 const std::string kEntriesEnd = "</DocCompilations>";

@@ -10,82 +10,15 @@
 
 #include "integrate/engine/integration_engine.h"
 #include "tests/integrate/test_doubles.h"
-#include "tests/support/temp_drive.h"
+#include "tests/integrate/msdn_samples.h"
 
 namespace {
 
+using namespace msdn_samples;
 using integrate::IntegrationEngine;
 using integrate_test::FakePlatform;
 using integrate_test::RecordingHost;
 using platform::RootKey;
-
-const char kId[] = "{764DA86D-1460-41f1-80BD-2C2F06C0B473}";
-const char kCollections[] = "Software\\Microsoft\\HTML Help Collections\\Developer Collections";
-const char kShellFolders[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-const char kColFile[] = "C:\\MSDN\\1033\\MSDNVS98.COL";
-const char kRegFile[] = "C:\\windows\\Help\\hhcolreg.dat";
-
-// The sample files under tests/integrate/data/msdn. A Windows build running under wine
-// reaches the source tree through drive Z:.
-std::string SampleFile(const std::string& name) {
-  const std::string path = std::string(TSL_SOURCE_DIR) + "/tests/integrate/data/msdn/" + name;
-  for (const std::string& candidate : {path, "Z:" + path}) {
-    if (FILE* file = std::fopen(candidate.c_str(), "rb")) {
-      std::string bytes;
-      char chunk[4096];
-      std::size_t got;
-      while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, got);
-      std::fclose(file);
-      return bytes;
-    }
-  }
-  ADD_FAILURE() << "sample file missing: " << path;
-  return std::string();
-}
-
-std::string Crlf(const std::string& lf) {
-  std::string out;
-  for (char c : lf) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
-}
-
-int Count(const std::string& text, const std::string& what) {
-  int n = 0;
-  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
-    ++n;
-  }
-  return n;
-}
-
-// The entry and folder exactly as the step fills them in for install folder C:\Lib\.
-std::string Entry(const std::string& language = "1033", int number = 1,
-                  const std::string& lib = "C:\\Lib\\") {
-  return std::string("<DocCompilation>\n\t<DocCompId value=\"") + kId +
-         "\"/>\n\t<DocCompLanguage value=" + language +
-         "/>\n\t<LocationHistory>\n\t\t<ColNum value=" + std::to_string(number) +
-         "/>\n\t\t<TitleLocation value=\"" + lib + "Help\\TSLHelp.chm\"/>\n" +
-         "\t\t<IndexLocation value=\"" + lib + "Help\\TSLHelp.chi\"/>\n" +
-         "\t\t<LocationRef value=\"\"/>\n\t\t<Version value=1/>\n"
-         "\t\t<LastPromptedVersion value=0/>\n\t\t<TitleSampleLocation value=\"\"/>\n"
-         "\t\t<TitleQueryLocation value=\"\"/>\n\t\t<SupportsMerge value=0/>\n"
-         "\t</LocationHistory>\n</DocCompilation>\n      ";
-}
-
-std::string Folder(const std::string& language = "1033") {
-  return std::string("\t\t<Folder>\n\t\t\t<TitleString value=\"Tessaline\"/>\n") +
-         "\t\t\t<FolderOrder value=2/>\n\t\t\t<Folder>\n\t\t\t\t<TitleString value=\"=" + kId +
-         "\"/>\n\t\t\t\t<FolderOrder value=1/>\n\t\t\t\t<LangId value=" + language +
-         "/>\n\t\t\t</Folder>\n\t\t</Folder>\n      ";
-}
-
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-  std::size_t at = text.find(from);
-  if (at != std::string::npos) text.replace(at, from.size(), to);
-  return text;
-}
 
 const char kChm[] = "C:\\Lib\\Help\\TSLHelp.chm";
 const char kChi[] = "C:\\Lib\\Help\\TSLHelp.chi";
@@ -431,53 +364,6 @@ TEST_F(MsdnHelpTest, IntegrateMsdnHelpGoesOnWhenAnEditFindsNoPlaceForItsText) {
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(File(kColFile), col);
   EXPECT_EQ(Count(File(kRegFile), kId), 1);
-}
-
-// --- On the real file services of this build --------------------------------------------
-
-TEST(MsdnHelpOnDrive, IntegratesAndLeavesAReadOnlyRegistryFileWhole) {
-  testing_support::TempDrive drive;
-  auto registry = std::make_unique<testing_support::FakeRegistry>();
-  // A collection numbered from 10000 on keeps hhcolreg.dat in the common application
-  // data folder, which lets the test keep it inside its own folder.
-  registry->Set(RootKey::kLocalMachine, kShellFolders, "Common AppData",
-                drive.Path("ProgramData"));
-  registry->Set(RootKey::kLocalMachine, kCollections, "Language", "0x0409");
-  registry->Set(RootKey::kLocalMachine, std::string(kCollections) + "\\0x0409", "Preferred",
-                "0x1");
-  registry->Set(RootKey::kLocalMachine, std::string(kCollections) + "\\0x0409\\0x1", "Filename",
-                drive.Path("MSDN\\MSDNVS98.COL"));
-  drive.Services().registry = std::move(registry);
-  const std::string col =
-      Replace(SampleFile("MSDNVS98.COL"), "collectionnum value=1/", "collectionnum value=10001/");
-  const std::string reg = SampleFile("hhcolreg.dat");
-  const std::string regPath = "ProgramData\\Microsoft\\HTML Help\\hhcolreg.dat";
-  drive.WriteRaw("MSDN\\MSDNVS98.COL", col);
-  drive.WriteRaw(regPath, reg);
-  drive.WriteRaw("Lib\\Help\\TSLHelp.chm", "chm");
-  drive.WriteRaw("Lib\\Help\\TSLHelp.chi", "chi");
-
-  RecordingHost host;
-  IntegrationEngine engine(&host, drive.Path("Lib"), drive.Services());
-  ASSERT_TRUE(engine.IntegrateMsdnHelp());
-  EXPECT_TRUE(host.owner.messages.empty());
-  const std::string lib = drive.Path("Lib\\");
-  EXPECT_EQ(drive.ReadRaw(regPath),
-            Replace(reg, "</DocCompilations>", Crlf(Entry("1033", 10001, lib)) +
-                                                  "</DocCompilations>"));
-  EXPECT_EQ(drive.ReadRaw("MSDN\\MSDNVS98.COL"),
-            Replace(col, "</Folders>", Crlf(Folder()) + "</Folders>"));
-  EXPECT_EQ(drive.ReadRaw("Lib\\Help\\hhcolreg.dat"), reg);
-  EXPECT_EQ(drive.ReadRaw("Lib\\Help\\MSDNVS98.COL"), col);
-
-  // A read-only hhcolreg.dat is not replaced; the failure is reported, not passed off as
-  // success, and the file keeps every byte.
-  const std::string before = drive.ReadRaw(regPath);
-  drive.SetReadOnlyRaw(regPath, true);
-  EXPECT_FALSE(engine.IntegrateMsdnHelp());
-  EXPECT_EQ(host.owner.messages.size(), 1u);
-  EXPECT_EQ(drive.ReadRaw(regPath), before);
-  drive.SetReadOnlyRaw(regPath, false);
 }
 
 }  // namespace

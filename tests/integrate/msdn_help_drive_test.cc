@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "integrate/engine/integration_engine.h"
+#include "tests/integrate/msdn_samples.h"
+#include "tests/integrate/test_doubles.h"
+#include "tests/support/fake_registry.h"
+#include "tests/support/temp_drive.h"
+
+namespace {
+
+using namespace msdn_samples;
+using integrate::IntegrationEngine;
+using integrate_test::RecordingHost;
+using platform::RootKey;
+
+TEST(MsdnHelpOnDrive, IntegratesAndLeavesAReadOnlyRegistryFileWhole) {
+  testing_support::TempDrive drive;
+  auto registry = std::make_unique<testing_support::FakeRegistry>();
+  // A collection numbered from 10000 on keeps hhcolreg.dat in the common application
+  // data folder, which lets the test keep it inside its own folder.
+  registry->Set(RootKey::kLocalMachine, kShellFolders, "Common AppData",
+                drive.Path("ProgramData"));
+  registry->Set(RootKey::kLocalMachine, kCollections, "Language", "0x0409");
+  registry->Set(RootKey::kLocalMachine, std::string(kCollections) + "\\0x0409", "Preferred",
+                "0x1");
+  registry->Set(RootKey::kLocalMachine, std::string(kCollections) + "\\0x0409\\0x1", "Filename",
+                drive.Path("MSDN\\MSDNVS98.COL"));
+  drive.Services().registry = std::move(registry);
+  const std::string col =
+      Replace(SampleFile("MSDNVS98.COL"), "collectionnum value=1/", "collectionnum value=10001/");
+  const std::string reg = SampleFile("hhcolreg.dat");
+  const std::string regPath = "ProgramData\\Microsoft\\HTML Help\\hhcolreg.dat";
+  drive.WriteRaw("MSDN\\MSDNVS98.COL", col);
+  drive.WriteRaw(regPath, reg);
+  drive.WriteRaw("Lib\\Help\\TSLHelp.chm", "chm");
+  drive.WriteRaw("Lib\\Help\\TSLHelp.chi", "chi");
+
+  RecordingHost host;
+  IntegrationEngine engine(&host, drive.Path("Lib"), drive.Services());
+  ASSERT_TRUE(engine.IntegrateMsdnHelp());
+  EXPECT_TRUE(host.owner.messages.empty());
+  const std::string lib = drive.Path("Lib\\");
+  EXPECT_EQ(drive.ReadRaw(regPath),
+            Replace(reg, "</DocCompilations>", Crlf(Entry("1033", 10001, lib)) +
+                                                  "</DocCompilations>"));
+  EXPECT_EQ(drive.ReadRaw("MSDN\\MSDNVS98.COL"),
+            Replace(col, "</Folders>", Crlf(Folder()) + "</Folders>"));
+  EXPECT_EQ(drive.ReadRaw("Lib\\Help\\hhcolreg.dat"), reg);
+  EXPECT_EQ(drive.ReadRaw("Lib\\Help\\MSDNVS98.COL"), col);
+
+  // A read-only hhcolreg.dat is not replaced; the failure is reported, not passed off as
+  // success, and the file keeps every byte.
+  const std::string before = drive.ReadRaw(regPath);
+  drive.SetReadOnlyRaw(regPath, true);
+  EXPECT_FALSE(engine.IntegrateMsdnHelp());
+  EXPECT_EQ(host.owner.messages.size(), 1u);
+  EXPECT_EQ(drive.ReadRaw(regPath), before);
+  drive.SetReadOnlyRaw(regPath, false);
+}
+
+}  // namespace
