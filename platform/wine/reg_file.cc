@@ -873,8 +873,9 @@ std::uint32_t RegFile::InsertBlock(const std::string& raw_name, std::u16string_v
       break;
     }
   }
-  // Wine separates blocks by an empty line, which ends the block before.
-  std::string text = at == order_.size() ? "\n[" + raw_name + "] 0\n" : "[" + raw_name + "] 0\n\n";
+  // A key without a block has children, so its block always goes before another one; the
+  // empty line that separates blocks ends the block before.
+  std::string text = "[" + raw_name + "] 0\n\n";
   std::uint32_t id = static_cast<std::uint32_t>(blocks_.size());
   edited_.push_back(std::move(text));
   blocks_.push_back(Block{0, 0, static_cast<std::int32_t>(edited_.size() - 1)});
