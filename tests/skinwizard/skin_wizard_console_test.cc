@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -26,7 +27,7 @@ class SkinWizardConsoleTest : public ::testing::Test {
  protected:
   SkinWizardConsoleTest() {
     folder = fs::temp_directory_path() /
-             ("tsl-skin-console-" + std::to_string(std::rand()) + "-" +
+             ("tsl-skin-console-" + std::to_string(std::random_device()()) + "-" +
               ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(folder);
   }
