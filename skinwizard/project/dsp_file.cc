@@ -107,8 +107,14 @@ std::string ConfigurationBlock(bool debug) {
   return t;
 }
 
+// A project-relative path as the IDE writes it: quoted when it holds a blank.
+std::string DotPath(const std::string& relative) {
+  std::string path = ".\\" + relative;
+  return relative.find(' ') == std::string::npos ? path : "\"" + path + "\"";
+}
+
 std::string SourceFile(const std::string& project, const FileListEntry& entry) {
-  std::string t = "# Begin Source File\n\nSOURCE=.\\" + entry.destination + "\n";
+  std::string t = "# Begin Source File\n\nSOURCE=" + DotPath(entry.destination) + "\n";
   if (entry.excluded_from_build) {
     t += "\n";
     for (int i = 0; i < 2; ++i) {
@@ -251,7 +257,8 @@ std::string BuildDswText(const std::string& project_name) {
   t += "Microsoft Developer Studio Workspace File, Format Version 6.00\n";
   t += "# WARNING: DO NOT EDIT OR DELETE THIS WORKSPACE FILE!\n\n";
   t += rule;
-  t += "Project: \"" + project_name + "\"=.\\" + project_name + ".dsp - Package Owner=<4>\n\n";
+  t += "Project: \"" + project_name + "\"=" + DotPath(project_name + ".dsp") +
+       " - Package Owner=<4>\n\n";
   t += "Package=<5>\n{{{\n}}}\n\n";
   t += "Package=<4>\n{{{\n}}}\n\n";
   t += rule;
