@@ -1,0 +1,48 @@
+// A Wine prefix seen from Linux: no Wine code runs here.
+#include <memory>
+
+#include "platform/platform.h"
+#include "platform/wine/pe_version.h"
+#include "platform/wine/prefix.h"
+#include "platform/wine/wine_files.h"
+#include "platform/wine/wine_registry.h"
+#include "platform/wine/wine_services.h"
+
+namespace platform {
+namespace {
+
+constexpr std::int32_t kClassNotRegistered = static_cast<std::int32_t>(0x80040154);
+
+// The Help 2 runtime is a set of COM servers that only run on Windows; from Linux the
+// service is absent, exactly as on a machine without the IDEs' help installed.
+class AbsentHelp2Service : public Help2Service {
+ public:
+  Help2Status CreateSession(std::unique_ptr<Help2Session>* out) override {
+    out->reset();
+    Help2Status status;
+    status.code = kClassNotRegistered;
+    return status;
+  }
+};
+
+}  // namespace
+
+bool CreatePlatform(const PlatformOptions& options, Platform* out, std::string* error) {
+  std::shared_ptr<const wine::Prefix> prefix;
+  if (!wine::Prefix::Open(options.wine_prefix, &prefix, error)) return false;
+  Platform platform;
+  platform.registry = wine::NewWineRegistry(prefix->Dir());
+  if (!platform.registry) {
+    *error = "Cannot open the registry of the Wine prefix " + prefix->Dir() + ".";
+    return false;
+  }
+  platform.files = std::make_unique<wine::WineFileSystem>(prefix);
+  platform.processes = wine::NewWineProcesses(platform.registry.get());
+  platform.versions = std::make_unique<wine::PeVersionResources>(prefix);
+  platform.shell = wine::NewWineShellCopy(prefix);
+  platform.help2 = std::make_unique<AbsentHelp2Service>();
+  *out = std::move(platform);
+  return true;
+}
+
+}  // namespace platform

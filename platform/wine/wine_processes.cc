@@ -1,0 +1,92 @@
+// A Wine prefix seen from Linux: no Wine code runs here.
+#include <dirent.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "platform/encoding.h"
+#include "platform/wine/wine_services.h"
+
+namespace platform::wine {
+namespace {
+
+std::string ReadSmallFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool AllDigits(const char* name) {
+  if (!*name) return false;
+  for (; *name; ++name) {
+    if (!std::isdigit(static_cast<unsigned char>(*name))) return false;
+  }
+  return true;
+}
+
+// Wine overwrites a process's argv[0] with the Windows path of the program it runs
+// ("C:\windows\system32\notepad.exe"); comm only holds the first 15 bytes of the name.
+std::string ImageName(const std::string& proc_dir) {
+  const std::string cmdline = ReadSmallFile(proc_dir + "/cmdline");
+  const std::string first = cmdline.substr(0, cmdline.find('\0'));
+  if (first.size() > 2 && first[1] == ':' && first[2] == '\\') return Utf8ToAnsi(first);
+  std::string comm = ReadSmallFile(proc_dir + "/comm");
+  if (!comm.empty() && comm.back() == '\n') comm.pop_back();
+  return Utf8ToAnsi(comm);
+}
+
+class WineProcesses : public Processes {
+ public:
+  explicit WineProcesses(OsVersion version) : version_(version) {}
+
+  std::vector<std::string> RunningImageNames() override {
+    std::vector<std::string> names;
+    DIR* proc = opendir("/proc");
+    if (!proc) return names;
+    while (dirent* entry = readdir(proc)) {
+      if (!AllDigits(entry->d_name)) continue;
+      // A process that ended during the scan leaves nothing to read; skip it.
+      const std::string name = ImageName(std::string("/proc/") + entry->d_name);
+      if (!name.empty()) names.push_back(name);
+    }
+    closedir(proc);
+    return names;
+  }
+
+  OsVersion GetOsVersion() override { return version_; }
+
+ private:
+  OsVersion version_;
+};
+
+// "6.1" from the prefix's CurrentVersion; Windows 7 (Wine's default) when it is unreadable.
+OsVersion PrefixOsVersion(Registry* registry) {
+  OsVersion version{2, 6, 1};
+  if (!registry) return version;
+  auto key = registry->OpenKey(RootKey::kLocalMachine,
+                               "Software\\Microsoft\\Windows NT\\CurrentVersion",
+                               KeyAccess::kRead);
+  char buffer[260];
+  std::size_t size = sizeof(buffer);
+  if (!key || key->QueryString("CurrentVersion", buffer, &size) != RegResult::kOk ||
+      size == 0) {
+    return version;
+  }
+  buffer[size - 1] = '\0';
+  char* end = nullptr;
+  const unsigned long major = std::strtoul(buffer, &end, 10);
+  if (end == buffer || *end != '.') return version;
+  const char* minor_text = end + 1;
+  const unsigned long minor = std::strtoul(minor_text, &end, 10);
+  if (end == minor_text) return version;
+  return OsVersion{2, major, minor};
+}
+
+}  // namespace
+
+std::unique_ptr<Processes> NewWineProcesses(Registry* registry) {
+  return std::make_unique<WineProcesses>(PrefixOsVersion(registry));
+}
+
+}  // namespace platform::wine

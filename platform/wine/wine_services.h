@@ -1,0 +1,21 @@
+// A Wine prefix seen from Linux: no Wine code runs here.
+#pragma once
+
+#include <memory>
+
+#include "platform/processes.h"
+#include "platform/registry.h"
+#include "platform/shell_copy.h"
+#include "platform/wine/prefix.h"
+
+namespace platform::wine {
+
+/// The processes of this Linux machine, Wine's among them under their Windows names. The
+/// OS version is the one the prefix's registry claims, read once here, so the service does
+/// not depend on the registry object living on.
+std::unique_ptr<Processes> NewWineProcesses(Registry* registry);
+
+/// The shell's folder copy as a recursive copy over the prefix's drives.
+std::unique_ptr<ShellCopy> NewWineShellCopy(std::shared_ptr<const Prefix> prefix);
+
+}  // namespace platform::wine

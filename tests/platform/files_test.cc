@@ -1,0 +1,213 @@
+// The same cases run natively against a Wine prefix and, in the Windows builds, against
+// the Win32 API, so both file services answer alike. Paths come from the temporary drive.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/temp_drive.h"
+
+namespace {
+
+class FilesTest : public ::testing::Test {
+ protected:
+  platform::FileSystem& files() { return *drive_.Services().files; }
+
+  std::vector<std::string> ReadLines(const std::string& relative) {
+    std::vector<std::string> lines;
+    std::string error;
+    EXPECT_TRUE(files().ReadTextLines(
+        drive_.Path(relative),
+        [&](const std::string& line) {
+          lines.push_back(line);
+          return true;
+        },
+        &error))
+        << error;
+    return lines;
+  }
+
+  testing_support::TempDrive drive_;
+};
+
+using Lines = std::vector<std::string>;
+
+TEST_F(FilesTest, ExistsReportsFilesAndFoldersAlike) {
+  drive_.WriteRaw("Sub\\file.txt", "x");
+  EXPECT_TRUE(files().Exists(drive_.Root()));
+  EXPECT_TRUE(files().Exists(drive_.Path("Sub")));
+  EXPECT_TRUE(files().Exists(drive_.Path("Sub\\file.txt")));
+  EXPECT_FALSE(files().Exists(drive_.Path("Sub\\missing.txt")));
+  EXPECT_FALSE(files().Exists(drive_.Path("Missing\\file.txt")));
+}
+
+TEST_F(FilesTest, PathsMatchExistingNamesIgnoringCase) {
+  drive_.WriteRaw("Include\\Header.H", "one\r\n");
+  EXPECT_TRUE(files().Exists(drive_.Path("INCLUDE\\header.h")));
+  EXPECT_EQ(ReadLines("include\\HEADER.h"), Lines{"one"});
+
+  // A write through a differently-cased path lands in the existing folder and file.
+  std::string error;
+  ASSERT_TRUE(files().WriteTextFile(drive_.Path("INCLUDE\\HEADER.h"), "two\n", &error)) << error;
+  ASSERT_TRUE(files().WriteTextFile(drive_.Path("include\\new.txt"), "three\n", &error))
+      << error;
+  EXPECT_EQ(drive_.ReadRaw("Include\\Header.H"), "two\r\n");
+  EXPECT_EQ(drive_.ReadRaw("Include\\new.txt"), "three\r\n");
+}
+
+TEST_F(FilesTest, ReadTextLinesEndsLinesAtLfAndCrLfOnly) {
+  drive_.WriteRaw("a.txt", "first\r\nsecond\nlone\rcr\r\n\r\n\nlast");
+  EXPECT_EQ(ReadLines("a.txt"), (Lines{"first", "second", "lone\rcr", "", "", "last"}));
+  drive_.WriteRaw("b.txt", "only\r\n");
+  EXPECT_EQ(ReadLines("b.txt"), Lines{"only"});
+  drive_.WriteRaw("empty.txt", "");
+  EXPECT_EQ(ReadLines("empty.txt"), Lines{});
+  drive_.WriteRaw("cr-before-cr-lf.txt", "x\r\r\ny");
+  EXPECT_EQ(ReadLines("cr-before-cr-lf.txt"), (Lines{"x\r", "y"}));
+}
+
+TEST_F(FilesTest, ReadTextLinesHasNoLineLengthLimit) {
+  // Lines far longer than any read buffer, with the CR LF falling on common buffer sizes.
+  std::string text;
+  std::vector<std::string> expected;
+  for (std::size_t length : {4095u, 65535u, 65536u, 3u * 1024 * 1024}) {
+    expected.push_back(std::string(length, static_cast<char>('a' + expected.size())));
+    text += expected.back() + "\r\n";
+  }
+  drive_.WriteRaw("long.txt", text);
+  const Lines lines = ReadLines("long.txt");
+  ASSERT_EQ(lines.size(), expected.size());
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i].size(), expected[i].size()) << i;
+    EXPECT_TRUE(lines[i] == expected[i]) << i;
+  }
+}
+
+TEST_F(FilesTest, ReadTextLinesStopsWhenAskedAndFailsOnMissingFile) {
+  drive_.WriteRaw("a.txt", "1\n2\n3\n");
+  int seen = 0;
+  std::string error;
+  EXPECT_TRUE(files().ReadTextLines(
+      drive_.Path("a.txt"), [&](const std::string&) { return ++seen < 2; }, &error));
+  EXPECT_EQ(seen, 2);
+  EXPECT_FALSE(files().ReadTextLines(
+      drive_.Path("missing.txt"), [](const std::string&) { return true; }, &error));
+  EXPECT_FALSE(error.empty());
+}
+
+TEST_F(FilesTest, WriteTextFileWritesCrLfAndReplacesTheWholeFile) {
+  drive_.WriteRaw("a.txt", std::string(1000, 'x'));
+  std::string error;
+  ASSERT_TRUE(files().WriteTextFile(drive_.Path("a.txt"), "one\ntwo\n\n", &error)) << error;
+  EXPECT_EQ(drive_.ReadRaw("a.txt"), "one\r\ntwo\r\n\r\n");
+  ASSERT_TRUE(files().WriteTextFile(drive_.Path("new.txt"), "", &error)) << error;
+  bool exists = false;
+  EXPECT_EQ(drive_.ReadRaw("new.txt", &exists), "");
+  EXPECT_TRUE(exists);
+}
+
+TEST_F(FilesTest, WritesRefuseReadOnlyFileAndLeaveItUnchanged) {
+  drive_.WriteRaw("ro.txt", "old\r\n");
+  drive_.SetReadOnlyRaw("ro.txt", true);
+  std::string error;
+  EXPECT_FALSE(files().WriteTextFile(drive_.Path("ro.txt"), "new\n", &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(files().WriteBinaryFile(drive_.Path("ro.txt"), "new", &error));
+  EXPECT_EQ(drive_.ReadRaw("ro.txt"), "old\r\n");
+  drive_.SetReadOnlyRaw("ro.txt", false);
+}
+
+TEST_F(FilesTest, WritesIntoMissingFolderOrOverFolderFail) {
+  std::string error;
+  EXPECT_FALSE(files().WriteTextFile(drive_.Path("missing\\a.txt"), "x\n", &error));
+  EXPECT_FALSE(files().Exists(drive_.Path("missing")));
+  drive_.WriteRaw("dir\\keep.txt", "k");
+  EXPECT_FALSE(files().WriteBinaryFile(drive_.Path("dir"), "x", &error));
+  EXPECT_EQ(drive_.ReadRaw("dir\\keep.txt"), "k");
+}
+
+TEST_F(FilesTest, BinaryFilesKeepEveryByte) {
+  std::string bytes;
+  for (int i = 0; i < 256; ++i) bytes.push_back(static_cast<char>(i));
+  bytes += "\r\n\n\r\x1a";
+  std::string error, back;
+  ASSERT_TRUE(files().WriteBinaryFile(drive_.Path("b.bin"), bytes, &error)) << error;
+  EXPECT_TRUE(drive_.ReadRaw("b.bin") == bytes);
+  ASSERT_TRUE(files().ReadBinaryFile(drive_.Path("b.bin"), &back, &error)) << error;
+  EXPECT_TRUE(back == bytes);
+  EXPECT_FALSE(files().ReadBinaryFile(drive_.Path("missing.bin"), &back, &error));
+}
+
+TEST_F(FilesTest, CopyFileReplacesAWritableTarget) {
+  drive_.WriteRaw("from.txt", "new");
+  drive_.WriteRaw("to.txt", "old and longer");
+  std::string error;
+  ASSERT_TRUE(files().CopyFile(drive_.Path("from.txt"), drive_.Path("to.txt"), &error)) << error;
+  EXPECT_EQ(drive_.ReadRaw("to.txt"), "new");
+  ASSERT_TRUE(files().CopyFile(drive_.Path("from.txt"), drive_.Path("fresh.txt"), &error))
+      << error;
+  EXPECT_EQ(drive_.ReadRaw("fresh.txt"), "new");
+  EXPECT_EQ(drive_.ReadRaw("from.txt"), "new");
+}
+
+TEST_F(FilesTest, CopyFileFailsOnReadOnlyTargetUntilAttributesAreNormal) {
+  drive_.WriteRaw("from.txt", "new");
+  drive_.WriteRaw("to.txt", "old");
+  drive_.SetReadOnlyRaw("to.txt", true);
+  std::string error;
+  EXPECT_FALSE(files().CopyFile(drive_.Path("from.txt"), drive_.Path("to.txt"), &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(drive_.ReadRaw("to.txt"), "old");
+
+  ASSERT_TRUE(files().SetNormalAttributes(drive_.Path("to.txt"), &error)) << error;
+  ASSERT_TRUE(files().CopyFile(drive_.Path("from.txt"), drive_.Path("to.txt"), &error)) << error;
+  EXPECT_EQ(drive_.ReadRaw("to.txt"), "new");
+}
+
+TEST_F(FilesTest, CopyFileCarriesTheReadOnlyAttributeAlong) {
+  drive_.WriteRaw("from.txt", "ro");
+  drive_.SetReadOnlyRaw("from.txt", true);
+  std::string error;
+  ASSERT_TRUE(files().CopyFile(drive_.Path("from.txt"), drive_.Path("copy.txt"), &error))
+      << error;
+  EXPECT_EQ(drive_.ReadRaw("copy.txt"), "ro");
+  EXPECT_FALSE(files().WriteTextFile(drive_.Path("copy.txt"), "x\n", &error));
+  drive_.SetReadOnlyRaw("from.txt", false);
+  drive_.SetReadOnlyRaw("copy.txt", false);
+}
+
+TEST_F(FilesTest, CopyFileFromMissingSourceLeavesTargetAlone) {
+  drive_.WriteRaw("to.txt", "old");
+  std::string error;
+  EXPECT_FALSE(files().CopyFile(drive_.Path("missing.txt"), drive_.Path("to.txt"), &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(drive_.ReadRaw("to.txt"), "old");
+}
+
+TEST_F(FilesTest, SetNormalAttributesNeedsAnExistingPath) {
+  std::string error;
+  EXPECT_FALSE(files().SetNormalAttributes(drive_.Path("missing.txt"), &error));
+  EXPECT_FALSE(error.empty());
+}
+
+TEST_F(FilesTest, CreateDirectoriesMakesMissingParents) {
+  std::string error;
+  ASSERT_TRUE(files().CreateDirectories(drive_.Path("a\\b\\c"), &error)) << error;
+  EXPECT_TRUE(files().Exists(drive_.Path("a\\b\\c")));
+  EXPECT_TRUE(files().CreateDirectories(drive_.Path("A\\B"), &error)) << error;
+  drive_.WriteRaw("file", "x");
+  EXPECT_FALSE(files().CreateDirectories(drive_.Path("file\\sub"), &error));
+  EXPECT_FALSE(files().CreateDirectories(drive_.Path("file"), &error));
+}
+
+TEST_F(FilesTest, SystemDirectoryLiesInTheWindowsDirectory) {
+  const std::string windows = files().WindowsDirectory();
+  const std::string system = files().SystemDirectory();
+  ASSERT_GT(windows.size(), 3u);
+  EXPECT_NE(windows.back(), '\\');
+  EXPECT_EQ(system.size(), windows.size() + 9);
+  EXPECT_TRUE(files().Exists(windows));
+  EXPECT_TRUE(files().Exists(system));
+}
+
+}  // namespace
