@@ -91,7 +91,7 @@ crlf "$col_unix" <<'EOF'
 				<LangId value=1033/>
 			</Folder>
 		</Folder>
-	</Folders>
+</Folders>
 </collection>
 </XML>
 EOF
