@@ -99,7 +99,7 @@ class IntegrationDialog : public EngineHost {
   IntegrationEngine& engine() { return *engine_; }
   const std::string& installDir() const { return installDir_; }
 
-  // The eight option values (0 or 1), exchanged with their checkboxes.
+  /// The eight option values (0 or 1), exchanged with their checkboxes by UpdateData.
   int integrateHelp = 1;
   int setupAppWizard = 1;
   int setupDirectories = 1;

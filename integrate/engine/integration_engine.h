@@ -57,6 +57,7 @@ class IntegrationEngine {
   static std::string GetVsDisplayName(int versionCode);
 
   // Running-IDE check.
+  /// The system directory without a trailing backslash; mfc42d.dll lives there.
   std::string GetSystemDirectoryPath();
   /// Which Windows enumeration the platform uses: the process status interface on NT 3
   /// and 4, toolhelp elsewhere.

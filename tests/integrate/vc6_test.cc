@@ -210,6 +210,16 @@ TEST_F(Vc6Test, HelpOnlyNeitherLooksForTheIdeNorWaitsForIt) {
   EXPECT_TRUE(fake.registry.calls.empty());
 }
 
+TEST_F(Vc6Test, FailedHelpStepEndsTheIntegrationBeforeTheIde) {
+  fake.files.Put("C:\\Lib\\Help\\TSLHelp.chm", "chm");
+  fake.files.Put("C:\\Lib\\Help\\TSLHelp.chi", "chi");
+  EXPECT_FALSE(engine.IntegrateVc6(true, true, true, true));  // no MSDN collection
+  EXPECT_EQ(host.lines, std::vector<std::string>{"    MSDN Integration"});
+  EXPECT_EQ(host.owner.messages.size(), 1u);
+  EXPECT_EQ(fake.processes.enumerations, 0);
+  EXPECT_EQ(fake.registry.CountCalls("write "), 0);
+}
+
 TEST_F(Vc6Test, NothingChosenOrNoInstallDirEndsAtOnce) {
   EXPECT_TRUE(engine.IntegrateVc6(false, false, false, false));
   IntegrationEngine unplaced(&host, "", fake.services);
