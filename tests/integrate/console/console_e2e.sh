@@ -96,7 +96,8 @@ run() {  # how prefix args...
 # and end before such a run.
 settle() { WINEPREFIX=$1 wineserver -k 2>/dev/null; WINEPREFIX=$1 wineserver -w 2>/dev/null; true; }
 reg_value() {  # prefix key value
-  WINEPREFIX=$1 wine reg query "$2" /v "$3" 2>/dev/null | tr -d '\r' \
+  # Into a pipe, reg.exe writes the console's OEM code page.
+  WINEPREFIX=$1 wine reg query "$2" /v "$3" 2>/dev/null | iconv -f CP437 -t UTF-8 | tr -d '\r' \
     | sed -n "s/^    $3    REG_SZ    //p"
 }
 
@@ -258,6 +259,11 @@ e2e() {  # how
   expect_rc 2
   expect_grep "unknown IDE" "unknown IDE 'vc7'" "$p/.err"
   [ ! -e "$p/$lib_rel/directories.txt" ] || fail "a refused run changed something"
+  if [ "$how" = wine ]; then
+    run wine "$p" --prefix "$p" --yes
+    expect_rc 2
+    expect_grep "--prefix on Windows" "--prefix is for the Linux build" "$p/.err"
+  fi
   run "$how" "$p" --help
   expect_rc 0
   expect_grep "help" "Exit status: 0 every chosen IDE completed" "$p/.out"
@@ -276,14 +282,34 @@ e2e() {  # how
     rc=$?
     expect_rc 2
     expect_grep "missing prefix" "no Wine prefix at $work/none" "$work/err"
+    # A Unix name that is not ASCII reaches the registry as Windows-1252 and comes back.
     p=$(clone "$sample" native-outside)
-    mkdir -p "$work/outside"
-    cp -r "$p/$lib_rel/." "$work/outside/"
-    run native "$p" "/P:$work/outside" --ide vc6 --items directories --yes
+    mkdir -p "$work/außen"
+    cp -r "$p/$lib_rel/." "$work/außen/"
+    run native "$p" "/P:$work/außen" --ide vc6 --items directories --yes
     expect_rc 0
-    out=$(printf '%s' "Z:$work/outside" | tr / '\\')
+    out=$(printf '%s' "Z:$work/außen" | tr / '\\')
     expect_grep "library" "Library: $out" "$p/.out"
-    expect_grep "directories.txt outside drive_c" "Old Library Directories" "$work/outside/directories.txt"
+    expect_grep "directories.txt outside drive_c" "Old Library Directories" "$work/außen/directories.txt"
+    expect_eq "Library Dirs" "$old_library;$out"'\Bin' "$(reg_value "$p" "$dirs_key" 'Library Dirs')"
+
+    current="native: questions on a terminal"
+    p=$(clone "$sample" native-terminal)
+    # script(1) gives the program a terminal and types the answers; its output is the
+    # terminal's, both streams together.
+    printf 'n\n' | script -qec "WINEPREFIX='$p' '$exe'" /dev/null >"$p/.tty" 2>&1
+    rc=$?
+    expect_rc 2
+    expect_grep "confirmation asked" "Start the integration? [Y/n]" "$p/.tty"
+    [ ! -e "$p/$lib_rel/directories.txt" ] || fail "a declined run changed something"
+    start_fake_msdev native "$p"
+    printf 'o\nc\n' | script -qec "WINEPREFIX='$p' '$exe' --yes --items directories" /dev/null \
+      >"$p/.tty" 2>&1
+    rc=$?
+    stop_fake_msdev native "$p"
+    expect_rc 1
+    expect_eq "prompts until Cancel" 2 "$(grep -c '\[O\]K or \[C\]ancel?' "$p/.tty")"
+    [ ! -e "$p/$lib_rel/directories.txt" ] || fail "directories changed while Visual C++ ran"
   fi
 }
 
