@@ -37,6 +37,21 @@ std::vector<std::string> NormalizedComponents(const std::string& path) {
   return parts;
 }
 
+// A 32-bit program in a 64-bit prefix sees C:\windows\syswow64 under the name system32,
+// except for the few folders Wine (like Windows) leaves shared.
+bool IsRedirectedSystemPath(const std::vector<std::string>& parts) {
+  if (parts.size() < 2 || !SameNameIgnoringCase(parts[0], "windows") ||
+      !SameNameIgnoringCase(parts[1], "system32")) {
+    return false;
+  }
+  if (parts.size() == 2) return true;
+  for (const char* shared : {"catroot", "catroot2", "driverstore", "logfiles", "spool"}) {
+    if (SameNameIgnoringCase(parts[2], shared)) return false;
+  }
+  return !(parts.size() > 3 && SameNameIgnoringCase(parts[2], "drivers") &&
+           SameNameIgnoringCase(parts[3], "etc"));
+}
+
 std::string CurrentDirectory() {
   std::vector<char> buffer(4096);
   while (!getcwd(buffer.data(), buffer.size())) {
@@ -127,7 +142,12 @@ bool Prefix::ToHostPath(const std::string& windows_path, std::string* host_path,
     return false;
   }
   bool folder_exists = S_ISDIR(st.st_mode);
-  for (const std::string& part : NormalizedComponents(windows_path.substr(2))) {
+  std::vector<std::string> parts = NormalizedComponents(windows_path.substr(2));
+  if (drive == 'c' && IsRedirectedSystemPath(parts)) {
+    const std::string windows = ChildPath(result, "windows");
+    if (stat(ChildPath(windows, "syswow64").c_str(), &st) == 0) parts[1] = "syswow64";
+  }
+  for (const std::string& part : parts) {
     // Nothing below a missing component can exist, so the rest keeps the typed names.
     result = folder_exists ? ChildPath(result, AnsiToUtf8(part)) : result + "/" + AnsiToUtf8(part);
     folder_exists = folder_exists && stat(result.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

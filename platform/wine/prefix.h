@@ -22,7 +22,9 @@ class Prefix {
   /// Maps an ANSI Windows path ("C:\Lib\x.txt", '/' also separates) to a host path in
   /// UTF-8 through <prefix>/dosdevices/<drive>:. Each component is matched exactly first,
   /// then case-insensitively (the first match in sorted order); a missing component keeps
-  /// its typed name. False when the path has no drive or the drive is not mapped.
+  /// its typed name. In a 64-bit prefix C:\windows\system32 leads to syswow64, as for the
+  /// 32-bit program this system is. False when the path has no drive or the drive is not
+  /// mapped.
   bool ToHostPath(const std::string& windows_path, std::string* host_path,
                   std::string* error) const;
 

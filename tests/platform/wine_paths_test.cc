@@ -102,6 +102,21 @@ TEST_F(PrefixTest, ToHostPathConvertsAnsiNamesAndFoldsAccentedLetters) {
             dir_ + "/dosdevices/c:/\xC3\x84rger/Gr\xC3\xBC\xC3\x9F" "e");
 }
 
+TEST_F(PrefixTest, SystemFolderOfA64BitPrefixIsSyswow64) {
+  Mkdir("drive_c/windows");
+  Mkdir("drive_c/windows/system32");
+  const std::string windows = dir_ + "/dosdevices/c:/windows/";
+  // A 32-bit prefix has no syswow64: no redirection.
+  EXPECT_EQ(Host("C:\\windows\\system32\\mfc42d.dll"), windows + "system32/mfc42d.dll");
+  Mkdir("drive_c/windows/syswow64");
+  EXPECT_EQ(Host("C:\\WINDOWS\\System32\\mfc42d.dll"), windows + "syswow64/mfc42d.dll");
+  EXPECT_EQ(Host("C:\\windows\\system32"), windows + "syswow64");
+  EXPECT_EQ(Host("C:\\windows\\system32\\drivers\\etc\\hosts"),
+            windows + "system32/drivers/etc/hosts");
+  EXPECT_EQ(Host("C:\\windows\\system32\\spool"), windows + "system32/spool");
+  EXPECT_EQ(Host("C:\\windows\\system32x"), windows + "system32x");
+}
+
 TEST_F(PrefixTest, ToWindowsPathNamesTheDriveAsWinepathDoes) {
   Mkdir("drive_c/users");
   EXPECT_EQ(prefix_->ToWindowsPath(dir_ + "/drive_c/users"), "C:\\users");
