@@ -48,7 +48,7 @@ bool IntegrationEngine::HelpFilesPresent() {
 }
 
 bool IntegrationEngine::IsVc6Installed() {
-  // Older set-ups leave only the second key behind.
+  // Either key marks an installation; nothing is shown when neither opens.
   return platform_.registry->OpenKey(RootKey::kLocalMachine, LoadText(2), KeyAccess::kRead) ||
          platform_.registry->OpenKey(RootKey::kLocalMachine,
                                      "SOFTWARE\\Microsoft\\VisualStudio\\6.0\\Setup\\"
