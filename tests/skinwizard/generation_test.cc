@@ -5,6 +5,7 @@
 #include <iterator>
 #include <set>
 
+#include "skinwizard/project/dsp_file.h"
 #include "skinwizard/project/project_automation.h"
 #include "skinwizard/project/project_writer.h"
 #include "skinwizard/project/template_set.h"
@@ -78,7 +79,7 @@ TEST(GenerateProject, AquaInMySkinsMatchesTheExpectedFilesByteForByte) {
     std::replace(host_relative.begin(), host_relative.end(), '\\', '/');
     std::string expected = ReadSourceFile("tests/skinwizard/expected/MySkins/" + host_relative);
     ASSERT_FALSE(expected.empty()) << file.relative;
-    EXPECT_TRUE(drive.ReadRaw("MySkins/" + host_relative) == expected)
+    EXPECT_TRUE(drive.ReadRaw("MySkins\\" + file.relative) == expected)
         << file.relative << " differs from the expected file";
   }
   EXPECT_EQ(names, expected_names);
@@ -218,8 +219,8 @@ TEST(GenerateProject, ListsTheFilesThatWouldBeOverwritten) {
   EXPECT_EQ(plan.project_folder, drive.Root() + "\\MySkins");
   platform::FileSystem& files = *drive.Services().files;
   EXPECT_TRUE(ExistingFiles(plan, files).empty());
-  drive.WriteRaw("MySkins/ReadMe.txt", "mine");
-  drive.WriteRaw("MySkins/res/SKINAQUA.bmp", "mine");
+  drive.WriteRaw("MySkins\\ReadMe.txt", "mine");
+  drive.WriteRaw("MySkins\\res\\SKINAQUA.bmp", "mine");
   EXPECT_EQ(ExistingFiles(plan, files),
             (std::vector<std::string>{drive.Root() + "\\MySkins\\ReadMe.txt",
                                       drive.Root() + "\\MySkins\\res\\SKINAQUA.bmp"}));
@@ -248,7 +249,7 @@ TEST(DspAutomation, LinksEveryConfigurationIntoTheSkinsDirectory) {
   }
   EXPECT_FALSE(items[0]->AddToolSettings("cl.exe", "/W4", &error));
 
-  std::string after = drive.ReadRaw("MySkins/MySkins.dsp");
+  std::string after = drive.ReadRaw("MySkins\\MySkins.dsp");
   EXPECT_EQ(LinkLine(after, "Win32 Release"),
             "# ADD LINK32 /nologo /subsystem:windows /dll /machine:I386 " +
                 std::string(kSkinsOption));
@@ -262,6 +263,33 @@ TEST(DspAutomation, LinksEveryConfigurationIntoTheSkinsDirectory) {
                    std::string(kSkinsOption).size() + 1);
   }
   EXPECT_TRUE(restored == before);
+}
+
+TEST(DspFile, FlagsDecideMembershipAndBuildExclusion) {
+  FileListEntry source;
+  source.source = "A.CPP";
+  source.destination = "My Part.cpp";
+  FileListEntry hidden = source;
+  hidden.destination = "Hidden.cpp";
+  hidden.not_in_project = true;
+  FileListEntry excluded = source;
+  excluded.destination = "Excluded.h";
+  excluded.excluded_from_build = true;
+  std::string dsp = BuildDspText("P", {source, hidden, excluded});
+  EXPECT_NE(dsp.find("SOURCE=\".\\My Part.cpp\"\r\n# End Source File"), std::string::npos);
+  EXPECT_EQ(dsp.find("Hidden.cpp"), std::string::npos);
+  EXPECT_NE(dsp.find("SOURCE=.\\Excluded.h\r\n\r\n!IF  \"$(CFG)\" == \"P - Win32 Release\"\r\n\r\n"
+                     "# PROP Exclude_From_Build 1\r\n"),
+            std::string::npos);
+  // The per-file blocks repeat the configuration tests; they are neither new configurations
+  // nor places for linker options.
+  EXPECT_EQ(DspConfigurationNames(dsp), (std::vector<std::string>{"Win32 Release", "Win32 Debug"}));
+  std::string error;
+  ASSERT_TRUE(AddDspLinkOption(&dsp, "Win32 Debug", "/out:\"x.dll\"", &error)) << error;
+  EXPECT_FALSE(AddDspLinkOption(&dsp, "Win32 Profile", "/out:\"x.dll\"", &error));
+  EXPECT_NE(error.find("Win32 Profile"), std::string::npos);
+  EXPECT_NE(BuildDswText("My Skins").find("Project: \"My Skins\"=\".\\My Skins.dsp\" - Package Owner=<4>"),
+            std::string::npos);
 }
 
 TEST(DspAutomation, OpeningAMissingProjectFailsWithTheReason) {
