@@ -51,6 +51,14 @@ TEST(TextEdit, MissingFileIsNotWrittenAndReadOnlyStaysWhole) {
   EXPECT_EQ(*files.Get("C:\\ro.txt"), "keep\n");
 }
 
+TEST(TextEdit, OnlyTheCrBeforeAnLfEndsALine) {
+  MemoryFiles files;
+  files.Put("C:\\a.txt", "a\rb\r\n\r\n\r\r\nlast\r");
+  TextEdit edit(files, "C:\\a.txt");
+  ASSERT_TRUE(edit.Read());
+  EXPECT_EQ(edit.text(), "a\rb\n\n\r\nlast\r\n");
+}
+
 TEST(ReplaceAll, ReplacesEveryOccurrenceLeftToRight) {
   std::string text = "a</X>b</X></X>";
   EXPECT_EQ(ReplaceAll(&text, "</X>", "new</X>"), 3u);
