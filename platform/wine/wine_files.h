@@ -44,6 +44,12 @@ class WineFileSystem : public FileSystem {
   std::string FromUserPath(const std::string& path) override;
 
  private:
+  // Replaces the file at a Windows path atomically with what `fill` writes to the
+  // temporary file's descriptor; the reason of a failure names the path.
+  bool WriteThrough(const std::string& path,
+                    const std::function<bool(int fd, std::string* error)>& fill,
+                    std::string* error);
+
   std::shared_ptr<const Prefix> prefix_;
 };
 
