@@ -4,6 +4,7 @@
 #include <cctype>
 #include <climits>
 #include <cstdint>
+#include <string_view>
 
 #include "integrate/engine/integration_engine.h"
 #include "integrate/engine/paths.h"
@@ -201,8 +202,10 @@ bool IntegrationEngine::AddDocCompilation(const std::string& path, const std::st
     if (close == std::string::npos) return false;
     // An entry of ours that was cut short must not take the following entries with it up
     // to their closing tag: a new entry or the list's end first means there is no end.
-    const std::size_t body = start + header.size();
-    if (text.find("<DocCompilation", body) < close || text.find(kEntriesEnd, body) < close) {
+    const std::string_view body =
+        std::string_view(text).substr(start + header.size(), close - start - header.size());
+    if (body.find("<DocCompilation") != std::string_view::npos ||
+        body.find(kEntriesEnd) != std::string_view::npos) {
       return false;
     }
     std::size_t end = close + kEntryEnd.size();
@@ -212,8 +215,7 @@ bool IntegrationEngine::AddDocCompilation(const std::string& path, const std::st
     ReplaceAll(&text, text.substr(start, end - start), std::string());
   }
 
-  if (text.find(kEntriesEnd) == std::string::npos) return false;
-  ReplaceAll(&text, kEntriesEnd, entry + kEntriesEnd);
+  if (ReplaceAll(&text, kEntriesEnd, entry + kEntriesEnd) == 0) return false;
   const bool ok = edit.Write();
   *written = edit.written();
   return ok;
@@ -227,8 +229,7 @@ bool IntegrationEngine::AddCollectionFolder(const std::string& path, const std::
   std::string& text = edit.text();
   // The identifier anywhere means an earlier run added the folder (or the user moved it).
   if (text.find(compilationId) != std::string::npos) return true;
-  if (text.find(kFoldersEnd) == std::string::npos) return false;
-  ReplaceAll(&text, kFoldersEnd, folder + kFoldersEnd);
+  if (ReplaceAll(&text, kFoldersEnd, folder + kFoldersEnd) == 0) return false;
   const bool ok = edit.Write();
   *written = edit.written();
   return ok;
