@@ -25,12 +25,24 @@ bool AllDigits(const char* name) {
   return true;
 }
 
-// Wine overwrites a process's argv[0] with the Windows path of the program it runs
-// ("C:\windows\system32\notepad.exe"); comm only holds the first 15 bytes of the name.
+bool EndsWithIgnoringCase(const std::string& text, const char* suffix) {
+  const std::string tail(suffix);
+  return text.size() >= tail.size() &&
+         AnsiToUpper(text.substr(text.size() - tail.size())) == AnsiToUpper(tail);
+}
+
+// Wine leaves the program's path as it was started in argv[0]: a Windows path
+// ("C:\windows\system32\notepad.exe", from a shortcut or `start`) or a Unix one typed on a
+// terminal ("./MSDEV.EXE"); comm holds only the first 15 bytes of the name.
 std::string ImageName(const std::string& proc_dir) {
   const std::string cmdline = ReadSmallFile(proc_dir + "/cmdline");
-  const std::string first = cmdline.substr(0, cmdline.find('\0'));
-  if (first.size() > 2 && first[1] == ':' && first[2] == '\\') return Utf8ToAnsi(first);
+  const std::string first = Utf8ToAnsi(cmdline.substr(0, cmdline.find('\0')));
+  if ((first.size() > 2 && first[1] == ':' && (first[2] == '\\' || first[2] == '/')) ||
+      first.rfind("\\\\", 0) == 0) {
+    return first;
+  }
+  const std::string base = first.substr(first.find_last_of("/\\") + 1);
+  if (EndsWithIgnoringCase(base, ".exe") || EndsWithIgnoringCase(base, ".com")) return base;
   std::string comm = ReadSmallFile(proc_dir + "/comm");
   if (!comm.empty() && comm.back() == '\n') comm.pop_back();
   return Utf8ToAnsi(comm);

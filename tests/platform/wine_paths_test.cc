@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -261,25 +262,38 @@ TEST_F(PrefixTest, ShellCopyRefusesToCopyAFolderIntoItself) {
   EXPECT_NE(error.find("C:\\missing"), std::string::npos) << error;
 }
 
-TEST(WineProcesses, RunningImageNamesShowWineProgramsByTheirWindowsPath) {
-  // Wine puts the Windows path of the program into argv[0]; a renamed sleep does the same.
-  const char* image = "C:\\Program Files\\Microsoft Visual Studio\\Common\\MSDev98\\Bin\\MSDEV.EXE";
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    execl("/bin/sleep", image, "20", static_cast<char*>(nullptr));
-    _exit(127);
+TEST(WineProcesses, RunningImageNamesShowWineProgramsAsStarted) {
+  // Wine leaves the program's path as started in argv[0]; renamed sleeps do the same. The
+  // second name is longer than the 15 bytes comm keeps.
+  const std::string started[] = {
+      "C:\\Program Files\\Microsoft Visual Studio\\Common\\MSDev98\\Bin\\MSDEV.EXE",
+      "./Common7/IDE/DevEnvWithALongName.exe"};
+  const std::string expected[] = {started[0], "DevEnvWithALongName.exe"};
+  pid_t children[2];
+  for (int i = 0; i < 2; ++i) {
+    children[i] = fork();
+    ASSERT_GE(children[i], 0);
+    if (children[i] == 0) {
+      execl("/bin/sleep", started[i].c_str(), "20", static_cast<char*>(nullptr));
+      _exit(127);
+    }
   }
   auto processes = platform::wine::NewWineProcesses(nullptr);
-  bool found = false;
-  for (int attempt = 0; attempt < 100 && !found; ++attempt) {
-    const auto names = processes->RunningImageNames();
-    found = std::find(names.begin(), names.end(), image) != names.end();
-    if (!found) usleep(20000);
+  std::vector<std::string> names;
+  auto seen = [&](const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+  };
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    names = processes->RunningImageNames();
+    if (seen(expected[0]) && seen(expected[1])) break;
+    usleep(20000);
   }
-  kill(child, SIGKILL);
-  waitpid(child, nullptr, 0);
-  EXPECT_TRUE(found);
+  for (pid_t child : children) {
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+  }
+  EXPECT_TRUE(seen(expected[0]));
+  EXPECT_TRUE(seen(expected[1]));
 }
 
 TEST(WineProcesses, OsVersionIsWhatThePrefixClaims) {
