@@ -22,8 +22,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The build's prefix: TSL_TEST_PREFIX, or WINEPREFIX where a runner passed only that.
 std::string BasePrefix() {
   const char* prefix = std::getenv("TSL_TEST_PREFIX");
+  if (prefix == nullptr) prefix = std::getenv("WINEPREFIX");
   return prefix ? prefix : "";
 }
 
@@ -44,7 +46,7 @@ class SkinWizardPrefixTest : public ::testing::Test {
   // One copy of the build's prefix for the suite, with the owner, the organisation and the
   // common files folder set in the 32-bit view.
   static void SetUpTestSuite() {
-    ASSERT_FALSE(BasePrefix().empty()) << "TSL_TEST_PREFIX is not set";
+    ASSERT_FALSE(BasePrefix().empty()) << "neither TSL_TEST_PREFIX nor WINEPREFIX is set";
     ASSERT_EQ(Shell(std::string(TSL_SOURCE_DIR) + "/scripts/make-prefix.sh '" + BasePrefix() + "'"), 0);
     std::string pattern = (fs::temp_directory_path() / "tsl-skin-prefix-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
@@ -63,7 +65,11 @@ class SkinWizardPrefixTest : public ::testing::Test {
     ASSERT_EQ(Shell(wine + kAdd + "Windows NT\\CurrentVersion' /v RegisteredOrganization /d 'Société Ltd' /f /reg:32 >/dev/null"), 0);
     // The server writes the hives when it exits.
     ASSERT_EQ(Shell(wine + "wineserver -w"), 0);
+    ready_ = true;
   }
+  // A failed suite set-up would only skip the cases; it has to fail them.
+  void SetUp() override { ASSERT_TRUE(ready_) << "the prefix copy could not be made"; }
+
   static void TearDownTestSuite() {
     if (copy_ == nullptr) return;
     std::error_code ignored;
@@ -80,9 +86,11 @@ class SkinWizardPrefixTest : public ::testing::Test {
   }
 
   static fs::path* copy_;
+  static bool ready_;
 };
 
 fs::path* SkinWizardPrefixTest::copy_ = nullptr;
+bool SkinWizardPrefixTest::ready_ = false;
 
 TEST_F(SkinWizardPrefixTest, FreshPrefixGivesThe32BitCommonFilesFolder) {
   platform::Platform services = Open(BasePrefix());

@@ -481,6 +481,7 @@ int Session::Run() {
     while (!host.Next()) {
       // The page has shown its refusal; a person may type another name.
       status = kRefused;
+      if (!Asking() && !options_.skinName) Message("give the skin's name with --skin-name");
       if (!Asking() || !AskText("Skin Name", &namePage->skinName)) return;
     }
     auto* optionsPage = dynamic_cast<SkinOptionsPage*>(host.CurrentPage());
