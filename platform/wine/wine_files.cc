@@ -65,7 +65,8 @@ bool ReplaceAtomically(const std::string& target, const Replacement& how, Fill f
   const std::size_t slash = target.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
   const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  std::string temp = folder + "/." + base + ".tsl-XXXXXX";
+  // Cut so the temporary name stays within the file system's name length.
+  std::string temp = folder + "/." + base.substr(0, 128) + ".tsl-XXXXXX";
   const int fd = mkstemp(temp.data());
   if (fd < 0) {
     *error = errno == ENOENT ? "the folder does not exist" : Reason();
@@ -114,6 +115,12 @@ bool PrepareTarget(std::string* target, bool replace_read_only, Replacement* how
   }
   if (IsReadOnlyMode(st.st_mode) && !replace_read_only) {
     *error = "the file is read-only";
+    return false;
+  }
+  // A rename only needs the folder's permission; a file we may not write stays as it is,
+  // as it would for a program in the prefix.
+  if (!IsReadOnlyMode(st.st_mode) && access(target->c_str(), W_OK) != 0) {
+    *error = Reason();
     return false;
   }
   how->mode = st.st_mode & 07777;

@@ -116,9 +116,9 @@ class WineShellCopy : public ShellCopy {
     struct stat target;
     const bool target_exists = stat(target_host.c_str(), &target) == 0;
     if (target_exists && S_ISDIR(target.st_mode)) {
-      // An existing destination folder receives the source under its own name.
-      const std::string name = source_host.substr(source_host.rfind('/') + 1);
-      target_host = ChildPath(target_host, name);
+      // An existing destination folder receives the source under the name as typed, as the
+      // shell under Wine names it (a differently-cased existing entry is merged into).
+      target_host = ChildPath(target_host, AnsiToUtf8(last));
     } else if (target_exists && S_ISDIR(st.st_mode)) {
       *error = "the destination is a file";
       return false;
@@ -138,7 +138,7 @@ class WineShellCopy : public ShellCopy {
     bool ok;
     const std::vector<std::string> names = SortedEntries(source, &ok);
     if (!ok) {
-      *error = source + ": " + std::strerror(errno);
+      *error = Shown(source) + ": " + std::strerror(errno);
       return false;
     }
     bool made = false;
@@ -157,7 +157,7 @@ class WineShellCopy : public ShellCopy {
       if (S_ISDIR(st.st_mode)) {
         if (!MakeFolder(to, error) || !CopyMatching(from, "*", to, error)) return false;
       } else if (!CopyHostFile(from, to, true, error)) {
-        *error = Utf8ToAnsi(to) + ": " + *error;
+        *error = Shown(to) + ": " + *error;
         return false;
       }
     }
@@ -168,7 +168,7 @@ class WineShellCopy : public ShellCopy {
     struct stat st;
     if (stat(host.c_str(), &st) == 0) {
       if (S_ISDIR(st.st_mode)) return true;
-      *error = Utf8ToAnsi(host) + " is a file";
+      *error = Shown(host) + " is a file";
       return false;
     }
     const std::size_t slash = host.rfind('/');
@@ -176,10 +176,16 @@ class WineShellCopy : public ShellCopy {
       return false;
     }
     if (mkdir(host.c_str(), 0777) != 0 && errno != EEXIST) {
-      *error = Utf8ToAnsi(host) + ": " + std::strerror(errno);
+      *error = Shown(host) + ": " + std::strerror(errno);
       return false;
     }
     return true;
+  }
+
+  // A host path as the messages name it: in the drive form the caller speaks.
+  std::string Shown(const std::string& host) const {
+    const std::string windows = prefix_->ToWindowsPath(host);
+    return windows.empty() ? Utf8ToAnsi(host) : windows;
   }
 
   std::shared_ptr<const Prefix> prefix_;

@@ -250,6 +250,19 @@ TEST_F(PrefixTest, CopyFileKeepsTheLastWriteTime) {
   EXPECT_EQ(st.st_mtim.tv_sec, 981173106);
 }
 
+TEST_F(PrefixTest, ShellCopyNamesTheCopyAsTheSourceWasTyped) {
+  Mkdir("drive_c/src");
+  Touch("drive_c/src/a.txt");
+  Mkdir("drive_c/dest");
+  auto shell = platform::wine::NewWineShellCopy(prefix_);
+  std::string error;
+  ASSERT_TRUE(shell->Copy("C:\\SRC", "C:\\dest", &error)) << error;
+  ASSERT_TRUE(shell->Copy("C:\\src\\A.TXT", "C:\\dest", &error)) << error;
+  struct stat st;
+  EXPECT_EQ(stat((dir_ + "/drive_c/dest/SRC/a.txt").c_str(), &st), 0);
+  EXPECT_EQ(stat((dir_ + "/drive_c/dest/A.TXT").c_str(), &st), 0);
+}
+
 TEST_F(PrefixTest, ShellCopyRefusesToCopyAFolderIntoItself) {
   Mkdir("drive_c/src");
   Mkdir("drive_c/src/sub");
