@@ -83,7 +83,9 @@ const char kUsage[] =
     "                  the run needs --yes.\n"
     "  --help          this text.\n"
     "\n"
-    "Progress lines are printed on standard output as they are added: a check mark or a cross,\n"
+    "The options are printed first, as the dialog would show them: [x] ticked, [ ] not ticked,\n"
+    "[-] unavailable (what the library or the machine lacks). Then the progress lines are\n"
+    "printed on standard output as they are added: a check mark or a cross,\n"
     "a space and the line's text. Messages go to standard error. A question with OK and Cancel\n"
     "(for example to close a running Visual C++) is asked on a terminal; without one it is\n"
     "answered Cancel, so an unattended run never waits.\n"
@@ -136,40 +138,46 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl,
                       std::string* error) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    auto value = [&](const std::string& flag, std::string* out) {
-      if (arg.rfind(flag + "=", 0) == 0) {
-        *out = arg.substr(flag.size() + 1);
-        return true;
-      }
-      if (arg != flag) return false;
-      if (i + 1 >= args.size()) {
-        *error = flag + " needs a value";
-        return false;
-      }
-      *out = args[++i];
-      return true;
-    };
-    std::string list;
-    if (arg == "--help" || arg == "-h") {
-      cl->help = true;
-    } else if (arg == "--yes" || arg == "-y") {
-      cl->yes = true;
-    } else if (value("--prefix", &cl->prefix)) {
-      cl->prefixGiven = true;
-    } else if (value("--ide", &list)) {
-      cl->ideGiven = true;
-      cl->ides = SplitList(list);
-    } else if (value("--items", &list)) {
-      cl->itemsGiven = true;
-      cl->items = SplitList(list);
-    } else if (!error->empty()) {
-      return false;
-    } else if (arg.rfind("--", 0) == 0) {
-      *error = "unknown option " + arg;
-      return false;
-    } else {
+    const bool ours = arg.rfind("--", 0) == 0 || arg == "-h" || arg == "-y";
+    if (!ours) {
       // The wizard's own rule: a -p:DIR argument counts, anything else is ignored.
       cl->wizardArgs.push_back(arg);
+      continue;
+    }
+    // "--flag VALUE" or "--flag=VALUE".
+    std::string name = arg, value;
+    const std::size_t equals = arg.find('=');
+    if (equals != std::string::npos) {
+      name = arg.substr(0, equals);
+      value = arg.substr(equals + 1);
+    }
+    const bool takesValue = name == "--prefix" || name == "--ide" || name == "--items";
+    if (takesValue && equals == std::string::npos) {
+      if (i + 1 >= args.size()) {
+        *error = name + " needs a value";
+        return false;
+      }
+      value = args[++i];
+    } else if (!takesValue && equals != std::string::npos) {
+      *error = name + " takes no value";
+      return false;
+    }
+    if (name == "--help" || name == "-h") {
+      cl->help = true;
+    } else if (name == "--yes" || name == "-y") {
+      cl->yes = true;
+    } else if (name == "--prefix") {
+      cl->prefixGiven = true;
+      cl->prefix = value;
+    } else if (name == "--ide") {
+      cl->ideGiven = true;
+      cl->ides = SplitList(value);
+    } else if (name == "--items") {
+      cl->itemsGiven = true;
+      cl->items = SplitList(value);
+    } else {
+      *error = "unknown option " + name;
+      return false;
     }
   }
   std::string unknown;
@@ -244,7 +252,7 @@ int Run(int argc, char** argv) {
   CommandLine cl;
   std::string error;
   if (!ParseCommandLine(args, &cl, &error)) {
-    std::cerr << "tslkt-integrate: " << error << "\n\n" << kUsage;
+    std::cerr << "tslkt-integrate: " << error << "\nTry 'tslkt-integrate --help'.\n";
     return kExitUsage;
   }
   if (cl.help) {
