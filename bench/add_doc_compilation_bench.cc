@@ -60,7 +60,8 @@ void WriteHostFile(const std::string& path, const std::string& bytes) {
 // titles of about 1000 bytes each and an entry of ours from an earlier run in the middle.
 std::string MakeRegistryFile(int entries) {
   const std::string msdn =
-      "C:\\Program Files\\Microsoft Visual Studio\\MSDN98\\98VS\\1033\\Reference Library\\";
+      "C:\\Program Files\\Microsoft Visual Studio\\MSDN98\\98VS\\1033\\Reference Library\\"
+      "Platform SDK and DDK Documentation\\";
   std::string text =
       "<XML>\r\n<HTMLHelpDocInfo>\r\n\t<NextCollectionId value=2/>\r\n\t<Collections>\r\n"
       "\t\t<Collection>\r\n\t\t\t<ColNum value=1/>\r\n\t\t\t<ColName value=\"" + msdn +
