@@ -279,6 +279,22 @@ TEST(RegFileKeys, ParentWithoutBlockExistsAndGetsItsBlockInWineOrder) {
             std::string::npos);
 }
 
+TEST(RegFileKeys, EveryKeyAndParentIsFoundWhateverTheirOrder) {
+  // Keys share parts of their names with the key before them in every way; one needs
+  // decoding.
+  const char* keys[] = {"A\\\\B", "A\\\\BC\\\\D", "A\\\\B\\\\E", "Ab\\\\X", "A\\\\B\\\\E\\\\\\xe9",
+                        "A\\\\B\\\\E\\\\F", "A"};
+  std::string text = "WINE REGISTRY Version 2\n";
+  for (const char* k : keys) text += std::string("[") + k + "] 1\n";
+  std::unique_ptr<RegFile> file = MustParse(text);
+  ASSERT_NE(file, nullptr);
+  const char16_t* present[] = {u"A\\B",   u"a\\bc\\d", u"A\\BC", u"A\\B\\E", u"AB\\X",
+                               u"Ab",     u"A\\B\\E\\\u00c9", u"A\\B\\E\\F", u"A"};
+  for (std::size_t i = 0; i < std::size(present); ++i) EXPECT_TRUE(file->KeyExists(present[i])) << i;
+  const char16_t* absent[] = {u"A\\BC\\E", u"A\\B\\D", u"Ab\\B", u"B"};
+  for (std::size_t i = 0; i < std::size(absent); ++i) EXPECT_FALSE(file->KeyExists(absent[i])) << i;
+}
+
 TEST(RegFileKeys, NewValuesAreInsertedInWineOrder) {
   std::unique_ptr<RegFile> file = MustParse("WINE REGISTRY Version 2\n\n[K] 1\n#time=1\n"
                                             "\"a\"=\"1\"\n\"c\"=\"3\"\n\n[L] 1\n");
