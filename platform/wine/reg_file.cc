@@ -201,7 +201,7 @@ std::size_t ParseTypeTag(std::string_view s, std::uint32_t* type, DataKind* kind
   struct Tag {
     const char* text;
     std::uint32_t type;
-    DataKind kind;
+    DataKind kind = DataKind::kString;
   };
   static const Tag kTags[] = {
       {"\"", kRegSz, DataKind::kString},         {"str:\"", kRegSz, DataKind::kString},
@@ -622,7 +622,7 @@ class RegFile::Parser {
     if (p == line.size() || line[p] != '=') return "no '=' after the value name";
     p = SkipSpaces(line, p + 1);
     std::uint32_t type;
-    DataKind kind;
+    DataKind kind = DataKind::kString;
     std::size_t tag = ParseTypeTag(line.substr(p), &type, &kind);
     if (tag == 0) return "unknown value type";
     p += tag;
@@ -835,11 +835,13 @@ std::vector<BlockLine> SplitBlock(std::string_view text) {
       std::size_t d = SkipSpaces(line, SkipSpaces(line, name_end) + 1);
       std::size_t data_begin = pos + d, data_end = pos + line.size();
       std::uint32_t type;
-      DataKind kind;
+      DataKind kind = DataKind::kString;
       std::size_t tag = ParseTypeTag(line.substr(d), &type, &kind);
       if (kind == DataKind::kHex) {
         for (std::size_t q = d + tag; ParseHexLine(line, q, nullptr) == 1; q = 0) {
-          data_end = next + (line = LineAt(text, next, &next)).size();
+          std::size_t start = next;
+          line = LineAt(text, start, &next);
+          data_end = start + line.size();
         }
       }
       l.data = text.substr(data_begin, data_end - data_begin);
@@ -851,7 +853,7 @@ std::vector<BlockLine> SplitBlock(std::string_view text) {
 }
 
 void DecodeValue(std::string_view data, RegValue* value) {
-  DataKind kind;
+  DataKind kind = DataKind::kString;
   std::size_t p = ParseTypeTag(data, &value->type, &kind);
   value->data.clear();
   switch (kind) {
