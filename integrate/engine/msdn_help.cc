@@ -212,7 +212,8 @@ bool IntegrationEngine::AddDocCompilation(const std::string& path, const std::st
     // The line end after the tag goes with the entry; any other character belongs to
     // whatever follows on the same line.
     if (end < text.size() && text[end] == '\n') ++end;
-    ReplaceAll(&text, text.substr(start, end - start), std::string());
+    // Nothing before the first header can be a copy of the entry that begins with it.
+    ReplaceAll(&text, text.substr(start, end - start), std::string(), start);
   }
 
   if (ReplaceAll(&text, kEntriesEnd, entry + kEntriesEnd) == 0) return false;

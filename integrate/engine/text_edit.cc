@@ -52,9 +52,10 @@ bool TextEdit::Write(std::string* error) {
   return files_.WriteTextFile(path_, text_, error);
 }
 
-std::size_t ReplaceAll(std::string* text, const std::string& from, const std::string& to) {
+std::size_t ReplaceAll(std::string* text, const std::string& from, const std::string& to,
+                       std::size_t start) {
   if (from.empty()) return 0;
-  std::size_t first = text->find(from);
+  std::size_t first = text->find(from, start);
   if (first == std::string::npos) return 0;
   // In place, so a 20 MB working text is not copied into a fresh buffer for every edit.
   char* t = &(*text)[0];

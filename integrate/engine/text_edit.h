@@ -35,8 +35,9 @@ class TextEdit {
   bool written_ = false;
 };
 
-/// Replaces every occurrence of `from` (not empty) in `text` with `to`, in one linear pass;
-/// the count of replacements.
-std::size_t ReplaceAll(std::string* text, const std::string& from, const std::string& to);
+/// Replaces every occurrence of `from` (not empty) in `text` with `to`, in one linear pass
+/// in place; the count of replacements. `start` skips a head the caller knows holds none.
+std::size_t ReplaceAll(std::string* text, const std::string& from, const std::string& to,
+                       std::size_t start = 0);
 
 }  // namespace integrate

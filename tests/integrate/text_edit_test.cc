@@ -66,6 +66,9 @@ TEST(ReplaceAll, ReplacesEveryOccurrenceLeftToRight) {
   std::string removed = "xyzxyzq";
   EXPECT_EQ(ReplaceAll(&removed, "xyz", ""), 2u);
   EXPECT_EQ(removed, "q");
+  std::string tail = "xyzxyzxyz";
+  EXPECT_EQ(ReplaceAll(&tail, "xyz", "", 1), 2u);
+  EXPECT_EQ(tail, "xyz");
   std::string untouched = "abc";
   EXPECT_EQ(ReplaceAll(&untouched, "", "z"), 0u);
   EXPECT_EQ(ReplaceAll(&untouched, "d", "z"), 0u);
