@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -130,10 +129,10 @@ inline std::size_t SkipSpaces(std::string_view s, std::size_t pos) {
   return pos;
 }
 
-// Decodes one UTF-8 sequence at s[*pos]; Wine drops bytes that start no valid sequence.
+// Decodes one UTF-8 sequence at s[*pos]; Wine 8 drops bytes that start no valid sequence.
 void DecodeUtf8(std::string_view s, std::size_t* pos, std::u16string* out) {
   unsigned char c = static_cast<unsigned char>(s[*pos]);
-  int len = c >= 0xf0 && c < 0xf5 ? 4 : c >= 0xe0 ? 3 : c >= 0xc2 && c < 0xe0 ? 2 : 0;
+  int len = c >= 0xf5 ? 0 : c >= 0xf0 ? 4 : c >= 0xe0 ? 3 : c >= 0xc2 ? 2 : 0;
   if (len == 0 || *pos + len > s.size()) {
     ++*pos;
     return;
@@ -148,7 +147,8 @@ void DecodeUtf8(std::string_view s, std::size_t* pos, std::u16string* out) {
     cp = (cp << 6) | (cc & 0x3f);
   }
   static const std::uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (cp < kMin[len] || cp > 0x10ffff || (cp >= 0xd800 && cp < 0xe000)) {
+  // Wine takes encoded surrogates as they are.
+  if (cp < kMin[len] || cp > 0x10ffff) {
     ++*pos;
     return;
   }

@@ -170,13 +170,14 @@ TEST(RegFileEscapes, EncodesAsWineDoes) {
 }
 
 TEST(RegFileEscapes, RawUtf8IsReadAndInvalidBytesAreDropped) {
-  // Wine 8 reads raw UTF-8 and skips a byte that starts no valid sequence.
+  // Wine 8 reads raw UTF-8, skips a byte that starts no valid sequence and keeps an
+  // encoded surrogate.
   std::unique_ptr<RegFile> file = MustParse(
       "WINE REGISTRY Version 2\n[K\xc3\xa9] 1\n\"utf8\"=\"M\xc3\xbcller \xe2\x82\xac\"\n"
-      "\"bad\"=\"a\xfc" "b\"\n\"xnone\"=\"\\xq\"\n\"octal\"=\"\\101\\1012\"\n\"other\"=\"\\q\\[\"\n");
+      "\"bad\"=\"a\xfc" "b\xf8\x80\x80\xed\xa0\x80\"\n\"xnone\"=\"\\xq\"\n\"octal\"=\"\\101\\1012\"\n\"other\"=\"\\q\\[\"\n");
   ASSERT_NE(file, nullptr);
   EXPECT_EQ(Get(*file, u"K\u00c9", u"utf8").data, Sz(u"M\u00fcller \u20ac").data);
-  EXPECT_EQ(Get(*file, u"k\u00e9", u"bad").data, Sz(u"ab").data);
+  EXPECT_EQ(Get(*file, u"k\u00e9", u"bad").data, Sz(u"ab\xd800").data);
   EXPECT_EQ(Get(*file, u"K\u00e9", u"xnone").data, Sz(u"xq").data);
   EXPECT_EQ(Get(*file, u"K\u00e9", u"octal").data, Sz(u"AA2").data);
   EXPECT_EQ(Get(*file, u"K\u00e9", u"other").data, Sz(u"q[").data);
