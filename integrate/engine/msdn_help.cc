@@ -2,7 +2,6 @@
 // The library's HTML Help title in the Visual C++ 6.0 help collection (MSDN): the entry in
 // the collection registry file hhcolreg.dat and the folder in the collection file.
 #include <cctype>
-#include <climits>
 #include <cstdint>
 #include <string_view>
 
