@@ -89,7 +89,9 @@ void ProjectWizardHost::Show(WizardPage* page, int step) {
 bool ProjectWizardHost::Next() {
   if (current_ != nullptr && !current_->CommitPage()) return false;
   if (step_ >= steps_) return false;
-  Show(wizard_->NextStep(current_), step_ + 1);
+  WizardPage* next = wizard_->NextStep(current_);
+  if (next == nullptr) return false;  // fewer pages than steps declared: stay
+  Show(next, step_ + 1);
   return true;
 }
 

@@ -36,7 +36,6 @@ class ProjectWizardHost : public WizardHost {
   void RegisterWizard(CustomWizard* wizard) override { wizard_ = wizard; }
   void SetNumberOfSteps(int steps) override { steps_ = steps; }
 
-  CustomWizard* Wizard() const { return wizard_; }
   int NumberOfSteps() const { return steps_; }
 
   /// Starts a run for project `name` to be made in the folder `location` (Windows form):
@@ -48,7 +47,7 @@ class ProjectWizardHost : public WizardHost {
   /// The page shown; null on the host's own first step.
   WizardPage* CurrentPage() const { return current_; }
   /// Next: commits the page shown, then shows the wizard's next page. False when the page
-  /// refuses (it stays) or when the last step is shown.
+  /// refuses (it stays) or when the last step is shown (or the wizard has no next page).
   bool Next();
   /// Back: shows the page before without committing. False on the host's own first step.
   bool Back();

@@ -120,7 +120,8 @@ bool ParseArguments(const std::vector<std::string>& args, Options* options, std:
     }
     if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
       if (haveProject) {
-        *error = "more than one project name ('" + options->project + "', '" + arg + "')";
+        *error = "more than one project name ('" + platform::AnsiToUtf8(options->project) +
+                 "', '" + arg + "')";
         return false;
       }
       options->project = ArgToAnsi(arg);
@@ -141,7 +142,8 @@ bool ParseArguments(const std::vector<std::string>& args, Options* options, std:
       value = args[++i];
     }
     if (texts.count(flag) != 0) {
-      options->*texts.at(flag) = ArgToAnsi(value);
+      // The prefix is a Unix path for Linux itself, never text of the project: kept as typed.
+      options->*texts.at(flag) = flag == "--prefix" ? value : ArgToAnsi(value);
     } else if (flag == "--comments") {
       std::optional<int> yes;
       if (!ParseChoice(flag, value, yesNo, &yes, error)) return false;
@@ -407,6 +409,7 @@ int Session::FillOptionsPage(SkinOptionsPage& page) {
   if (options_.comments) page.comments = *options_.comments;
   if (options_.look) page.baseLook = *options_.look;
   if (options_.commonDir) page.writeToSkinsDirectory = *options_.commonDir;
+  if (options_.commonDir == 1 && !page.writeCheckEnabled) Message(page.skinsLine);
   if (Asking()) {
     Say("\nStep 2 of 2\n");
     if (!options_.comments &&
@@ -439,7 +442,7 @@ int Session::Run() {
   platform::Platform services;
   platform::PlatformOptions platformOptions;
   if (options_.prefix) {
-    platformOptions.wine_prefix = platform::AnsiToUtf8(*options_.prefix);
+    platformOptions.wine_prefix = *options_.prefix;
   } else if (const char* prefix = std::getenv("WINEPREFIX")) {
     platformOptions.wine_prefix = prefix;
   } else if (const char* home = std::getenv("HOME")) {
@@ -455,14 +458,18 @@ int Session::Run() {
     location = *options_.location;
   } else {
     std::error_code failed;
-    std::filesystem::path path = options_.location
-                                     ? std::filesystem::absolute(platform::AnsiToUtf8(*options_.location), failed)
-                                     : std::filesystem::current_path(failed);
+    // UTF-8 both ways, so the narrow encoding of the host's paths does not matter.
+    std::filesystem::path path =
+        options_.location
+            ? std::filesystem::absolute(
+                  std::filesystem::u8path(platform::AnsiToUtf8(*options_.location)), failed)
+            : std::filesystem::current_path(failed);
     if (failed) {
       Message("cannot resolve the project location: " + failed.message());
       return kFailed;
     }
-    location = services.files->FromUserPath(ArgToAnsi(path.lexically_normal().string()));
+    location =
+        services.files->FromUserPath(platform::Utf8ToAnsi(path.lexically_normal().u8string()));
   }
   while (location.size() > 3 && (location.back() == '\\' || location.back() == '/')) {
     location.pop_back();
