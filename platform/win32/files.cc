@@ -63,6 +63,14 @@ class Win32FileSystem : public FileSystem {
   }
 
   bool CopyFile(const std::string& from, const std::string& to, std::string* error) override {
+    // Windows refuses a read-only target by itself; wine run as root would not, since root
+    // may write any Unix file, so the rule is checked here as well.
+    DWORD target = GetFileAttributesA(to.c_str());
+    if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_READONLY) &&
+        !(target & FILE_ATTRIBUTE_DIRECTORY)) {
+      if (error) *error = Failure("Cannot copy " + from + " to " + to, ERROR_ACCESS_DENIED);
+      return false;
+    }
     if (::CopyFileA(from.c_str(), to.c_str(), FALSE)) return true;
     if (error) *error = Failure("Cannot copy " + from + " to " + to, GetLastError());
     return false;
@@ -141,6 +149,7 @@ class Win32FileSystem : public FileSystem {
         if (error) *error = "Cannot write " + path + ": it is a folder";
         return false;
       }
+      // Checked here rather than left to the replace, which wine run as root would allow.
       if (attributes & FILE_ATTRIBUTE_READONLY) {
         if (error) *error = "Cannot write " + path + ": the file is read-only";
         return false;

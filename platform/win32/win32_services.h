@@ -3,6 +3,9 @@
 #pragma once
 
 #include <windows.h>
+// windows.h turns CopyFile into CopyFileA, which would rename FileSystem::CopyFile in the
+// Win32 files alone.
+#undef CopyFile
 
 #include <memory>
 #include <string>
