@@ -1,6 +1,9 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -235,6 +238,90 @@ TEST_F(SyntheticPrefix, UnparsableHiveIsReportedWithFileAndLineAndNeverWritten) 
   // The other hive is not affected.
   EXPECT_EQ(Query(*reg, RootKey::kLocalMachine, "Software\\Vendor\\App", "v"),
             Z("32"));
+}
+
+// Holds the fcntl lock a wineserver holds, from another process (a process never sees its
+// own locks), until destroyed.
+class LockHolder {
+ public:
+  explicit LockHolder(const std::string& path) {
+    int ready[2];
+    if (::pipe(ready) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      int fd = ::open(path.c_str(), O_RDWR | O_CREAT, 0600);
+      struct flock fl = {};
+      fl.l_type = F_WRLCK;
+      fl.l_whence = SEEK_SET;
+      fl.l_len = 1;
+      char ok = fd >= 0 && ::fcntl(fd, F_SETLK, &fl) == 0 ? 'y' : 'n';
+      if (::write(ready[1], &ok, 1) != 1) ::_exit(1);
+      ::pause();
+      ::_exit(0);
+    }
+    char ok = 'n';
+    if (::read(ready[0], &ok, 1) != 1) ok = 'n';
+    ::close(ready[0]);
+    ::close(ready[1]);
+    locked_ = ok == 'y';
+  }
+  ~LockHolder() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+  bool locked() const { return locked_; }
+  pid_t pid() const { return pid_; }
+
+ private:
+  pid_t pid_ = -1;
+  bool locked_ = false;
+};
+
+TEST_F(SyntheticPrefix, ServerIsFoundByItsLockInUpstreamAndDebianFolders) {
+  Write(kMachine64, kUser);
+  struct stat st;
+  ASSERT_EQ(::stat(dir_.c_str(), &st), 0);
+  char server[64];
+  std::snprintf(server, sizeof server, "server-%llx-%llx", static_cast<unsigned long long>(st.st_dev),
+                static_cast<unsigned long long>(st.st_ino));
+  // Upstream Wine wants its folder private; it is removed again when empty.
+  std::string upstream_root = "/tmp/.wine-" + std::to_string(::getuid());
+  ::mkdir(upstream_root.c_str(), 0700);
+  std::string upstream = upstream_root + "/" + server;
+  std::string debian_name = dir_.substr(5) + "-server";  // a name of our own under /tmp
+  std::string debian = "/tmp/" + debian_name + "/" + server;
+  WriteFile(dir_ + "/wineserver", debian_name + "\n");
+  for (const std::string& folder : {upstream, debian}) {
+    ASSERT_EQ(Shell("mkdir -p " + Quote(folder)), 0);
+    ServerStatus status;
+    std::string error;
+    {
+      LockHolder holder(folder + "/lock");
+      ASSERT_TRUE(holder.locked());
+      ASSERT_TRUE(FindRunningServer(dir_, &status, &error)) << error;
+      EXPECT_TRUE(status.running) << folder;
+      EXPECT_EQ(status.pid, holder.pid());
+      EXPECT_EQ(status.lock_path, folder + "/lock");
+      std::unique_ptr<RegistryKey> key = NewWineRegistry(dir_)->OpenKey(
+          RootKey::kLocalMachine, "Software\\Vendor\\App", KeyAccess::kAll, &error);
+      ASSERT_NE(key, nullptr) << error;
+      EXPECT_FALSE(key->SetString("v", "blocked", &error));
+      EXPECT_NE(error.find("WINEPREFIX=" + dir_ + " wineserver -k"), std::string::npos) << error;
+      EXPECT_EQ(ReadFile(dir_ + "/system.reg"), kMachine64);
+    }
+    // A lock file that nobody holds is what an ended server leaves.
+    ASSERT_TRUE(FindRunningServer(dir_, &status, &error)) << error;
+    EXPECT_FALSE(status.running) << folder;
+    Shell("rm -rf " + Quote(folder));
+  }
+  Shell("rm -rf " + Quote("/tmp/" + debian_name));
+  ::rmdir(upstream_root.c_str());
+  std::string error;
+  ServerStatus status;
+  EXPECT_FALSE(FindRunningServer(dir_ + "/missing", &status, &error));
+  EXPECT_NE(error.find(dir_ + "/missing"), std::string::npos) << error;
 }
 
 // A copy of the test prefix made by wineboot, and Wine's own `reg` as the peer that reads
