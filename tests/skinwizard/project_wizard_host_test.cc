@@ -125,6 +125,15 @@ TEST_F(HostCallOrderTest, FinishFromTheFirstPageCommitsEveryPageInOrder) {
   EXPECT_EQ(log.back(), "exit");
 }
 
+TEST_F(HostCallOrderTest, FinishFromTheHostsOwnStepMakesAndCommitsBothPages) {
+  host.StartRun("P", "C:\\Work");
+  log.clear();
+  ASSERT_TRUE(host.Finish());
+  EXPECT_EQ(log, (Log{"next", "next", "window 1", "init 1", "commit 1", "window 2", "init 2",
+                      "commit 2"}));
+  EXPECT_EQ(host.CurrentPage(), &wizard.Second());
+}
+
 TEST_F(HostCallOrderTest, FinishShowsTheRefusingPageAndTheWalkStaysInStep) {
   host.StartRun("P", "C:\\Work");
   host.Next();
