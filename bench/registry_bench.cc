@@ -244,8 +244,11 @@ int main(int argc, char** argv) {
 
   double ours = Median(ours_wall), cp = Median(cp_wall), wine = Median(wine_wall);
   double peak_mb = static_cast<double>(ours_rss - idle_rss) / 1024;
+  std::string command;
+  for (int i = 0; i < argc; ++i) command += (i ? " " : "") + Quote(argv[i]);
   std::printf("registry_bench: system.reg of %.1f MB (%s grown), medians of %d runs\n", file_mb,
               base.c_str(), kRuns);
+  std::printf("  command: %s\n", command.c_str());
   std::printf("  cp                         %8.1f ms wall  %6.1f ms CPU\n", cp, Median(cp_cpu));
   std::printf("  dd conv=fsync (cp + flush) %8.1f ms wall\n", Median(sync_wall));
   std::printf("  load + set + atomic save   %8.1f ms wall  %6.1f ms CPU  (inside: %.1f ms, "
