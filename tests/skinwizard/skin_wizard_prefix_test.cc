@@ -48,7 +48,9 @@ class SkinWizardPrefixTest : public ::testing::Test {
   static void SetUpTestSuite() {
     ASSERT_FALSE(BasePrefix().empty()) << "neither TSL_TEST_PREFIX nor WINEPREFIX is set";
     ASSERT_EQ(Shell(std::string(TSL_SOURCE_DIR) + "/scripts/make-prefix.sh '" + BasePrefix() + "'"), 0);
-    std::string pattern = (fs::temp_directory_path() / "tsl-skin-prefix-XXXXXX").string();
+    // Beside the original, so the hard links below stay on one file system.
+    std::string pattern =
+        (fs::path(BasePrefix()).parent_path() / "tsl-skin-prefix-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     copy_ = new fs::path(pattern);
     // Hard links keep the copy cheap; the hives are real copies, since Wine rewrites them.
