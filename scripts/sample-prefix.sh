@@ -5,22 +5,12 @@
 # through /reg:32, since both installers are 32-bit programs and so write the 32-bit view of a
 # 64-bit prefix.
 #
-# Usage: scripts/sample-prefix.sh DIR [--no-install-dir]
-#   --no-install-dir  leave out the library's "InstallDir" value (a library copied by hand)
+# Usage: scripts/sample-prefix.sh DIR
 # Prints the library's install folder (Windows form) on standard output.
 set -euo pipefail
 
-usage() { echo "usage: sample-prefix.sh DIR [--no-install-dir]" >&2; exit 2; }
-[ $# -ge 1 ] || usage
+[ $# -eq 1 ] || { echo "usage: sample-prefix.sh DIR" >&2; exit 2; }
 prefix=$(cd "$1" 2>/dev/null && pwd) || { echo "sample-prefix: no such folder: $1" >&2; exit 1; }
-install_dir_value=1
-shift
-for arg in "$@"; do
-  case $arg in
-    --no-install-dir) install_dir_value=0 ;;
-    *) usage ;;
-  esac
-done
 [ -f "$prefix/system.reg" ] || {
   echo "sample-prefix: $prefix is not a Wine prefix (run scripts/make-prefix.sh first)" >&2; exit 1; }
 
@@ -144,9 +134,8 @@ printf 'MZ sample application wizard TSLXAppWizard\n' >"$lib_unix/TSLAppWizard/R
 printf 'MZ sample skin wizard TSLSkinWizard\n' >"$lib_unix/TSLSkinWizard/Release/TSLSkinWizard.awx"
 printf 'ITSF sample compiled help TSLHelp\n' >"$lib_unix/Help/TSLHelp.chm"
 printf 'ITSF sample help index TSLHelp\n' >"$lib_unix/Help/TSLHelp.chi"
-if [ "$install_dir_value" = 1 ]; then
-  hklm_add 'Software\Quorvane\Tessaline' 'InstallDir' "$lib"
-fi
+# The library's installer records where it put the library.
+hklm_add 'Software\Quorvane\Tessaline' 'InstallDir' "$lib"
 
 # The program reads and writes the hive files directly: let the server write them and go.
 wineserver -w
