@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -224,14 +225,20 @@ TEST_F(PrefixTest, WriteKeepsPermissionsAndWritesThroughALink) {
   EXPECT_TRUE(S_ISLNK(st.st_mode));
 }
 
-TEST_F(PrefixTest, ReadOnlyIsTheLackOfEveryWriteBit) {
+TEST_F(PrefixTest, SetNormalAttributesClearsReadOnlyAndHidden) {
   const std::string path = dir_ + "/drive_c/ro.txt";
   std::ofstream(path) << "x";
   ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  // Wine keeps hidden (0x2) and system in this attribute; not every file system has them.
+  const bool has_xattr = setxattr(path.c_str(), "user.DOSATTRIB", "0x2", 3, 0) == 0;
   platform::wine::WineFileSystem files(prefix_);
   std::string error;
   ASSERT_TRUE(files.SetNormalAttributes("C:\\RO.TXT", &error)) << error;
   EXPECT_NE(ModeOf(path) & 0200, 0u);
+  char value[16];
+  if (has_xattr) {
+    EXPECT_LT(getxattr(path.c_str(), "user.DOSATTRIB", value, sizeof value), 0);
+  }
   EXPECT_FALSE(platform::wine::IsReadOnlyMode(0644));
   EXPECT_FALSE(platform::wine::IsReadOnlyMode(0404 | 0020));
   EXPECT_TRUE(platform::wine::IsReadOnlyMode(0555));
