@@ -473,15 +473,17 @@ class RegFile::Parser {
       switch (line[p]) {
         case '[':
           if (!in_key) f_->header_end_ = line_start;
-          if (!in_key || !f_->order_.empty()) CloseBlock(line_start);
+          CloseBlock(line_start);
           in_key = true;
-          if (!AddKey(line, p + 1, line_start)) return Fail(line_no, "malformed key name", error);
+          if (!AddKey(line, p + 1, line_start)) {
+            return Fail(line_no, "malformed key name", error, line);
+          }
           break;
         case '@':
         case '"': {
-          if (!in_key) return Fail(line_no, "value outside a key", error);
-          const char* reason = CheckValue(line, p, &next, &line_no);
-          if (reason) return Fail(line_no, reason, error);
+          if (!in_key) return Fail(line_no, "value outside a key", error, line);
+          const char* reason = CheckValue(&line, p, &next, &line_no);
+          if (reason) return Fail(line_no, reason, error, line);
           break;
         }
         case '#':
@@ -494,7 +496,7 @@ class RegFile::Parser {
           }
           break;
         default:
-          return Fail(line_no, "unrecognized line", error);
+          return Fail(line_no, "unrecognized line", error, line);
       }
     }
     CloseBlock(text.size());
@@ -503,8 +505,17 @@ class RegFile::Parser {
   }
 
  private:
-  bool Fail(std::size_t line_no, const char* reason, std::string* error) {
-    if (error) *error = name_ + ":" + std::to_string(line_no) + ": " + reason;
+  // The error names the file and line, and shows the start of the line as Wine does.
+  bool Fail(std::size_t line_no, const char* reason, std::string* error,
+            std::string_view line = {}) {
+    if (!error) return false;
+    *error = name_ + ":" + std::to_string(line_no) + ": " + reason;
+    if (!line.empty()) {
+      constexpr std::size_t kShown = 60;
+      std::string shown;
+      for (char c : line.substr(0, kShown)) shown += c >= 0x20 && c < 0x7f ? c : '?';
+      *error += ": '" + shown + (line.size() > kShown ? "...'" : "'");
+    }
     return false;
   }
 
@@ -610,8 +621,10 @@ class RegFile::Parser {
   }
 
   // Checks a value line (and the continuation lines of hex data, which it consumes).
-  const char* CheckValue(std::string_view line, std::size_t p, std::size_t* next,
+  // On failure *current is the line at fault.
+  const char* CheckValue(std::string_view* current, std::size_t p, std::size_t* next,
                          std::size_t* line_no) {
+    std::string_view& line = *current;
     if (line[p] == '"') {
       p = SkipRegString(line, p + 1, '"');
       if (p == std::string_view::npos) return "unterminated value name";

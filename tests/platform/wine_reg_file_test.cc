@@ -337,6 +337,10 @@ TEST(RegFileBadInput, IsRejectedWithFileAndLine) {
     EXPECT_EQ(RegFile::Parse("test.reg", c.text, &error), nullptr) << c.what;
     EXPECT_EQ(error.rfind(c.error_start, 0), 0u) << c.what << ": " << error;
   }
+  // The line at fault is shown, a continuation line of hex data included.
+  std::string error;
+  RegFile::Parse("test.reg", head + "\"a\"=hex:01,\\\n  02,zz\n", &error);
+  EXPECT_EQ(error, "test.reg:4: malformed hex data: '  02,zz'");
 }
 
 TEST(RegFileBadInput, HundredMegabyteLinesNeitherCrashNorPass) {
