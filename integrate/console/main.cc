@@ -244,16 +244,26 @@ bool IsFolder(const std::string& path) {
 }
 
 int Run(int argc, char** argv) {
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) {
-    // Linux hands over UTF-8; the system speaks Windows-1252. Windows hands over ANSI.
-    args.push_back(kWinePrefixPlatform ? platform::Utf8ToAnsi(argv[i]) : argv[i]);
-  }
+  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   CommandLine cl;
   std::string error;
   if (!ParseCommandLine(args, &cl, &error)) {
     std::cerr << "tslkt-integrate: " << error << "\nTry 'tslkt-integrate --help'.\n";
     return kExitUsage;
+  }
+  if (kWinePrefixPlatform) {
+    // Linux hands over UTF-8; the system speaks Windows-1252 (Windows hands over ANSI). A
+    // folder that Windows-1252 cannot spell would be looked for under a wrong name.
+    for (std::string& arg : cl.wizardArgs) {
+      bool lossless = true;
+      std::string ansi = platform::Utf8ToAnsi(arg, &lossless);
+      if (!lossless) {
+        std::cerr << "tslkt-integrate: " << arg
+                  << " has characters the Windows code page 1252 cannot hold\n";
+        return kExitUsage;
+      }
+      arg = std::move(ansi);
+    }
   }
   if (cl.help) {
     std::cout << kUsage;
@@ -266,7 +276,7 @@ int Run(int argc, char** argv) {
   platform::PlatformOptions options;
   if (kWinePrefixPlatform) {
     if (cl.prefixGiven) {
-      options.wine_prefix = platform::AnsiToUtf8(cl.prefix);
+      options.wine_prefix = cl.prefix;
     } else if (const char* env = std::getenv("WINEPREFIX"); env && *env) {
       options.wine_prefix = env;
     } else {

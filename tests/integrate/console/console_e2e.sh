@@ -294,6 +294,9 @@ e2e() {  # how
     expect_grep "missing prefix" "no Wine prefix at $work/none" "$work/err"
     # A Unix name that is not ASCII reaches the registry as Windows-1252 and comes back.
     p=$(clone "$sample" native-outside)
+    run native "$p" "-p:$work/Библиотека" --yes
+    expect_rc 2
+    expect_grep "unspellable folder" "has characters the Windows code page 1252 cannot hold" "$p/.err"
     mkdir -p "$work/außen"
     cp -r "$p/$lib_rel/." "$work/außen/"
     run native "$p" "/P:$work/außen" --ide vc6 --items directories --yes
