@@ -36,7 +36,10 @@ function(tsl_add_test name)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" FIXTURES_REQUIRED tsl_prefix)
   else()
-    gtest_discover_tests(${name} PROPERTIES ENVIRONMENT "${env}" FIXTURES_REQUIRED tsl_prefix
+    # gtest_discover_tests splits a list of variables into separate properties, so only the
+    # prefix is passed; tests find it through TestPrefixDir() (tests/support/test_prefix.h).
+    gtest_discover_tests(${name} PROPERTIES ENVIRONMENT "WINEPREFIX=${TSL_TEST_PREFIX}"
+                         FIXTURES_REQUIRED tsl_prefix
                          DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()
