@@ -5,7 +5,6 @@
 
 namespace platform {
 namespace win32 {
-namespace {
 
 // The Help 2 registration interfaces, declared here by their vtable layout: dual
 // interfaces whose own methods follow the seven of IDispatch. Methods this system never
@@ -44,6 +43,10 @@ struct IHxPlugIn : public IDispatch {
                                                        BSTR name_space, BSTR toc,
                                                        BSTR attribute, LONG options) = 0;
 };
+
+// The declarations above stay outside an unnamed namespace: with internal linkage and no
+// implementation in the program, the optimizer may take their calls for unreachable.
+namespace {
 
 // Releases an interface pointer when it goes.
 template <typename Interface>

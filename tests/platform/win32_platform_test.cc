@@ -1,5 +1,4 @@
-// Win32-only behaviour: the two process enumerations and the Help 2 service where it is
-// not installed.
+// The two process enumerations of the Win32 layer and the rule that chooses between them.
 #include <windows.h>
 
 #include <algorithm>
@@ -34,20 +33,6 @@ TEST(Win32Processes, PsapiServesOnlyNt3AndNt4) {
   EXPECT_FALSE(UsesPsapi({1, 4, 10}));  // Windows 98
   EXPECT_FALSE(UsesPsapi({2, 5, 0}));
   EXPECT_FALSE(UsesPsapi({2, 10, 0}));
-}
-
-TEST(Win32Help2, CreateSessionFailsCleanlyWithoutTheService) {
-  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-  {
-    auto service = platform::win32::CreateHelp2Service();
-    std::unique_ptr<platform::Help2Session> session;
-    platform::Help2Status status = service->CreateSession(&session);
-    EXPECT_TRUE(status.Failed());
-    EXPECT_EQ(static_cast<std::uint32_t>(status.code), 0x80040154u);  // class not registered
-    EXPECT_FALSE(status.has_description);
-    EXPECT_EQ(session, nullptr);
-  }
-  CoUninitialize();
 }
 
 }  // namespace
