@@ -175,8 +175,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "registry_bench: cannot make the prefix %s\n", base.c_str());
     return 1;
   }
-  char tmpl[] = "/tmp/tsl-regbench-XXXXXX";
-  std::string work = ::mkdtemp(tmpl);
+  // Beside the prefix, on its file system, so the copy can hard-link it.
+  std::string work = base + "-bench-XXXXXX";
+  if (!::mkdtemp(&work[0])) {
+    std::fprintf(stderr, "registry_bench: cannot create %s\n", work.c_str());
+    return 1;
+  }
   std::string prefix = work + "/prefix";
   std::string system_reg = prefix + "/system.reg";
   std::string copy = "cp -al " + Quote(base) + " " + Quote(prefix);

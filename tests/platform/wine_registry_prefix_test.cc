@@ -338,8 +338,10 @@ class RealPrefix : public ::testing::Test {
 
   void SetUp() override {
     ASSERT_TRUE(ready_) << "could not make the Wine prefix " << base_;
-    char tmpl[] = "/tmp/tsl-realprefix-XXXXXX";
-    dir_ = ::mkdtemp(tmpl);
+    // Beside the prefix, on its file system, so the copy can hard-link it.
+    std::string tmpl = base_ + "-test-XXXXXX";
+    ASSERT_NE(::mkdtemp(&tmpl[0]), nullptr) << tmpl;
+    dir_ = tmpl;
     prefix_ = dir_ + "/prefix";
     // Hard links make the copy cheap; the hive files are real copies, as Wine writes a file
     // with several links in place, which would change the shared prefix.
