@@ -27,7 +27,6 @@ TEST(Processes, RunningImageNamesIncludeThisProgram) {
   bool found = std::any_of(names.begin(), names.end(),
                            [](const std::string& n) { return BareName(n) == "processes_test"; });
   EXPECT_TRUE(found) << "names seen: " << ::testing::PrintToString(names);
-  for (const auto& name : names) EXPECT_FALSE(name.empty());
 }
 
 TEST(Processes, OsVersionIsAnNtVersion) {
