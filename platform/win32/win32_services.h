@@ -38,6 +38,7 @@ Function LookUp(HMODULE library, const char* name) {
   return function;
 }
 
+/// One maker per service, so the factory and the Win32-only tests build them alike.
 std::unique_ptr<Registry> CreateRegistry();
 std::unique_ptr<FileSystem> CreateFileSystem();
 std::unique_ptr<Processes> CreateProcesses();
