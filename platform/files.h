@@ -16,6 +16,10 @@ class FileSystem {
   /// True when the file system reports attributes for the path; files and folders alike.
   virtual bool Exists(const std::string& path) = 0;
 
+  /// True when the file exists and carries the read-only attribute: such a file cannot be
+  /// opened for writing, which callers tell apart from a write that failed part way.
+  virtual bool IsReadOnly(const std::string& path) = 0;
+
   /// Clears read-only and the other attributes so a later copy can replace the file.
   virtual bool SetNormalAttributes(const std::string& path, std::string* error) = 0;
 

@@ -48,6 +48,12 @@ bool TextEdit::Read(std::string* error) {
 bool TextEdit::Write(std::string* error) {
   std::string ignored;
   if (!error) error = &ignored;
+  // A read-only file cannot be opened for writing: it is left as it is and not counted as
+  // touched, so nobody copies a backup over it.
+  if (files_.IsReadOnly(path_)) {
+    *error = "the file is read-only: " + path_;
+    return false;
+  }
   written_ = true;
   return files_.WriteTextFile(path_, text_, error);
 }

@@ -22,10 +22,11 @@ class TextEdit {
   std::string& text() { return text_; }
 
   /// Writes the working text back. Sets written() before it opens the file, so a caller
-  /// restoring from a backup knows the file may have been touched.
+  /// restoring from a backup knows the file may have been touched; a read-only file is
+  /// not opened and leaves written() false.
   bool Write(std::string* error = nullptr);
 
-  /// True once Write has opened (or tried to open) the file for writing.
+  /// True once Write has opened (or tried to open) a writable file for writing.
   bool written() const { return written_; }
 
  private:

@@ -56,6 +56,12 @@ class Win32FileSystem : public FileSystem {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   }
 
+  bool IsReadOnly(const std::string& path) override {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+           !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
   bool SetNormalAttributes(const std::string& path, std::string* error) override {
     if (SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL)) return true;
     if (error) *error = Failure("Cannot set the attributes of " + path, GetLastError());
@@ -163,6 +169,13 @@ class Win32FileSystem : public FileSystem {
       return false;
     }
     DWORD code = WriteWhole(temp, bytes);
+    // Rewriting in place would have kept the file's hidden and system marks; so does this.
+    DWORD keep = attributes == INVALID_FILE_ATTRIBUTES
+                     ? 0
+                     : attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    if (code == ERROR_SUCCESS && keep != 0 && !SetFileAttributesA(temp, keep)) {
+      code = GetLastError();
+    }
     if (code == ERROR_SUCCESS &&
         !MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       code = GetLastError();

@@ -187,6 +187,13 @@ bool WineFileSystem::Exists(const std::string& path) {
   return prefix_->ToHostPath(path, &host, &error) && stat(host.c_str(), &st) == 0;
 }
 
+bool WineFileSystem::IsReadOnly(const std::string& path) {
+  std::string host, error;
+  struct stat st;
+  return prefix_->ToHostPath(path, &host, &error) && stat(host.c_str(), &st) == 0 &&
+         !S_ISDIR(st.st_mode) && IsReadOnlyMode(st.st_mode);
+}
+
 bool WineFileSystem::SetNormalAttributes(const std::string& path, std::string* error) {
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;

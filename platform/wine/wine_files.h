@@ -28,6 +28,7 @@ class WineFileSystem : public FileSystem {
   explicit WineFileSystem(std::shared_ptr<const Prefix> prefix) : prefix_(std::move(prefix)) {}
 
   bool Exists(const std::string& path) override;
+  bool IsReadOnly(const std::string& path) override;
   bool SetNormalAttributes(const std::string& path, std::string* error) override;
   bool CopyFile(const std::string& from, const std::string& to, std::string* error) override;
   bool ReadTextLines(const std::string& path,

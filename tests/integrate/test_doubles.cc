@@ -36,7 +36,7 @@ void MemoryFiles::SetReadOnly(const std::string& path, bool readOnly) {
   files_.at(Key(path)).readOnly = readOnly;
 }
 
-bool MemoryFiles::IsReadOnly(const std::string& path) const {
+bool MemoryFiles::IsReadOnly(const std::string& path) {
   auto it = files_.find(Key(path));
   return it != files_.end() && it->second.readOnly;
 }

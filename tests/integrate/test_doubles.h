@@ -28,7 +28,7 @@ class MemoryFiles : public platform::FileSystem {
   /// The file's bytes, or nullptr when missing.
   const std::string* Get(const std::string& path) const;
   void SetReadOnly(const std::string& path, bool readOnly);
-  bool IsReadOnly(const std::string& path) const;
+  bool IsReadOnly(const std::string& path) override;
   /// Makes every later write or copy to `path` fail, leaving the old file whole.
   void FailWritesTo(const std::string& path) { failing_.insert(Key(path)); }
 

@@ -47,7 +47,7 @@ TEST(TextEdit, MissingFileIsNotWrittenAndReadOnlyStaysWhole) {
   readOnly.text() = "changed\n";
   std::string error;
   EXPECT_FALSE(readOnly.Write(&error));
-  EXPECT_TRUE(readOnly.written());
+  EXPECT_FALSE(readOnly.written());
   EXPECT_EQ(*files.Get("C:\\ro.txt"), "keep\n");
 }
 
