@@ -71,9 +71,7 @@ class Win32FileSystem : public FileSystem {
   bool CopyFile(const std::string& from, const std::string& to, std::string* error) override {
     // Windows refuses a read-only target by itself; wine run as root would not, since root
     // may write any Unix file, so the rule is checked here as well.
-    DWORD target = GetFileAttributesA(to.c_str());
-    if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_READONLY) &&
-        !(target & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (IsReadOnly(to)) {
       if (error) *error = Failure("Cannot copy " + from + " to " + to, ERROR_ACCESS_DENIED);
       return false;
     }

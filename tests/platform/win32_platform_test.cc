@@ -1,4 +1,5 @@
-// The two process enumerations of the Win32 layer and the rule that chooses between them.
+// Win32-only behaviour: the two process enumerations and the rule that chooses between
+// them; file attributes that only Windows has.
 #include <windows.h>
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/win32/win32_services.h"
+#include "tests/support/temp_drive.h"
 
 namespace {
 
@@ -33,6 +35,20 @@ TEST(Win32Processes, PsapiServesOnlyNt3AndNt4) {
   EXPECT_FALSE(UsesPsapi({1, 4, 10}));  // Windows 98
   EXPECT_FALSE(UsesPsapi({2, 5, 0}));
   EXPECT_FALSE(UsesPsapi({2, 10, 0}));
+}
+
+TEST(Win32Files, RewriteKeepsTheHiddenMark) {
+  testing_support::TempDrive drive;
+  drive.WriteRaw("settings.dat", "old\r\n");
+  std::string path = drive.Path("settings.dat");
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  if (!(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN)) {
+    GTEST_SKIP() << "this file system keeps no hidden mark";
+  }
+  std::string error;
+  ASSERT_TRUE(drive.Services().files->WriteTextFile(path, "new\n", &error)) << error;
+  EXPECT_EQ(drive.ReadRaw("settings.dat"), "new\r\n");
+  EXPECT_TRUE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN);
 }
 
 }  // namespace
