@@ -27,7 +27,7 @@ for preset in "${presets[@]}"; do
   fi
   echo "== $preset: test"
   ctest --preset "$preset" -j "$jobs" 2>&1 | tee "$logdir/$preset-test.log" \
-    | grep -E '(Failed|Not Run|Timeout|\*\*\*Exception|tests passed|tests failed|Total Test time)' 
+    | grep -E '(\*\*\*|Not Run|tests passed|tests failed|Total Test time|FAILED:|^[[:space:]]+[0-9]+ - )'
   summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$logdir/$preset-test.log" | tail -n 1)
   if [ -z "$summary" ]; then broken+=("$preset"); continue; fi
   total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")
