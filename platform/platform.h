@@ -27,6 +27,9 @@ struct Platform {
 struct PlatformOptions {
   /// The Wine prefix folder (Unix path) the Wine implementation works on; Win32 ignores it.
   std::string wine_prefix;
+  /// The program will write the registry: refuse at start-up when it could not, rather
+  /// than fail half-way (a Wine prefix whose wineserver runs would undo the writes).
+  bool writes_registry = false;
 };
 
 /// Builds the services of this build's platform; false with the reason in *error (for

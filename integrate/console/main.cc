@@ -274,6 +274,7 @@ int Run(int argc, char** argv) {
   ConsoleOwner owner(BaseName(argc > 0 ? argv[0] : ""), std::cin, std::cerr, terminal);
 
   platform::PlatformOptions options;
+  options.writes_registry = true;
   if (kWinePrefixPlatform) {
     if (cl.prefixGiven) {
       options.wine_prefix = cl.prefix;

@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "platform/wine/pe_version.h"
 #include "platform/wine/prefix.h"
+#include "platform/wine/server_lock.h"
 #include "platform/wine/wine_files.h"
 #include "platform/wine/wine_registry.h"
 #include "platform/wine/wine_services.h"
@@ -30,6 +31,14 @@ class AbsentHelp2Service : public Help2Service {
 bool CreatePlatform(const PlatformOptions& options, Platform* out, std::string* error) {
   std::shared_ptr<const wine::Prefix> prefix;
   if (!wine::Prefix::Open(options.wine_prefix, &prefix, error)) return false;
+  if (options.writes_registry) {
+    wine::ServerStatus server;
+    if (!wine::FindRunningServer(prefix->Dir(), &server, error)) return false;
+    if (server.running) {
+      *error = wine::ServerRunningMessage(prefix->Dir(), server);
+      return false;
+    }
+  }
   Platform platform;
   platform.registry = wine::NewWineRegistry(prefix->Dir());
   if (!platform.registry) {

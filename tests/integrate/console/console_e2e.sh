@@ -306,6 +306,17 @@ e2e() {  # how
     expect_grep "directories.txt outside drive_c" "Old Library Directories" "$work/außen/directories.txt"
     expect_eq "Library Dirs" "$old_library;$out"'\Bin' "$(reg_value "$p" "$dirs_key" 'Library Dirs')"
 
+    current="native: a running wineserver stops the run before anything changes"
+    p=$(clone "$sample" native-server)
+    colreg_before=$(md5sum <"$p/$colreg_rel")
+    WINEPREFIX=$p wineserver -p
+    run native "$p" --yes
+    expect_rc 2
+    expect_grep "server message" "wineserver -k" "$p/.err"
+    expect_eq "no progress line" "" "$(cat "$p/.lines")"
+    expect_eq "hhcolreg.dat untouched" "$colreg_before" "$(md5sum <"$p/$colreg_rel")"
+    WINEPREFIX=$p wineserver -k 2>/dev/null
+
     current="native: questions on a terminal"
     p=$(clone "$sample" native-terminal)
     # script(1) gives the program a terminal and types the answers; its output is the
