@@ -195,9 +195,9 @@ bool IntegrationEngine::AddDocCompilation(const std::string& path, const std::st
   // An entry an earlier run registered is recognised by its first two lines, exactly as
   // this program writes them, and replaced so the paths, language and number are current.
   const std::string header = FormatText(105, compilationId);
-  const std::size_t start = text.find(header);
+  const std::size_t start = FindText(text, header);
   if (start != std::string::npos) {
-    const std::size_t close = text.find(kEntryEnd, start);
+    const std::size_t close = FindText(text, kEntryEnd, start);
     if (close == std::string::npos) return false;
     // An entry of ours that was cut short must not take the following entries with it up
     // to their closing tag: a new entry or the list's end first means there is no end.
@@ -228,7 +228,7 @@ bool IntegrationEngine::AddCollectionFolder(const std::string& path, const std::
   if (!edit.Read()) return false;
   std::string& text = edit.text();
   // The identifier anywhere means an earlier run added the folder (or the user moved it).
-  if (text.find(compilationId) != std::string::npos) return true;
+  if (FindText(text, compilationId) != std::string::npos) return true;
   if (ReplaceAll(&text, kFoldersEnd, folder + kFoldersEnd) == 0) return false;
   const bool ok = edit.Write();
   *written = edit.written();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/files.h"
 
@@ -35,6 +36,11 @@ class TextEdit {
   std::string text_;
   bool written_ = false;
 };
+
+/// Finds `what` in `text` from `pos` (npos when absent). The patterns searched here begin
+/// with a tab or '<', which start nearly every line of an XML file, so std::string::find,
+/// which stops at every match of the first character, is several times slower on 20 MB.
+std::size_t FindText(std::string_view text, std::string_view what, std::size_t pos = 0);
 
 /// Replaces every occurrence of `from` (not empty) in `text` with `to`, in one linear pass
 /// in place; the count of replacements. `start` skips a head the caller knows holds none.

@@ -2,11 +2,14 @@
 #include "platform/wine/wine_files.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,7 +22,17 @@ namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
 
+// Big files are written, and handed to the disk, this much at a time.
+constexpr std::size_t kFlushSlice = 1 << 20;
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+
 std::string Reason() { return std::strerror(errno); }
+
+// Starts writing the file's dirty pages to disk without waiting; only a hint, the fsync
+// before the rename is what makes the file durable.
+void StartFlush(int fd) { sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE); }
 
 // New files get 0666 less the umask, as Wine creates them. The umask is read from /proc
 // because umask() can only be read by changing it, which races with other threads.
@@ -43,6 +56,30 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
     }
     data += written;
     size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+// A big buffer filled page by page costs a fault per 4 KB; in huge pages it costs a few
+// hundred times fewer. Only a hint: the kernel may say no.
+void AdviseHugePages(char* data, std::size_t size) {
+  constexpr std::uintptr_t kPage = 4096;
+  const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(data) + kPage - 1) & ~(kPage - 1);
+  const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(kPage - 1);
+  if (end > begin + (2u << 20)) {
+    madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+  }
+}
+
+// Writes a big file in slices and has the disk start on each slice at once, so the flush
+// before the rename waits for the last slice only instead of the whole file.
+bool WriteStreaming(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const std::size_t slice = std::min(size, kFlushSlice);
+    if (!WriteAll(fd, data, slice)) return false;
+    StartFlush(fd);
+    data += slice;
+    size -= slice;
   }
   return true;
 }
@@ -278,27 +315,41 @@ bool WineFileSystem::ReadTextLines(const std::string& path,
 
 bool WineFileSystem::WriteTextFile(const std::string& path, const std::string& text,
                                    std::string* error) {
-  // Converted chunk by chunk on the way to the file: a 20 MB text needs no second copy.
+  // Converted slice by slice on the way to the file: a 20 MB text needs no second copy.
   return WriteThrough(
       path,
       [&](int fd, std::string* fill_error) {
-        std::string chunk;
-        chunk.reserve(kChunk + 2);
+        // Room for a slice of text in which every character is a line end, and for the
+        // eight bytes the copy below stores at once.
+        std::unique_ptr<char[]> slice(new char[2 * kFlushSlice + 8]);
         const char* at = text.data();
         const char* const end = at + text.size();
         while (at < end) {
-          const char* lf = static_cast<const char*>(std::memchr(at, '\n', end - at));
-          const char* stop = lf ? lf : end;
-          chunk.append(at, stop);
-          if (lf) chunk.append("\r\n", 2);
-          at = lf ? lf + 1 : end;
-          if (chunk.size() >= kChunk || at == end) {
-            if (!WriteAll(fd, chunk.data(), chunk.size())) {
-              *fill_error = Reason();
-              return false;
+          const char* const stop = at + std::min<std::size_t>(end - at, kFlushSlice);
+          char* out = slice.get();
+          // Eight bytes at a time: a 20 MB text has half a million lines, and a library
+          // call per line costs more than its bytes.
+          while (at < stop) {
+            if (stop - at >= 8) {
+              std::uint64_t x;
+              std::memcpy(&x, at, 8);
+              const std::uint64_t y = x ^ (kOnes * '\n');
+              const std::uint64_t lf = (y - kOnes) & ~y & kHighs;  // lowest mark: first LF
+              std::memcpy(out, &x, 8);
+              const std::size_t plain = lf ? __builtin_ctzll(lf) / 8 : 8;
+              at += plain;
+              out += plain;
+              if (!lf) continue;
             }
-            chunk.clear();
+            const char c = *at++;
+            if (c == '\n') *out++ = '\r';
+            *out++ = c;
           }
+          if (!WriteAll(fd, slice.get(), out - slice.get())) {
+            *fill_error = Reason();
+            return false;
+          }
+          StartFlush(fd);
         }
         return true;
       },
@@ -309,30 +360,36 @@ bool WineFileSystem::ReadBinaryFile(const std::string& path, std::string* bytes,
                                     std::string* error) {
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;
-  const int fd = open(host.c_str(), O_RDONLY);
+  const int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     *error = "Cannot open " + path + ": " + Reason();
     return false;
   }
-  bytes->clear();
-  // One allocation: growing chunk by chunk copies and faults in a 20 MB file many times.
+  // Straight into the result, sized by the file: reading through a small buffer copies a
+  // 20 MB file twice. One byte more, so a file read whole meets its end without growing.
   struct stat st;
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-    bytes->reserve(static_cast<std::size_t>(st.st_size));
-  }
-  std::string buffer(kChunk, '\0');
+  const std::size_t expected =
+      fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
+  bytes->clear();
+  bytes->reserve(expected + 1);
+  AdviseHugePages(&(*bytes)[0], bytes->capacity());
+  bytes->resize(expected + 1);
+  std::size_t got = 0;
   for (;;) {
-    const ssize_t got = read(fd, buffer.data(), buffer.size());
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
+    if (got == bytes->size()) bytes->resize(got + kChunk);
+    const ssize_t n = read(fd, &(*bytes)[got], bytes->size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
       *error = "Cannot read " + path + ": " + Reason();
       close(fd);
+      bytes->clear();
       return false;
     }
-    if (got == 0) break;
-    bytes->append(buffer, 0, static_cast<std::size_t>(got));
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
   }
   close(fd);
+  bytes->resize(got);
   return true;
 }
 
@@ -341,7 +398,7 @@ bool WineFileSystem::WriteBinaryFile(const std::string& path, const std::string&
   return WriteThrough(
       path,
       [&](int fd, std::string* fill_error) {
-        if (WriteAll(fd, bytes.data(), bytes.size())) return true;
+        if (WriteStreaming(fd, bytes.data(), bytes.size())) return true;
         *fill_error = Reason();
         return false;
       },
