@@ -28,7 +28,7 @@ TEST(TextEditOnDrive, RewritesWithCrLfAndKeepsReadOnlyFilesWhole) {
   ASSERT_TRUE(again.Read());
   again.text() = "lost\n";
   EXPECT_FALSE(again.Write());
-  EXPECT_TRUE(again.written());
+  EXPECT_FALSE(again.written());
   EXPECT_EQ(drive.ReadRaw("col\\a.col"), "<Folders>\r\n\t<Folder/>\r\n</Folders>\r\n");
   drive.SetReadOnlyRaw("col\\a.col", false);
 }
