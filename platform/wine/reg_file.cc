@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -91,6 +92,17 @@ inline std::uint64_t FoldAscii8(std::uint64_t x) {
   return x ^ (((at_least_a & ~above_z) & kHighs) >> 2);
 }
 
+// A big buffer filled page by page costs a fault per 4 KB; in huge pages it costs a few
+// hundred times fewer. Only a hint: the kernel may say no.
+template <typename T>
+void AdviseHugePages(T* data, std::size_t count) {
+  constexpr std::uintptr_t kPage = 4096;
+  const auto at = reinterpret_cast<std::uintptr_t>(data);
+  std::uintptr_t begin = (at + kPage - 1) & ~(kPage - 1);
+  std::uintptr_t end = (at + count * sizeof(T)) & ~(kPage - 1);
+  if (end > begin + (2u << 20)) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
 // FILETIME of 1970-01-01, the origin of the seconds on a key line.
 constexpr std::uint64_t kTicks1601To1970 = 116444736000000000ull;
 constexpr std::uint64_t kTicksPerSecond = 10000000ull;
@@ -114,11 +126,27 @@ constexpr HexTable kHex;
 
 inline int HexDigit(char c) { return kHex.value[static_cast<unsigned char>(c)]; }
 
+// Where the '\n' ending the line at `pos` is, or the end of the text. Lines of a saved file
+// are short (half a million in 20 MB), so eight bytes at a time inline beat a memchr call.
+inline std::size_t LineEnd(std::string_view text, std::size_t pos) {
+  const char* const data = text.data();
+  const std::size_t size = text.size();
+  while (pos + 8 <= size) {
+    std::uint64_t x;
+    std::memcpy(&x, data + pos, 8);
+    if (std::uint64_t lf = HasZeroByte(x ^ (kOnes * '\n'))) {
+      return pos + __builtin_ctzll(lf) / 8;  // the lowest mark is exact
+    }
+    pos += 8;
+  }
+  while (pos < size && data[pos] != '\n') ++pos;
+  return pos;
+}
+
 // One line without its '\n' (and without a '\r' before it, which Wine drops too).
 inline std::string_view LineAt(std::string_view text, std::size_t pos, std::size_t* next) {
-  const void* nl = std::memchr(text.data() + pos, '\n', text.size() - pos);
-  std::size_t end = nl ? static_cast<const char*>(nl) - text.data() : text.size();
-  *next = nl ? end + 1 : text.size();
+  std::size_t end = LineEnd(text, pos);
+  *next = end < text.size() ? end + 1 : text.size();
   std::string_view line = text.substr(pos, end - pos);
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   return line;
@@ -182,6 +210,13 @@ std::size_t SkipRegString(std::string_view s, std::size_t pos, char end) {
 // data, -1 on anything else.
 int ParseHexLine(std::string_view s, std::size_t pos, std::string* out) {
   for (;;) {
+    // Wine writes "xx," runs without spaces; those take the short way.
+    while (pos + 3 <= s.size() && s[pos + 2] == ',') {
+      int hi = HexDigit(s[pos]), lo = HexDigit(s[pos + 1]);
+      if (hi < 0 || lo < 0) break;
+      if (out) out->push_back(static_cast<char>(hi * 16 + lo));
+      pos += 3;
+    }
     pos = SkipSpaces(s, pos);
     if (pos == s.size()) return 0;
     if (s[pos] == '\\') return SkipSpaces(s, pos + 1) == s.size() ? 1 : -1;
@@ -461,6 +496,9 @@ class RegFile::Parser {
     f_->blocks_.reserve(text.size() / 128 + 16);
     f_->order_.reserve(text.size() / 128 + 16);
     f_->entries_.reserve(text.size() / 64 + 16);
+    AdviseHugePages(f_->blocks_.data(), f_->blocks_.capacity());
+    AdviseHugePages(f_->order_.data(), f_->order_.capacity());
+    AdviseHugePages(f_->entries_.data(), f_->entries_.capacity());
     std::size_t line_no = 1;
     bool in_key = false;
     f_->header_end_ = text.size();
@@ -680,19 +718,6 @@ std::unique_ptr<RegFile> RegFile::Parse(const std::string& name, std::string tex
   if (!Parser(file.get(), name).Run(error)) return nullptr;
   return file;
 }
-
-namespace {
-
-// A big file's buffer filled page by page costs a fault per 4 KB; in huge pages it costs a
-// few hundred times fewer. Only a hint: the kernel may say no.
-void AdviseHugePages(char* data, std::size_t size) {
-  constexpr std::uintptr_t kPage = 4096;
-  std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(data) + kPage - 1) & ~(kPage - 1);
-  std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(kPage - 1);
-  if (end > begin + (2u << 20)) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-}
-
-}  // namespace
 
 std::unique_ptr<RegFile> RegFile::Load(const std::string& path, std::string* error) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -1089,6 +1114,19 @@ bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
+// Writes in slices and has the disk start on each slice at once, so the flush before the
+// rename waits for the last slice instead of the whole file.
+bool WriteStreaming(int fd, std::string_view data) {
+  constexpr std::size_t kSlice = 1 << 20;
+  while (!data.empty()) {
+    std::size_t n = std::min(data.size(), kSlice);
+    if (!WriteAll(fd, data.substr(0, n))) return false;
+    if (n == kSlice) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);  // only a hint
+    data.remove_prefix(n);
+  }
+  return true;
+}
+
 }  // namespace
 
 bool RegFile::Save(const std::string& path, std::string* error) const {
@@ -1117,7 +1155,7 @@ bool RegFile::Save(const std::string& path, std::string* error) const {
   }
   bool ok = true;
   for (std::string_view piece : Pieces()) {
-    if (!(ok = WriteAll(fd, piece))) break;
+    if (!(ok = WriteStreaming(fd, piece))) break;
   }
   if (!ok || ::fsync(fd) != 0) {
     int saved = errno;
