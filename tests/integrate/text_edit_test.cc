@@ -7,6 +7,7 @@
 namespace integrate_test {
 namespace {
 
+using integrate::FindText;
 using integrate::ReplaceAll;
 using integrate::TextEdit;
 
@@ -57,6 +58,35 @@ TEST(TextEdit, OnlyTheCrBeforeAnLfEndsALine) {
   TextEdit edit(files, "C:\\a.txt");
   ASSERT_TRUE(edit.Read());
   EXPECT_EQ(edit.text(), "a\rb\n\n\r\nlast\r\n");
+}
+
+// Line ends are found eight bytes at a time, so every end is tried at every offset within
+// a word and right at the end of the file.
+TEST(TextEdit, LineEndsAreFoundAtEveryOffsetOfAWord) {
+  std::string file, expected;
+  for (int length = 0; length < 20; ++length) {
+    const std::string line(length, static_cast<char>('a' + length));
+    file += line + (length % 3 == 0 ? "\n" : length % 3 == 1 ? "\r\n" : "\r\r\n");
+    expected += line + (length % 3 == 2 ? "\r\n" : "\n");
+  }
+  for (const char* tail : {"", "x", "tail\r", "long tail!"}) {
+    MemoryFiles files;
+    files.Put("C:\\a.txt", file + tail);
+    TextEdit edit(files, "C:\\a.txt");
+    ASSERT_TRUE(edit.Read());
+    EXPECT_EQ(edit.text(), expected + tail + (*tail ? "\n" : "")) << tail;
+  }
+}
+
+TEST(FindText, FindsLongPatternsPastNearMisses) {
+  const std::string head(300, '<');
+  const std::string text = "x" + head + "a" + head + "b";
+  EXPECT_EQ(FindText(text, head + "b"), 302u);
+  EXPECT_EQ(FindText(text, head + "c"), std::string::npos);
+  EXPECT_EQ(FindText(text, "<a<", 5), 300u);
+  EXPECT_EQ(FindText(text, "<b", 301), 601u);
+  EXPECT_EQ(FindText(text, "x", 1), std::string::npos);
+  EXPECT_EQ(FindText(text, "b", text.size() + 1), std::string::npos);
 }
 
 TEST(ReplaceAll, ReplacesEveryOccurrenceLeftToRight) {

@@ -106,6 +106,24 @@ TEST_F(FilesTest, WriteTextFileWritesCrLfAndReplacesTheWholeFile) {
   EXPECT_TRUE(exists);
 }
 
+// Big texts are converted and written a megabyte at a time, line ends eight bytes at a
+// time: lines of every length cross every boundary.
+TEST_F(FilesTest, WriteTextFileConvertsEveryLineOfABigText) {
+  std::string text, expected;
+  for (int i = 0; text.size() < (3u << 20) + 5; ++i) {
+    const std::string line(i % 23, static_cast<char>('a' + i % 26));
+    text += line + "\n";
+    expected += line + "\r\n";
+  }
+  text += "no end";
+  expected += "no end";
+  std::string error, back;
+  ASSERT_TRUE(files().WriteTextFile(drive_.Path("big.txt"), text, &error)) << error;
+  EXPECT_TRUE(drive_.ReadRaw("big.txt") == expected);
+  ASSERT_TRUE(files().ReadBinaryFile(drive_.Path("big.txt"), &back, &error)) << error;
+  EXPECT_TRUE(back == expected);
+}
+
 TEST_F(FilesTest, WritesRefuseReadOnlyFileAndLeaveItUnchanged) {
   drive_.WriteRaw("ro.txt", "old\r\n");
   drive_.SetReadOnlyRaw("ro.txt", true);

@@ -328,6 +328,8 @@ TEST(RegFileBadInput, IsRejectedWithFileAndLine) {
       {"value outside a key", "WINE REGISTRY Version 2\n\"a\"=\"b\"\n", "test.reg:2: "},
       {"unknown type", head + "\"a\"=blob:1\n", "test.reg:3: "},
       {"bad hex", head + "\"a\"=hex:01,0g\n", "test.reg:3: "},
+      {"bad hex within a run", head + "\"a\"=hex:01,02,g3,04\n", "test.reg:3: "},
+      {"three hex digits", head + "\"a\"=hex:01,02,034\n", "test.reg:3: "},
       {"hex continued at the end", head + "\"a\"=hex:01,\\\n", "test.reg:3: "},
       {"junk after string", head + "\"a\"=\"b\"c\n", "test.reg:3: "},
       {"long dword", head + "\"a\"=dword:123456789\n", "test.reg:3: "},
