@@ -1,11 +1,10 @@
 // Portable: no Win32 here.
 #include "integrate/engine/text_edit.h"
 
-#include <string.h>  // memmem
-
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -75,22 +74,12 @@ bool TextEdit::Write(std::string* error) {
 std::size_t FindText(std::string_view text, std::string_view what, std::size_t pos) {
   if (pos > text.size()) return std::string_view::npos;
   if (what.empty()) return pos;
-  // memmem skips ahead by up to the pattern's length for patterns of up to 256 bytes and
-  // crawls for longer ones (a whole earlier entry), so those are found by their head.
-  constexpr std::size_t kHead = 256;
-  const std::size_t head = std::min(what.size(), kHead);
-  while (pos + what.size() <= text.size()) {
-    const void* found =
-        memmem(text.data() + pos, text.size() - pos, what.data(), head);
-    if (!found) break;
-    const std::size_t at = static_cast<const char*>(found) - text.data();
-    if (at + what.size() > text.size()) break;
-    if (std::memcmp(text.data() + at + head, what.data() + head, what.size() - head) == 0) {
-      return at;
-    }
-    pos = at + 1;
-  }
-  return std::string_view::npos;
+  // Moves ahead by up to the pattern's length at each mismatch.
+  const char* const begin = text.data() + pos;
+  const char* const end = text.data() + text.size();
+  const char* const found =
+      std::search(begin, end, std::boyer_moore_horspool_searcher(what.begin(), what.end()));
+  return found == end ? std::string_view::npos : found - text.data();
 }
 
 std::size_t ReplaceAll(std::string* text, const std::string& from, const std::string& to,
