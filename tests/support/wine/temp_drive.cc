@@ -60,26 +60,29 @@ TempDrive::TempDrive() {
   const char* temp = std::getenv("TMPDIR");
   std::string prefix = std::string(temp && *temp ? temp : "/tmp") + "/tsl-drive-XXXXXX";
   if (!mkdtemp(prefix.data())) throw std::runtime_error("cannot create " + prefix);
-  MakeFolders(prefix + "/dosdevices");
-  MakeFolders(prefix + "/drive_c/windows/system32");
-  if (symlink("../drive_c", (prefix + "/dosdevices/c:").c_str()) != 0 ||
-      symlink("/", (prefix + "/dosdevices/z:").c_str()) != 0) {
-    throw std::runtime_error("cannot map the drives of " + prefix);
-  }
-  WriteHostFile(prefix + "/system.reg",
-                "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n");
-  WriteHostFile(prefix + "/user.reg",
-                "WINE REGISTRY Version 2\n;; All keys relative to "
-                "\\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=win32\n");
-  host_dir_ = prefix + "/drive_c/" + kTestFolder;
-  MakeFolders(host_dir_);
-  root_ = std::string("C:\\") + kTestFolder;
-  std::string error;
-  platform::PlatformOptions options;
-  options.wine_prefix = prefix;
-  if (!platform::CreatePlatform(options, &platform_, &error)) {
+  // A constructor that throws runs no destructor: a half-made prefix goes here.
+  try {
+    MakeFolders(prefix + "/dosdevices");
+    MakeFolders(prefix + "/drive_c/windows/system32");
+    if (symlink("../drive_c", (prefix + "/dosdevices/c:").c_str()) != 0 ||
+        symlink("/", (prefix + "/dosdevices/z:").c_str()) != 0) {
+      throw std::runtime_error("cannot map the drives of " + prefix);
+    }
+    WriteHostFile(prefix + "/system.reg",
+                  "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n");
+    WriteHostFile(prefix + "/user.reg",
+                  "WINE REGISTRY Version 2\n;; All keys relative to "
+                  "\\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=win32\n");
+    host_dir_ = prefix + "/drive_c/" + kTestFolder;
+    MakeFolders(host_dir_);
+    root_ = std::string("C:\\") + kTestFolder;
+    std::string error;
+    platform::PlatformOptions options;
+    options.wine_prefix = prefix;
+    if (!platform::CreatePlatform(options, &platform_, &error)) throw std::runtime_error(error);
+  } catch (...) {
     RemoveTree(prefix);
-    throw std::runtime_error(error);
+    throw;
   }
 }
 
