@@ -2,7 +2,6 @@
 #include "platform/wine/reg_file.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+
+#include "platform/wine/host_io.h"
 
 namespace platform::wine {
 
@@ -90,17 +91,6 @@ inline std::uint64_t FoldAscii8(std::uint64_t x) {
   std::uint64_t at_least_a = x + kOnes * (0x80 - 'a');
   std::uint64_t above_z = x + kOnes * (0x80 - 'z' - 1);
   return x ^ (((at_least_a & ~above_z) & kHighs) >> 2);
-}
-
-// A big buffer filled page by page costs a fault per 4 KB; in huge pages it costs a few
-// hundred times fewer. Only a hint: the kernel may say no.
-template <typename T>
-void AdviseHugePages(T* data, std::size_t count) {
-  constexpr std::uintptr_t kPage = 4096;
-  const auto at = reinterpret_cast<std::uintptr_t>(data);
-  std::uintptr_t begin = (at + kPage - 1) & ~(kPage - 1);
-  std::uintptr_t end = (at + count * sizeof(T)) & ~(kPage - 1);
-  if (end > begin + (2u << 20)) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
 // FILETIME of 1970-01-01, the origin of the seconds on a key line.
@@ -499,9 +489,9 @@ class RegFile::Parser {
     f_->blocks_.reserve(text.size() / 128 + 16);
     f_->order_.reserve(text.size() / 128 + 16);
     f_->entries_.reserve(text.size() / 64 + 16);
-    AdviseHugePages(f_->blocks_.data(), f_->blocks_.capacity());
-    AdviseHugePages(f_->order_.data(), f_->order_.capacity());
-    AdviseHugePages(f_->entries_.data(), f_->entries_.capacity());
+    AdviseHugePages(f_->blocks_.data(), f_->blocks_.capacity() * sizeof f_->blocks_[0]);
+    AdviseHugePages(f_->order_.data(), f_->order_.capacity() * sizeof f_->order_[0]);
+    AdviseHugePages(f_->entries_.data(), f_->entries_.capacity() * sizeof f_->entries_[0]);
     std::size_t line_no = 1;
     bool in_key = false;
     f_->header_end_ = text.size();
@@ -724,33 +714,15 @@ std::unique_ptr<RegFile> RegFile::Parse(const std::string& name, std::string tex
 
 std::unique_ptr<RegFile> RegFile::Load(const std::string& path, std::string* error) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  struct stat st;
-  if (fd < 0 || ::fstat(fd, &st) != 0) {
+  if (fd < 0) {
     if (error) *error = path + ": " + std::strerror(errno);
-    if (fd >= 0) ::close(fd);
     return nullptr;
   }
-  // One byte more than the file, so reading it whole meets the end without growing the
-  // buffer (a copy of it); only a file that grows while we read it needs more.
   std::string text;
-  text.reserve(static_cast<std::size_t>(st.st_size) + 1);
-  AdviseHugePages(&text[0], text.capacity());
-  text.resize(static_cast<std::size_t>(st.st_size) + 1);
-  std::size_t got = 0;
-  for (;;) {
-    if (got == text.size()) text.resize(got + 65536);
-    ssize_t n = ::read(fd, &text[got], text.size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      if (error) *error = path + ": " + std::strerror(errno);
-      ::close(fd);
-      return nullptr;
-    }
-    if (n == 0) break;
-    got += static_cast<std::size_t>(n);
-  }
+  const bool read = ReadToEnd(fd, &text);
+  if (!read && error) *error = path + ": " + std::strerror(errno);
   ::close(fd);
-  text.resize(got);
+  if (!read) return nullptr;
   return Parse(path, std::move(text), error);
 }
 
@@ -1104,33 +1076,6 @@ std::string RegFile::Text() const {
   for (std::string_view piece : Pieces()) out += piece;
   return out;
 }
-
-namespace {
-
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
-// Writes in slices and has the disk start on each slice at once, so the flush before the
-// rename waits for the last slice instead of the whole file.
-bool WriteStreaming(int fd, std::string_view data) {
-  constexpr std::size_t kSlice = 1 << 20;
-  while (!data.empty()) {
-    std::size_t n = std::min(data.size(), kSlice);
-    if (!WriteAll(fd, data.substr(0, n))) return false;
-    if (n == kSlice) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);  // only a hint
-    data.remove_prefix(n);
-  }
-  return true;
-}
-
-}  // namespace
 
 bool RegFile::Save(const std::string& path, std::string* error) const {
   // Through a symbolic link the file it points to is replaced, as Wine does.

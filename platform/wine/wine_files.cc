@@ -2,7 +2,6 @@
 #include "platform/wine/wine_files.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -16,23 +15,17 @@
 #include <fstream>
 
 #include "platform/encoding.h"
+#include "platform/wine/host_io.h"
 
 namespace platform::wine {
 namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
 
-// Big files are written, and handed to the disk, this much at a time.
-constexpr std::size_t kFlushSlice = 1 << 20;
-
 constexpr std::uint64_t kOnes = 0x0101010101010101ull;
 constexpr std::uint64_t kHighs = 0x8080808080808080ull;
 
 std::string Reason() { return std::strerror(errno); }
-
-// Starts writing the file's dirty pages to disk without waiting; only a hint, the fsync
-// before the rename is what makes the file durable.
-void StartFlush(int fd) { sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE); }
 
 // New files get 0666 less the umask, as Wine creates them. The umask is read from /proc
 // because umask() can only be read by changing it, which races with other threads.
@@ -45,43 +38,6 @@ mode_t NewFileMode() {
     }
   }
   return 0644;
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t written = write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
-// A big buffer filled page by page costs a fault per 4 KB; in huge pages it costs a few
-// hundred times fewer. Only a hint: the kernel may say no.
-void AdviseHugePages(char* data, std::size_t size) {
-  constexpr std::uintptr_t kPage = 4096;
-  const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(data) + kPage - 1) & ~(kPage - 1);
-  const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(kPage - 1);
-  if (end > begin + (2u << 20)) {
-    madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-  }
-}
-
-// Writes a big file in slices and has the disk start on each slice at once, so the flush
-// before the rename waits for the last slice only instead of the whole file.
-bool WriteStreaming(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const std::size_t slice = std::min(size, kFlushSlice);
-    if (!WriteAll(fd, data, slice)) return false;
-    StartFlush(fd);
-    data += slice;
-    size -= slice;
-  }
-  return true;
 }
 
 // How a file about to be replaced must look afterwards.
@@ -205,7 +161,8 @@ bool CopyHostFile(const std::string& from, const std::string& to, bool replace_r
           for (;;) {
             const ssize_t got = read(in, buffer.data(), buffer.size());
             if (got < 0 && errno == EINTR) continue;
-            if (got < 0 || !WriteAll(out, buffer.data(), static_cast<std::size_t>(got))) {
+            if (got < 0 ||
+                !WriteAll(out, std::string_view(buffer.data(), static_cast<std::size_t>(got)))) {
               *fill_error = Reason();
               return false;
             }
@@ -345,7 +302,7 @@ bool WineFileSystem::WriteTextFile(const std::string& path, const std::string& t
             if (c == '\n') *out++ = '\r';
             *out++ = c;
           }
-          if (!WriteAll(fd, slice.get(), out - slice.get())) {
+          if (!WriteAll(fd, std::string_view(slice.get(), out - slice.get()))) {
             *fill_error = Reason();
             return false;
           }
@@ -365,31 +322,12 @@ bool WineFileSystem::ReadBinaryFile(const std::string& path, std::string* bytes,
     *error = "Cannot open " + path + ": " + Reason();
     return false;
   }
-  // Straight into the result, sized by the file: reading through a small buffer copies a
-  // 20 MB file twice. One byte more, so a file read whole meets its end without growing.
-  struct stat st;
-  const std::size_t expected =
-      fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
-  bytes->clear();
-  bytes->reserve(expected + 1);
-  AdviseHugePages(&(*bytes)[0], bytes->capacity());
-  bytes->resize(expected + 1);
-  std::size_t got = 0;
-  for (;;) {
-    if (got == bytes->size()) bytes->resize(got + kChunk);
-    const ssize_t n = read(fd, &(*bytes)[got], bytes->size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      *error = "Cannot read " + path + ": " + Reason();
-      close(fd);
-      bytes->clear();
-      return false;
-    }
-    if (n == 0) break;
-    got += static_cast<std::size_t>(n);
+  if (!ReadToEnd(fd, bytes)) {
+    *error = "Cannot read " + path + ": " + Reason();
+    close(fd);
+    return false;
   }
   close(fd);
-  bytes->resize(got);
   return true;
 }
 
@@ -398,7 +336,7 @@ bool WineFileSystem::WriteBinaryFile(const std::string& path, const std::string&
   return WriteThrough(
       path,
       [&](int fd, std::string* fill_error) {
-        if (WriteStreaming(fd, bytes.data(), bytes.size())) return true;
+        if (WriteStreaming(fd, bytes)) return true;
         *fill_error = Reason();
         return false;
       },

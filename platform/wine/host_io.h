@@ -1,0 +1,33 @@
+// A Wine prefix seen from Linux: no Wine code runs here.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace platform::wine {
+
+/// Writes all of `data` to a host file, going on after short and interrupted writes; false
+/// with errno set.
+bool WriteAll(int fd, std::string_view data);
+
+/// Has the disk start on the file's written pages without waiting: only a hint, the fsync
+/// before a rename is what makes a file durable.
+void StartFlush(int fd);
+
+/// Writes `data` in slices of a megabyte and starts the disk on each whole slice at once,
+/// so the fsync before a rename waits for the tail only; false with errno set.
+bool WriteStreaming(int fd, std::string_view data);
+
+/// The slice WriteStreaming hands to the disk at once.
+constexpr std::size_t kFlushSlice = std::size_t{1} << 20;
+
+/// A big buffer filled page by page costs a fault per 4 KB; in huge pages a few hundred
+/// times fewer. Only a hint, the kernel may say no; buffers under a few MB are left alone.
+void AdviseHugePages(const void* data, std::size_t bytes);
+
+/// Reads an open file to its end straight into *bytes, sized by the file so a big file is
+/// neither copied twice nor grown while read; false with errno set and *bytes empty.
+bool ReadToEnd(int fd, std::string* bytes);
+
+}  // namespace platform::wine
