@@ -96,9 +96,6 @@ class IntegrationDialog : public EngineHost {
   /// Appends a string-table text with the cross; used for the failure line only.
   void AddErrorLine(int stringId);
 
-  IntegrationEngine& engine() { return *engine_; }
-  const std::string& installDir() const { return installDir_; }
-
   /// The eight option values (0 or 1), exchanged with their checkboxes by UpdateData.
   int integrateHelp = 1;
   int setupAppWizard = 1;

@@ -9,9 +9,6 @@ namespace integrate {
 enum MessageBoxFlags : unsigned {
   kMbOk = 0x0,
   kMbOkCancel = 0x1,
-  kMbIconExclamation = 0x30,
-  kMbIconAsterisk = 0x40,
-  kMbIconMask = 0xF0,
   kMbSetForeground = 0x10000,
 };
 enum MessageBoxResult : int { kIdOk = 1, kIdCancel = 2 };
@@ -26,9 +23,8 @@ class Owner {
   virtual ~Owner() = default;
 
   /// Shows a modal message box and returns the button pressed (kIdOk or kIdCancel).
-  /// `flags` is kMbOk or kMbOkCancel, possibly with kMbSetForeground and an icon; a view
-  /// shows the exclamation icon when no icon bits are set, and captions the box with the
-  /// program file's base name.
+  /// `flags` is kMbOk or kMbOkCancel, possibly with kMbSetForeground; a view shows the
+  /// exclamation icon and captions the box with the program file's base name.
   virtual int ShowMessage(const std::string& text, unsigned flags) = 0;
 
   /// Plays the platform's sound of that type (kBeepAsterisk, kBeepExclamation).

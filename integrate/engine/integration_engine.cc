@@ -92,10 +92,6 @@ std::string IntegrationEngine::GetSystemDirectoryPath() {
   return platform_.files->SystemDirectory();
 }
 
-bool IntegrationEngine::UsesPsapi(const platform::OsVersion& version) {
-  return version.platform_id == 2 && (version.major == 3 || version.major == 4);
-}
-
 bool IntegrationEngine::IsProcessRunning(const std::string& name) {
   // A full path ending in the name matches as well as the bare name.
   for (const std::string& image : platform_.processes->RunningImageNames()) {

@@ -59,9 +59,6 @@ class IntegrationEngine {
   // Running-IDE check.
   /// The system directory without a trailing backslash; mfc42d.dll lives there.
   std::string GetSystemDirectoryPath();
-  /// Which Windows enumeration the platform uses: the process status interface on NT 3
-  /// and 4, toolhelp elsewhere.
-  static bool UsesPsapi(const platform::OsVersion& version);
   /// True when some running image name, upper-cased, contains `name` (given upper-case).
   bool IsProcessRunning(const std::string& name);
   /// Prompts (OK/Cancel, foreground) until no `name` process runs; false on Cancel.

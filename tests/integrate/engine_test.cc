@@ -125,13 +125,6 @@ TEST_F(EngineTest, DisplayNamesCompleteTheMessages) {
   EXPECT_EQ(IntegrationEngine::GetVsDisplayName(60), "");
 }
 
-TEST(RunningIde, PsapiOnlyOnNt3And4) {
-  EXPECT_TRUE(IntegrationEngine::UsesPsapi({2, 4, 0}));
-  EXPECT_TRUE(IntegrationEngine::UsesPsapi({2, 3, 51}));
-  EXPECT_FALSE(IntegrationEngine::UsesPsapi({2, 5, 0}));
-  EXPECT_FALSE(IntegrationEngine::UsesPsapi({1, 4, 10}));  // Windows 98
-}
-
 TEST_F(EngineTest, IsProcessRunningUpperCasesImageNamesAndMatchesSubstrings) {
   IntegrationEngine& engine = Engine();
   fake.processes.names = {"explorer.exe", "C:\\VS\\Common\\MSDev98\\Bin\\msdev.exe"};
