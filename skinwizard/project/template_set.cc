@@ -15,10 +15,4 @@ bool FindTemplate(const std::string& name, std::string* bytes) {
   return false;
 }
 
-std::vector<std::string> TemplateNames() {
-  std::vector<std::string> names;
-  for (int i = 0; i < kEmbeddedTemplateCount; ++i) names.push_back(kEmbeddedTemplates[i].name);
-  return names;
-}
-
 }  // namespace skinwizard

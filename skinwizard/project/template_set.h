@@ -2,7 +2,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 namespace skinwizard {
 
@@ -13,8 +12,5 @@ namespace skinwizard {
 
 /// The bytes of one template; false when the set holds no template of that name.
 bool FindTemplate(const std::string& name, std::string* bytes);
-
-/// Every template name, in the set's order.
-std::vector<std::string> TemplateNames();
 
 }  // namespace skinwizard
