@@ -815,6 +815,12 @@ bool RegFile::KeyExists(std::u16string_view path) const {
   return CanonicalOfPath(path, &canonical) && FindKey(canonical, &id, &explicit_block, nullptr);
 }
 
+bool RegFile::OwnBlock(std::u16string_view path, std::uint32_t* id) const {
+  std::u16string canonical;
+  bool explicit_block;
+  return CanonicalOfPath(path, &canonical) &&
+         FindKey(canonical, id, &explicit_block, nullptr) && explicit_block;
+}
 
 namespace {
 
@@ -899,13 +905,8 @@ void DecodeValue(std::string_view data, RegValue* value) {
 
 bool RegFile::GetValue(std::u16string_view path, std::u16string_view name,
                        RegValue* value) const {
-  std::u16string canonical;
   std::uint32_t id;
-  bool explicit_block;
-  if (!CanonicalOfPath(path, &canonical) || !FindKey(canonical, &id, &explicit_block, nullptr) ||
-      !explicit_block) {
-    return false;
-  }
+  if (!OwnBlock(path, &id)) return false;
   const BlockLine* found = nullptr;
   std::vector<BlockLine> lines = SplitBlock(BlockText(id));
   // Wine lets a later line of the same name win.
@@ -918,13 +919,8 @@ bool RegFile::GetValue(std::u16string_view path, std::u16string_view name,
 }
 
 bool RegFile::LinkTarget(std::u16string_view path, std::u16string* target) const {
-  std::u16string canonical;
   std::uint32_t id;
-  bool explicit_block;
-  if (!CanonicalOfPath(path, &canonical) || !FindKey(canonical, &id, &explicit_block, nullptr) ||
-      !explicit_block) {
-    return false;
-  }
+  if (!OwnBlock(path, &id)) return false;
   bool link = false;
   for (const BlockLine& l : SplitBlock(BlockText(id))) {
     if (l.kind == BlockLine::kOption) {

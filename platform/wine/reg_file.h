@@ -90,6 +90,8 @@ class RegFile {
   std::vector<std::string_view> Pieces() const;
   bool FindKey(std::u16string_view canonical, std::uint32_t* id, bool* explicit_block,
                std::size_t* components) const;
+  // The id of the key's own block; false when the key is missing or only a parent.
+  bool OwnBlock(std::u16string_view path, std::uint32_t* id) const;
   std::string RawKeyName(std::uint32_t id) const;
   void AddIndexEntry(std::uint64_t hash, std::uint32_t id, bool explicit_block);
   void RebuildIndexTable();
