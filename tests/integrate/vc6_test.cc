@@ -254,28 +254,16 @@ TEST_F(Vc6Test, CancelledIdePromptChangesNothing) {
 }
 
 TEST_F(Vc6Test, MissingAppWizardSourceSkipsItsCopyOnly) {
-  FakePlatform other;
-  other.registry.Set(RootKey::kCurrentUser, kInstallDirsKey, "Install Dirs",
-                     "C:\\VS\\Common\\MSDev98\\Bin");
-  other.registry.AddKey(RootKey::kLocalMachine,
-                        "Software\\Microsoft\\DevStudio\\6.0\\Products\\Microsoft Visual C++");
-  other.files.AddFolder(kTemplate);
-  other.files.Put(kSkinSource, "skin wizard");
-  IntegrationEngine engine2(&host, "C:\\Lib\\", other.services);
-  EXPECT_TRUE(engine2.IntegrateVc6(false, true, true, false));
+  fake.files.Remove(kAppSource);
+  EXPECT_TRUE(engine.IntegrateVc6(false, true, true, false));
   EXPECT_EQ(host.lines, std::vector<std::string>{"    Copy TSLSkinWizard"});
-  EXPECT_EQ(*other.files.Get(std::string(kTemplate) + "TSLSkinWizard.awx"), "skin wizard");
+  EXPECT_EQ(File(std::string(kTemplate) + "TSLSkinWizard.awx"), "skin wizard");
+  EXPECT_EQ(File(std::string(kTemplate) + "TSLXAppWizard.awx"), "<missing>");
 }
 
 TEST_F(Vc6Test, MissingSkinSourceNamesSourceAndTarget) {
-  FakePlatform other;
-  other.registry.Set(RootKey::kCurrentUser, kInstallDirsKey, "Install Dirs",
-                     "C:\\VS\\Common\\MSDev98\\Bin");
-  other.registry.AddKey(RootKey::kLocalMachine,
-                        "Software\\Microsoft\\DevStudio\\6.0\\Products\\Microsoft Visual C++");
-  other.files.AddFolder(kTemplate);
-  IntegrationEngine engine2(&host, "C:\\Lib", other.services);
-  EXPECT_FALSE(engine2.IntegrateVc6(false, false, true, false));
+  fake.files.Remove(kSkinSource);
+  EXPECT_FALSE(engine.IntegrateVc6(false, false, true, false));
   ASSERT_EQ(host.owner.messages.size(), 1u);
   EXPECT_EQ(host.owner.messages[0].text,
             std::string("Can not copy file from ") + kSkinSource + " to " + kTemplate +
