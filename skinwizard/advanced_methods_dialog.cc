@@ -1,3 +1,4 @@
+// Portable: no Win32 here.
 #include "skinwizard/advanced_methods_dialog.h"
 
 namespace skinwizard {

@@ -1,9 +1,10 @@
+// Portable: no Win32 here.
 #include "skinwizard/overridable_method.h"
 
 namespace skinwizard {
 
 void AppendOverridableMethods(MethodList* methods) {
-  // The texts are shown as they stand, the missing "to" of the tenth included.
+  // The descriptions are shown as they stand, the tenth's "by highligh" included.
   static const char* const kMethods[][2] = {
       {"OnFillBarBackground", "Called by the framework to fill the background of a control bar"},
       {"OnDrawBarBorder", "Called by the framework when it displays the border of a control bar"},

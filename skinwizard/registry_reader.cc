@@ -1,3 +1,4 @@
+// Portable: no Win32 here.
 #include "skinwizard/registry_reader.h"
 
 #include <vector>

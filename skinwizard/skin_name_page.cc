@@ -1,3 +1,4 @@
+// Portable: no Win32 here.
 #include "skinwizard/skin_name_page.h"
 
 #include <ctime>

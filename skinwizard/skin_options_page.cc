@@ -1,3 +1,4 @@
+// Portable: no Win32 here.
 #include "skinwizard/skin_options_page.h"
 
 #include "skinwizard/advanced_methods_dialog.h"

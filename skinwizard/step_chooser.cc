@@ -1,3 +1,4 @@
+// Portable: no Win32 here.
 #include "skinwizard/step_chooser.h"
 
 namespace skinwizard {

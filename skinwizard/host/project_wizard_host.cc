@@ -1,3 +1,4 @@
+// Portable: no Win32 here.
 #include "skinwizard/host/project_wizard_host.h"
 
 #include <cstdint>

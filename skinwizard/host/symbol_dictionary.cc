@@ -1,3 +1,4 @@
+// Portable: no Win32 here.
 #include "skinwizard/host/symbol_dictionary.h"
 
 namespace skinwizard {

@@ -1,3 +1,4 @@
+// Portable: no Win32 here.
 #include "skinwizard/host/wizard_page.h"
 
 namespace skinwizard {
