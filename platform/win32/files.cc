@@ -83,34 +83,28 @@ class Win32FileSystem : public FileSystem {
   bool ReadTextLines(const std::string& path,
                      const std::function<bool(const std::string& line)>& on_line,
                      std::string* error) override {
-    Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) {
-      if (error) *error = Failure("Cannot open " + path, GetLastError());
+    std::string line;
+    bool stopped = false;
+    if (!ReadChunks(path, error, [&](const char* chunk, DWORD got) {
+          for (DWORD i = 0; i < got; ++i) {
+            char c = chunk[i];
+            if (c != '\n') {
+              line.push_back(c);
+              continue;
+            }
+            // CR LF ends a line as LF does; a CR on its own is text.
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (!on_line(line)) {
+              stopped = true;
+              return false;
+            }
+            line.clear();
+          }
+          return true;
+        })) {
       return false;
     }
-    std::string line;
-    char chunk[65536];
-    for (;;) {
-      DWORD got = 0;
-      if (!ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr)) {
-        if (error) *error = Failure("Cannot read " + path, GetLastError());
-        return false;
-      }
-      if (got == 0) break;
-      for (DWORD i = 0; i < got; ++i) {
-        char c = chunk[i];
-        if (c != '\n') {
-          line.push_back(c);
-          continue;
-        }
-        // CR LF ends a line as LF does; a CR on its own is text.
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!on_line(line)) return true;
-        line.clear();
-      }
-    }
-    if (!line.empty()) on_line(line);
+    if (!stopped && !line.empty()) on_line(line);
     return true;
   }
 
@@ -126,23 +120,11 @@ class Win32FileSystem : public FileSystem {
   }
 
   bool ReadBinaryFile(const std::string& path, std::string* bytes, std::string* error) override {
-    Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) {
-      if (error) *error = Failure("Cannot open " + path, GetLastError());
-      return false;
-    }
     bytes->clear();
-    char chunk[65536];
-    for (;;) {
-      DWORD got = 0;
-      if (!ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr)) {
-        if (error) *error = Failure("Cannot read " + path, GetLastError());
-        return false;
-      }
-      if (got == 0) return true;
+    return ReadChunks(path, error, [&](const char* chunk, DWORD got) {
       bytes->append(chunk, got);
-    }
+      return true;
+    });
   }
 
   bool WriteBinaryFile(const std::string& path, const std::string& bytes,
@@ -215,6 +197,27 @@ class Win32FileSystem : public FileSystem {
   std::string FromUserPath(const std::string& path) override { return path; }
 
  private:
+  // Hands the file's bytes to `on_chunk` in pieces until the end or until it returns
+  // false; false with the reason when the file cannot be opened or read.
+  template <typename OnChunk>
+  static bool ReadChunks(const std::string& path, std::string* error, OnChunk on_chunk) {
+    Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
+      if (error) *error = Failure("Cannot open " + path, GetLastError());
+      return false;
+    }
+    char chunk[65536];
+    for (;;) {
+      DWORD got = 0;
+      if (!ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr)) {
+        if (error) *error = Failure("Cannot read " + path, GetLastError());
+        return false;
+      }
+      if (got == 0 || !on_chunk(chunk, got)) return true;
+    }
+  }
+
   static DWORD WriteWhole(const char* temp, const std::string& bytes) {
     Handle file(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
