@@ -215,34 +215,29 @@ class Win32Help2Session : public Help2Session {
   }
 
   Help2Status GetNamespaceRegistration(std::unique_ptr<Help2Register>* out) override {
-    out->reset();
-    ComPtr<IHxRegister> object;
-    Help2Status status = RegistrationObject(0, kIidHxRegister, &object);
-    if (!status.Failed() && object.Get() != nullptr) {
-      *out = std::make_unique<Win32Help2Register>(object.Detach());
-    }
-    return status;
+    return Registration<Win32Help2Register, IHxRegister>(0, kIidHxRegister, out);
   }
 
   Help2Status GetPlugInRegistration(std::unique_ptr<Help2PlugIn>* out) override {
-    out->reset();
-    ComPtr<IHxPlugIn> object;
-    Help2Status status = RegistrationObject(2, kIidHxPlugIn, &object);
-    if (!status.Failed() && object.Get() != nullptr) {
-      *out = std::make_unique<Win32Help2PlugIn>(object.Detach());
-    }
-    return status;
+    return Registration<Win32Help2PlugIn, IHxPlugIn>(2, kIidHxPlugIn, out);
   }
 
  private:
-  // GetRegistrationObject(kind) asked for `iid`; an empty object counts as one lacking it.
-  template <typename Interface>
-  Help2Status RegistrationObject(LONG kind, REFIID iid, ComPtr<Interface>* out) {
+  // GetRegistrationObject(kind) asked for `iid` and wrapped; an empty object counts as one
+  // lacking the interface and leaves *out empty.
+  template <typename Wrapper, typename Interface, typename Service>
+  Help2Status Registration(LONG kind, REFIID iid, std::unique_ptr<Service>* out) {
+    out->reset();
     ComPtr<IDispatch> object;
     HRESULT rc = session_.Get()->GetRegistrationObject(kind, object.Out());
     if (FAILED(rc)) return CallFailure(rc, session_.Get(), kIidHxRegisterSession);
     if (object.Get() == nullptr) return Ok();
-    return Ask(object.Get(), iid, out);
+    ComPtr<Interface> asked;
+    Help2Status status = Ask(object.Get(), iid, &asked);
+    if (!status.Failed() && asked.Get() != nullptr) {
+      *out = std::make_unique<Wrapper>(asked.Detach());
+    }
+    return status;
   }
 
   ComPtr<IHxRegisterSession> session_;

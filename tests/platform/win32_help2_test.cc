@@ -41,7 +41,8 @@ std::string Narrow(BSTR text) {
   return "\"" + result + "\"";
 }
 
-void FailWith(HRESULT code, const wchar_t* description) {
+// Leaves a description for the failing call, as a failing object does.
+void SetErrorDescription(const wchar_t* description) {
   ICreateErrorInfo* create = nullptr;
   if (SUCCEEDED(CreateErrorInfo(&create))) {
     create->SetDescription(const_cast<wchar_t*>(description));
@@ -51,7 +52,6 @@ void FailWith(HRESULT code, const wchar_t* description) {
     info->Release();
     create->Release();
   }
-  (void)code;
 }
 
 // One stand-in object: a table pointer, then its state. `iid` is the interface it answers
@@ -134,7 +134,7 @@ HRESULT STDMETHODCALLTYPE CreateTransaction(Object*, BSTR token, BSTR* transacti
 }
 HRESULT STDMETHODCALLTYPE CommitTransaction(Object*) {
   script->calls.push_back("CommitTransaction()");
-  if (FAILED(script->commit_result)) FailWith(script->commit_result, L"commit refused");
+  if (FAILED(script->commit_result)) SetErrorDescription(L"commit refused");
   return script->commit_result;
 }
 extern void* const kRegisterTable[14];
@@ -164,7 +164,7 @@ HRESULT STDMETHODCALLTYPE RegisterHelpPlugIn(Object*, BSTR parent, BSTR parent_t
   script->calls.push_back("RegisterHelpPlugIn(" + Narrow(parent) + "," + Narrow(parent_toc) +
                           "," + Narrow(name_space) + "," + Narrow(toc) + "," +
                           Narrow(attribute) + "," + std::to_string(options) + ")");
-  if (FAILED(script->plug_in_result)) FailWith(script->plug_in_result, L"plug-in rejected");
+  if (FAILED(script->plug_in_result)) SetErrorDescription(L"plug-in rejected");
   return script->plug_in_result;
 }
 
