@@ -3,6 +3,7 @@
 
 #include <ctime>
 
+#include "platform/encoding.h"
 #include "skinwizard/registry_reader.h"
 #include "skinwizard/skin_wizard.h"
 
@@ -74,11 +75,8 @@ bool SkinNamePage::CommitPage() {
   symbols.Set("SKIN_NAME", skinName);
   symbols.Set("skin_file", skinFile);
   symbols.Set("SKIN_CLASS", "C" + skinFile);
-  std::string upper = skinFile;
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  symbols.Set("SKIN_NAME_UPPER", upper);
+  // The filtered name is ASCII, so the code page's upper case is plain A-Z.
+  symbols.Set("SKIN_NAME_UPPER", platform::AnsiToUpper(skinFile));
   symbols.Set("COPYRIGHT", CopyrightLine(CurrentYear(), author, company));
   symbols.Set("AUTHOR", author);
   symbols.Set("COMPANY", company);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/encoding.h"
 #include "skinwizard/project/dsp_file.h"
 #include "skinwizard/project/template_set.h"
 
@@ -60,12 +61,8 @@ std::string EscapeForRcString(const std::string& text) {
   return out;
 }
 
-std::string Upper(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
+// Windows compares names in the code page's upper case.
+std::string Upper(const std::string& text) { return platform::AnsiToUpper(text); }
 
 std::string ExtensionOf(const std::string& name) {
   std::size_t dot = name.find_last_of('.');
