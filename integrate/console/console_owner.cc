@@ -32,16 +32,7 @@ int ConsoleOwner::ShowMessage(const std::string& text, unsigned flags) {
     err_.flush();
     return kIdCancel;
   }
-  for (;;) {
-    err_ << "[O]K or [C]ancel? ";
-    err_.flush();
-    std::string answer;
-    if (!std::getline(in_, answer)) return kIdCancel;
-    const char c = answer.empty() ? '\0' : static_cast<char>(std::tolower(
-                                              static_cast<unsigned char>(answer[0])));
-    if (c == 'o') return kIdOk;
-    if (c == 'c') return kIdCancel;
-  }
+  return Ask("[O]K or [C]ancel? ", 'o', 'c', '\0') ? kIdOk : kIdCancel;
 }
 
 void ConsoleOwner::Beep(unsigned) {
@@ -49,15 +40,20 @@ void ConsoleOwner::Beep(unsigned) {
 }
 
 bool ConsoleOwner::AskYesNo(const std::string& question) {
+  return Ask(question + ' ', 'y', 'n', 'y');
+}
+
+bool ConsoleOwner::Ask(const std::string& prompt, char yes, char no, char empty) {
   for (;;) {
-    err_ << question << ' ';
+    err_ << prompt;
     err_.flush();
     std::string answer;
     if (!std::getline(in_, answer)) return false;
-    const char c = answer.empty() ? 'y' : static_cast<char>(std::tolower(
-                                              static_cast<unsigned char>(answer[0])));
-    if (c == 'y') return true;
-    if (c == 'n') return false;
+    const char c = answer.empty() ? empty
+                                  : static_cast<char>(
+                                        std::tolower(static_cast<unsigned char>(answer[0])));
+    if (c == yes) return true;
+    if (c == no) return false;
   }
 }
 

@@ -32,6 +32,10 @@ class ConsoleOwner : public Owner {
   bool AskYesNo(const std::string& question);
 
  private:
+  // Asks until an answer starts with `yes` or `no` (either case); an empty answer counts as
+  // `empty`, the end of input as `no`.
+  bool Ask(const std::string& prompt, char yes, char no, char empty);
+
   std::string caption_;
   std::istream& in_;
   std::ostream& err_;
