@@ -312,11 +312,7 @@ std::string FormatValueLine(const std::string& written_name, const RegValue& val
   bool string_type = value.type == kRegSz || value.type == kRegExpandSz || value.type == kRegMultiSz;
   if (string_type && d.size() >= 2 && d.size() % 2 == 0 && d[d.size() - 1] == 0 &&
       d[d.size() - 2] == 0) {
-    std::u16string text;
-    for (std::size_t i = 0; i + 2 < d.size(); i += 2) {
-      text.push_back(static_cast<char16_t>(static_cast<unsigned char>(d[i]) |
-                                           static_cast<unsigned char>(d[i + 1]) << 8));
-    }
+    const std::u16string text = RegBytesToText(std::string_view(d).substr(0, d.size() - 2));
     if (value.type != kRegSz) out += value.type == kRegExpandSz ? "str(2):" : "str(7):";
     out += "\"" + EscapeRegString(text, "\"\"") + "\"\n";
     return out;
@@ -372,6 +368,26 @@ char16_t FoldRegChar(char16_t c) {
   if (c >= 0x430 && c <= 0x44f) return c - 32;
   if (c >= 0x450 && c <= 0x45f) return c - 80;
   return c;
+}
+
+std::u16string RegBytesToText(std::string_view bytes) {
+  std::u16string text;
+  text.reserve(bytes.size() / 2);
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                         static_cast<unsigned char>(bytes[i + 1]) << 8));
+  }
+  return text;
+}
+
+std::string RegTextToBytes(std::u16string_view text) {
+  std::string bytes;
+  bytes.reserve(text.size() * 2);
+  for (char16_t c : text) {
+    bytes.push_back(static_cast<char>(c & 0xff));
+    bytes.push_back(static_cast<char>(c >> 8));
+  }
+  return bytes;
 }
 
 std::string EscapeRegString(std::u16string_view text, const char* specials) {
@@ -880,10 +896,7 @@ void DecodeValue(std::string_view data, RegValue* value) {
       std::u16string text;
       UnescapeRegString(data, p, '"', &text);
       text.push_back(0);
-      for (char16_t c : text) {
-        value->data.push_back(static_cast<char>(c & 0xff));
-        value->data.push_back(static_cast<char>(c >> 8));
-      }
+      value->data = RegTextToBytes(text);
       break;
     }
     case DataKind::kDword: {
@@ -930,13 +943,9 @@ bool RegFile::LinkTarget(std::u16string_view path, std::u16string* target) const
   }
   RegValue value;
   if (!link || !GetValue(path, u"SymbolicLinkValue", &value)) return false;
-  target->clear();
-  for (std::size_t i = 0; i + 1 < value.data.size(); i += 2) {
-    char16_t c = static_cast<char16_t>(static_cast<unsigned char>(value.data[i]) |
-                                       static_cast<unsigned char>(value.data[i + 1]) << 8);
-    if (c == 0) break;
-    target->push_back(c);
-  }
+  *target = RegBytesToText(value.data);
+  const std::size_t nul = target->find(u'\0');
+  if (nul != std::u16string::npos) target->resize(nul);
   return true;
 }
 

@@ -108,6 +108,12 @@ class RegFile {
   std::vector<std::uint32_t> table_;  // open addressing over entries_, 0 = empty
 };
 
+/// The UTF-16 units of a string value's little-endian bytes; a torn last byte is dropped.
+std::u16string RegBytesToText(std::string_view bytes);
+
+/// The little-endian bytes a string value holds for `text` (no NUL is added).
+std::string RegTextToBytes(std::u16string_view text);
+
 /// Wine's escaping of a string in its registry files (for `[`-key names use "[]", for
 /// values "\"\""): non-ASCII as \x escapes, control characters as C or octal escapes.
 std::string EscapeRegString(std::u16string_view text, const char* specials);

@@ -128,12 +128,7 @@ std::string CallerBytes(const RegValue& value) {
   if (value.type != kRegSz && value.type != kRegExpandSz && value.type != kRegMultiSz) {
     return value.data;
   }
-  std::u16string text;
-  for (std::size_t i = 0; i + 1 < value.data.size(); i += 2) {
-    text.push_back(static_cast<char16_t>(static_cast<unsigned char>(value.data[i]) |
-                                         static_cast<unsigned char>(value.data[i + 1]) << 8));
-  }
-  return Utf16ToAnsi(text);
+  return Utf16ToAnsi(RegBytesToText(value.data));
 }
 
 class WineKey : public RegistryKey {
@@ -182,10 +177,7 @@ class WineKey : public RegistryKey {
     }
     RegValue data;
     data.type = kRegSz;
-    for (char16_t c : AnsiToUtf16(value) + u'\0') {
-      data.data.push_back(static_cast<char>(c & 0xff));
-      data.data.push_back(static_cast<char>(c >> 8));
-    }
+    data.data = RegTextToBytes(AnsiToUtf16(value) + u'\0');
     if (!file->SetValue(path_, AnsiToUtf16(name), data, RegFile::CurrentFileTime())) {
       if (error) *error = what + "the key no longer exists in " + hive.path;
       return false;
