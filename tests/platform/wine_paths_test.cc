@@ -1,5 +1,6 @@
 // What only the Wine platform does: the prefix's path mapping, its file writes as seen on
 // the host, /proc, and the parts of the factory that have no Windows counterpart.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -9,8 +10,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fcntl.h>
-
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -278,8 +277,17 @@ TEST_F(PrefixTest, ShellCopyRefusesToCopyAFolderIntoItself) {
   std::string error;
   EXPECT_FALSE(shell->Copy("C:\\src", "C:\\src\\inner", &error));
   EXPECT_FALSE(shell->Copy("C:\\src\\*.*", "C:\\SRC\\Sub\\inner", &error));
+}
+
+// The shell under Wine reports success for the contents of a missing folder, having copied
+// nothing; the caller must learn that its files are not there.
+TEST_F(PrefixTest, ShellCopyOfAMissingFoldersContentsFails) {
+  auto shell = platform::wine::NewWineShellCopy(prefix_);
+  std::string error;
   EXPECT_FALSE(shell->Copy("C:\\missing\\*.*", "C:\\out", &error));
   EXPECT_NE(error.find("C:\\missing"), std::string::npos) << error;
+  struct stat st;
+  EXPECT_NE(stat((dir_ + "/drive_c/out").c_str(), &st), 0);
 }
 
 TEST(WineProcesses, RunningImageNamesShowWineProgramsAsStarted) {
