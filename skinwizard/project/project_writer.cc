@@ -86,17 +86,6 @@ SymbolMap SymbolsForTemplate(const std::string& template_name, const SymbolMap& 
   return result;
 }
 
-// One component of a Windows path: not empty, not "." or "..", none of the characters
-// Windows refuses in names, and no trailing dot or blank, which Windows would drop.
-bool IsPlainName(const std::string& name) {
-  if (name.empty() || name == "." || name == "..") return false;
-  for (char c : name) {
-    unsigned char u = static_cast<unsigned char>(c);
-    if (u < 0x20 || std::string("\\/:*?\"<>|").find(c) != std::string::npos) return false;
-  }
-  return name.back() != '.' && name.back() != ' ';
-}
-
 // A project-relative path from the file list: plain names joined by backslashes.
 bool IsRelativePath(const std::string& path) {
   std::size_t start = 0;
@@ -118,6 +107,15 @@ std::string Join(const std::string& folder, const std::string& name) {
 std::string Where(int line) { return std::string(kFileList) + "(" + std::to_string(line) + "): "; }
 
 }  // namespace
+
+bool IsPlainName(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (char c : name) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x20 || std::string("\\/:*?\"<>|").find(c) != std::string::npos) return false;
+  }
+  return name.back() != '.' && name.back() != ' ';
+}
 
 bool ExpandNamedTemplate(const std::string& name, const SymbolMap& symbols, std::string* out,
                          std::string* error) {

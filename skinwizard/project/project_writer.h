@@ -37,6 +37,11 @@ struct ProjectPlan {
   std::vector<PlannedFile> files;         ///< The listed files, then <root>.dsp and <root>.dsw.
 };
 
+/// Whether `name` can be one component of a Windows path as given: not empty, not "." or
+/// "..", none of the characters Windows refuses in names, no trailing dot or blank (which
+/// Windows would drop). The project name must be one, as it names the folder and its files.
+bool IsPlainName(const std::string& name);
+
 /// Expands one template of the set by name, e.g. "CONFIRM.INF" for the host's confirmation
 /// box (the text keeps its CR LF line ends). False when the set holds no such template or on
 /// any expansion error.

@@ -166,22 +166,18 @@ bool ParseArguments(const std::vector<std::string>& args, Options* options, std:
   return true;
 }
 
-// The project name becomes a folder and file names: refuse what Windows cannot store.
+// Checked before any question is asked, by the rule the project writer applies later.
 bool CheckProjectName(const std::string& name, std::string* error) {
-  if (name.empty() || name.find_first_of("\\/:*?\"<>|") != std::string::npos ||
-      name.find_first_not_of(" .") == std::string::npos || name.back() == '.' ||
-      name.back() == ' ') {
-    *error = "'" + platform::AnsiToUtf8(name) +
-             "' cannot be a project name: it names a folder and its files";
-    return false;
-  }
+  if (IsPlainName(name)) return true;
   for (unsigned char c : name) {
     if (c < 32) {
       *error = "a project name cannot hold control characters";
       return false;
     }
   }
-  return true;
+  *error = "'" + platform::AnsiToUtf8(name) +
+           "' cannot be a project name: it names a folder and its files";
+  return false;
 }
 
 bool IsWindowsPath(const std::string& path) {
