@@ -40,11 +40,8 @@ bool CreatePlatform(const PlatformOptions& options, Platform* out, std::string* 
     }
   }
   Platform platform;
+  // The hive files are read when first needed; a broken one is reported by that call.
   platform.registry = wine::NewWineRegistry(prefix->Dir());
-  if (!platform.registry) {
-    *error = "Cannot open the registry of the Wine prefix " + prefix->Dir() + ".";
-    return false;
-  }
   platform.files = std::make_unique<wine::WineFileSystem>(prefix);
   platform.processes = wine::NewWineProcesses(platform.registry.get());
   platform.versions = std::make_unique<wine::PeVersionResources>(prefix);
