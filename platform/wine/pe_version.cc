@@ -1,14 +1,16 @@
 // A Wine prefix seen from Linux: no Wine code runs here.
 #include "platform/wine/pe_version.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <initializer_list>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "platform/encoding.h"
+#include "platform/wine/host_io.h"
 
 namespace platform::wine {
 namespace {
@@ -280,9 +282,12 @@ std::unique_ptr<VersionInfo> ParseVersionBlock(std::string block) {
 std::unique_ptr<VersionInfo> PeVersionResources::Load(const std::string& path) {
   std::string host, error;
   if (!prefix_->ToHostPath(path, &host, &error)) return nullptr;
-  std::ifstream in(host, std::ios::binary);
-  if (!in) return nullptr;
-  const std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  std::string image;
+  const bool read = ReadToEnd(fd, &image);
+  ::close(fd);
+  if (!read) return nullptr;
   std::string block;
   if (!FindVersionResource(image, &block)) return nullptr;
   return ParseVersionBlock(std::move(block));
