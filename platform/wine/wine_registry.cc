@@ -123,12 +123,15 @@ bool ResolvePath(const RegFile& file, const std::vector<std::u16string>& compone
 }
 
 // The data as the ANSI query function returns it: string types converted from UTF-16,
-// everything else as stored.
+// everything else as stored. A string stored without its NUL gets one, as the Win32
+// service adds it: callers read the buffer as a C string.
 std::string CallerBytes(const RegValue& value) {
   if (value.type != kRegSz && value.type != kRegExpandSz && value.type != kRegMultiSz) {
     return value.data;
   }
-  return Utf16ToAnsi(RegBytesToText(value.data));
+  std::string text = Utf16ToAnsi(RegBytesToText(value.data));
+  if (text.empty() || text.back() != '\0') text.push_back('\0');
+  return text;
 }
 
 class WineKey : public RegistryKey {

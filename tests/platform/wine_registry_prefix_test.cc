@@ -171,6 +171,18 @@ TEST_F(SyntheticPrefix, QueryStringFillsTheCallersBufferWhateverTheType) {
   EXPECT_EQ(key->QueryString("missing", buffer, &size), RegResult::kNotFound);
 }
 
+// A program may store a string without its NUL; callers read the buffer as a C string.
+TEST_F(SyntheticPrefix, QueryStringTerminatesStringsStoredWithoutNul) {
+  Write("WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n"
+        "#arch=win32\n\n[Software\\\\Vendor] 1\n\"n\"=hex(1):41,00,42,00\n"
+        "\"e\"=str(2):\"\"\n\"z\"=hex(1):\n",
+        kUser);
+  std::unique_ptr<Registry> reg = NewWineRegistry(dir_);
+  EXPECT_EQ(Query(*reg, RootKey::kLocalMachine, "Software\\Vendor", "n"), Z("AB"));
+  EXPECT_EQ(Query(*reg, RootKey::kLocalMachine, "Software\\Vendor", "e"), Z(""));
+  EXPECT_EQ(Query(*reg, RootKey::kLocalMachine, "Software\\Vendor", "z"), Z(""));
+}
+
 TEST_F(SyntheticPrefix, WritesGoToTheFileAtOnceAndOnlyThroughAWritableKey) {
   Write(kMachine64, kUser);
   std::unique_ptr<Registry> reg = NewWineRegistry(dir_);
