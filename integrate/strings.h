@@ -6,6 +6,52 @@
 
 namespace integrate {
 
+/// String-table ids by name. 2 to 46 and 103 to 105 are the program's own table; the
+/// texts this program adds for its own messages take ids from kStrOwnFirst up.
+enum StringId : int {
+  kStrVc6ProductKey = 2,           // DevStudio 6.0 "Microsoft Visual C++" product key
+  kStrVc6InstallDirsValue = 3,
+  kStrVc6DirectoriesKey = 4,       // Build System ... Win32 (x86)\Directories
+  kStrIncludeDirsValue = 5,
+  kStrLibraryDirsValue = 6,
+  kStrPathDirsValue = 7,
+  kStrLibraryName = 8,             // "Tessaline": the include folder under installDir
+  kStrLibraryBinFolder = 9,
+  kStrMsdevImage = 10,
+  kStrCloseVc6Prompt = 11,
+  kStrTemplateFolder = 12,
+  kStrVc6NotFound = 13,
+  kStrDevStudioNotFound = 14,
+  kStrCannotCopyFile = 15,
+  kStrVc6SharedDirectoriesKey = 16,
+  kStrCopyAppWizardLine = 17,
+  kStrSetupDirectoriesLine = 18,
+  kStrIntegrationCompleted = 19,
+  kStrIntegrationFailed = 20,
+  kStrClose = 21,
+  kStrCopySkinWizardLine = 22,
+  kStrServicePackWarning = 23,
+  kStrSelectAtLeastOne = 24,
+  kStrMsdnIntegrationLine = 25,
+  kStrLibraryNotFound = 31,
+  kStrCloseVsNetPrompt = 33,
+  kStrSetupNet70DirectoriesLine = 34,
+  kStrCopyNet70WizardLine = 35,
+  kStrVc6Header = 36,
+  kStrNet70Header = 37,
+  kStrNet71Header = 38,
+  kStrCopyNet71WizardLine = 39,
+  kStrSetupNet71DirectoriesLine = 40,
+  kStrVsNetVersionNotFound = 41,
+  kStrVsNetHelpLine = 42,
+  kStrVs2005Header = 44,
+  kStrCopyVs2005WizardLine = 45,
+  kStrDocCompilationEntry = 103,
+  kStrCollectionFolder = 104,
+  kStrDocCompilationHeader = 105,
+  kStrOwnFirst = 1000,
+};
+
 /// The integration program's string table: every user-visible text by its id, as 8-bit
 /// Windows-1252 bytes. One table so the console and the Win32 resource script agree.
 struct StringEntry {
