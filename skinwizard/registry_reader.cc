@@ -3,11 +3,12 @@
 
 #include <vector>
 
+#include "platform/windows_path.h"
+
 namespace skinwizard {
 
 bool RegistryReader::OpenKey(const std::string& path) {
-  path_ = path;
-  if (!path_.empty() && path_.back() == '\\') path_.pop_back();
+  path_ = platform::WithoutTrailingBackslash(path);
   std::string full = current_.empty() ? path_ : current_ + "\\" + path_;
   std::unique_ptr<platform::RegistryKey> key =
       registry_.OpenKey(platform::RootKey::kLocalMachine, full, platform::KeyAccess::kRead);

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "platform/windows_path.h"
 #include "skinwizard/project/project_automation.h"
 #include "skinwizard/registry_reader.h"
 #include "skinwizard/step_chooser.h"
@@ -47,8 +48,7 @@ void SkinWizard::FindSkinsDirectory() {
   }
   skinsDirectory_ = common;
   if (!skinsDirectory_.empty()) {
-    if (skinsDirectory_.back() != '\\') skinsDirectory_ += '\\';
-    skinsDirectory_ += "Quorvane\\Skins";
+    skinsDirectory_ = platform::WithTrailingBackslash(skinsDirectory_) + "Quorvane\\Skins";
   }
 }
 

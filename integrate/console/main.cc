@@ -16,6 +16,7 @@
 #include "integrate/strings.h"
 #include "platform/encoding.h"
 #include "platform/platform.h"
+#include "platform/windows_path.h"
 
 namespace integrate {
 namespace {
@@ -194,8 +195,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl,
 
 // The program file's base name, the caption of its message boxes.
 std::string BaseName(std::string path) {
-  const std::size_t slash = path.find_last_of("/\\");
-  if (slash != std::string::npos) path.erase(0, slash + 1);
+  path = platform::FileName(path);
   const std::size_t dot = path.rfind('.');
   if (dot != std::string::npos && dot > 0) path.erase(dot);
   return path.empty() ? "tslkt-integrate" : path;

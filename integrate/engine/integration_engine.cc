@@ -4,6 +4,7 @@
 #include "integrate/engine/registry_values.h"
 #include "integrate/strings.h"
 #include "platform/encoding.h"
+#include "platform/windows_path.h"
 
 namespace integrate {
 
@@ -14,7 +15,7 @@ IntegrationEngine::IntegrationEngine(EngineHost* dialog, const std::string& inst
                                      platform::Platform& platform)
     : installDir_(installDir), dialog_(dialog), platform_(platform) {
   // Every sub-path is appended directly, so the folder keeps one trailing backslash.
-  if (!installDir_.empty() && installDir_.back() != '\\') installDir_ += '\\';
+  installDir_ = platform::WithTrailingBackslash(installDir_);
   wizardSources_.vc6AppWizard = installDir_ + "TSLAppWizard\\Release\\TSLXAppWizard.awx";
   wizardSources_.skinWizard = installDir_ + "TSLSkinWizard\\Release\\TSLSkinWizard.awx";
   wizardSources_.net7Wizard = installDir_ + "TSLAppWizard7\\TSLAppWizard";
@@ -67,11 +68,9 @@ bool IntegrationEngine::GetVsNetIdeDir(const std::string& versionString, bool re
     if (reportFailure) dialog_->ShowMessage(FormatText(41, versionString));
     return false;
   }
-  // The value ends with a backslash; cutting at the last one drops it.
-  std::size_t slash = value.rfind('\\');
-  if (slash == std::string::npos) return false;
-  *ideDir = value.substr(0, slash);
-  return true;
+  // The value ends with a backslash; its parent drops it.
+  *ideDir = platform::ParentPath(value);
+  return !ideDir->empty();
 }
 
 bool IntegrationEngine::IsVsNetInstalled(const std::string& versionString) {

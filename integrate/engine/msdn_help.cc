@@ -6,10 +6,10 @@
 #include <string_view>
 
 #include "integrate/engine/integration_engine.h"
-#include "integrate/engine/paths.h"
 #include "integrate/engine/registry_values.h"
 #include "integrate/engine/text_edit.h"
 #include "integrate/strings.h"
+#include "platform/windows_path.h"
 
 namespace integrate {
 
@@ -116,7 +116,7 @@ bool IntegrationEngine::FindCollectionRegistry(std::int32_t collectionNumber,
       *path = Format(
           "%s\\Documents and Settings\\All Users\\Application Data\\Microsoft\\HTML Help\\"
           "hhcolreg.dat",
-          DriveOf(windowsDir));
+          platform::DriveOf(windowsDir));
     }
   }
   return platform_.files->Exists(*path);
@@ -180,7 +180,7 @@ bool IntegrationEngine::IntegrateMsdnHelp() {
 
 bool IntegrationEngine::BackupToHelpDir(const std::string& file, const std::string& backupDir,
                                         std::string* copy) {
-  *copy = backupDir + FileNameAndExtension(file);
+  *copy = backupDir + platform::FileName(file);
   std::string error;
   return platform_.files->CopyFile(file, *copy, &error);
 }

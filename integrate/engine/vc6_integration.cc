@@ -2,9 +2,9 @@
 #include <cstdlib>
 
 #include "integrate/engine/integration_engine.h"
-#include "integrate/engine/paths.h"
 #include "integrate/engine/registry_values.h"
 #include "integrate/strings.h"
+#include "platform/windows_path.h"
 
 namespace integrate {
 
@@ -42,10 +42,8 @@ bool IntegrationEngine::GetVc6InstallDir(std::string* dir) {
     return false;
   }
   // "Install Dirs" names the Bin folder; the shared folder is its parent.
-  std::size_t slash = value.rfind('\\');
-  if (slash == std::string::npos) return false;
-  *dir = value.substr(0, slash);
-  return true;
+  *dir = platform::ParentPath(value);
+  return !dir->empty();
 }
 
 ServicePackAnswer IntegrationEngine::HasVc6ServicePack3() {
@@ -173,7 +171,7 @@ bool IntegrationEngine::LookUpTemplateFolder(std::string* folder) {
 bool IntegrationEngine::CopyVc6WizardFile(const std::string& source) {
   std::string folder;
   if (!LookUpTemplateFolder(&folder)) return false;
-  const std::string target = folder + FileNameAndExtension(source);
+  const std::string target = folder + platform::FileName(source);
   // A read-only copy of an earlier run must not block the replacement.
   std::string ignored;
   platform_.files->SetNormalAttributes(target, &ignored);

@@ -1,6 +1,7 @@
 #include <string>
 
 #include "platform/win32/win32_services.h"
+#include "platform/windows_path.h"
 
 namespace platform {
 namespace win32 {
@@ -27,16 +28,14 @@ class Handle {
 };
 
 std::string FolderOf(const std::string& path) {
-  std::string::size_type slash = path.find_last_of("\\/");
-  if (slash == std::string::npos) return ".";
+  const std::string parent = ParentPath(path);
+  if (parent.empty()) {
+    // "\file" lives in the root "\"; a bare name in the current folder.
+    return !path.empty() && (path[0] == '\\' || path[0] == '/') ? path.substr(0, 1) : ".";
+  }
   // "C:\file" lives in "C:\", not in the drive's current folder "C:".
-  if (slash == 2 && path[1] == ':') return path.substr(0, 3);
-  return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
-}
-
-std::string WithoutTrailingBackslash(std::string path) {
-  if (!path.empty() && path.back() == '\\') path.pop_back();
-  return path;
+  if (parent.size() == 2 && parent[1] == ':') return path.substr(0, 3);
+  return parent;
 }
 
 // Windows and system directory alike: ask for the length, then fetch.

@@ -8,6 +8,7 @@
 
 #include "platform/encoding.h"
 #include "platform/wine/wine_services.h"
+#include "platform/windows_path.h"
 
 namespace platform::wine {
 namespace {
@@ -41,7 +42,7 @@ std::string ImageName(const std::string& proc_dir) {
       first.rfind("\\\\", 0) == 0) {
     return first;
   }
-  const std::string base = first.substr(first.find_last_of("/\\") + 1);
+  const std::string base = FileName(first);
   if (EndsWithIgnoringCase(base, ".exe") || EndsWithIgnoringCase(base, ".com")) return base;
   std::string comm = ReadSmallFile(proc_dir + "/comm");
   if (!comm.empty() && comm.back() == '\n') comm.pop_back();

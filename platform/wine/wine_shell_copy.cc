@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/encoding.h"
+#include "platform/windows_path.h"
 #include "platform/wine/wine_files.h"
 #include "platform/wine/wine_services.h"
 
@@ -91,11 +92,10 @@ class WineShellCopy : public ShellCopy {
   bool CopyMapped(const std::string& from, const std::string& to, std::string* error) {
     std::string source = from;
     while (source.size() > 3 && (source.back() == '\\' || source.back() == '/')) source.pop_back();
-    const std::size_t cut = source.find_last_of("\\/");
-    const std::string last = cut == std::string::npos ? source : source.substr(cut + 1);
+    const std::string last = FileName(source);
     const bool wildcard = IsWildcard(last);
     std::string source_host, target_host;
-    if (!prefix_->ToHostPath(wildcard ? source.substr(0, cut) : source, &source_host, error) ||
+    if (!prefix_->ToHostPath(wildcard ? ParentPath(source) : source, &source_host, error) ||
         !prefix_->ToHostPath(to, &target_host, error)) {
       return false;
     }

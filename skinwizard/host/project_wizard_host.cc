@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/encoding.h"
+#include "platform/windows_path.h"
 #include "skinwizard/project/project_automation.h"
 
 namespace skinwizard {
@@ -45,7 +46,7 @@ std::string SafeRoot(const std::string& project_name) {
 }
 
 std::string FileNameSymbol(const std::string& project_name, const std::string& destination) {
-  std::string file = destination.substr(destination.find_last_of('\\') + 1);
+  std::string file = platform::FileName(destination);
   std::string upper = platform::AnsiToUpper(file);
   for (char& c : upper) {
     if (c == '.') c = '_';

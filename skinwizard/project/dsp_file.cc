@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "platform/windows_path.h"
+
 namespace skinwizard {
 
 namespace {
@@ -28,12 +30,7 @@ std::string Lower(std::string text) {
   return text;
 }
 
-std::string Extension(const std::string& path) {
-  std::size_t dot = path.find_last_of('.');
-  std::size_t slash = path.find_last_of('\\');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-  return Lower(path.substr(dot + 1));
-}
+std::string Extension(const std::string& path) { return Lower(platform::Extension(path)); }
 
 bool InFilter(const std::string& extension, const std::string& filter) {
   std::size_t start = 0;

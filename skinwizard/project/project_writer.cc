@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/encoding.h"
+#include "platform/windows_path.h"
 #include "skinwizard/project/dsp_file.h"
 #include "skinwizard/project/template_set.h"
 
@@ -64,10 +65,7 @@ std::string EscapeForRcString(const std::string& text) {
 // Windows compares names in the code page's upper case.
 std::string Upper(const std::string& text) { return platform::AnsiToUpper(text); }
 
-std::string ExtensionOf(const std::string& name) {
-  std::size_t dot = name.find_last_of('.');
-  return dot == std::string::npos ? "" : Upper(name.substr(dot + 1));
-}
+std::string ExtensionOf(const std::string& name) { return Upper(platform::Extension(name)); }
 
 SymbolMap SymbolsForTemplate(const std::string& template_name, const SymbolMap& symbols) {
   std::string extension = ExtensionOf(template_name);
@@ -97,11 +95,6 @@ bool IsRelativePath(const std::string& path) {
     if (end == std::string::npos) return true;
     start = end + 1;
   }
-}
-
-std::string Join(const std::string& folder, const std::string& name) {
-  if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder + name;
-  return folder + "\\" + name;
 }
 
 std::string Where(int line) { return std::string(kFileList) + "(" + std::to_string(line) + "): "; }
@@ -148,7 +141,7 @@ bool PlanProject(const ProjectRequest& request, ProjectPlan* plan, std::string* 
   if (!ParseFileList(kFileList, list_text, request.symbols, &list, error)) return false;
 
   ProjectPlan result;
-  result.project_folder = Join(request.location, name);
+  result.project_folder = platform::JoinPath(request.location, name);
   result.directories.push_back(result.project_folder);
   std::vector<std::string> folders;  // project-relative, upper-cased: Windows ignores case
   for (const std::string& dir : list.directories) {
@@ -167,10 +160,8 @@ bool PlanProject(const ProjectRequest& request, ProjectPlan* plan, std::string* 
       *error = Where(entry.line) + "\"" + destination + "\" is no file name inside the project";
       return false;
     }
-    std::size_t slash = destination.find_last_of('\\');
-    if (slash != std::string::npos &&
-        std::find(folders.begin(), folders.end(), Upper(destination.substr(0, slash))) ==
-            folders.end()) {
+    const std::string folder = platform::ParentPath(destination);
+    if (!folder.empty() && std::find(folders.begin(), folders.end(), Upper(folder)) == folders.end()) {
       *error = Where(entry.line) + "\"" + destination + "\" is in a folder no \"/\" line creates";
       return false;
     }

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "integrate/strings.h"
+#include "platform/windows_path.h"
 
 namespace integrate_test {
 
@@ -13,10 +14,7 @@ std::string MemoryFiles::Key(const std::string& path) {
   return key;
 }
 
-std::string MemoryFiles::Parent(const std::string& path) {
-  std::size_t slash = path.rfind('\\');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
+std::string MemoryFiles::Parent(const std::string& path) { return platform::ParentPath(path); }
 
 void MemoryFiles::AddFolder(const std::string& path) {
   for (std::string p = Key(path); p.size() > 2; p = Parent(p)) folders_.insert(p);

@@ -6,14 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/windows_path.h"
 #include "tests/support/temp_drive.h"
 
 namespace {
 
 // "C:\bin\Processes_Test.EXE" -> "processes_test"
 std::string BareName(std::string name) {
-  std::string::size_type slash = name.find_last_of("\\/");
-  if (slash != std::string::npos) name.erase(0, slash + 1);
+  name = platform::FileName(name);
   std::transform(name.begin(), name.end(), name.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   if (name.size() > 4 && name.compare(name.size() - 4, 4, ".exe") == 0) name.resize(name.size() - 4);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/windows_path.h"
 #include "skinwizard/project/expander.h"
 
 namespace skinwizard_test {
@@ -42,7 +43,7 @@ inline skinwizard::SymbolMap AquaSymbols() {
 /// A fixed include-guard symbol per file, as a host derives one ("SkinAqua.h" ->
 /// "AFX_SKINAQUA_H__<GUID>").
 inline std::string TestFileNameSymbol(const std::string& destination) {
-  std::string name = destination.substr(destination.find_last_of('\\') + 1);
+  std::string name = platform::FileName(destination);
   std::string symbol = "AFX_";
   for (char c : name) {
     if (c == '.') {

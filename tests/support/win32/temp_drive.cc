@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "platform/windows_path.h"
+
 namespace testing_support {
 namespace {
 
@@ -40,8 +42,7 @@ TempDrive::TempDrive() {
   char temp[MAX_PATH + 1];
   DWORD length = GetTempPathA(sizeof temp, temp);
   if (length == 0 || length > MAX_PATH) throw std::runtime_error("no temporary folder");
-  std::string base(temp, length);
-  if (!base.empty() && base.back() == '\\') base.pop_back();
+  const std::string base = platform::WithoutTrailingBackslash(std::string(temp, length));
   static unsigned counter = 0;
   for (;;) {
     char name[64];

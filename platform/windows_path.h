@@ -1,0 +1,36 @@
+// The one toolkit that takes Windows paths apart and puts them together, for every layer.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// Windows accepts '\' and '/' alike between folders, and a drive ("C:") ends the folder part
+// of "C:name" as a separator would; every function here reads a path that way.
+
+/// `name` inside `folder`: one '\' between them, none added when the folder already ends in
+/// a separator. An empty folder gives "\name", the name at the drive's root.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+/// The folder part of a path, without the separator that ends it ("C:\A\B.txt" -> "C:\A",
+/// "C:\A\" -> "C:\A"); empty when the path has no separator.
+std::string ParentPath(const std::string& path);
+
+/// The file name and extension ("C:\A\B.awx" -> "B.awx"): the text after the last '\', '/'
+/// or ':'; the whole path when there is none.
+std::string FileName(const std::string& path);
+
+/// The extension of the file name, without its dot and as written ("B.Awx" -> "Awx"); empty
+/// when the name has no dot.
+std::string Extension(const std::string& path);
+
+/// A path's drive ("C:" for "C:\windows"); empty when it has none.
+std::string DriveOf(const std::string& path);
+
+/// The path ending in exactly the one '\' it had or is given; an empty path stays empty.
+std::string WithTrailingBackslash(std::string path);
+
+/// The path without one trailing '\'.
+std::string WithoutTrailingBackslash(std::string path);
+
+}  // namespace platform
