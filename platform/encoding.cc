@@ -35,49 +35,6 @@ bool CodeToAnsiByte(char32_t code, unsigned char* byte) {
   return false;
 }
 
-// Decodes one UTF-8 sequence at text[*pos], advancing *pos. Overlong forms, surrogates and
-// code points past U+10FFFF are invalid; an invalid sequence consumes one byte.
-bool DecodeUtf8(const std::string& text, std::size_t* pos, char32_t* code) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(*pos);
-  int extra;
-  char32_t value;
-  char32_t minimum;
-  if (lead < 0x80) {
-    *code = lead;
-    ++*pos;
-    return true;
-  } else if ((lead & 0xE0) == 0xC0) {
-    extra = 1, value = lead & 0x1F, minimum = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    extra = 2, value = lead & 0x0F, minimum = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    extra = 3, value = lead & 0x07, minimum = 0x10000;
-  } else {
-    ++*pos;
-    return false;
-  }
-  if (text.size() - *pos <= static_cast<std::size_t>(extra)) {
-    ++*pos;
-    return false;
-  }
-  for (int i = 1; i <= extra; ++i) {
-    const unsigned char next = byte(*pos + i);
-    if ((next & 0xC0) != 0x80) {
-      ++*pos;
-      return false;
-    }
-    value = (value << 6) | (next & 0x3F);
-  }
-  if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-    ++*pos;
-    return false;
-  }
-  *pos += extra + 1;
-  *code = value;
-  return true;
-}
-
 // Decodes one UTF-16 code point at text[*pos]; an unpaired surrogate yields U+FFFD.
 char32_t DecodeUtf16(const std::u16string& text, std::size_t* pos) {
   const char16_t unit = text[(*pos)++];
@@ -110,16 +67,6 @@ void AppendUtf8(char32_t code, std::string* out) {
   }
 }
 
-void AppendUtf16(char32_t code, std::u16string* out) {
-  if (code < 0x10000) {
-    out->push_back(static_cast<char16_t>(code));
-  } else {
-    code -= 0x10000;
-    out->push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-    out->push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-  }
-}
-
 void AppendAnsi(char32_t code, std::string* out, bool* lossless) {
   unsigned char byte;
   if (CodeToAnsiByte(code, &byte)) {
@@ -131,6 +78,60 @@ void AppendAnsi(char32_t code, std::string* out, bool* lossless) {
 }
 
 }  // namespace
+
+bool DecodeUtf8(std::string_view text, std::size_t* pos, char32_t* code,
+                Utf8Surrogates surrogates) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(*pos);
+  int extra;
+  char32_t value;
+  char32_t minimum;
+  if (lead < 0x80) {
+    *code = lead;
+    ++*pos;
+    return true;
+  } else if ((lead & 0xE0) == 0xC0) {
+    extra = 1, value = lead & 0x1F, minimum = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    extra = 2, value = lead & 0x0F, minimum = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    extra = 3, value = lead & 0x07, minimum = 0x10000;
+  } else {
+    ++*pos;
+    return false;
+  }
+  if (text.size() - *pos <= static_cast<std::size_t>(extra)) {
+    ++*pos;
+    return false;
+  }
+  for (int i = 1; i <= extra; ++i) {
+    const unsigned char next = byte(*pos + i);
+    if ((next & 0xC0) != 0x80) {
+      ++*pos;
+      return false;
+    }
+    value = (value << 6) | (next & 0x3F);
+  }
+  const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
+  if (value < minimum || value > 0x10FFFF ||
+      (surrogate && surrogates == Utf8Surrogates::kInvalid)) {
+    ++*pos;
+    return false;
+  }
+  *pos += extra + 1;
+  *code = value;
+  return true;
+}
+
+void AppendUtf16(char32_t code, std::u16string* out) {
+  if (code < 0x10000) {
+    out->push_back(static_cast<char16_t>(code));
+  } else {
+    code -= 0x10000;
+    out->push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+    out->push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+  }
+}
 
 std::u16string AnsiToUtf16(const std::string& ansi) {
   std::u16string out;

@@ -1,7 +1,9 @@
 // Portable: no Win32 here.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -26,6 +28,21 @@ std::u16string Utf8ToUtf16(const std::string& utf8, bool* valid = nullptr);
 
 /// UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(const std::u16string& text);
+
+/// Whether a UTF-8 decoder takes an encoded surrogate (ED A0 80 and so on) as a code unit.
+enum class Utf8Surrogates {
+  kInvalid,  ///< UTF-8 as the standard says: such a sequence is invalid.
+  kAccepted  ///< Wine writes any UTF-16 unit of a registry file so and reads it back as one.
+};
+
+/// Decodes one UTF-8 sequence at text[*pos] into *code and moves *pos past it. Overlong forms
+/// and code points past U+10FFFF are invalid; false for an invalid sequence, of which one
+/// byte is consumed, so each caller decides what a bad byte becomes.
+bool DecodeUtf8(std::string_view text, std::size_t* pos, char32_t* code,
+                Utf8Surrogates surrogates = Utf8Surrogates::kInvalid);
+
+/// Appends a code point as one UTF-16 unit or a surrogate pair.
+void AppendUtf16(char32_t code, std::u16string* out);
 
 /// Upper-cases an ANSI text as the platform's multibyte-aware upper-casing does in
 /// Windows-1252 (letters with accents included).

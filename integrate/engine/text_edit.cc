@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/text_mode.h"
+
 namespace integrate {
 
 TextEdit::TextEdit(platform::FileSystem& files, std::string path)
@@ -24,37 +26,8 @@ bool TextEdit::Read(std::string* error) {
     text_.clear();
     return false;
   }
-  // Eight bytes at a time: a 20 MB file has half a million lines, and a library call or two
-  // per line cost more than the bytes themselves.
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-  char* t = &text_[0];
-  const std::size_t size = text_.size();
-  std::size_t in = 0;
-  std::size_t out = 0;
-  while (in < size) {
-    if (in + 8 <= size) {
-      std::uint64_t x;
-      std::memcpy(&x, t + in, 8);
-      const std::uint64_t y = x ^ (kOnes * '\r');
-      // Nonzero when a byte is CR; the lowest marked byte is the first CR.
-      const std::uint64_t cr = (y - kOnes) & ~y & kHighs;
-      if (!cr) {
-        // out never passes in, so this overwrites only bytes already read.
-        std::memcpy(t + out, &x, 8);
-        in += 8;
-        out += 8;
-        continue;
-      }
-      const std::size_t plain = static_cast<std::size_t>(__builtin_ctzll(cr)) / 8;
-      for (std::size_t i = 0; i < plain; ++i) t[out++] = t[in++];
-    }
-    // CR LF becomes LF; a lone CR is text.
-    const char c = t[in++];
-    if (c != '\r' || in == size || t[in] != '\n') t[out++] = c;
-  }
-  text_.resize(out);
-  if (out > 0 && text_.back() != '\n') text_.push_back('\n');
+  text_.resize(platform::CrLfToLf(&text_[0], text_.size()));
+  if (!text_.empty() && text_.back() != '\n') text_.push_back('\n');
   return true;
 }
 

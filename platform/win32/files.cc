@@ -1,5 +1,6 @@
 #include <string>
 
+#include "platform/text_mode.h"
 #include "platform/win32/win32_services.h"
 #include "platform/windows_path.h"
 
@@ -63,7 +64,7 @@ class Win32FileSystem : public FileSystem {
 
   bool SetNormalAttributes(const std::string& path, std::string* error) override {
     if (SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL)) return true;
-    if (error) *error = Failure("Cannot set the attributes of " + path, GetLastError());
+    if (error) *error = FileError(kCannotSetAttributes, path, ErrorText(GetLastError()));
     return false;
   }
 
@@ -82,39 +83,20 @@ class Win32FileSystem : public FileSystem {
   bool ReadTextLines(const std::string& path,
                      const std::function<bool(const std::string& line)>& on_line,
                      std::string* error) override {
-    std::string line;
-    bool stopped = false;
+    TextLineSplitter lines(on_line);
     if (!ReadChunks(path, error, [&](const char* chunk, DWORD got) {
-          for (DWORD i = 0; i < got; ++i) {
-            char c = chunk[i];
-            if (c != '\n') {
-              line.push_back(c);
-              continue;
-            }
-            // CR LF ends a line as LF does; a CR on its own is text.
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (!on_line(line)) {
-              stopped = true;
-              return false;
-            }
-            line.clear();
-          }
-          return true;
+          return lines.Feed(chunk, got);
         })) {
       return false;
     }
-    if (!stopped && !line.empty()) on_line(line);
+    lines.Finish();
     return true;
   }
 
   bool WriteTextFile(const std::string& path, const std::string& text,
                      std::string* error) override {
-    std::string bytes;
-    bytes.reserve(text.size() + text.size() / 16);
-    for (char c : text) {
-      if (c == '\n') bytes.push_back('\r');
-      bytes.push_back(c);
-    }
+    std::string bytes(CrLfRoom(text.size()), '\0');
+    bytes.resize(LfToCrLf(text.data(), text.data() + text.size(), &bytes[0]) - bytes.data());
     return WriteBinaryFile(path, bytes, error);
   }
 
@@ -129,14 +111,12 @@ class Win32FileSystem : public FileSystem {
   bool WriteBinaryFile(const std::string& path, const std::string& bytes,
                        std::string* error) override {
     DWORD attributes = GetFileAttributesA(path.c_str());
+    // Read-only is checked here rather than left to the replace, which wine run as root
+    // would allow.
     if (attributes != INVALID_FILE_ATTRIBUTES) {
-      if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        if (error) *error = "Cannot write " + path + ": it is a folder";
-        return false;
-      }
-      // Checked here rather than left to the replace, which wine run as root would allow.
-      if (attributes & FILE_ATTRIBUTE_READONLY) {
-        if (error) *error = "Cannot write " + path + ": the file is read-only";
+      if (const char* refusal = ReplaceRefusal((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                                               (attributes & FILE_ATTRIBUTE_READONLY) != 0)) {
+        if (error) *error = FileError(kCannotWrite, path, refusal);
         return false;
       }
     }
@@ -161,7 +141,7 @@ class Win32FileSystem : public FileSystem {
     }
     if (code != ERROR_SUCCESS) {
       DeleteFileA(temp);
-      if (error) *error = Failure("Cannot write " + path, code);
+      if (error) *error = FileError(kCannotWrite, path, ErrorText(code));
       return false;
     }
     return true;
@@ -183,8 +163,8 @@ class Win32FileSystem : public FileSystem {
     }
     if (error) {
       *error = attributes == INVALID_FILE_ATTRIBUTES
-                   ? Failure("Cannot create the folder " + path, GetLastError())
-                   : "Cannot create the folder " + path + ": a file of that name exists";
+                   ? FileError(kCannotCreateFolder, path, ErrorText(GetLastError()))
+                   : FileError(kCannotCreateFolder, path, kFileInTheWay);
     }
     return false;
   }
@@ -203,14 +183,14 @@ class Win32FileSystem : public FileSystem {
     Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) {
-      if (error) *error = Failure("Cannot open " + path, GetLastError());
+      if (error) *error = FileError(kCannotOpen, path, ErrorText(GetLastError()));
       return false;
     }
     char chunk[65536];
     for (;;) {
       DWORD got = 0;
       if (!ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr)) {
-        if (error) *error = Failure("Cannot read " + path, GetLastError());
+        if (error) *error = FileError(kCannotRead, path, ErrorText(GetLastError()));
         return false;
       }
       if (got == 0 || !on_chunk(chunk, got)) return true;

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 
 namespace platform::wine {
 
@@ -46,6 +48,46 @@ void AdviseHugePages(const void* data, std::size_t bytes) {
   if (end > begin + (2u << 20)) {
     ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
   }
+}
+
+bool ReplaceHostFile(const std::string& target, const Replacement& how,
+                     const std::function<bool(int fd, std::string* error)>& fill,
+                     std::string* error) {
+  const auto reason = [] { return std::string(std::strerror(errno)); };
+  const std::size_t slash = target.rfind('/');
+  const std::string folder =
+      slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+  // Cut so the temporary name stays within the file system's name length.
+  std::string temp = folder + "/." + base.substr(0, 128) + ".tsl-XXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) {
+    *error = errno == ENOENT ? "the folder does not exist" : reason();
+    return false;
+  }
+  bool ok = fill(fd, error);
+  if (ok && how.keep_owner && ::geteuid() == 0 && ::fchown(fd, how.uid, how.gid) != 0) {
+    ok = (*error = reason(), false);
+  }
+  if (ok && ::fchmod(fd, how.mode) != 0) ok = (*error = reason(), false);
+  if (ok && how.set_time) {
+    const timespec times[2] = {{0, UTIME_OMIT}, how.mtime};
+    if (::futimens(fd, times) != 0) ok = (*error = reason(), false);
+  }
+  if (ok && ::fsync(fd) != 0) ok = (*error = reason(), false);
+  if (::close(fd) != 0 && ok) ok = (*error = reason(), false);
+  if (ok && ::rename(temp.c_str(), target.c_str()) != 0) ok = (*error = reason(), false);
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  // Make the rename itself durable; the data already is.
+  const int dir_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir_fd >= 0) {
+    ::fsync(dir_fd);
+    ::close(dir_fd);
+  }
+  return true;
 }
 
 bool ReadToEnd(int fd, std::string* bytes) {

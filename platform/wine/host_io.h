@@ -1,7 +1,10 @@
 // A Wine prefix seen from Linux: no Wine code runs here.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +28,25 @@ constexpr std::size_t kFlushSlice = std::size_t{1} << 20;
 /// A big buffer filled page by page costs a fault per 4 KB; in huge pages a few hundred
 /// times fewer. Only a hint, the kernel may say no; buffers under a few MB are left alone.
 void AdviseHugePages(const void* data, std::size_t bytes);
+
+/// How a host file about to be replaced must look afterwards.
+struct Replacement {
+  mode_t mode = 0600;
+  /// Only root can hand the new file to the old one's owner; anyone else owns both anyway.
+  bool keep_owner = false;
+  uid_t uid = 0;
+  gid_t gid = 0;
+  bool set_time = false;
+  timespec mtime{};
+};
+
+/// The one way a host file is replaced: `fill` writes a temporary file beside `target`, which
+/// is flushed and renamed over `target`, and then the folder is flushed, so a reader (or a
+/// crash) sees the old file or the whole new one, never a mix, and the new one stays. On
+/// failure the temporary file is gone and *error holds the reason.
+bool ReplaceHostFile(const std::string& target, const Replacement& how,
+                     const std::function<bool(int fd, std::string* error)>& fill,
+                     std::string* error);
 
 /// Reads an open file to its end straight into *bytes, sized by the file so a big file is
 /// neither copied twice nor grown while read; false with errno set and *bytes empty.

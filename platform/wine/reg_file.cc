@@ -12,6 +12,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/byte_scan.h"
+#include "platform/encoding.h"
 #include "platform/wine/host_io.h"
 
 namespace platform::wine {
@@ -75,15 +77,13 @@ class PathHasher {
   int lanes_ = 0;
 };
 
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-
-inline std::uint64_t HasZeroByte(std::uint64_t x) { return (x - kOnes) & ~x & kHighs; }
+using byte_scan::kHighs;
+using byte_scan::kOnes;
 
 // Marks the bytes of eight that are no plain ASCII name characters; the lowest mark is
 // exact, higher ones may be false.
 inline std::uint64_t SpecialBytes(std::uint64_t x) {
-  return (x & kHighs) | HasZeroByte(x ^ (kOnes * ']')) | HasZeroByte(x ^ (kOnes * '\\'));
+  return (x & kHighs) | byte_scan::BytesEqualTo(x, ']') | byte_scan::BytesEqualTo(x, '\\');
 }
 
 // Upper-cases eight ASCII bytes.
@@ -116,22 +116,9 @@ constexpr HexTable kHex;
 
 inline int HexDigit(char c) { return kHex.value[static_cast<unsigned char>(c)]; }
 
-// Where the first `c` from `pos` is, or the end of the text. Lines and strings of a saved
-// file are short (half a million lines in 20 MB), so eight bytes at a time inline beat a
-// memchr call.
+// Where the first `c` from `pos` is, or the end of the text.
 inline std::size_t FindByte(std::string_view text, std::size_t pos, char c) {
-  const char* const data = text.data();
-  const std::size_t size = text.size();
-  while (pos + 8 <= size) {
-    std::uint64_t x;
-    std::memcpy(&x, data + pos, 8);
-    if (std::uint64_t hit = HasZeroByte(x ^ (kOnes * static_cast<unsigned char>(c)))) {
-      return pos + __builtin_ctzll(hit) / 8;  // the lowest mark is exact
-    }
-    pos += 8;
-  }
-  while (pos < size && data[pos] != c) ++pos;
-  return pos;
+  return platform::FindByte(text.data() + pos, text.data() + text.size(), c) - text.data();
 }
 
 // One line without its '\n' (and without a '\r' before it, which Wine drops too).
@@ -146,39 +133,6 @@ inline std::string_view LineAt(std::string_view text, std::size_t pos, std::size
 inline std::size_t SkipSpaces(std::string_view s, std::size_t pos) {
   while (pos < s.size() && IsSpace(s[pos])) ++pos;
   return pos;
-}
-
-// Decodes one UTF-8 sequence at s[*pos]; Wine 8 drops bytes that start no valid sequence.
-void DecodeUtf8(std::string_view s, std::size_t* pos, std::u16string* out) {
-  unsigned char c = static_cast<unsigned char>(s[*pos]);
-  int len = c >= 0xf5 ? 0 : c >= 0xf0 ? 4 : c >= 0xe0 ? 3 : c >= 0xc2 ? 2 : 0;
-  if (len == 0 || *pos + len > s.size()) {
-    ++*pos;
-    return;
-  }
-  std::uint32_t cp = c & (0x7f >> len);
-  for (int i = 1; i < len; ++i) {
-    unsigned char cc = static_cast<unsigned char>(s[*pos + i]);
-    if ((cc & 0xc0) != 0x80) {
-      ++*pos;
-      return;
-    }
-    cp = (cp << 6) | (cc & 0x3f);
-  }
-  static const std::uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-  // Wine takes encoded surrogates as they are.
-  if (cp < kMin[len] || cp > 0x10ffff) {
-    ++*pos;
-    return;
-  }
-  *pos += len;
-  if (cp >= 0x10000) {
-    cp -= 0x10000;
-    out->push_back(static_cast<char16_t>(0xd800 + (cp >> 10)));
-    out->push_back(static_cast<char16_t>(0xdc00 + (cp & 0x3ff)));
-  } else {
-    out->push_back(static_cast<char16_t>(cp));
-  }
 }
 
 // Scans past an escaped string up to its unescaped end character without decoding it: the
@@ -426,7 +380,9 @@ std::size_t UnescapeRegString(std::string_view s, std::size_t pos, char end,
     char c = s[pos];
     if (c == end) return pos + 1;
     if (static_cast<unsigned char>(c) >= 0x80) {
-      DecodeUtf8(s, &pos, out);
+      // Wine 8 drops bytes that start no valid sequence.
+      char32_t code;
+      if (DecodeUtf8(s, &pos, &code, Utf8Surrogates::kAccepted)) AppendUtf16(code, out);
       continue;
     }
     if (c != '\\') {
@@ -1089,43 +1045,30 @@ bool RegFile::Save(const std::string& path, std::string* error) const {
     target = real;
     std::free(real);
   }
-  std::size_t slash = target.rfind('/');
-  std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
-  std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  std::string tmp = dir + "/." + base + ".tsl-XXXXXX";
-  auto fail = [&](const std::string& what) {
-    if (error) *error = "cannot write " + path + ": " + what + ": " + std::strerror(errno);
-    return false;
-  };
-  int fd = ::mkstemp(&tmp[0]);
-  if (fd < 0) return fail("cannot create a temporary file in " + dir);
+  // The new file keeps the old one's mode and owner.
+  Replacement how;
   struct stat st;
   if (::stat(target.c_str(), &st) == 0) {
-    ::fchmod(fd, st.st_mode & 07777);
-    if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
-      // Only root may give the file away; the old owner keeps it readable through the mode.
-    }
+    how.mode = st.st_mode & 07777;
+    how.keep_owner = true;
+    how.uid = st.st_uid;
+    how.gid = st.st_gid;
   }
-  bool ok = true;
-  for (std::string_view piece : Pieces()) {
-    if (!(ok = WriteStreaming(fd, piece))) break;
-  }
-  if (!ok || ::fsync(fd) != 0) {
-    int saved = errno;
-    ::close(fd);
-    ::unlink(tmp.c_str());
-    errno = saved;
-    return fail("writing " + tmp);
-  }
-  if (::close(fd) != 0 || ::rename(tmp.c_str(), target.c_str()) != 0) {
-    int saved = errno;
-    ::unlink(tmp.c_str());
-    errno = saved;
-    return fail("replacing it");
-  }
-  // The folder is not flushed: should the rename be lost in a crash, the old file is still
-  // whole, and the new one was complete on disk before it took the name.
-  return true;
+  std::string reason;
+  const bool ok = ReplaceHostFile(
+      target, how,
+      [this](int fd, std::string* fill_error) {
+        for (std::string_view piece : Pieces()) {
+          if (!WriteStreaming(fd, piece)) {
+            *fill_error = std::strerror(errno);
+            return false;
+          }
+        }
+        return true;
+      },
+      &reason);
+  if (!ok && error) *error = "cannot write " + path + ": " + reason;
+  return ok;
 }
 
 std::uint64_t RegFile::CurrentFileTime() {

@@ -73,8 +73,8 @@ class RegFile {
   /// The file as Save writes it.
   std::string Text() const;
 
-  /// Replaces the file at `path` atomically with Text(): a temporary file in the same
-  /// folder with the old file's permissions, flushed to disk, then renamed over it.
+  /// Replaces the file at `path` atomically with Text(), keeping the old file's permissions,
+  /// as every host file is replaced (ReplaceHostFile).
   bool Save(const std::string& path, std::string* error) const;
 
   /// Now as a Windows FILETIME, the stamp SetValue wants.

@@ -15,15 +15,13 @@
 #include <fstream>
 
 #include "platform/encoding.h"
+#include "platform/text_mode.h"
 #include "platform/wine/host_io.h"
 
 namespace platform::wine {
 namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
-
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHighs = 0x8080808080808080ull;
 
 std::string Reason() { return std::strerror(errno); }
 
@@ -40,57 +38,6 @@ mode_t NewFileMode() {
   return 0644;
 }
 
-// How a file about to be replaced must look afterwards.
-struct Replacement {
-  mode_t mode;
-  bool keep_owner = false;
-  uid_t uid = 0;
-  gid_t gid = 0;
-  bool set_time = false;
-  timespec mtime{};
-};
-
-// Writes a temporary file beside `target` through `fill`, makes it durable and renames it
-// over `target`, so a reader (or a crash) sees the old file or the new one, never a mix.
-template <typename Fill>
-bool ReplaceAtomically(const std::string& target, const Replacement& how, Fill fill,
-                       std::string* error) {
-  const std::size_t slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
-  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  // Cut so the temporary name stays within the file system's name length.
-  std::string temp = folder + "/." + base.substr(0, 128) + ".tsl-XXXXXX";
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) {
-    *error = errno == ENOENT ? "the folder does not exist" : Reason();
-    return false;
-  }
-  bool ok = fill(fd, error);
-  // Only root can hand the new file to the old one's owner; anyone else owns both.
-  if (ok && how.keep_owner && geteuid() == 0 && fchown(fd, how.uid, how.gid) != 0) {
-    ok = (*error = Reason(), false);
-  }
-  if (ok && fchmod(fd, how.mode) != 0) ok = (*error = Reason(), false);
-  if (ok && how.set_time) {
-    const timespec times[2] = {{0, UTIME_OMIT}, how.mtime};
-    if (futimens(fd, times) != 0) ok = (*error = Reason(), false);
-  }
-  if (ok && fsync(fd) != 0) ok = (*error = Reason(), false);
-  if (close(fd) != 0 && ok) ok = (*error = Reason(), false);
-  if (ok && rename(temp.c_str(), target.c_str()) != 0) ok = (*error = Reason(), false);
-  if (!ok) {
-    unlink(temp.c_str());
-    return false;
-  }
-  // Make the rename itself durable; the data already is.
-  const int dir_fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-  if (dir_fd >= 0) {
-    fsync(dir_fd);
-    close(dir_fd);
-  }
-  return true;
-}
-
 // Decides how an existing or new target is replaced; false when it may not be. A symbolic
 // link is followed, so the file it names is replaced as Windows would write through it.
 bool PrepareTarget(std::string* target, bool replace_read_only, Replacement* how,
@@ -102,12 +49,9 @@ bool PrepareTarget(std::string* target, bool replace_read_only, Replacement* how
   }
   how->mode = NewFileMode();
   if (stat(target->c_str(), &st) != 0) return true;
-  if (S_ISDIR(st.st_mode)) {
-    *error = "it is a folder";
-    return false;
-  }
-  if (IsReadOnlyMode(st.st_mode) && !replace_read_only) {
-    *error = "the file is read-only";
+  if (const char* refusal =
+          ReplaceRefusal(S_ISDIR(st.st_mode), IsReadOnlyMode(st.st_mode), replace_read_only)) {
+    *error = refusal;
     return false;
   }
   // A rename only needs the folder's permission; a file we may not write stays as it is,
@@ -154,7 +98,7 @@ bool CopyHostFile(const std::string& from, const std::string& to, bool replace_r
     how.keep_owner = false;
     how.set_time = true;
     how.mtime = source.st_mtim;
-    ok = ReplaceAtomically(
+    ok = ReplaceHostFile(
         target, how,
         [&](int out, std::string* fill_error) {
           std::string buffer(kChunk, '\0');
@@ -193,7 +137,7 @@ bool WineFileSystem::SetNormalAttributes(const std::string& path, std::string* e
   if (!prefix_->ToHostPath(path, &host, error)) return false;
   struct stat st;
   if (stat(host.c_str(), &st) != 0) {
-    *error = "Cannot change the attributes of " + path + ": " + Reason();
+    *error = FileError(kCannotSetAttributes, path, Reason());
     return false;
   }
   // Wine clears read-only by giving back the owner's read and write bits and the write bit
@@ -201,7 +145,7 @@ bool WineFileSystem::SetNormalAttributes(const std::string& path, std::string* e
   const mode_t mode =
       st.st_mode | ((0600 | ((st.st_mode & 044) >> 1)) & (NewFileMode() | 0600));
   if (chmod(host.c_str(), mode & 07777) != 0) {
-    *error = "Cannot change the attributes of " + path + ": " + Reason();
+    *error = FileError(kCannotSetAttributes, path, Reason());
     return false;
   }
   removexattr(host.c_str(), "user.DOSATTRIB");
@@ -216,7 +160,7 @@ bool WineFileSystem::CopyFile(const std::string& from, const std::string& to,
     return false;
   }
   if (!CopyHostFile(host_from, host_to, false, error)) {
-    *error = "Cannot copy " + from + " to " + to + ": " + *error;
+    *error = FileError("Cannot copy " + from + " to", to, *error);
     return false;
   }
   return true;
@@ -229,44 +173,23 @@ bool WineFileSystem::ReadTextLines(const std::string& path,
   if (!prefix_->ToHostPath(path, &host, error)) return false;
   const int fd = open(host.c_str(), O_RDONLY);
   if (fd < 0) {
-    *error = "Cannot open " + path + ": " + Reason();
+    *error = FileError(kCannotOpen, path, Reason());
     return false;
   }
-  // Text mode: LF ends a line and a CR right before it goes with it; a lone CR is data.
-  std::string line;
+  TextLineSplitter lines(on_line);
   std::string buffer(kChunk, '\0');
-  bool stopped = false;
   for (;;) {
     const ssize_t got = read(fd, buffer.data(), buffer.size());
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
-      *error = "Cannot read " + path + ": " + Reason();
+      *error = FileError(kCannotRead, path, Reason());
       close(fd);
       return false;
     }
-    if (got == 0) break;
-    std::size_t start = 0;
-    const std::size_t end = static_cast<std::size_t>(got);
-    while (start < end) {
-      const void* lf = std::memchr(buffer.data() + start, '\n', end - start);
-      if (!lf) {
-        line.append(buffer, start, end - start);
-        break;
-      }
-      const std::size_t at = static_cast<const char*>(lf) - buffer.data();
-      line.append(buffer, start, at - start);
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (!on_line(line)) {
-        stopped = true;
-        break;
-      }
-      line.clear();
-      start = at + 1;
-    }
-    if (stopped) break;
+    if (got == 0 || !lines.Feed(buffer.data(), static_cast<std::size_t>(got))) break;
   }
   close(fd);
-  if (!stopped && !line.empty()) on_line(line);
+  lines.Finish();
   return true;
 }
 
@@ -276,32 +199,13 @@ bool WineFileSystem::WriteTextFile(const std::string& path, const std::string& t
   return WriteThrough(
       path,
       [&](int fd, std::string* fill_error) {
-        // Room for a slice of text in which every character is a line end, and for the
-        // eight bytes the copy below stores at once.
-        std::unique_ptr<char[]> slice(new char[2 * kFlushSlice + 8]);
+        std::unique_ptr<char[]> slice(new char[CrLfRoom(kFlushSlice)]);
         const char* at = text.data();
         const char* const end = at + text.size();
         while (at < end) {
           const char* const stop = at + std::min<std::size_t>(end - at, kFlushSlice);
-          char* out = slice.get();
-          // Eight bytes at a time: a 20 MB text has half a million lines, and a library
-          // call per line costs more than its bytes.
-          while (at < stop) {
-            if (stop - at >= 8) {
-              std::uint64_t x;
-              std::memcpy(&x, at, 8);
-              const std::uint64_t y = x ^ (kOnes * '\n');
-              const std::uint64_t lf = (y - kOnes) & ~y & kHighs;  // lowest mark: first LF
-              std::memcpy(out, &x, 8);
-              const std::size_t plain = lf ? __builtin_ctzll(lf) / 8 : 8;
-              at += plain;
-              out += plain;
-              if (!lf) continue;
-            }
-            const char c = *at++;
-            if (c == '\n') *out++ = '\r';
-            *out++ = c;
-          }
+          char* const out = LfToCrLf(at, stop, slice.get());
+          at = stop;
           if (!WriteAll(fd, std::string_view(slice.get(), out - slice.get()))) {
             *fill_error = Reason();
             return false;
@@ -319,11 +223,11 @@ bool WineFileSystem::ReadBinaryFile(const std::string& path, std::string* bytes,
   if (!prefix_->ToHostPath(path, &host, error)) return false;
   const int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    *error = "Cannot open " + path + ": " + Reason();
+    *error = FileError(kCannotOpen, path, Reason());
     return false;
   }
   if (!ReadToEnd(fd, bytes)) {
-    *error = "Cannot read " + path + ": " + Reason();
+    *error = FileError(kCannotRead, path, Reason());
     close(fd);
     return false;
   }
@@ -350,8 +254,8 @@ bool WineFileSystem::WriteThrough(const std::string& path,
   if (!prefix_->ToHostPath(path, &host, error)) return false;
   Replacement how;
   const bool ok = PrepareTarget(&host, false, &how, error) &&
-                  ReplaceAtomically(host, how, fill, error);
-  if (!ok) *error = "Cannot write " + path + ": " + *error;
+                  ReplaceHostFile(host, how, fill, error);
+  if (!ok) *error = FileError(kCannotWrite, path, *error);
   return ok;
 }
 
@@ -364,13 +268,13 @@ bool WineFileSystem::CreateDirectories(const std::string& path, std::string* err
     slash = host.find('/', slash + 1);
     const std::string part = host.substr(0, slash);
     if (mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
-      *error = "Cannot create the folder " + path + ": " + Reason();
+      *error = FileError(kCannotCreateFolder, path, Reason());
       return false;
     }
   }
   struct stat st;
   if (stat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    *error = "Cannot create the folder " + path + ": a file of that name exists";
+    *error = FileError(kCannotCreateFolder, path, kFileInTheWay);
     return false;
   }
   return true;
