@@ -9,6 +9,12 @@ namespace platform {
 /// File services over Windows paths ("C:\Lib\Help\TSLHelp.chm"), abstract so the edits run
 /// on temporary folders, on a Wine prefix and on Windows alike. Every path argument and
 /// result is ANSI (Windows-1252) in Windows form.
+///
+/// Errors: a call that can fail returns false and, when `error` is not null, sets *error to
+/// one whole message "what(path): reason" ("Cannot write C:\a.txt: the file is read-only"),
+/// built by FileError in text_mode.h. It names the operation and the path once, so a caller
+/// shows it as it stands or puts its own context in front, never repeating the path. A
+/// failed call changes nothing that the caller can see: a write leaves the old file whole.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -21,34 +27,34 @@ class FileSystem {
   virtual bool IsReadOnly(const std::string& path) = 0;
 
   /// Clears read-only and the other attributes so a later copy can replace the file.
-  virtual bool SetNormalAttributes(const std::string& path, std::string* error) = 0;
+  [[nodiscard]] virtual bool SetNormalAttributes(const std::string& path, std::string* error) = 0;
 
   /// Copies a file, replacing an existing target unless that target is read-only.
-  virtual bool CopyFile(const std::string& from, const std::string& to,
+  [[nodiscard]] virtual bool CopyFile(const std::string& from, const std::string& to,
                         std::string* error) = 0;
 
   /// Reads a text file line by line as text mode does: CR LF and LF end a line, the end is
   /// not part of the line, a last line without an end is still a line, no length limit.
   /// on_line returns false to stop reading early.
-  virtual bool ReadTextLines(const std::string& path,
+  [[nodiscard]] virtual bool ReadTextLines(const std::string& path,
                              const std::function<bool(const std::string& line)>& on_line,
                              std::string* error) = 0;
 
   /// Replaces a file wholly with `text` written in text mode (every LF becomes CR LF).
   /// Atomic: on any failure the old file stays whole. A read-only file is not replaced.
-  virtual bool WriteTextFile(const std::string& path, const std::string& text,
+  [[nodiscard]] virtual bool WriteTextFile(const std::string& path, const std::string& text,
                              std::string* error) = 0;
 
   /// Reads a whole file's bytes.
-  virtual bool ReadBinaryFile(const std::string& path, std::string* bytes,
+  [[nodiscard]] virtual bool ReadBinaryFile(const std::string& path, std::string* bytes,
                               std::string* error) = 0;
 
   /// Replaces a file wholly with `bytes`, atomically, with the same rules as WriteTextFile.
-  virtual bool WriteBinaryFile(const std::string& path, const std::string& bytes,
+  [[nodiscard]] virtual bool WriteBinaryFile(const std::string& path, const std::string& bytes,
                                std::string* error) = 0;
 
   /// Creates a folder and any missing parents; true when it exists afterwards.
-  virtual bool CreateDirectories(const std::string& path, std::string* error) = 0;
+  [[nodiscard]] virtual bool CreateDirectories(const std::string& path, std::string* error) = 0;
 
   /// The Windows directory, without a trailing backslash ("C:\windows").
   virtual std::string WindowsDirectory() = 0;

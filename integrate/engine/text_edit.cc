@@ -2,7 +2,6 @@
 #include "integrate/engine/text_edit.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <utility>
@@ -37,7 +36,8 @@ bool TextEdit::Write(std::string* error) {
   // A read-only file cannot be opened for writing: it is left as it is and not counted as
   // touched, so nobody copies a backup over it.
   if (files_.IsReadOnly(path_)) {
-    *error = "the file is read-only: " + path_;
+    *error = platform::FileError(platform::kCannotWrite, path_,
+                                 platform::ReplaceRefusal(false, true));
     return false;
   }
   written_ = true;

@@ -133,6 +133,8 @@ bool WineFileSystem::IsReadOnly(const std::string& path) {
 }
 
 bool WineFileSystem::SetNormalAttributes(const std::string& path, std::string* error) {
+  std::string ignored;
+  if (!error) error = &ignored;  // the contract allows a null error, as on Windows
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;
   struct stat st;
@@ -154,6 +156,8 @@ bool WineFileSystem::SetNormalAttributes(const std::string& path, std::string* e
 
 bool WineFileSystem::CopyFile(const std::string& from, const std::string& to,
                               std::string* error) {
+  std::string ignored;
+  if (!error) error = &ignored;
   std::string host_from, host_to;
   if (!prefix_->ToHostPath(from, &host_from, error) ||
       !prefix_->ToHostPath(to, &host_to, error)) {
@@ -169,6 +173,8 @@ bool WineFileSystem::CopyFile(const std::string& from, const std::string& to,
 bool WineFileSystem::ReadTextLines(const std::string& path,
                                    const std::function<bool(const std::string& line)>& on_line,
                                    std::string* error) {
+  std::string ignored;
+  if (!error) error = &ignored;
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;
   const int fd = open(host.c_str(), O_RDONLY);
@@ -195,6 +201,8 @@ bool WineFileSystem::ReadTextLines(const std::string& path,
 
 bool WineFileSystem::WriteTextFile(const std::string& path, const std::string& text,
                                    std::string* error) {
+  std::string ignored;
+  if (!error) error = &ignored;
   // Converted slice by slice on the way to the file: a 20 MB text needs no second copy.
   return WriteThrough(
       path,
@@ -219,6 +227,8 @@ bool WineFileSystem::WriteTextFile(const std::string& path, const std::string& t
 
 bool WineFileSystem::ReadBinaryFile(const std::string& path, std::string* bytes,
                                     std::string* error) {
+  std::string ignored;
+  if (!error) error = &ignored;
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;
   const int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
@@ -237,6 +247,8 @@ bool WineFileSystem::ReadBinaryFile(const std::string& path, std::string* bytes,
 
 bool WineFileSystem::WriteBinaryFile(const std::string& path, const std::string& bytes,
                                      std::string* error) {
+  std::string ignored;
+  if (!error) error = &ignored;
   return WriteThrough(
       path,
       [&](int fd, std::string* fill_error) {
@@ -260,6 +272,8 @@ bool WineFileSystem::WriteThrough(const std::string& path,
 }
 
 bool WineFileSystem::CreateDirectories(const std::string& path, std::string* error) {
+  std::string ignored;
+  if (!error) error = &ignored;
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;
   // The mapping already picked any existing folder whatever its case, so only the missing

@@ -46,11 +46,8 @@ class DspProject : public BuildProject {
     std::string changed = text_;
     if (!AddDspLinkOption(&changed, configuration, option, error)) return false;
     if (changed == text_) return true;
-    std::string reason;
-    if (!files_.WriteBinaryFile(path_, changed, &reason)) {
-      *error = "cannot write " + path_ + ": " + reason;
-      return false;
-    }
+    // The file service's message already names the file.
+    if (!files_.WriteBinaryFile(path_, changed, error)) return false;
     text_ = std::move(changed);
     return true;
   }
@@ -77,11 +74,7 @@ bool DspConfiguration::AddToolSettings(const std::string& tool, const std::strin
 std::unique_ptr<BuildProject> OpenDspProject(platform::FileSystem& files,
                                             const std::string& dsp_path, std::string* error) {
   std::string text;
-  std::string reason;
-  if (!files.ReadBinaryFile(dsp_path, &text, &reason)) {
-    *error = "cannot read " + dsp_path + ": " + reason;
-    return nullptr;
-  }
+  if (!files.ReadBinaryFile(dsp_path, &text, error)) return nullptr;
   auto project = std::make_unique<DspProject>(files, dsp_path, std::move(text));
   if (!project->HasConfigurations()) {
     *error = dsp_path + " holds no configuration";

@@ -215,20 +215,13 @@ std::vector<std::string> ExistingFiles(const ProjectPlan& plan, platform::FileSy
 }
 
 bool WriteProject(const ProjectPlan& plan, platform::FileSystem& files, std::string* error) {
+  // The file services' messages name the folder or file already.
   for (const std::string& dir : plan.directories) {
-    std::string reason;
-    if (!files.CreateDirectories(dir, &reason)) {
-      *error = "cannot create the folder " + dir + ": " + reason;
-      return false;
-    }
+    if (!files.CreateDirectories(dir, error)) return false;
   }
   // Text files are already CR LF, so every file goes out byte for byte.
   for (const PlannedFile& file : plan.files) {
-    std::string reason;
-    if (!files.WriteBinaryFile(file.path, file.bytes, &reason)) {
-      *error = "cannot write " + file.path + ": " + reason;
-      return false;
-    }
+    if (!files.WriteBinaryFile(file.path, file.bytes, error)) return false;
   }
   return true;
 }

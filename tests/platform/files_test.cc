@@ -131,6 +131,9 @@ TEST_F(FilesTest, WritesRefuseReadOnlyFileAndLeaveItUnchanged) {
   EXPECT_FALSE(files().WriteTextFile(drive_.Path("ro.txt"), "new\n", &error));
   EXPECT_FALSE(error.empty());
   EXPECT_FALSE(files().WriteBinaryFile(drive_.Path("ro.txt"), "new", &error));
+  // Both backends give one message naming the path once, and take a null error.
+  EXPECT_EQ(error, "Cannot write " + drive_.Path("ro.txt") + ": the file is read-only");
+  EXPECT_FALSE(files().WriteBinaryFile(drive_.Path("ro.txt"), "new", nullptr));
   EXPECT_EQ(drive_.ReadRaw("ro.txt"), "old\r\n");
   drive_.SetReadOnlyRaw("ro.txt", false);
 }
@@ -141,6 +144,7 @@ TEST_F(FilesTest, WritesIntoMissingFolderOrOverFolderFail) {
   EXPECT_FALSE(files().Exists(drive_.Path("missing")));
   drive_.WriteRaw("dir\\keep.txt", "k");
   EXPECT_FALSE(files().WriteBinaryFile(drive_.Path("dir"), "x", &error));
+  EXPECT_EQ(error, "Cannot write " + drive_.Path("dir") + ": it is a folder");
   EXPECT_EQ(drive_.ReadRaw("dir\\keep.txt"), "k");
 }
 
