@@ -1,0 +1,273 @@
+// The registry file's values: decoding them from a block and writing a changed block anew.
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/wine/reg_file_parts.h"
+
+namespace platform::wine {
+
+namespace {
+
+std::string FormatKeyStamp(std::uint64_t filetime) {
+  char buf[64];
+  std::uint64_t secs =
+      filetime > kTicks1601To1970 ? (filetime - kTicks1601To1970) / kTicksPerSecond : 0;
+  std::snprintf(buf, sizeof buf, "] %u\n#time=%x%08x\n", static_cast<unsigned>(secs),
+                static_cast<unsigned>(filetime >> 32), static_cast<unsigned>(filetime));
+  return buf;
+}
+
+// A value line as Wine's server writes it, for the name in its written form ("@" or the
+// quoted, escaped name).
+std::string FormatValueLine(const std::string& written_name, const RegValue& value) {
+  std::string out = written_name + "=";
+  const std::string& d = value.data;
+  bool string_type =
+      value.type == kRegSz || value.type == kRegExpandSz || value.type == kRegMultiSz;
+  if (string_type && d.size() >= 2 && d.size() % 2 == 0 && d[d.size() - 1] == 0 &&
+      d[d.size() - 2] == 0) {
+    const std::u16string text = RegBytesToText(std::string_view(d).substr(0, d.size() - 2));
+    if (value.type != kRegSz) out += value.type == kRegExpandSz ? "str(2):" : "str(7):";
+    out += "\"" + EscapeRegString(text, "\"\"") + "\"\n";
+    return out;
+  }
+  char buf[32];
+  if (value.type == kRegDword && d.size() == 4) {
+    std::uint32_t dw = 0;
+    for (int i = 3; i >= 0; --i) dw = dw << 8 | static_cast<unsigned char>(d[i]);
+    std::snprintf(buf, sizeof buf, "dword:%08x\n", dw);
+    return out + buf;
+  }
+  if (value.type == kRegBinary) {
+    out += "hex:";
+  } else {
+    std::snprintf(buf, sizeof buf, "hex(%x):", value.type);
+    out += buf;
+  }
+  // Wine counts the characters of the line and wraps after the comma that passes 76.
+  std::size_t count = out.size();
+  for (std::size_t i = 0; i < d.size(); ++i) {
+    std::snprintf(buf, sizeof buf, "%02x", static_cast<unsigned char>(d[i]));
+    out += buf;
+    count += 2;
+    if (i + 1 < d.size()) {
+      out += ',';
+      if (++count > 76) {
+        out += "\\\n  ";
+        count = 2;
+      }
+    }
+  }
+  out += '\n';
+  return out;
+}
+
+// A line of a key block; a value line includes the continuation lines of its hex data.
+struct BlockLine {
+  enum Kind { kKey, kTime, kOption, kValue, kOther } kind;
+  std::size_t begin, end;         // in the block text, end past the '\n'
+  std::string_view written_name;  // "@" or the quoted name as written
+  std::u16string name;
+  std::string_view data;  // from the type tag through the last continuation line
+};
+
+// Splits the text of a block that the parser has accepted.
+std::vector<BlockLine> SplitBlock(std::string_view text) {
+  std::vector<BlockLine> lines;
+  std::size_t next = 0;
+  for (std::size_t pos = 0; pos < text.size(); pos = next) {
+    BlockLine l{BlockLine::kOther, pos, 0, {}, {}, {}};
+    std::string_view line = LineAt(text, pos, &next);
+    std::size_t p = SkipSpaces(line, 0);
+    char c = p < line.size() ? line[p] : '\0';
+    if (c == '[') {
+      l.kind = BlockLine::kKey;
+    } else if (c == '#') {
+      l.kind = line.substr(p, 6) == "#time=" ? BlockLine::kTime : BlockLine::kOption;
+    } else if (c == '@' || c == '"') {
+      l.kind = BlockLine::kValue;
+      std::size_t name_end = p + 1;
+      if (c == '"') name_end = UnescapeRegString(line, p + 1, '"', &l.name);
+      l.written_name = line.substr(p, name_end - p);
+      std::size_t d = SkipSpaces(line, SkipSpaces(line, name_end) + 1);
+      std::size_t data_begin = pos + d, data_end = pos + line.size();
+      std::uint32_t type;
+      DataKind kind = DataKind::kString;
+      std::size_t tag = ParseTypeTag(line.substr(d), &type, &kind);
+      if (kind == DataKind::kHex) {
+        for (std::size_t q = d + tag; ParseHexLine(line, q, nullptr) == 1; q = 0) {
+          std::size_t start = next;
+          line = LineAt(text, start, &next);
+          data_end = start + line.size();
+        }
+      }
+      l.data = text.substr(data_begin, data_end - data_begin);
+    }
+    l.end = next;
+    lines.push_back(std::move(l));
+  }
+  return lines;
+}
+
+void DecodeValue(std::string_view data, RegValue* value) {
+  DataKind kind = DataKind::kString;
+  std::size_t p = ParseTypeTag(data, &value->type, &kind);
+  value->data.clear();
+  switch (kind) {
+    case DataKind::kString: {
+      std::u16string text;
+      UnescapeRegString(data, p, '"', &text);
+      text.push_back(0);
+      value->data = RegTextToBytes(text);
+      break;
+    }
+    case DataKind::kDword: {
+      std::uint32_t dw = static_cast<std::uint32_t>(
+          std::strtoul(std::string(data.substr(p)).c_str(), nullptr, 16));
+      for (int i = 0; i < 4; ++i) value->data.push_back(static_cast<char>(dw >> (8 * i)));
+      break;
+    }
+    case DataKind::kHex:
+      for (std::size_t next = 0;;) {
+        std::string_view line = LineAt(data, next, &next);
+        if (ParseHexLine(line, p, &value->data) != 1) break;
+        p = 0;
+      }
+      break;
+  }
+}
+
+}  // namespace
+
+bool RegFile::GetValue(std::u16string_view path, std::u16string_view name, RegValue* value) const {
+  std::uint32_t id;
+  if (!OwnBlock(path, &id)) return false;
+  const BlockLine* found = nullptr;
+  std::vector<BlockLine> lines = SplitBlock(BlockText(id));
+  // Wine lets a later line of the same name win.
+  for (const BlockLine& l : lines) {
+    if (l.kind == BlockLine::kValue && CompareNames(l.name, name) == 0) found = &l;
+  }
+  if (!found) return false;
+  DecodeValue(found->data, value);
+  return true;
+}
+
+bool RegFile::LinkTarget(std::u16string_view path, std::u16string* target) const {
+  std::uint32_t id;
+  if (!OwnBlock(path, &id)) return false;
+  bool link = false;
+  for (const BlockLine& l : SplitBlock(BlockText(id))) {
+    if (l.kind == BlockLine::kOption) {
+      std::string_view text = BlockText(id).substr(l.begin, l.end - l.begin);
+      link |= text.substr(SkipSpaces(text, 0), 5) == "#link";
+    }
+  }
+  RegValue value;
+  if (!link || !GetValue(path, u"SymbolicLinkValue", &value)) return false;
+  *target = RegBytesToText(value.data);
+  const std::size_t nul = target->find(u'\0');
+  if (nul != std::u16string::npos) target->resize(nul);
+  return true;
+}
+
+std::uint32_t RegFile::InsertBlock(const std::string& raw_name, std::u16string_view canonical) {
+  std::size_t at = order_.size();
+  for (std::size_t i = 0; i < order_.size(); ++i) {
+    if (ComparePaths(CanonicalOfRaw(RawKeyName(order_[i])), canonical) > 0) {
+      at = i;
+      break;
+    }
+  }
+  // A key without a block has children, so its block always goes before another one; the
+  // empty line that separates blocks ends the block before.
+  std::string text = "[" + raw_name + "] 0\n\n";
+  std::uint32_t id = static_cast<std::uint32_t>(blocks_.size());
+  edited_.push_back(std::move(text));
+  blocks_.push_back(Block{0, 0, static_cast<std::int32_t>(edited_.size() - 1)});
+  order_.insert(order_.begin() + at, id);
+  AddIndexEntry(HashPath(canonical), id, true);
+  return id;
+}
+
+bool RegFile::SetValue(std::u16string_view path, std::u16string_view name, const RegValue& value,
+                       std::uint64_t filetime) {
+  std::u16string canonical;
+  std::uint32_t id;
+  bool explicit_block;
+  std::size_t components;
+  if (!CanonicalOfPath(path, &canonical) ||
+      !FindKey(canonical, &id, &explicit_block, &components)) {
+    return false;
+  }
+  std::string raw = RawKeyName(id);
+  if (!explicit_block) {
+    // The key exists as the parent of this block: its name is the start of this one's.
+    std::size_t cut = 0, seen = 0;
+    while (cut < raw.size()) {
+      if (raw[cut] == '\\' && cut + 1 < raw.size() && raw[cut + 1] == '\\' && ++seen == components)
+        break;
+      cut += raw[cut] == '\\' ? 2 : 1;
+    }
+    raw.resize(cut);
+    id = InsertBlock(raw, canonical);
+  }
+  std::string old_text(BlockText(id));
+  std::vector<BlockLine> lines = SplitBlock(old_text);
+  std::size_t match = lines.size(), insert_at = lines.size(), last_content = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const BlockLine& l = lines[i];
+    if (l.kind == BlockLine::kOther) continue;
+    last_content = i;
+    if (l.kind != BlockLine::kValue) continue;
+    int c = CompareNames(l.name, name);
+    if (c == 0 && match == lines.size()) match = i;
+    if (c > 0 && insert_at == lines.size()) insert_at = i;
+  }
+  if (insert_at == lines.size()) insert_at = last_content + 1;
+  std::string written_name = match < lines.size() ? std::string(lines[match].written_name)
+                             : name.empty()       ? "@"
+                                                  : "\"" + EscapeRegString(name, "\"\"") + "\"";
+  std::string value_line = FormatValueLine(written_name, value);
+
+  std::string out;
+  out.reserve(old_text.size() + value_line.size() + 64);
+  auto end_line = [&out] {
+    if (!out.empty() && out.back() != '\n') out += '\n';
+  };
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const BlockLine& l = lines[i];
+    if (match == lines.size() && i == insert_at) {
+      end_line();
+      out += value_line;
+    }
+    std::string_view text = std::string_view(old_text).substr(l.begin, l.end - l.begin);
+    if (l.kind == BlockLine::kKey) {
+      out += "[" + raw + FormatKeyStamp(filetime);
+    } else if (l.kind == BlockLine::kTime) {
+      continue;
+    } else if (l.kind == BlockLine::kValue && CompareNames(l.name, name) == 0) {
+      if (i == match) {
+        end_line();
+        out += value_line;
+      }
+    } else {
+      end_line();
+      out += text;
+    }
+  }
+  if (match == lines.size() && insert_at == lines.size()) {
+    end_line();
+    out += value_line;
+  }
+  Block& b = blocks_[id];
+  if (b.edited < 0) {
+    edited_.push_back(std::move(out));
+    b.edited = static_cast<std::int32_t>(edited_.size() - 1);
+  } else {
+    edited_[b.edited] = std::move(out);
+  }
+  return true;
+}
+
+}  // namespace platform::wine
