@@ -144,8 +144,7 @@ bool WineFileSystem::SetNormalAttributes(const std::string& path, std::string* e
   }
   // Wine clears read-only by giving back the owner's read and write bits and the write bit
   // to whoever may read, within the umask; hidden and system live in an extended attribute.
-  const mode_t mode =
-      st.st_mode | ((0600 | ((st.st_mode & 044) >> 1)) & (NewFileMode() | 0600));
+  const mode_t mode = st.st_mode | ((0600 | ((st.st_mode & 044) >> 1)) & (NewFileMode() | 0600));
   if (chmod(host.c_str(), mode & 07777) != 0) {
     *error = FileError(kCannotSetAttributes, path, Reason());
     return false;
@@ -154,13 +153,11 @@ bool WineFileSystem::SetNormalAttributes(const std::string& path, std::string* e
   return true;
 }
 
-bool WineFileSystem::CopyFile(const std::string& from, const std::string& to,
-                              std::string* error) {
+bool WineFileSystem::CopyFile(const std::string& from, const std::string& to, std::string* error) {
   std::string ignored;
   if (!error) error = &ignored;
   std::string host_from, host_to;
-  if (!prefix_->ToHostPath(from, &host_from, error) ||
-      !prefix_->ToHostPath(to, &host_to, error)) {
+  if (!prefix_->ToHostPath(from, &host_from, error) || !prefix_->ToHostPath(to, &host_to, error)) {
     return false;
   }
   if (!CopyHostFile(host_from, host_to, false, error)) {
@@ -201,12 +198,10 @@ bool WineFileSystem::ReadTextLines(const std::string& path,
 
 bool WineFileSystem::WriteTextFile(const std::string& path, const std::string& text,
                                    std::string* error) {
-  std::string ignored;
-  if (!error) error = &ignored;
   // Converted slice by slice on the way to the file: a 20 MB text needs no second copy.
   return WriteThrough(
       path,
-      [&](int fd, std::string* fill_error) {
+      [&](int fd) {
         std::unique_ptr<char[]> slice(new char[CrLfRoom(kFlushSlice)]);
         const char* at = text.data();
         const char* const end = at + text.size();
@@ -214,10 +209,7 @@ bool WineFileSystem::WriteTextFile(const std::string& path, const std::string& t
           const char* const stop = at + std::min<std::size_t>(end - at, kFlushSlice);
           char* const out = LfToCrLf(at, stop, slice.get());
           at = stop;
-          if (!WriteAll(fd, std::string_view(slice.get(), out - slice.get()))) {
-            *fill_error = Reason();
-            return false;
-          }
+          if (!WriteAll(fd, std::string_view(slice.get(), out - slice.get()))) return false;
           StartFlush(fd);
         }
         return true;
@@ -247,26 +239,26 @@ bool WineFileSystem::ReadBinaryFile(const std::string& path, std::string* bytes,
 
 bool WineFileSystem::WriteBinaryFile(const std::string& path, const std::string& bytes,
                                      std::string* error) {
-  std::string ignored;
-  if (!error) error = &ignored;
   return WriteThrough(
-      path,
-      [&](int fd, std::string* fill_error) {
-        if (WriteStreaming(fd, bytes)) return true;
-        *fill_error = Reason();
-        return false;
-      },
-      error);
+      path, [&](int fd) { return WriteStreaming(fd, bytes); }, error);
 }
 
-bool WineFileSystem::WriteThrough(const std::string& path,
-                                  const std::function<bool(int fd, std::string* error)>& fill,
+bool WineFileSystem::WriteThrough(const std::string& path, const std::function<bool(int fd)>& fill,
                                   std::string* error) {
+  std::string ignored;
+  if (!error) error = &ignored;
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;
   Replacement how;
-  const bool ok = PrepareTarget(&host, false, &how, error) &&
-                  ReplaceHostFile(host, how, fill, error);
+  const bool ok =
+      PrepareTarget(&host, false, &how, error) && ReplaceHostFile(
+                                                      host, how,
+                                                      [&](int fd, std::string* fill_error) {
+                                                        if (fill(fd)) return true;
+                                                        *fill_error = Reason();
+                                                        return false;
+                                                      },
+                                                      error);
   if (!ok) *error = FileError(kCannotWrite, path, *error);
   return ok;
 }

@@ -46,9 +46,8 @@ class WineFileSystem : public FileSystem {
 
  private:
   // Replaces the file at a Windows path atomically with what `fill` writes to the
-  // temporary file's descriptor; the reason of a failure names the path.
-  bool WriteThrough(const std::string& path,
-                    const std::function<bool(int fd, std::string* error)>& fill,
+  // temporary file's descriptor (false with errno set); the reason of a failure names the path.
+  bool WriteThrough(const std::string& path, const std::function<bool(int fd)>& fill,
                     std::string* error);
 
   std::shared_ptr<const Prefix> prefix_;
