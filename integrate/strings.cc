@@ -25,7 +25,8 @@ const StringEntry kTable[] = {
     {11, "Please close Microsoft Visual C++ before processing with Tessaline Installation"},
     {12, "\\Template\\"},
     {13, "Unable to locate Microsoft Visual C++ 6.0. Integration terminated."},
-    {14, "Unable to locate Microsoft Developer Studio 6.0. Integartion terminated."},  // sic: "Integartion"
+    // sic: "Integartion"
+    {14, "Unable to locate Microsoft Developer Studio 6.0. Integartion terminated."},
     {15, "Can not copy file from %s to %s. Integration terminated."},
     {16, "Software\\Microsoft\\DevStudio\\6.0\\Directories"},
     {17, "    Copy TSLXAppWizard"},
@@ -48,7 +49,8 @@ const StringEntry kTable[] = {
     {38, "Integration with VS.NET 2003"},
     {39, "    Copy TSLXAppWizard for VS.NET 2003"},
     {40, "    Setup VS.NET 2003 directories"},
-    {41, "Unable to locate Visual Studio.NET version %s. Integartion terminated."},  // sic: "Integartion"
+    // sic: "Integartion"
+    {41, "Unable to locate Visual Studio.NET version %s. Integartion terminated."},
     {42, "    Integration with VS%s Help"},
     {44, "Integration with VS 2005"},
     {45, "    Copy TSLXAppWizard for VS 2005"},

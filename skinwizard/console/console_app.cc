@@ -404,7 +404,7 @@ int Session::FillOptionsPage(SkinOptionsPage& page) {
     }
     if (!options_.commonDir && page.writeCheckEnabled) {
       bool yes = page.writeToSkinsDirectory != 0;
-      if (!AskYesNo(console::Label("&Write resulut DLL to the common skins directory") + "\n  " +
+      if (!AskYesNo(console::Label(SkinOptionsPage::kWriteCheckText) + "\n  " +
                         page.skinsLine + "\n ",
                     yes, &yes)) {
         return kFailed;
