@@ -37,8 +37,9 @@ bool ConsoleOwner::Ask(const std::string& prompt, char yes, char no) {
     err_.flush();
     std::string answer;
     if (!std::getline(in_, answer)) return false;
-    const char c =
-        answer.empty() ? '\0' : static_cast<char>(std::tolower(static_cast<unsigned char>(answer[0])));
+    const char c = answer.empty()
+                       ? '\0'
+                       : static_cast<char>(std::tolower(static_cast<unsigned char>(answer[0])));
     if (c == yes) return true;
     if (c == no) return false;
   }
