@@ -126,7 +126,7 @@ Figures Measure(integrate::IntegrationEngine& engine, const std::string& dir, in
   WriteHostFile(original, MakeRegistryFile(entries));
   struct stat st;
   stat(original.c_str(), &st);
-  const std::string entry = integrate::FormatText(103, kId, "1033", 1, "C:\\Lib\\Help\\TSLHelp.chm",
+  const std::string entry = integrate::FormatText(integrate::kStrDocCompilationEntry, kId, "1033", 1, "C:\\Lib\\Help\\TSLHelp.chm",
                                                   "C:\\Lib\\Help\\TSLHelp.chi");
   const std::string windowsTarget = "Z:" + target;  // Z: is the host's root
   std::vector<double> cp, cpSync, cpReplace, edit;

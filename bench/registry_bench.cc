@@ -184,11 +184,8 @@ int main(int argc, char** argv) {
   }
   std::string prefix = work + "/prefix";
   std::string system_reg = prefix + "/system.reg";
-  std::string copy = "cp -al " + Quote(base) + " " + Quote(prefix);
-  for (const char* hive : {"system.reg", "user.reg", "userdef.reg"}) {
-    copy += " && rm " + Quote(prefix + "/" + hive) + " && cp -p " + Quote(base + "/" + hive) + " " +
-            Quote(prefix + "/" + hive);
-  }
+  std::string copy =
+      Quote(TSL_SOURCE_DIR "/scripts/copy-prefix.sh") + " " + Quote(base) + " " + Quote(prefix);
   if (Shell(copy).status != 0 || !GrowSystemReg(system_reg, megabytes << 20)) {
     std::fprintf(stderr, "registry_bench: cannot set up %s\n", prefix.c_str());
     return 1;

@@ -157,7 +157,7 @@ void IntegrationDialog::OnVc6OptionClicked() { UpdateSkinWizardOption(false); }
 std::vector<IntegrationDialog::IdeRun> IntegrationDialog::IdeRuns() {
   // In the order of the run; each IDE gets a header, its integration and a result line.
   return {
-      {&IntegrationDialog::integrateVc6, 36,
+      {&IntegrationDialog::integrateVc6, kStrVc6Header,
        [this] {
          return engine_->IntegrateVc6(setupDirectories != 0, setupAppWizard != 0,
                                       setupSkinWizard != 0, integrateHelp != 0);
@@ -165,16 +165,16 @@ std::vector<IntegrationDialog::IdeRun> IntegrationDialog::IdeRuns() {
   };
 }
 
-void IntegrationDialog::OnRun() {
+IntegrationDialog::RunResult IntegrationDialog::OnRun() {
   const ControlState& ok = Control(kIdOkButton);
-  if (!ok.enabled || !ok.visible) return;
+  if (!ok.enabled || !ok.visible) return kRunNotStarted;
   WaitCursor wait(owner_);
   UpdateData(true);
   bool anyIde = integrateVc6 || integrateNet70 || integrateNet71 || integrateVs2005;
   bool anyItem = setupDirectories || setupAppWizard || integrateHelp || setupSkinWizard;
   if (!anyIde || !anyItem) {
-    ShowMessage(LoadText(24), kMbOk);
-    return;
+    ShowMessage(LoadText(kStrSelectAtLeastOne), kMbOk);
+    return kRunNotStarted;
   }
 
   for (int id : kOptionsFace) {
@@ -185,22 +185,25 @@ void IntegrationDialog::OnRun() {
   Mutable(kIdProgressList).visible = true;
 
   // A failed IDE does not stop the others; nothing is rolled back.
+  RunResult result = kRunCompleted;
   for (const IdeRun& run : IdeRuns()) {
     if (!(this->*run.option)) continue;
     AddLine(run.headerId);
     bool succeeded = run.integrate();
     if (succeeded) {
-      AddLine(19);
+      AddLine(kStrIntegrationCompleted);
     } else {
-      AddErrorLine(20);
+      AddErrorLine(kStrIntegrationFailed);
+      result = kRunFailed;
     }
     owner_.Beep(succeeded ? kBeepAsterisk : kBeepExclamation);
   }
 
   Mutable(kIdOkButton).enabled = false;
   Mutable(kIdOkButton).visible = false;
-  Mutable(kIdCancelButton).text = LoadText(21);
+  Mutable(kIdCancelButton).text = LoadText(kStrClose);
   focus_ = kIdCancelButton;
+  return result;
 }
 
 void IntegrationDialog::InsertLine(const std::string& text, bool isError) {
@@ -217,7 +220,7 @@ int IntegrationDialog::ShowMessage(const std::string& text, unsigned flags) {
 }
 
 bool IntegrationDialog::ShowServicePackWarning() {
-  ShowMessage(LoadText(23), kMbOk);
+  ShowMessage(LoadText(kStrServicePackWarning), kMbOk);
   return true;
 }
 

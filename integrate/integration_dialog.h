@@ -69,8 +69,15 @@ class IntegrationDialog : public EngineHost {
   /// Click handler of checkbox 1006.
   void OnVc6OptionClicked();
 
+  /// How a run ended, so a front end need not read it from the lines' texts.
+  enum RunResult {
+    kRunNotStarted,  ///< OK unavailable, or the choice refused; the options face stays
+    kRunCompleted,   ///< every chosen IDE completed
+    kRunFailed,      ///< one or more chosen IDEs failed
+  };
+
   /// OK: validates the choice, switches to the progress face and runs each chosen IDE.
-  void OnRun();
+  RunResult OnRun();
 
   /// Data exchange between option values and checkboxes: true reads the checkboxes.
   void UpdateData(bool saveAndValidate);

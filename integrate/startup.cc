@@ -25,7 +25,7 @@ bool LocateInstallDir(const std::vector<std::string>& args, platform::Registry& 
   auto key = registry.OpenKey(platform::RootKey::kLocalMachine, "Software\\Quorvane\\Tessaline",
                               platform::KeyAccess::kRead);
   if (!key || !ReadFixedString(*key, "InstallDir", installDir)) {
-    owner.ShowMessage(LoadText(31), kMbOk);
+    owner.ShowMessage(LoadText(kStrLibraryNotFound), kMbOk);
     return false;
   }
   return true;

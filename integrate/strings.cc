@@ -1,3 +1,4 @@
+// The integration program's string table and its formatting.
 // Portable: no Win32 here.
 #include "integrate/strings.h"
 
@@ -24,6 +25,7 @@ const StringEntry kTable[] = {
     {11, "Please close Microsoft Visual C++ before processing with Tessaline Installation"},
     {12, "\\Template\\"},
     {13, "Unable to locate Microsoft Visual C++ 6.0. Integration terminated."},
+    // sic: "Integartion"
     {14, "Unable to locate Microsoft Developer Studio 6.0. Integartion terminated."},
     {15, "Can not copy file from %s to %s. Integration terminated."},
     {16, "Software\\Microsoft\\DevStudio\\6.0\\Directories"},
@@ -47,6 +49,7 @@ const StringEntry kTable[] = {
     {38, "Integration with VS.NET 2003"},
     {39, "    Copy TSLXAppWizard for VS.NET 2003"},
     {40, "    Setup VS.NET 2003 directories"},
+    // sic: "Integartion"
     {41, "Unable to locate Visual Studio.NET version %s. Integartion terminated."},
     {42, "    Integration with VS%s Help"},
     {44, "Integration with VS 2005"},
@@ -85,6 +88,81 @@ const StringEntry kTable[] = {
     {105,
      "<DocCompilation>\n"
      "\t<DocCompId value=\"%s\"/>\n"},
+    {1000, "MSDN integration failure: file not found: %s"},
+    {1001, "MSDN integration failure: unable to find MSDN location."},
+    {1002, "MSDN integration failure: can not find 'masterlangid' and 'collectionnum'"},
+    {1003, "MSDN integration failure: unable to backup file '%s'"},
+    {1004, "MSDN integration failure: can not modify data files."},
+    {1005, "MSDN integration failure: can not modify collection entry."},
+    // The backup's path, then the reason the write failed.
+    {1006, "Can not write file %s (%s). The VC++ directories were left unchanged. Integration "
+           "terminated."},
+    {1007, "Old Include Directories"},
+    {1008, "Old Library Directories"},
+    // tslkt-integrate's own texts.
+    {1100,
+    "Usage: tslkt-integrate [-p:DIR | /p:DIR] [--prefix DIR] [--ide LIST] [--items LIST] [--yes]\n"
+    "\n"
+    "Integrates the Tessaline library with Visual C++ 6.0 and the Visual Studio .NET family,\n"
+    "as the Tessaline Integration Wizard does, printing each step as it happens.\n"
+    "\n"
+    "  -p:DIR, /p:DIR  the library's install folder (any letter case of p; the last one wins).\n"
+    "                  Without it, the \"InstallDir\" value under HKEY_LOCAL_MACHINE\n"
+    "                  Software\\Quorvane\\Tessaline is used. On Linux a Unix path maps to its\n"
+    "                  drive form: /home/u/lib is Z:\\home\\u\\lib, a folder under the prefix's\n"
+    "                  drive_c is C:\\...\n"
+    "  --prefix DIR    Linux only: the Wine prefix to integrate into; default $WINEPREFIX, else\n"
+    "                  ~/.wine. The Windows build works on the machine it runs on and rejects\n"
+    "                  this option. No wineserver may run for the prefix during the run.\n"
+    "  --ide LIST      the IDEs to integrate with, comma-separated: vc6, net70 (Visual Studio\n"
+    "                  .NET), net71 (.NET 2003), vs2005. An empty LIST chooses none.\n"
+    "  --items LIST    what to do for each, comma-separated: directories, help, appwizard,\n"
+    "                  skinwizard (Visual C++ 6.0 only).\n"
+    "                  Without --ide or --items, every option the wizard finds available stays\n"
+    "                  ticked, as in the dialog. An option asked for but unavailable is named\n"
+    "                  and left out.\n"
+    "  --yes           run without asking \"Start the integration? [Y/n]\". Without a terminal\n"
+    "                  the run needs --yes.\n"
+    "  --help          this text.\n"
+    "\n"
+    "The options are printed first, as the dialog would show them: [x] ticked, [ ] not ticked,\n"
+    "[-] unavailable (what the library or the machine lacks). Then the progress lines are\n"
+    "printed on standard output as they are added: a check mark or a cross,\n"
+    "a space and the line's text. Messages go to standard error. A question with OK and Cancel\n"
+    "(for example to close a running Visual C++) is asked on a terminal; without one it is\n"
+    "answered Cancel, so an unattended run never waits.\n"
+    "\n"
+    "Exit status: 0 every chosen IDE completed; 1 one or more failed; 2 usage error, nothing\n"
+    "chosen (\"You need to select at least one item.\") or the run not confirmed; 3 library not\n"
+    "found (\"Unable to locate Tessaline installation.\") or its install folder empty.\n"},
+    {1101, "Try 'tslkt-integrate --help'."},
+    {1102, "%s needs a value"},
+    {1103, "%s takes no value"},
+    {1104, "unknown option %s"},
+    {1105, "unknown IDE '%s' in --ide (vc6, net70, net71, vs2005)"},
+    {1106, "unknown item '%s' in --items (directories, help, appwizard, skinwizard)"},
+    {1107, "%s has characters the Windows code page 1252 cannot hold"},
+    {1108, "no Wine prefix at %s (give --prefix DIR or set WINEPREFIX)"},
+    {1109, "--prefix is for the Linux build; this program integrates into the Windows it runs on"},
+    {1110, "Tessaline Integration Wizard"},
+    {1111, "Wine prefix: %s"},
+    {1112, "Library: %s"},
+    {1113, "the library's install folder is empty; give -p:DIR"},
+    {1114, "no terminal to confirm on; give --yes to run"},
+    {1115, "Start the integration?"},
+    {1116, "integration not started; nothing changed"},
+    // The option's label, then why it is unavailable (1119 to 1125).
+    {1117, "Not available, left out: %s (%s)"},
+    {1118, "  (unavailable)"},
+    {1119, "Visual C++ 6.0 is not installed"},
+    {1120, "Visual Studio .NET is not installed"},
+    {1121, "Visual Studio .NET 2003 is not installed"},
+    {1122, "Visual Studio 2005 is not installed"},
+    {1123, "the library's Help\\TSLHelp.chm or Help\\TSLHelp.chi is missing"},
+    {1124, "the library holds none of its application wizards"},
+    {1125, "it needs Visual C++ 6.0 ticked and the library's TSLSkinWizard.awx"},
+    {1126, "no terminal to answer on: Cancel"},
+    {1127, "[O]K or [C]ancel? "},
 };
 
 }  // namespace

@@ -1,3 +1,4 @@
+// The integration program's string table: ids by name, the texts, and printf-style formatting.
 // Portable: no Win32 here.
 #pragma once
 
@@ -7,7 +8,8 @@
 namespace integrate {
 
 /// String-table ids by name. 2 to 46 and 103 to 105 are the program's own table; the
-/// texts this program adds for its own messages take ids from kStrOwnFirst up.
+/// texts this program adds for its own messages take ids from kStrOwnFirst up: the
+/// engine's from 1000, the console's from 1100.
 enum StringId : int {
   kStrVc6ProductKey = 2,           // DevStudio 6.0 "Microsoft Visual C++" product key
   kStrVc6InstallDirsValue = 3,
@@ -50,7 +52,49 @@ enum StringId : int {
   kStrCollectionFolder = 104,
   kStrDocCompilationHeader = 105,
   kStrOwnFirst = 1000,
+  kStrMsdnFileNotFound = kStrOwnFirst,
+  kStrMsdnLocationNotFound = 1001,
+  kStrMsdnCollectionInfoNotFound = 1002,
+  kStrMsdnBackupFailed = 1003,
+  kStrMsdnDataFilesNotModified = 1004,
+  kStrMsdnCollectionEntryNotModified = 1005,
+  kStrCannotWriteDirectoriesBackup = 1006,
+  kStrOldIncludeDirectories = 1007,  // headings of the directories.txt backup
+  kStrOldLibraryDirectories = 1008,
+  kStrConsoleUsage = 1100,
+  kStrConsoleTryHelp = 1101,
+  kStrConsoleNeedsValue = 1102,
+  kStrConsoleTakesNoValue = 1103,
+  kStrConsoleUnknownOption = 1104,
+  kStrConsoleUnknownIde = 1105,
+  kStrConsoleUnknownItem = 1106,
+  kStrConsoleNotWindows1252 = 1107,
+  kStrConsoleNoPrefix = 1108,
+  kStrConsolePrefixOnWindows = 1109,
+  kStrConsoleTitle = 1110,
+  kStrConsoleWinePrefix = 1111,
+  kStrConsoleLibrary = 1112,
+  kStrConsoleEmptyInstallDir = 1113,
+  kStrConsoleNoTerminalToConfirm = 1114,
+  kStrConsoleStartQuestion = 1115,
+  kStrConsoleNotStarted = 1116,
+  kStrConsoleLeftOut = 1117,
+  kStrConsoleUnavailable = 1118,
+  kStrConsoleNoVc6 = 1119,  // why an option is unavailable, 1119 to 1125
+  kStrConsoleNoNet70 = 1120,
+  kStrConsoleNoNet71 = 1121,
+  kStrConsoleNoVs2005 = 1122,
+  kStrConsoleNoHelpFiles = 1123,
+  kStrConsoleNoAppWizard = 1124,
+  kStrConsoleNoSkinWizard = 1125,
+  kStrConsoleNoTerminalCancel = 1126,
+  kStrConsoleOkOrCancel = 1127,
 };
+
+/// The key IsVc6Installed tries when kStrVc6ProductKey does not open: Visual Studio's own
+/// record of a Visual C++ 6.0 setup.
+constexpr char kVc6SetupKey[] =
+    "SOFTWARE\\Microsoft\\VisualStudio\\6.0\\Setup\\Microsoft Visual C++";
 
 /// The integration program's string table: every user-visible text by its id, as 8-bit
 /// Windows-1252 bytes. One table so the console and the Win32 resource script agree.

@@ -25,10 +25,8 @@ scripts/make-prefix.sh "$demo/base"  # wineboot once, reused by later demos
 prefix=$demo/prefix
 if [ -f "$prefix/system.reg" ]; then WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; fi
 rm -rf "$prefix"
-# A fresh copy each time: hard links for the big files nothing writes, real copies of the
-# hive files the wineserver rewrites.
-cp -al "$demo/base" "$prefix"
-for f in system.reg user.reg userdef.reg; do cp --remove-destination "$demo/base/$f" "$prefix/$f"; done
+# A fresh copy each time.
+scripts/copy-prefix.sh "$demo/base" "$prefix"
 lib=$(scripts/sample-prefix.sh "$prefix")
 export WINEPREFIX=$prefix
 

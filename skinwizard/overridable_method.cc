@@ -4,7 +4,7 @@
 namespace skinwizard {
 
 void AppendOverridableMethods(MethodList* methods) {
-  // The descriptions are shown as they stand, the tenth's "by highligh" included.
+  // The descriptions are shown as they stand.
   static const char* const kMethods[][2] = {
       {"OnFillBarBackground", "Called by the framework to fill the background of a control bar"},
       {"OnDrawBarBorder", "Called by the framework when it displays the border of a control bar"},
@@ -15,6 +15,7 @@ void AppendOverridableMethods(MethodList* methods) {
       {"OnFillButtonInterior", "Called by the framework to fill the background of toolbar button"},
       {"OnDrawButtonBorder", "Called by the framework to display the border of a toolbar button"},
       {"OnHighlightMenuItem", "Called by the framework to draw a highlighted menu item"},
+      // sic: "highligh"
       {"OnHighlightRarelyUsedMenuItems", "Called by the framework by highligh a rarely used menu area"},
       {"OnEraseTabsArea", "Called by the framework when the tab area in tab window needs to be erased"},
       {"OnDrawTab", "Called by the framework when a tab should be redrawn"},

@@ -25,7 +25,11 @@ class SkinOptionsPage : public WizardPage {
 
   static constexpr const char* kNoSkinsDirectory = "Error. Unable to initialize skins directory";
   static constexpr const char* kOutputShared = "Write skin DLL to common (shared) directory";
+  // sic: "localy"
   static constexpr const char* kOutputLocal = "Write skin DLL localy";
+  /// The write check box's text.
+  // sic: "resulut"
+  static constexpr const char* kWriteCheckText = "&Write resulut DLL to the common skins directory";
 
   explicit SkinOptionsPage(SkinWizard& wizard) : WizardPage(kTemplateId), wizard_(wizard) {}
 

@@ -1,3 +1,4 @@
+// The integration program's message boxes and questions on a terminal.
 // Portable: no Win32 here.
 #pragma once
 
@@ -5,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "console/terminal.h"
 #include "integrate/owner.h"
 
 namespace integrate {
@@ -28,13 +30,13 @@ class ConsoleOwner : public Owner {
   /// A console has no cursor shape to change.
   void SetWaitCursor(bool) override {}
 
-  /// Asks a yes/no question on the terminal; Enter alone means yes. False at end of input.
+  /// Asks a yes/no question on the terminal, " [Y/n]" added: Enter alone means yes, the end
+  /// of the input no.
   bool AskYesNo(const std::string& question);
 
  private:
-  // Asks until an answer starts with `yes` or `no` (either case); an empty answer counts as
-  // `empty`, the end of input as `no`.
-  bool Ask(const std::string& prompt, char yes, char no, char empty);
+  // Asks until an answer starts with `yes` or `no` (either case); the end of input is `no`.
+  bool Ask(const std::string& prompt, char yes, char no);
 
   std::string caption_;
   std::istream& in_;
@@ -42,7 +44,7 @@ class ConsoleOwner : public Owner {
   bool interactive_;
 };
 
-/// A box's ANSI text as UTF-8 terminal lines: CR LF and lone CR become LF.
-std::string ConsoleText(const std::string& ansi);
+/// A box's ANSI text as UTF-8 terminal lines, by the rule both console programs share.
+using console::ConsoleText;
 
 }  // namespace integrate

@@ -2,14 +2,13 @@
 // tslkt-integrate: the integration wizard's dialog driven from a terminal or a script. The
 // same dialog model as the Win32 program, with option flags in place of the checkboxes and
 // the progress lines printed as they are added.
-#include <unistd.h>
-
-#include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
 
+#include "console/terminal.h"
 #include "integrate/console/console_owner.h"
 #include "integrate/integration_dialog.h"
 #include "integrate/startup.h"
@@ -32,26 +31,28 @@ enum ExitStatus : int {
   kExitNoLibrary = 3,  // the library's install directory is not known
 };
 
-// One option flag name and the checkbox it ticks.
+// One option flag name, the checkbox it ticks and the text saying why it may be unavailable.
 struct Choice {
   const char* name;
   int controlId;
-  const char* whyUnavailable;
+  int whyUnavailableId;
 };
 
+// Setting up the directories is never unavailable.
+constexpr int kAlwaysAvailable = 0;
+
 const Choice kIdeChoices[] = {
-    {"vc6", kIdVc6Option, "Visual C++ 6.0 is not installed"},
-    {"net70", kIdNet70Option, "Visual Studio .NET is not installed"},
-    {"net71", kIdNet71Option, "Visual Studio .NET 2003 is not installed"},
-    {"vs2005", kIdVs2005Option, "Visual Studio 2005 is not installed"},
+    {"vc6", kIdVc6Option, kStrConsoleNoVc6},
+    {"net70", kIdNet70Option, kStrConsoleNoNet70},
+    {"net71", kIdNet71Option, kStrConsoleNoNet71},
+    {"vs2005", kIdVs2005Option, kStrConsoleNoVs2005},
 };
 
 const Choice kItemChoices[] = {
-    {"directories", kIdDirectoriesOption, ""},
-    {"help", kIdHelpOption, "the library's Help\\TSLHelp.chm or Help\\TSLHelp.chi is missing"},
-    {"appwizard", kIdAppWizardOption, "the library holds none of its application wizards"},
-    {"skinwizard", kIdSkinWizardOption,
-     "it needs Visual C++ 6.0 ticked and the library's TSLSkinWizard.awx"},
+    {"directories", kIdDirectoriesOption, kAlwaysAvailable},
+    {"help", kIdHelpOption, kStrConsoleNoHelpFiles},
+    {"appwizard", kIdAppWizardOption, kStrConsoleNoAppWizard},
+    {"skinwizard", kIdSkinWizardOption, kStrConsoleNoSkinWizard},
 };
 
 // The checkboxes in the order the dialog shows them, IDEs first.
@@ -59,41 +60,6 @@ const int kFaceOrder[] = {kIdVc6Option,         kIdNet70Option, kIdNet71Option,
                           kIdVs2005Option,      kIdDirectoriesOption, kIdHelpOption,
                           kIdAppWizardOption,   kIdSkinWizardOption};
 
-const char kUsage[] =
-    "Usage: tslkt-integrate [-p:DIR | /p:DIR] [--prefix DIR] [--ide LIST] [--items LIST] [--yes]\n"
-    "\n"
-    "Integrates the Tessaline library with Visual C++ 6.0 and the Visual Studio .NET family,\n"
-    "as the Tessaline Integration Wizard does, printing each step as it happens.\n"
-    "\n"
-    "  -p:DIR, /p:DIR  the library's install folder (any letter case of p; the last one wins).\n"
-    "                  Without it, the \"InstallDir\" value under HKEY_LOCAL_MACHINE\n"
-    "                  Software\\Quorvane\\Tessaline is used. On Linux a Unix path maps to its\n"
-    "                  drive form: /home/u/lib is Z:\\home\\u\\lib, a folder under the prefix's\n"
-    "                  drive_c is C:\\...\n"
-    "  --prefix DIR    Linux only: the Wine prefix to integrate into; default $WINEPREFIX, else\n"
-    "                  ~/.wine. The Windows build works on the machine it runs on and rejects\n"
-    "                  this option. No wineserver may run for the prefix during the run.\n"
-    "  --ide LIST      the IDEs to integrate with, comma-separated: vc6, net70 (Visual Studio\n"
-    "                  .NET), net71 (.NET 2003), vs2005. An empty LIST chooses none.\n"
-    "  --items LIST    what to do for each, comma-separated: directories, help, appwizard,\n"
-    "                  skinwizard (Visual C++ 6.0 only).\n"
-    "                  Without --ide or --items, every option the wizard finds available stays\n"
-    "                  ticked, as in the dialog. An option asked for but unavailable is named\n"
-    "                  and left out.\n"
-    "  --yes           run without asking \"Start the integration? [Y/n]\". Without a terminal\n"
-    "                  the run needs --yes.\n"
-    "  --help          this text.\n"
-    "\n"
-    "The options are printed first, as the dialog would show them: [x] ticked, [ ] not ticked,\n"
-    "[-] unavailable (what the library or the machine lacks). Then the progress lines are\n"
-    "printed on standard output as they are added: a check mark or a cross,\n"
-    "a space and the line's text. Messages go to standard error. A question with OK and Cancel\n"
-    "(for example to close a running Visual C++) is asked on a terminal; without one it is\n"
-    "answered Cancel, so an unattended run never waits.\n"
-    "\n"
-    "Exit status: 0 every chosen IDE completed; 1 one or more failed; 2 usage error, nothing\n"
-    "chosen (\"You need to select at least one item.\") or the run not confirmed; 3 library not\n"
-    "found (\"Unable to locate Tessaline installation.\") or its install folder empty.\n";
 
 struct CommandLine {
   std::vector<std::string> wizardArgs;  // every argument that is not one of ours
@@ -155,12 +121,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl,
     const bool takesValue = name == "--prefix" || name == "--ide" || name == "--items";
     if (takesValue && equals == std::string::npos) {
       if (i + 1 >= args.size()) {
-        *error = name + " needs a value";
+        *error = FormatText(kStrConsoleNeedsValue, name);
         return false;
       }
       value = args[++i];
     } else if (!takesValue && equals != std::string::npos) {
-      *error = name + " takes no value";
+      *error = FormatText(kStrConsoleTakesNoValue, name);
       return false;
     }
     if (name == "--help" || name == "-h") {
@@ -177,17 +143,17 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl,
       cl->itemsGiven = true;
       cl->items = SplitList(value);
     } else {
-      *error = "unknown option " + name;
+      *error = FormatText(kStrConsoleUnknownOption, name);
       return false;
     }
   }
   std::string unknown;
   if (!KnownNames(cl->ides, kIdeChoices, &unknown)) {
-    *error = "unknown IDE '" + unknown + "' in --ide (vc6, net70, net71, vs2005)";
+    *error = FormatText(kStrConsoleUnknownIde, unknown);
     return false;
   }
   if (!KnownNames(cl->items, kItemChoices, &unknown)) {
-    *error = "unknown item '" + unknown + "' in --items (directories, help, appwizard, skinwizard)";
+    *error = FormatText(kStrConsoleUnknownItem, unknown);
     return false;
   }
   return true;
@@ -201,15 +167,8 @@ std::string BaseName(std::string path) {
   return path.empty() ? "tslkt-integrate" : path;
 }
 
-// A checkbox text without its mnemonic marks, as the dialog draws it.
-std::string Label(const std::string& text) {
-  std::string label;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '&' && i + 1 < text.size()) ++i;
-    label += text[i];
-  }
-  return platform::AnsiToUtf8(label);
-}
+// A checkbox text as the dialog draws it, in UTF-8.
+std::string Label(const std::string& text) { return platform::AnsiToUtf8(console::Label(text)); }
 
 // Ticks exactly the named options; a named one whose checkbox is disabled is reported and
 // left out, as a person could not tick it either.
@@ -220,8 +179,9 @@ void ApplyTicks(IntegrationDialog& dialog, const Choice (&choices)[N],
     bool wanted = false;
     for (const std::string& name : names) wanted = wanted || name == c.name;
     if (wanted && !dialog.Control(c.controlId).enabled) {
-      out << "Not available, left out: " << Label(dialog.Control(c.controlId).text) << " ("
-          << c.whyUnavailable << ")\n";
+      out << FormatText(kStrConsoleLeftOut, Label(dialog.Control(c.controlId).text),
+                        LoadText(c.whyUnavailableId))
+          << '\n';
       wanted = false;
     }
     dialog.SetChecked(c.controlId, wanted);
@@ -234,7 +194,7 @@ void PrintFace(IntegrationDialog& dialog, std::ostream& out) {
     const bool item = id == kIdDirectoriesOption || id == kIdHelpOption ||
                       id == kIdAppWizardOption || id == kIdSkinWizardOption;
     out << (item ? "      " : "  ") << (!box.enabled ? "[-] " : box.checked ? "[x] " : "[ ] ")
-        << Label(box.text) << (box.enabled ? "" : "  (unavailable)") << '\n';
+        << Label(box.text) << (box.enabled ? "" : LoadText(kStrConsoleUnavailable)) << '\n';
   }
 }
 
@@ -248,7 +208,7 @@ int Run(int argc, char** argv) {
   CommandLine cl;
   std::string error;
   if (!ParseCommandLine(args, &cl, &error)) {
-    std::cerr << "tslkt-integrate: " << error << "\nTry 'tslkt-integrate --help'.\n";
+    std::cerr << "tslkt-integrate: " << error << '\n' << LoadText(kStrConsoleTryHelp) << '\n';
     return kExitUsage;
   }
   if (kWinePrefixPlatform) {
@@ -258,40 +218,32 @@ int Run(int argc, char** argv) {
       bool lossless = true;
       std::string ansi = platform::Utf8ToAnsi(arg, &lossless);
       if (!lossless) {
-        std::cerr << "tslkt-integrate: " << arg
-                  << " has characters the Windows code page 1252 cannot hold\n";
+        std::cerr << "tslkt-integrate: " << FormatText(kStrConsoleNotWindows1252, arg) << '\n';
         return kExitUsage;
       }
       arg = std::move(ansi);
     }
   }
   if (cl.help) {
-    std::cout << kUsage;
+    std::cout << LoadText(kStrConsoleUsage);
     return kExitCompleted;
   }
 
-  const bool terminal = isatty(0) && isatty(2);
+  const bool terminal = console::PersonAtTerminal();
   ConsoleOwner owner(BaseName(argc > 0 ? argv[0] : ""), std::cin, std::cerr, terminal);
 
   platform::PlatformOptions options;
   options.writes_registry = true;
   if (kWinePrefixPlatform) {
-    if (cl.prefixGiven) {
-      options.wine_prefix = cl.prefix;
-    } else if (const char* env = std::getenv("WINEPREFIX"); env && *env) {
-      options.wine_prefix = env;
-    } else {
-      const char* home = std::getenv("HOME");
-      options.wine_prefix = std::string(home ? home : "") + "/.wine";
-    }
+    options.wine_prefix =
+        console::WinePrefix(cl.prefixGiven ? std::optional<std::string>(cl.prefix) : std::nullopt);
     if (!IsFolder(options.wine_prefix)) {
-      std::cerr << "tslkt-integrate: no Wine prefix at " << options.wine_prefix
-                << " (give --prefix DIR or set WINEPREFIX)\n";
+      std::cerr << "tslkt-integrate: " << FormatText(kStrConsoleNoPrefix, options.wine_prefix)
+                << '\n';
       return kExitUsage;
     }
   } else if (cl.prefixGiven) {
-    std::cerr << "tslkt-integrate: --prefix is for the Linux build; this program integrates "
-                 "into the Windows it runs on\n";
+    std::cerr << "tslkt-integrate: " << LoadText(kStrConsolePrefixOnWindows) << '\n';
     return kExitUsage;
   }
   platform::Platform services;
@@ -311,11 +263,13 @@ int Run(int argc, char** argv) {
 
   IntegrationDialog dialog(installDir, services, owner);
   dialog.OnInitDialog();
-  std::cout << "Tessaline Integration Wizard\n";
-  if (kWinePrefixPlatform) std::cout << "Wine prefix: " << options.wine_prefix << '\n';
-  std::cout << "Library: " << platform::AnsiToUtf8(installDir) << "\n\n";
+  std::cout << LoadText(kStrConsoleTitle) << '\n';
+  if (kWinePrefixPlatform) {
+    std::cout << FormatText(kStrConsoleWinePrefix, options.wine_prefix) << '\n';
+  }
+  std::cout << FormatText(kStrConsoleLibrary, platform::AnsiToUtf8(installDir)) << "\n\n";
   if (!dialog.Control(kIdOkButton).enabled) {
-    std::cerr << "tslkt-integrate: the library's install folder is empty; give -p:DIR\n";
+    std::cerr << "tslkt-integrate: " << LoadText(kStrConsoleEmptyInstallDir) << '\n';
     return kExitNoLibrary;
   }
 
@@ -330,25 +284,29 @@ int Run(int argc, char** argv) {
 
   if (!cl.yes) {
     if (!terminal) {
-      std::cerr << "tslkt-integrate: no terminal to confirm on; give --yes to run\n";
+      std::cerr << "tslkt-integrate: " << LoadText(kStrConsoleNoTerminalToConfirm) << '\n';
       return kExitUsage;
     }
-    if (!owner.AskYesNo("Start the integration? [Y/n]")) {
-      std::cerr << "tslkt-integrate: integration not started; nothing changed\n";
+    if (!owner.AskYesNo(LoadText(kStrConsoleStartQuestion))) {
+      std::cerr << "tslkt-integrate: " << LoadText(kStrConsoleNotStarted) << '\n';
       return kExitUsage;
     }
   }
 
-  bool failed = false;
   dialog.SetLineObserver([&](const ProgressLine& line) {
     std::cout << (line.image == 1 ? "\xE2\x9C\x97 " : "\xE2\x9C\x93 ")  // U+2717, U+2713
               << platform::AnsiToUtf8(line.text) << std::endl;
-    failed = failed || (line.image == 1 && line.text == LoadText(20));
   });
-  dialog.OnRun();
-  // The options face stays when the choice was refused (message 24).
-  if (!dialog.Control(kIdProgressList).visible) return kExitUsage;
-  return failed ? kExitFailed : kExitCompleted;
+  switch (dialog.OnRun()) {
+    case IntegrationDialog::kRunCompleted:
+      return kExitCompleted;
+    case IntegrationDialog::kRunFailed:
+      return kExitFailed;
+    case IntegrationDialog::kRunNotStarted:
+      break;
+  }
+  // The choice was refused (kStrSelectAtLeastOne); the options face stays.
+  return kExitUsage;
 }
 
 }  // namespace

@@ -50,11 +50,9 @@ bool IntegrationEngine::HelpFilesPresent() {
 
 bool IntegrationEngine::IsVc6Installed() {
   // Either key marks an installation; nothing is shown when neither opens.
-  return platform_.registry->OpenKey(RootKey::kLocalMachine, LoadText(2), KeyAccess::kRead) ||
-         platform_.registry->OpenKey(RootKey::kLocalMachine,
-                                     "SOFTWARE\\Microsoft\\VisualStudio\\6.0\\Setup\\"
-                                     "Microsoft Visual C++",
-                                     KeyAccess::kRead);
+  return platform_.registry->OpenKey(RootKey::kLocalMachine, LoadText(kStrVc6ProductKey),
+                                     KeyAccess::kRead) ||
+         platform_.registry->OpenKey(RootKey::kLocalMachine, kVc6SetupKey, KeyAccess::kRead);
 }
 
 bool IntegrationEngine::GetVsNetIdeDir(const std::string& versionString, bool reportFailure,
@@ -65,7 +63,7 @@ bool IntegrationEngine::GetVsNetIdeDir(const std::string& versionString, bool re
       KeyAccess::kRead);
   std::string value;
   if (!key || !ReadFixedString(*key, "InstallDir", &value)) {
-    if (reportFailure) dialog_->ShowMessage(FormatText(41, versionString));
+    if (reportFailure) dialog_->ShowMessage(FormatText(kStrVsNetVersionNotFound, versionString));
     return false;
   }
   // The value ends with a backslash; its parent drops it.

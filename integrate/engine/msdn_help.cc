@@ -130,37 +130,34 @@ bool IntegrationEngine::IntegrateMsdnHelp() {
     dialog_->ShowMessage(message, kMbOk);
     return false;
   };
-  const char kFileNotFound[] = "MSDN integration failure: file not found: %s";
-
   for (const std::string& file : {titleFile, indexFile}) {
-    if (!platform_.files->Exists(file)) return fail(Format(kFileNotFound, file));
+    if (!platform_.files->Exists(file)) return fail(FormatText(kStrMsdnFileNotFound, file));
   }
   std::string collectionFile;
   if (!FindCollectionFile(&collectionFile)) {
-    return fail("MSDN integration failure: unable to find MSDN location.");
+    return fail(LoadText(kStrMsdnLocationNotFound));
   }
   std::string languageId;
   std::int32_t collectionNumber = 0;
   if (!ReadCollectionInfo(collectionFile, &languageId, &collectionNumber)) {
-    return fail("MSDN integration failure: can not find 'masterlangid' and 'collectionnum'");
+    return fail(LoadText(kStrMsdnCollectionInfoNotFound));
   }
   std::string registryFile;
   if (!FindCollectionRegistry(collectionNumber, &registryFile)) {
-    return fail(Format(kFileNotFound, "hhcolreg.dat"));
+    return fail(FormatText(kStrMsdnFileNotFound, "hhcolreg.dat"));
   }
 
   const std::string entry =
-      FormatText(103, kCompilationId, languageId, collectionNumber, titleFile, indexFile);
-  const std::string folder = FormatText(104, kFolderTitle, kCompilationId, languageId);
+      FormatText(kStrDocCompilationEntry, kCompilationId, languageId, collectionNumber, titleFile, indexFile);
+  const std::string folder = FormatText(kStrCollectionFolder, kFolderTitle, kCompilationId, languageId);
 
   std::string registryBackup;
   std::string collectionBackup;
-  const char kBackupFailed[] = "MSDN integration failure: unable to backup file '%s'";
   if (!BackupToHelpDir(registryFile, backupDir, &registryBackup)) {
-    return fail(Format(kBackupFailed, registryBackup));
+    return fail(FormatText(kStrMsdnBackupFailed, registryBackup));
   }
   if (!BackupToHelpDir(collectionFile, backupDir, &collectionBackup)) {
-    return fail(Format(kBackupFailed, collectionBackup));
+    return fail(FormatText(kStrMsdnBackupFailed, collectionBackup));
   }
 
   // Only an edit that got as far as writing may have touched its file; one that stopped
@@ -169,13 +166,13 @@ bool IntegrationEngine::IntegrateMsdnHelp() {
   bool written = false;
   if (!AddDocCompilation(registryFile, entry, kCompilationId, &written) && written) {
     platform_.files->CopyFile(registryBackup, registryFile, &ignored);
-    return fail("MSDN integration failure: can not modify data files.");
+    return fail(LoadText(kStrMsdnDataFilesNotModified));
   }
   if (AddCollectionFolder(collectionFile, folder, kCompilationId, &written) || !written) {
     return true;
   }
   platform_.files->CopyFile(collectionBackup, collectionFile, &ignored);
-  return fail("MSDN integration failure: can not modify collection entry.");
+  return fail(LoadText(kStrMsdnCollectionEntryNotModified));
 }
 
 bool IntegrationEngine::BackupToHelpDir(const std::string& file, const std::string& backupDir,
@@ -194,7 +191,7 @@ bool IntegrationEngine::AddDocCompilation(const std::string& path, const std::st
 
   // An entry an earlier run registered is recognised by its first two lines, exactly as
   // this program writes them, and replaced so the paths, language and number are current.
-  const std::string header = FormatText(105, compilationId);
+  const std::string header = FormatText(kStrDocCompilationHeader, compilationId);
   const std::size_t start = FindText(text, header);
   if (start != std::string::npos) {
     const std::size_t close = FindText(text, kEntryEnd, start);

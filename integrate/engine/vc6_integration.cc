@@ -31,14 +31,14 @@ bool BuildNumberOf(const std::string& fileVersion, long* build) {
 
 bool IntegrationEngine::GetVc6InstallDir(std::string* dir) {
   dir->clear();
-  auto key = platform_.registry->OpenKey(RootKey::kCurrentUser, LoadText(16), KeyAccess::kRead);
+  auto key = platform_.registry->OpenKey(RootKey::kCurrentUser, LoadText(kStrVc6SharedDirectoriesKey), KeyAccess::kRead);
   if (!key) {
-    dialog_->ShowMessage(LoadText(14));
+    dialog_->ShowMessage(LoadText(kStrDevStudioNotFound));
     return false;
   }
   std::string value;
-  if (!ReadFixedString(*key, LoadText(3), &value)) {
-    dialog_->ShowMessage(LoadText(13));
+  if (!ReadFixedString(*key, LoadText(kStrVc6InstallDirsValue), &value)) {
+    dialog_->ShowMessage(LoadText(kStrVc6NotFound));
     return false;
   }
   // "Install Dirs" names the Bin folder; the shared folder is its parent.
@@ -73,25 +73,25 @@ bool IntegrationEngine::IntegrateVc6(bool directories, bool appWizard, bool skin
   // The help collection is not the IDE's own data, so it is edited before the IDE is
   // looked for and whether or not it runs.
   if (help && HelpFilesPresent()) {
-    dialog_->AddLine(25);
+    dialog_->AddLine(kStrMsdnIntegrationLine);
     if (!IntegrateMsdnHelp()) return false;
   }
   if (!directories && !appWizard && !skinWizard) return true;
 
   if (!IsVc6Installed()) return false;
   if (HasVc6ServicePack3() == ServicePackAnswer::kNo) dialog_->ShowServicePackWarning();
-  if (!EnsureIdeClosed(LoadText(10), LoadText(11))) return false;
+  if (!EnsureIdeClosed(LoadText(kStrMsdevImage), LoadText(kStrCloseVc6Prompt))) return false;
 
   if (directories) {
-    dialog_->AddLine(18);
+    dialog_->AddLine(kStrSetupDirectoriesLine);
     if (!SetUpVc6Directories()) return false;
   }
   if (appWizard && Vc6WizardSourcePresent()) {
-    dialog_->AddLine(17);
+    dialog_->AddLine(kStrCopyAppWizardLine);
     if (!CopyVc6WizardFile(wizardSources_.vc6AppWizard)) return false;
   }
   if (skinWizard) {
-    dialog_->AddLine(22);
+    dialog_->AddLine(kStrCopySkinWizardLine);
     if (!CopyVc6WizardFile(wizardSources_.skinWizard)) return false;
   }
   return true;
@@ -102,12 +102,12 @@ bool IntegrationEngine::SetUpVc6Directories() {
   // written before either list changes, and nothing changes when it cannot be written.
   std::string includeList;
   std::string libraryList;
-  bool includeRead = ReadDirectoryList(LoadText(5), &includeList);
-  bool libraryRead = ReadDirectoryList(LoadText(6), &libraryList);
+  bool includeRead = ReadDirectoryList(LoadText(kStrIncludeDirsValue), &includeList);
+  bool libraryRead = ReadDirectoryList(LoadText(kStrLibraryDirsValue), &libraryList);
 
-  std::string backup = "Old Include Directories\n\n";
+  std::string backup = LoadText(kStrOldIncludeDirectories) + "\n\n";
   if (includeRead) backup += includeList;
-  backup += "\n\nOld Library Directories\n\n";
+  backup += "\n\n" + LoadText(kStrOldLibraryDirectories) + "\n\n";
   if (libraryRead) backup += libraryList;
   for (char& c : backup) {
     if (c == ';') c = '\n';
@@ -115,24 +115,22 @@ bool IntegrationEngine::SetUpVc6Directories() {
   const std::string backupPath = installDir_ + "directories.txt";
   std::string error;
   if (!platform_.files->WriteTextFile(backupPath, backup, &error)) {
-    dialog_->ShowMessage(Format("Can not write file %s (%s). The VC++ directories were left "
-                                "unchanged. Integration terminated.",
-                                backupPath, error));
+    dialog_->ShowMessage(FormatText(kStrCannotWriteDirectoriesBackup, backupPath, error));
     return false;
   }
 
   // A list that cannot be read is left as it is; the step still counts as done.
-  if (includeRead && !MergeDirectory(LoadText(5), installDir_ + LoadText(8), includeList)) {
+  if (includeRead && !MergeDirectory(LoadText(kStrIncludeDirsValue), installDir_ + LoadText(kStrLibraryName), includeList)) {
     return false;
   }
-  if (libraryRead && !MergeDirectory(LoadText(6), installDir_ + LoadText(9), libraryList)) {
+  if (libraryRead && !MergeDirectory(LoadText(kStrLibraryDirsValue), installDir_ + LoadText(kStrLibraryBinFolder), libraryList)) {
     return false;
   }
   return true;
 }
 
 bool IntegrationEngine::ReadDirectoryList(const std::string& valueName, std::string* list) {
-  auto key = platform_.registry->OpenKey(RootKey::kCurrentUser, LoadText(4), KeyAccess::kAll);
+  auto key = platform_.registry->OpenKey(RootKey::kCurrentUser, LoadText(kStrVc6DirectoriesKey), KeyAccess::kAll);
   return key && ReadGrowingString(*key, valueName, list);
 }
 
@@ -147,7 +145,7 @@ bool IntegrationEngine::MergeDirectory(const std::string& valueName, const std::
 
   std::string error;
   auto key =
-      platform_.registry->OpenKey(RootKey::kCurrentUser, LoadText(4), KeyAccess::kAll, &error);
+      platform_.registry->OpenKey(RootKey::kCurrentUser, LoadText(kStrVc6DirectoriesKey), KeyAccess::kAll, &error);
   if (!key || !key->SetString(valueName, merged, &error)) {
     dialog_->ShowMessage(Format("Can not add %s to the Visual C++ 6.0 list \"%s\" (%s). "
                                 "Integration terminated.",
@@ -161,7 +159,7 @@ bool IntegrationEngine::LookUpTemplateFolder(std::string* folder) {
   if (!templateFolderKnown_) {
     std::string installDir;
     if (!GetVc6InstallDir(&installDir)) return false;
-    templateFolder_ = installDir + LoadText(12);
+    templateFolder_ = installDir + LoadText(kStrTemplateFolder);
     templateFolderKnown_ = true;
   }
   *folder = templateFolder_;
@@ -177,7 +175,7 @@ bool IntegrationEngine::CopyVc6WizardFile(const std::string& source) {
   platform_.files->SetNormalAttributes(target, &ignored);
   std::string error;
   if (!platform_.files->CopyFile(source, target, &error)) {
-    dialog_->ShowMessage(FormatText(15, source, target));
+    dialog_->ShowMessage(FormatText(kStrCannotCopyFile, source, target));
     return false;
   }
   return true;

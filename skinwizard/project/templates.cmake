@@ -2,9 +2,11 @@
 # becomes a byte array of a generated .cc, named by its resource name (the file name in upper
 # case), so the wizard carries its templates as the module carried its TEMPLATE resources.
 set(TSL_SKIN_TEMPLATE_DIR ${CMAKE_CURRENT_LIST_DIR}/../templates)
-file(GLOB TSL_SKIN_TEMPLATES CONFIGURE_DEPENDS ${TSL_SKIN_TEMPLATE_DIR}/*)
-list(FILTER TSL_SKIN_TEMPLATES EXCLUDE REGEX "/\\.[^/]*$")
-list(SORT TSL_SKIN_TEMPLATES)
+set(TSL_SKIN_TEMPLATES)
+foreach(name confirm.inf myskin.cpp myskin.h newproj.inf preview.bmp readme.txt resource.h
+             root.clw root.cpp root.def root.h root.rc root.rc2 stdafx.cpp stdafx.h)
+  list(APPEND TSL_SKIN_TEMPLATES ${TSL_SKIN_TEMPLATE_DIR}/${name})
+endforeach()
 set(TSL_SKIN_TEMPLATES_CC ${CMAKE_CURRENT_BINARY_DIR}/embedded_templates.cc)
 add_custom_command(
   OUTPUT ${TSL_SKIN_TEMPLATES_CC}

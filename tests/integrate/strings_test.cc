@@ -23,23 +23,24 @@ TEST(StringTable, HoldsEveryQuotedIdOnceInOrder) {
   for (int id : {31, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 44, 45, 103, 104, 105}) {
     EXPECT_TRUE(ids.count(id)) << id;
   }
-  EXPECT_EQ(LoadText(43), "");
+  const int kUnusedId = 43;  // between the VS.NET help line and the VS 2005 header
+  EXPECT_EQ(LoadText(kUnusedId), "");
 }
 
 TEST(StringTable, TextsAreWindows1252WithTheSystemsSpelling) {
-  EXPECT_EQ(LoadText(14), "Unable to locate Microsoft Developer Studio 6.0. Integartion terminated.");
-  const std::string& sp = LoadText(23);
+  EXPECT_EQ(LoadText(integrate::kStrDevStudioNotFound), "Unable to locate Microsoft Developer Studio 6.0. Integartion terminated.");
+  const std::string& sp = LoadText(integrate::kStrServicePackWarning);
   EXPECT_EQ(sp.find("Microsoft\xAE VisualStudio\xAE 6.0"), 27u);
   EXPECT_NE(sp.find("higher.\r\nPlease, install"), std::string::npos);
   EXPECT_NE(sp.find("library.\r\n\r\nRemark"), std::string::npos);
-  EXPECT_EQ(LoadText(18), "    Setup directories");
-  EXPECT_EQ(LoadText(12), "\\Template\\");
+  EXPECT_EQ(LoadText(integrate::kStrSetupDirectoriesLine), "    Setup directories");
+  EXPECT_EQ(LoadText(integrate::kStrTemplateFolder), "\\Template\\");
 }
 
 TEST(StringTable, TemplatesFillInAsTheHelpFilesExpect) {
-  std::string entry = integrate::FormatText(103, "{ID}", "0x0409", 10000, "C:\\L\\T.chm",
+  std::string entry = integrate::FormatText(integrate::kStrDocCompilationEntry, "{ID}", "0x0409", 10000, "C:\\L\\T.chm",
                                             "C:\\L\\T.chi");
-  const std::string header = integrate::FormatText(105, "{ID}");
+  const std::string header = integrate::FormatText(integrate::kStrDocCompilationHeader, "{ID}");
   EXPECT_EQ(header, "<DocCompilation>\n\t<DocCompId value=\"{ID}\"/>\n");
   EXPECT_EQ(entry.compare(0, header.size(), header), 0);
   EXPECT_NE(entry.find("\t<DocCompLanguage value=0x0409/>\n\t<LocationHistory>\n"
@@ -48,7 +49,7 @@ TEST(StringTable, TemplatesFillInAsTheHelpFilesExpect) {
   const std::string tail = "\t\t<SupportsMerge value=0/>\n\t</LocationHistory>\n</DocCompilation>\n      ";
   EXPECT_EQ(entry.substr(entry.size() - tail.size()), tail);
 
-  std::string folder = integrate::FormatText(104, "Tessaline", "{ID}", "0x0409");
+  std::string folder = integrate::FormatText(integrate::kStrCollectionFolder, "Tessaline", "{ID}", "0x0409");
   EXPECT_EQ(folder,
             "\t\t<Folder>\n\t\t\t<TitleString value=\"Tessaline\"/>\n\t\t\t<FolderOrder value=2/>\n"
             "\t\t\t<Folder>\n\t\t\t\t<TitleString value=\"={ID}\"/>\n"

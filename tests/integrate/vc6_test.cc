@@ -74,8 +74,8 @@ TEST_F(Vc6Test, GetVc6InstallDirNamesWhatIsMissing) {
   bare.registry.AddKey(RootKey::kCurrentUser, kInstallDirsKey);
   EXPECT_FALSE(engine2.GetVc6InstallDir(&dir));
   ASSERT_EQ(host.owner.messages.size(), 2u);
-  EXPECT_EQ(host.owner.messages[0].text, integrate::LoadText(14));
-  EXPECT_EQ(host.owner.messages[1].text, integrate::LoadText(13));
+  EXPECT_EQ(host.owner.messages[0].text, integrate::LoadText(integrate::kStrDevStudioNotFound));
+  EXPECT_EQ(host.owner.messages[1].text, integrate::LoadText(integrate::kStrVc6NotFound));
 }
 
 TEST_F(Vc6Test, ServicePackFollowsTheThirdVersionPart) {
@@ -287,7 +287,7 @@ TEST_F(Vc6Test, MissingInstallDirsKeyStopsBeforeAnyCopy) {
   IntegrationEngine engine2(&host, "C:\\Lib", other.services);
   EXPECT_FALSE(engine2.IntegrateVc6(false, true, true, false));
   ASSERT_EQ(host.owner.messages.size(), 1u);
-  EXPECT_EQ(host.owner.messages[0].text, integrate::LoadText(14));
+  EXPECT_EQ(host.owner.messages[0].text, integrate::LoadText(integrate::kStrDevStudioNotFound));
   EXPECT_EQ(host.lines, std::vector<std::string>{"    Copy TSLXAppWizard"});
   EXPECT_EQ(other.files.calls.size(), 0u);
 }

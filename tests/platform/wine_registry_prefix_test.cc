@@ -355,14 +355,9 @@ class RealPrefix : public ::testing::Test {
     ASSERT_NE(::mkdtemp(&tmpl[0]), nullptr) << tmpl;
     dir_ = tmpl;
     prefix_ = dir_ + "/prefix";
-    // Hard links make the copy cheap; the hive files are real copies, as Wine writes a file
-    // with several links in place, which would change the shared prefix.
-    std::string copy = "cp -al " + Quote(base_) + " " + Quote(prefix_);
-    for (const char* hive : {"system.reg", "user.reg", "userdef.reg"}) {
-      copy += " && rm " + Quote(prefix_ + "/" + hive) + " && cp -p " + Quote(base_ + "/" + hive) +
-              " " + Quote(prefix_ + "/" + hive);
-    }
-    ASSERT_EQ(Shell(copy), 0);
+    ASSERT_EQ(Shell(Quote(TSL_SOURCE_DIR "/scripts/copy-prefix.sh") + " " + Quote(base_) + " " +
+                    Quote(prefix_)),
+              0);
   }
 
   void TearDown() override {

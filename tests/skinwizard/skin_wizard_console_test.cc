@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "skinwizard/host/console/console_app.h"
+#include "skinwizard/console/console_app.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "platform/platform.h"
-#include "skinwizard/host/console/console_app.h"
+#include "skinwizard/console/console_app.h"
 #include "skinwizard/registry_reader.h"
 #include "skinwizard/skin_name_page.h"
 #include "skinwizard/skin_wizard.h"
@@ -53,12 +53,9 @@ class SkinWizardPrefixTest : public ::testing::Test {
         (fs::path(BasePrefix()).parent_path() / "tsl-skin-prefix-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     copy_ = new fs::path(pattern);
-    // Hard links keep the copy cheap; the hives are real copies, since Wine rewrites them.
-    // The server name file goes, or the copy would share the original's wineserver.
     std::string c = "'" + copy_->string() + "'";
-    std::string b = "'" + BasePrefix() + "'";
-    ASSERT_EQ(Shell("cp -al " + b + "/. " + c + " && rm -f " + c + "/*.reg " + c + "/wineserver && cp -p " +
-                    b + "/*.reg " + c + "/"),
+    ASSERT_EQ(Shell(std::string(TSL_SOURCE_DIR) + "/scripts/copy-prefix.sh '" + BasePrefix() +
+                    "' " + c),
               0);
     std::string wine = "env LANG=C.UTF-8 WINEDEBUG=-all WINEPREFIX=" + c + " ";
     const char* kAdd = "wine reg add 'HKLM\\Software\\Microsoft\\";

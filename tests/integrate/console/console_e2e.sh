@@ -59,12 +59,8 @@ expect_grep() {  # what pattern file (fixed string)
 # files and every file a run edits are copied for real, so no run reaches into another.
 clone() {  # source name
   local to=$work/$2
-  cp -al "$1" "$to"
-  local f
-  for f in system.reg user.reg userdef.reg drive_c/windows/Help/hhcolreg.dat \
-           "drive_c/Program Files (x86)/Microsoft Visual Studio/MSDN98/98VS/1033/MSDNVS98.COL"; do
-    [ -e "$1/$f" ] && cp --remove-destination "$1/$f" "$to/$f"
-  done
+  "$root/scripts/copy-prefix.sh" "$1" "$to" drive_c/windows/Help/hhcolreg.dat \
+    "drive_c/Program Files (x86)/Microsoft Visual Studio/MSDN98/98VS/1033/MSDNVS98.COL"
   echo "$to"
 }
 sample=$(clone "$base" sample)

@@ -11,7 +11,7 @@ namespace {
 
 TEST(ConsoleText, TurnsCrLfIntoLinesAndAnsiIntoUtf8) {
   // Message 23 holds CR LF pairs and the registered sign in Windows-1252.
-  const std::string text = ConsoleText(LoadText(23));
+  const std::string text = ConsoleText(LoadText(kStrServicePackWarning));
   EXPECT_EQ(text.find('\r'), std::string::npos);
   const std::string start = "Tessaline Library requires Microsoft\xC2\xAE VisualStudio\xC2\xAE 6.0";
   EXPECT_EQ(text.substr(0, start.size()), start);
@@ -24,7 +24,7 @@ TEST(ConsoleOwnerShowMessage, OkBoxPrintsWithCaptionAndReadsNothing) {
   std::istringstream in("c\n");
   std::ostringstream err;
   ConsoleOwner owner("tslkt-integrate", in, err, true);
-  EXPECT_EQ(owner.ShowMessage(LoadText(24), kMbOk), kIdOk);
+  EXPECT_EQ(owner.ShowMessage(LoadText(kStrSelectAtLeastOne), kMbOk), kIdOk);
   EXPECT_EQ(err.str(), "tslkt-integrate: You need to select at least one item.\n");
   std::string unread;
   EXPECT_TRUE(std::getline(in, unread));
@@ -34,7 +34,7 @@ TEST(ConsoleOwnerShowMessage, OkCancelWithoutTerminalAnswersCancelUnasked) {
   std::istringstream in("o\n");
   std::ostringstream err;
   ConsoleOwner owner("tslkt-integrate", in, err, false);
-  EXPECT_EQ(owner.ShowMessage(LoadText(11), kMbOkCancel | kMbSetForeground), kIdCancel);
+  EXPECT_EQ(owner.ShowMessage(LoadText(kStrCloseVc6Prompt), kMbOkCancel | kMbSetForeground), kIdCancel);
   EXPECT_NE(err.str().find("no terminal to answer on: Cancel"), std::string::npos);
   EXPECT_EQ(err.str().find("[O]K"), std::string::npos);
 }

@@ -1,4 +1,6 @@
-#include "skinwizard/host/console/console_app.h"
+// The skin project wizard on a console: options, the pages asked in turn, the summary.
+// Portable: no Win32 here.
+#include "skinwizard/console/console_app.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -8,6 +10,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "console/terminal.h"
 #include "platform/encoding.h"
 #include "platform/platform.h"
 #include "skinwizard/advanced_methods_dialog.h"
@@ -186,15 +189,6 @@ bool IsWindowsPath(const std::string& path) {
          (!path.empty() && path[0] == '\\');
 }
 
-// "&Yes, please" as the console shows it.
-std::string Label(const std::string& text) {
-  std::string shown;
-  for (char c : text) {
-    if (c != '&') shown += c;
-  }
-  return shown;
-}
-
 class Session;
 
 // A page's "window" on the console: members are the controls, so the transfers are empty;
@@ -221,12 +215,14 @@ class Session : public WizardFrame {
   }
 
   int Run();
-  void Message(const std::string& ansi) { io_.err << kProgram << ": " << platform::AnsiToUtf8(ansi) << "\n"; }
+  void Message(const std::string& ansi) {
+    io_.err << kProgram << ": " << console::ConsoleText(ansi) << "\n";
+  }
   int RunAdvanced(AdvancedMethodsDialog& dialog);
 
  private:
   bool Asking() const { return io_.interactive && !options_.yes; }
-  void Say(const std::string& ansi) { io_.out << platform::AnsiToUtf8(ansi); }
+  void Say(const std::string& ansi) { io_.out << console::ConsoleText(ansi); }
   // Prints the prompt and reads one line; false at the end of the input.
   bool Ask(const std::string& prompt, std::string* answer);
   // Asks for a text with its current value as default; "-" empties it.
@@ -287,7 +283,7 @@ bool Session::AskText(const std::string& prompt, std::string* value) {
 
 bool Session::AskChoice(const std::string& question, const std::string& first,
                         const std::string& second, int* value) {
-  Say(question + "\n  1) " + Label(first) + "\n  2) " + Label(second) + "\n");
+  Say(question + "\n  1) " + console::Label(first) + "\n  2) " + console::Label(second) + "\n");
   for (;;) {
     std::string answer;
     if (!Ask("Choice [" + std::to_string(*value + 1) + "]: ", &answer)) return false;
@@ -301,20 +297,9 @@ bool Session::AskChoice(const std::string& question, const std::string& first,
 }
 
 bool Session::AskYesNo(const std::string& question, bool byDefault, bool* yes) {
-  for (;;) {
-    std::string answer;
-    if (!Ask(question + (byDefault ? " [Y/n] " : " [y/N] "), &answer)) return false;
-    std::string lower = Lower(answer);
-    if (lower.empty()) {
-      *yes = byDefault;
-      return true;
-    }
-    if (lower == "y" || lower == "yes" || lower == "n" || lower == "no") {
-      *yes = lower[0] == 'y';
-      return true;
-    }
-    Say("Please answer y or n.\n");
-  }
+  const std::optional<bool> answer = console::AskYesNo(io_.in, io_.out, question, byDefault);
+  if (answer) *yes = *answer;
+  return answer.has_value();
 }
 
 void Session::ShowMethods(const AdvancedMethodsDialog& dialog) {
@@ -419,7 +404,7 @@ int Session::FillOptionsPage(SkinOptionsPage& page) {
     }
     if (!options_.commonDir && page.writeCheckEnabled) {
       bool yes = page.writeToSkinsDirectory != 0;
-      if (!AskYesNo(Label("&Write resulut DLL to the common skins directory") + "\n  " +
+      if (!AskYesNo(console::Label(SkinOptionsPage::kWriteCheckText) + "\n  " +
                         page.skinsLine + "\n ",
                     yes, &yes)) {
         return kFailed;
@@ -437,13 +422,7 @@ int Session::FillOptionsPage(SkinOptionsPage& page) {
 int Session::Run() {
   platform::Platform services;
   platform::PlatformOptions platformOptions;
-  if (options_.prefix) {
-    platformOptions.wine_prefix = *options_.prefix;
-  } else if (const char* prefix = std::getenv("WINEPREFIX")) {
-    platformOptions.wine_prefix = prefix;
-  } else if (const char* home = std::getenv("HOME")) {
-    platformOptions.wine_prefix = std::string(home) + "/.wine";
-  }
+  platformOptions.wine_prefix = console::WinePrefix(options_.prefix);
   std::string error;
   if (!platform::CreatePlatform(platformOptions, &services, &error)) {
     Message(error);
@@ -510,11 +489,7 @@ int Session::Run() {
       Message(error);
       return;
     }
-    std::string shown;
-    for (char c : confirmation) {
-      if (c != '\r') shown += c;
-    }
-    Say("\n" + shown);
+    Say("\n" + confirmation);
     if (Asking()) {
       bool create = false;
       if (!AskYesNo("Create the project?", true, &create) || !create) {

@@ -1,3 +1,4 @@
+// tslkt-skinwizard's entry: the options, the exit statuses and the help text.
 // Portable: no Win32 here.
 #pragma once
 

@@ -1,0 +1,140 @@
+// The in-memory file double's file rules.
+#include "tests/support/memory_files.h"
+
+#include <cctype>
+
+#include "platform/windows_path.h"
+
+namespace testing_support {
+
+std::string MemoryFiles::Key(const std::string& path) {
+  std::string key = path;
+  for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  while (!key.empty() && key.back() == '\\') key.pop_back();
+  return key;
+}
+
+std::string MemoryFiles::Parent(const std::string& path) { return platform::ParentPath(path); }
+
+void MemoryFiles::AddFolder(const std::string& path) {
+  for (std::string p = Key(path); p.size() > 2; p = Parent(p)) folders_.insert(p);
+}
+
+void MemoryFiles::Put(const std::string& path, const std::string& bytes) {
+  AddFolder(Parent(path));
+  files_[Key(path)].bytes = bytes;
+}
+
+const std::string* MemoryFiles::Get(const std::string& path) const {
+  auto it = files_.find(Key(path));
+  return it == files_.end() ? nullptr : &it->second.bytes;
+}
+
+void MemoryFiles::SetReadOnly(const std::string& path, bool readOnly) {
+  files_.at(Key(path)).readOnly = readOnly;
+}
+
+bool MemoryFiles::IsReadOnly(const std::string& path) {
+  auto it = files_.find(Key(path));
+  return it != files_.end() && it->second.readOnly;
+}
+
+bool MemoryFiles::Exists(const std::string& path) {
+  return files_.count(Key(path)) || folders_.count(Key(path));
+}
+
+bool MemoryFiles::SetNormalAttributes(const std::string& path, std::string* error) {
+  calls.push_back("attrs " + path);
+  auto it = files_.find(Key(path));
+  if (it == files_.end()) {
+    *error = "not found";
+    return false;
+  }
+  it->second.readOnly = false;
+  return true;
+}
+
+bool MemoryFiles::CanReplace(const std::string& path, std::string* error) {
+  std::string parent = Key(Parent(path));
+  if (parent.size() > 2 && !folders_.count(parent)) {
+    if (error) *error = "folder not found";
+    return false;
+  }
+  if (IsReadOnly(path) || failing_.count(Key(path))) {
+    if (error) *error = IsReadOnly(path) ? "access denied" : "disk full";
+    return false;
+  }
+  return true;
+}
+
+bool MemoryFiles::CopyFile(const std::string& from, const std::string& to, std::string* error) {
+  calls.push_back("copy " + from + " -> " + to);
+  const std::string* bytes = Get(from);
+  if (!bytes) {
+    *error = "source not found";
+    return false;
+  }
+  if (!CanReplace(to, error)) return false;
+  std::string copy = *bytes;
+  files_[Key(to)].bytes = copy;
+  return true;
+}
+
+bool MemoryFiles::ReadTextLines(const std::string& path,
+                                const std::function<bool(const std::string& line)>& on_line,
+                                std::string* error) {
+  const std::string* bytes = Get(path);
+  if (!bytes) {
+    if (error) *error = "not found";
+    return false;
+  }
+  std::size_t start = 0;
+  while (start < bytes->size()) {
+    std::size_t end = bytes->find('\n', start);
+    std::size_t next = end == std::string::npos ? bytes->size() : end + 1;
+    if (end == std::string::npos) end = bytes->size();
+    std::size_t stop = end;
+    if (stop > start && (*bytes)[stop - 1] == '\r' && end < bytes->size()) --stop;
+    if (!on_line(bytes->substr(start, stop - start))) break;
+    start = next;
+  }
+  return true;
+}
+
+bool MemoryFiles::WriteTextFile(const std::string& path, const std::string& text,
+                                std::string* error) {
+  calls.push_back("write " + path);
+  if (!CanReplace(path, error)) return false;
+  std::string bytes;
+  for (char c : text) {
+    if (c == '\n') bytes += '\r';
+    bytes += c;
+  }
+  files_[Key(path)].bytes = bytes;
+  return true;
+}
+
+bool MemoryFiles::ReadBinaryFile(const std::string& path, std::string* bytes, std::string* error) {
+  const std::string* found = Get(path);
+  if (!found) {
+    *error = "not found";
+    return false;
+  }
+  *bytes = *found;
+  return true;
+}
+
+bool MemoryFiles::WriteBinaryFile(const std::string& path, const std::string& bytes,
+                                  std::string* error) {
+  calls.push_back("write " + path);
+  if (!CanReplace(path, error)) return false;
+  files_[Key(path)].bytes = bytes;
+  return true;
+}
+
+bool MemoryFiles::CreateDirectories(const std::string& path, std::string*) {
+  AddFolder(path);
+  return true;
+}
+
+}  // namespace testing_support
