@@ -85,6 +85,18 @@ const StringEntry kTable[] = {
     {105,
      "<DocCompilation>\n"
      "\t<DocCompId value=\"%s\"/>\n"},
+    {kStrVsNetLibraryNotFound, "Unable to locate Tessaline installation"},
+    {kStrNet70NotInstalled, "Unable to locate VS.NET installation"},
+    {kStrNet71NotInstalled, "Unable to locate VS.NET 2003 installation"},
+    {kStrVs2005NotInstalled, "Unable to locate VS 2005 installation"},
+    {kStrVsNetDirectoryNotFound, "Unable to locate VS.NET directory"},
+    {kStrVs2005DirectoriesNotImplemented,
+     "Setting VS 2005 directories is not implemented yet. Please refer Release Notes how to "
+     "update VS 2005 VC++ Directories manually."},
+    {kStrVcComponentsNotFound, "Unable to read VS.NET directory registry file"},
+    {kStrVcComponentsNotAdded, "Unable to add Tessaline directories to VS.NET"},
+    {kStrHelp2Failed, "Unable to integrate help with VS%s. Error: %x, %s"},
+    {kStrHelp2Exception, "VS.NET Help integration: Exception occured..."},
 };
 
 }  // namespace

@@ -50,6 +50,17 @@ enum StringId : int {
   kStrCollectionFolder = 104,
   kStrDocCompilationHeader = 105,
   kStrOwnFirst = 1000,
+  // The Visual Studio .NET family's own messages.
+  kStrVsNetLibraryNotFound = kStrOwnFirst + 100,  // no period, unlike 31
+  kStrNet70NotInstalled,
+  kStrNet71NotInstalled,
+  kStrVs2005NotInstalled,
+  kStrVsNetDirectoryNotFound,
+  kStrVs2005DirectoriesNotImplemented,
+  kStrVcComponentsNotFound,
+  kStrVcComponentsNotAdded,
+  kStrHelp2Failed,     // display name, status (hex), description or "(null)"
+  kStrHelp2Exception,
 };
 
 /// The integration program's string table: every user-visible text by its id, as 8-bit

@@ -27,8 +27,11 @@ class MemoryFiles : public platform::FileSystem {
   void AddFolder(const std::string& path);
   /// The file's bytes, or nullptr when missing.
   const std::string* Get(const std::string& path) const;
-  /// Deletes a file, as if the library had been installed without it.
-  void Remove(const std::string& path) { files_.erase(Key(path)); }
+  /// Deletes a file or a folder's own entry, as if the library had been installed without it.
+  void Remove(const std::string& path) {
+    files_.erase(Key(path));
+    folders_.erase(Key(path));
+  }
   void SetReadOnly(const std::string& path, bool readOnly);
   bool IsReadOnly(const std::string& path) override;
   /// Makes every later write or copy to `path` fail, leaving the old file whole.
@@ -110,6 +113,32 @@ class RecordingHost : public integrate::EngineHost {
   }
 };
 
+/// The shell copy as a record: "FROM -> TO" per call; a call to a failing destination
+/// fails. Copies nothing, so a test lays down what an earlier copy would have left.
+class RecordingShellCopy : public platform::ShellCopy {
+ public:
+  std::vector<std::string> calls;
+  std::set<std::string> failingTargets;
+
+  bool Copy(const std::string& from, const std::string& to, std::string* error) override;
+};
+
+/// The Help 2 service as a script: every call, its arguments and every release go into
+/// `calls` in order; the call named `failCall` ("RegisterHelpPlugIn") answers `failure`,
+/// and the objects named in `lacking` ("session", "register", "plugin") lack their
+/// interface, as a service of another version could.
+class FakeHelp2 : public platform::Help2Service {
+ public:
+  std::vector<std::string> calls;
+  std::string failCall;
+  platform::Help2Status failure;
+  std::set<std::string> lacking;
+
+  platform::Help2Status CreateSession(std::unique_ptr<platform::Help2Session>* out) override;
+  /// The scripted answer of the call `name`, recording it with its arguments.
+  platform::Help2Status Answer(const std::string& name, const std::string& arguments);
+};
+
 /// A platform made of the doubles above, with typed access to each.
 struct FakePlatform {
   FakePlatform();
@@ -118,6 +147,8 @@ struct FakePlatform {
   MemoryFiles& files;
   testing_support::FakeProcesses& processes;
   testing_support::FakeVersionResources& versions;
+  RecordingShellCopy& shell;
+  FakeHelp2& help2;
 };
 
 }  // namespace integrate_test
