@@ -14,6 +14,7 @@
 #include "integrate/integration_dialog.h"
 #include "integrate/startup.h"
 #include "integrate/strings.h"
+#include "platform/com.h"
 #include "platform/encoding.h"
 #include "platform/platform.h"
 
@@ -73,7 +74,8 @@ const char kUsage[] =
     "                  ~/.wine. The Windows build works on the machine it runs on and rejects\n"
     "                  this option. No wineserver may run for the prefix during the run.\n"
     "  --ide LIST      the IDEs to integrate with, comma-separated: vc6, net70 (Visual Studio\n"
-    "                  .NET), net71 (.NET 2003), vs2005. An empty LIST chooses none.\n"
+    "                  .NET), net71 (.NET 2003), vs2005. They run in that order, each after its\n"
+    "                  header line and ending with its result line. An empty LIST chooses none.\n"
     "  --items LIST    what to do for each, comma-separated: directories, help, appwizard,\n"
     "                  skinwizard (Visual C++ 6.0 only).\n"
     "                  Without --ide or --items, every option the wizard finds available stays\n"
@@ -354,4 +356,8 @@ int Run(int argc, char** argv) {
 }  // namespace
 }  // namespace integrate
 
-int main(int argc, char** argv) { return integrate::Run(argc, argv); }
+int main(int argc, char** argv) {
+  // The Help 2 step creates COM objects on this thread; released when main returns.
+  const auto apartment = platform::EnterComApartment();
+  return integrate::Run(argc, argv);
+}

@@ -65,10 +65,13 @@ clone() {  # source name
            "drive_c/Program Files (x86)/Microsoft Visual Studio/MSDN98/98VS/1033/MSDNVS98.COL"; do
     [ -e "$1/$f" ] && cp --remove-destination "$1/$f" "$to/$f"
   done
+  [ -e "$1/$vcc_rel" ] && cp --remove-destination "$1/$vcc_rel" "$to/$vcc_rel"
   echo "$to"
 }
+vcc_rel=none
 sample=$(clone "$base" sample)
 "$root/scripts/sample-prefix.sh" "$sample" >/dev/null || { echo "sample-prefix.sh failed" >&2; exit 1; }
+vcc_rel=$(cd "$sample" && find drive_c/users -path '*/VisualStudio/7.1/VCComponents.dat')
 
 lib='C:\Program Files (x86)\Quorvane\Tessaline'
 vs='C:\Program Files (x86)\Microsoft Visual Studio'
@@ -80,6 +83,8 @@ dirs_key='HKCU\Software\Microsoft\DevStudio\6.0\Build System\Components\Platform
 old_include="$vs"'\VC98\INCLUDE;'"$vs"'\VC98\MFC\INCLUDE;'"$vs"'\VC98\ATL\INCLUDE'
 old_library="$vs"'\VC98\LIB;'"$vs"'\VC98\MFC\LIB'
 id='{764DA86D-1460-41f1-80BD-2C2F06C0B473}'
+vs71_rel='drive_c/Program Files (x86)/Microsoft Visual Studio .NET 2003'
+vs80_rel='drive_c/Program Files (x86)/Microsoft Visual Studio 8'
 
 # Runs the program on a prefix: stdout in $p/.out (progress lines in $p/.lines), stderr in
 # $p/.err, status in $rc. Without a terminal on stdin, as in a script.
@@ -134,8 +139,43 @@ expected_col() {  # original
     $'\t\t\t\t<LangId value=1033/>' $'\t\t\t</Folder>' $'\t\t</Folder>')"
 }
 
-full_lines=$'✓ Integration with Visual C++ 6.0\n✓     MSDN Integration\n✓     Setup directories
+vc6_lines=$'✓ Integration with Visual C++ 6.0\n✓     MSDN Integration\n✓     Setup directories
 ✓     Copy TSLXAppWizard\n✓     Copy TSLSkinWizard\n✓ Integration completed successfully'
+full_lines="$vc6_lines"$'\n✓ Integration with VS.NET 2003\n✓     Copy TSLXAppWizard for VS.NET 2003
+✓     Setup VS.NET 2003 directories\n✓     Integration with VS.NET 2003 Help
+✓ Integration completed successfully\n✓ Integration with VS 2005\n✓     Copy TSLXAppWizard for VS 2005
+✓     Integration with VS 2005 Help\n✓ Integration completed successfully'
+# Without a Help 2 runtime the session class is not registered, natively and under wine.
+full_messages=$'tslkt-integrate: Unable to integrate help with VS.NET 2003. Error: 80040154, (null)
+tslkt-integrate: Setting VS 2005 directories is not implemented yet. Please refer Release Notes how to update VS 2005 VC++ Directories manually.
+tslkt-integrate: Unable to integrate help with VS 2005. Error: 80040154, (null)'
+
+# The .NET family after one run: each wizard folder a copy of the library's, the 2003
+# variants in place for 7.1 only, the launch files merged into the IDE's own vcprojects, and
+# the 7.1 lists of VCComponents.dat extended on their first lines.
+check_vsnet() {  # prefix
+  local p=$1 lib7="$1/$lib_rel/TSLAppWizard7" lib8="$1/$lib_rel/TSLAppWizard2005"
+  local w71="$p/$vs71_rel/Vc7/VCWizards/TSLAppWizard" w80="$p/$vs80_rel/Vc/VCWizards/AppWiz/TSLAppWizard"
+  diff -r -x default.js "$lib7/TSLAppWizard" "$w71" >/dev/null || fail "7.1 wizard folder differs"
+  expect_same_file "7.1 default.js" "$lib7/TSLAppWizard/Scripts/1033/default-2003.js" \
+    "$w71/Scripts/1033/default.js"
+  diff -r "$lib8/TSLAppWizard" "$w80" >/dev/null || fail "8.0 wizard folder differs"
+  local f
+  for f in TSLAppWizard-2003.vsz TSLAppWizard.vsdir; do
+    expect_same_file "7.1 $f" "$lib7/vcprojects/$f" "$p/$vs71_rel/Vc7/vcprojects/$f"
+  done
+  expect_same_file "7.1 TSLAppWizard.vsz" "$lib7/vcprojects/TSLAppWizard-2003.vsz" \
+    "$p/$vs71_rel/Vc7/vcprojects/TSLAppWizard.vsz"
+  diff -r -x MFCAppWiz.vsz "$lib8/vcprojects" "$p/$vs80_rel/Vc/vcprojects" >/dev/null \
+    || fail "8.0 vcprojects differs"
+  expect_same_file "7.1 IDE's own launch file" "$sample/$vs71_rel/Vc7/vcprojects/MFCAppWiz.vsz" \
+    "$p/$vs71_rel/Vc7/vcprojects/MFCAppWiz.vsz"
+  tr -d '\r' <"$sample/$vcc_rel" | LIB=$lib awk '
+    !inc && /^Include Dirs=/ { $0 = $0 ";" ENVIRON["LIB"] "\\Tessaline;"; inc = 1 }
+    !bin && /^Library Dirs=/ { $0 = $0 ";" ENVIRON["LIB"] "\\bin71;"; bin = 1 }
+    { printf "%s\r\n", $0 }' >"$work/VCComponents.dat"
+  expect_same_file "VCComponents.dat" "$work/VCComponents.dat" "$p/$vcc_rel"
+}
 
 # A process of this machine that the running-IDE check sees as Visual C++.
 start_fake_msdev() {  # how prefix
@@ -178,10 +218,11 @@ e2e() {  # how
   run "$how" "$p" --yes
   expect_rc 0
   expect_lines "$p" "$full_lines"
-  expect_eq "messages" "" "$(cat "$p/.err")"
+  expect_eq "messages" "$full_messages" "$(cat "$p/.err")"
   expect_grep "options face" "  [x] Integrate the library with Visual C++® 6.0" "$p/.out"
   expect_grep "options face" \
-    "  [-] Integrate the library with Visual Studio® 2005  (unavailable)" "$p/.out"
+    "  [-] Integrate the library with Visual Studio.NET®  (unavailable)" "$p/.out"
+  expect_grep "options face" "  [x] Integrate the library with Visual Studio® 2005" "$p/.out"
   expect_grep "options face" "      [x] Setup TSLSkin+ Wizard (Visual C++® 6.0 only)" "$p/.out"
   expect_grep "library" "Library: $lib" "$p/.out"
   expect_eq "Include Dirs" "$old_include;$lib"'\Tessaline' "$(reg_value "$p" "$dirs_key" 'Include Dirs')"
@@ -199,6 +240,7 @@ e2e() {  # how
   expect_same_file "collection file" "$work/col" "$p/$col_rel"
   expect_same_file "hhcolreg.dat backup" "$sample/$colreg_rel" "$p/$lib_rel/Help/hhcolreg.dat"
   expect_same_file "collection file backup" "$sample/$col_rel" "$p/$lib_rel/Help/MSDNVS98.COL"
+  check_vsnet "$p"
 
   current="$how: second run adds nothing twice"
   cp "$p/$colreg_rel" "$work/colreg-1"
@@ -207,6 +249,8 @@ e2e() {  # how
   run "$how" "$p" --yes
   expect_rc 0
   expect_lines "$p" "$full_lines"
+  expect_eq "messages" "$full_messages" "$(cat "$p/.err")"
+  check_vsnet "$p"
   expect_eq "Include Dirs" "$old_include;$lib"'\Tessaline' "$(reg_value "$p" "$dirs_key" 'Include Dirs')"
   expect_eq "entries of ours in hhcolreg.dat" 1 "$(grep -c "DocCompId value=\"$id\"" "$p/$colreg_rel")"
   expect_same_file "collection file" "$work/col-1" "$p/$col_rel"
@@ -243,7 +287,7 @@ e2e() {  # how
   current="$how: running Visual C++ without a terminal is answered Cancel (exit 1)"
   p=$(clone "$sample" "$how-msdev")
   start_fake_msdev "$how" "$p"
-  run "$how" "$p" --yes
+  run "$how" "$p" --ide vc6 --yes
   expect_rc 1
   expect_grep "message 11" "tslkt-integrate: Please close Microsoft Visual C++ before processing with Tessaline Installation" "$p/.err"
   expect_grep "Cancel" "no terminal to answer on: Cancel" "$p/.err"
@@ -327,7 +371,7 @@ e2e() {  # how
     expect_grep "confirmation asked" "Start the integration? [Y/n]" "$p/.tty"
     [ ! -e "$p/$lib_rel/directories.txt" ] || fail "a declined run changed something"
     start_fake_msdev native "$p"
-    printf 'o\nc\n' | script -qec "WINEPREFIX='$p' '$exe' --yes --items directories" /dev/null \
+    printf 'o\nc\n' | script -qec "WINEPREFIX='$p' '$exe' --yes --ide vc6 --items directories" /dev/null \
       >"$p/.tty" 2>&1
     rc=$?
     stop_fake_msdev native "$p"
@@ -356,6 +400,7 @@ compare() {
   done
   expect_same_file "Directories key" "$n/.dirs" "$w/.dirs"
   expect_same_file "files written" "$n/.files" "$w/.files"
+  expect_same_file "VCComponents.dat" "$n/$vcc_rel" "$w/$vcc_rel"
   [ -s "$n/.files" ] || fail "no files written"
 }
 
