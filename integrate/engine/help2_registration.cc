@@ -1,6 +1,5 @@
 // Portable: no Win32 here.
-// The library's Help 2 title, registered and plugged into an IDE's help
-// collection.
+// The library's Help 2 title, registered and plugged into an IDE's help collection.
 #include <exception>
 
 #include "integrate/engine/integration_engine.h"
@@ -19,8 +18,7 @@ constexpr char kNamespaceDescription[] = "Tessaline Library Standard Edition";
 constexpr std::int32_t kEnglishUs = 1033;
 constexpr char kDefaultToc[] = "_DEFAULT";
 constexpr std::int32_t kPlugInOptions = 0;
-// A call through an interface that was never obtained fails as a null pointer
-// would.
+// A call through an interface that was never obtained fails as a null pointer would.
 constexpr std::int32_t kInvalidPointer = static_cast<std::int32_t>(0x80004003);
 
 Help2Status InvalidPointer() {
@@ -29,11 +27,11 @@ Help2Status InvalidPointer() {
   return status;
 }
 
-// Both transactions; the first failing status ends them. Objects are released
-// in the reverse order of their making (plug-in, namespace, session) however
-// this returns, and an open transaction is neither committed nor reverted.
-Help2Status Register(platform::Help2Service &service, int versionCode,
-                     const std::string &collectionFile, const std::string &helpFile) {
+// Both transactions; the first failing status ends them. Objects are released in the reverse order
+// of their making (plug-in, namespace, session) however this returns, and an open transaction is
+// neither committed nor reverted.
+Help2Status Register(platform::Help2Service& service, int versionCode,
+                     const std::string& collectionFile, const std::string& helpFile) {
   std::unique_ptr<platform::Help2Session> session;
   std::unique_ptr<platform::Help2Register> names;
   std::unique_ptr<platform::Help2PlugIn> plugIn;
@@ -56,7 +54,7 @@ Help2Status Register(platform::Help2Service &service, int versionCode,
 
   if ((status = session->CreateTransaction("")).Failed()) return status;
   if ((status = session->GetPlugInRegistration(&plugIn)).Failed()) return status;
-  if (const VsNetVersion *version = FindVsNetVersion(versionCode)) {
+  if (const VsNetVersion* version = FindVsNetVersion(versionCode)) {
     if (!plugIn) return InvalidPointer();
     if ((status = plugIn->RegisterHelpPlugIn(version->parentNamespace, kDefaultToc, kHelpNamespace,
                                              kDefaultToc, "", kPlugInOptions))
@@ -75,12 +73,12 @@ bool IntegrationEngine::RegisterVsNetHelp(int versionCode) {
   Help2Status status;
   bool completed = false;
   if (platform_.help2) {
-    // What the service's status does not cover (memory, a broken conversion)
-    // ends the step here as well, with the general message.
+    // What the service's status does not cover (memory, a broken conversion) ends the step here as
+    // well, with the general message.
     try {
       status = Register(*platform_.help2, versionCode, collectionFile, helpFile);
       completed = true;
-    } catch (const std::exception &) {
+    } catch (const std::exception&) {
     }
   }
   if (!completed) {

@@ -1,6 +1,5 @@
 // Portable: no Win32 here.
-// The VC++ directory lists of Visual Studio .NET and .NET 2003 in the user's
-// VCComponents.dat.
+// The VC++ directory lists of Visual Studio .NET and .NET 2003 in the user's VCComponents.dat.
 #include "integrate/engine/integration_engine.h"
 #include "integrate/engine/registry_values.h"
 #include "integrate/engine/text_edit.h"
@@ -25,19 +24,16 @@ std::string LibrarySubfolder(int versionCode) {
   }
 }
 
-// Appends `entry` (a folder followed by ';') to the end of the first line
-// holding `key`, unless the working text holds it already. False when the key
-// or its line end is missing.
-bool AddToList(std::string *text, const std::string &key, const std::string &entry) {
+// Appends `entry` (a folder followed by ';') to the end of the first line holding `key`, unless the
+// working text holds it already. False when the key or its line end is missing.
+bool AddToList(std::string* text, const std::string& key, const std::string& entry) {
   const std::size_t keyAt = FindText(*text, key);
   if (keyAt == std::string::npos) return false;
   const std::size_t lineEnd = text->find('\n', keyAt);
   if (lineEnd == std::string::npos) return false;
-  // Anywhere in the file and case-sensitive: another platform's list counts as
-  // well.
+  // Anywhere in the file and case-sensitive: another platform's list counts as well.
   if (FindText(*text, entry) != std::string::npos) return true;
-  // The IDE writes its lists without a final ';', so our folder may stand last
-  // without one.
+  // The IDE writes its lists without a final ';', so our folder may stand last without one.
   const std::string folder = entry.substr(0, entry.size() - 1);
   const std::size_t listStart = keyAt + key.size();
   if (lineEnd - listStart > folder.size() &&
@@ -52,7 +48,7 @@ bool AddToList(std::string *text, const std::string &key, const std::string &ent
 
 }  // namespace
 
-bool IntegrationEngine::FindVcComponentsFile(std::string *path, const std::string &versionString) {
+bool IntegrationEngine::FindVcComponentsFile(std::string* path, const std::string& versionString) {
   auto key = platform_.registry->OpenKey(platform::RootKey::kCurrentUser, kShellFoldersKey,
                                          platform::KeyAccess::kRead);
   std::string localAppData;
@@ -61,7 +57,7 @@ bool IntegrationEngine::FindVcComponentsFile(std::string *path, const std::strin
   return platform_.files->Exists(*path);
 }
 
-bool IntegrationEngine::AddVcComponentsDirectories(const std::string &path, int versionCode) {
+bool IntegrationEngine::AddVcComponentsDirectories(const std::string& path, int versionCode) {
   const std::string includeEntry = installDir_ + LoadText(kStrLibraryName) + ";";
   const std::string libraryEntry = installDir_ + LibrarySubfolder(versionCode) + ";";
   TextEdit edit(*platform_.files, path);

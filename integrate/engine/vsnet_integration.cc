@@ -1,6 +1,5 @@
 // Portable: no Win32 here.
-// The Visual Studio .NET family's integration sequence and its wizard
-// installation.
+// The Visual Studio .NET family's integration sequence and its wizard installation.
 #include "integrate/engine/integration_engine.h"
 #include "integrate/engine/text_edit.h"
 #include "integrate/engine/vsnet_versions.h"
@@ -23,8 +22,8 @@ const VsNetVersion kVersions[] = {
 
 }  // namespace
 
-const VsNetVersion *FindVsNetVersion(int versionCode) {
-  for (const VsNetVersion &version : kVersions) {
+const VsNetVersion* FindVsNetVersion(int versionCode) {
+  for (const VsNetVersion& version : kVersions) {
     if (version.code == versionCode) return &version;
   }
   return nullptr;
@@ -36,7 +35,7 @@ bool IntegrationEngine::IntegrateVsNet(bool directories, int versionCode, bool w
     dialog_->ShowMessage(LoadText(kStrVsNetLibraryNotFound));
     return false;
   }
-  const VsNetVersion *version = FindVsNetVersion(versionCode);
+  const VsNetVersion* version = FindVsNetVersion(versionCode);
   if (version == nullptr) return false;
   if (!IsVsNetInstalled(version->versionString)) {
     dialog_->ShowMessage(LoadText(version->notInstalledId));
@@ -49,9 +48,9 @@ bool IntegrationEngine::IntegrateVsNet(bool directories, int versionCode, bool w
 
   const bool is2005 = versionCode == 80;
   if (wizard && NetWizardSourcesPresent(versionCode)) {
-    const std::string &wizardSource =
+    const std::string& wizardSource =
         is2005 ? wizardSources_.vs2005Wizard : wizardSources_.net7Wizard;
-    const std::string &projectsSource =
+    const std::string& projectsSource =
         is2005 ? wizardSources_.vs2005Projects : wizardSources_.net7Projects;
     if (!InstallVsNetWizard(versionCode, version->versionString, wizardSource, projectsSource)) {
       return false;
@@ -60,8 +59,7 @@ bool IntegrationEngine::IntegrateVsNet(bool directories, int versionCode, bool w
 
   if (directories) {
     if (version->directoriesLineId == 0) {
-      // VS 2005 keeps its directories elsewhere; the user is told to set them
-      // by hand.
+      // VS 2005 keeps its directories elsewhere; the user is told to set them by hand.
       dialog_->ShowMessage(LoadText(kStrVs2005DirectoriesNotImplemented));
     } else {
       dialog_->AddLine(version->directoriesLineId);
@@ -78,23 +76,22 @@ bool IntegrationEngine::IntegrateVsNet(bool directories, int versionCode, bool w
 
   if (help && HelpFilesPresent()) {
     dialog_->InsertLine(FormatText(kStrVsNetHelpLine, GetVsDisplayName(versionCode)), false);
-    // A failed registration has shown its message and does not fail the
-    // version.
+    // A failed registration has shown its message and does not fail the version.
     RegisterVsNetHelp(versionCode);
   }
   return true;
 }
 
-bool IntegrationEngine::InstallVsNetWizard(int versionCode, const std::string &versionString,
-                                           const std::string &wizardSource,
-                                           const std::string &projectsSource) {
-  const VsNetVersion *version = FindVsNetVersion(versionCode);
+bool IntegrationEngine::InstallVsNetWizard(int versionCode, const std::string& versionString,
+                                           const std::string& wizardSource,
+                                           const std::string& projectsSource) {
+  const VsNetVersion* version = FindVsNetVersion(versionCode);
   if (version == nullptr) return false;
   dialog_->AddLine(version->wizardLineId);
 
   std::string ideDir;
-  // Without Common7\IDE in the path the targets would be the IDE folder itself,
-  // and the wizard's files would land among the IDE's own.
+  // Without Common7\IDE in the path the targets would be the IDE folder itself, and the wizard's
+  // files would land among the IDE's own.
   if (!GetVsNetIdeDir(versionString, true, &ideDir) ||
       FindText(ideDir, kIdeFolder) == std::string::npos) {
     dialog_->ShowMessage(LoadText(kStrVsNetDirectoryNotFound));
@@ -114,8 +111,8 @@ bool IntegrationEngine::InstallVsNetWizard(int versionCode, const std::string &v
 
   std::string projectsTarget = wizardTarget;
   ReplaceAll(&projectsTarget, version->wizardSubfolder, version->projectsFolder);
-  // Never merged: an existing Vc7 or Vc folder receives "vcprojects" as its
-  // subfolder, merged file by file into the IDE's own.
+  // Never merged: an existing Vc7 or Vc folder receives "vcprojects" as its subfolder, merged file
+  // by file into the IDE's own.
   if (!CopyWizardFolder(projectsSource, projectsTarget, false)) {
     dialog_->ShowMessage(FormatText(kStrCannotCopyFile, projectsSource, projectsTarget));
     return false;
@@ -127,10 +124,9 @@ bool IntegrationEngine::InstallVsNetWizard(int versionCode, const std::string &v
   return true;
 }
 
-bool IntegrationEngine::CopyWizardFolder(const std::string &source, const std::string &target,
+bool IntegrationEngine::CopyWizardFolder(const std::string& source, const std::string& target,
                                          bool merge) {
-  // Into an existing target the folder's entries are copied, not the folder
-  // itself.
+  // Into an existing target the folder's entries are copied, not the folder itself.
   std::string from = source;
   if (merge && platform_.files->Exists(target)) from += "\\*.*";
   // The shell shows its own reports; the caller names source and target.
@@ -138,10 +134,9 @@ bool IntegrationEngine::CopyWizardFolder(const std::string &source, const std::s
   return platform_.shell->Copy(from, target, &error);
 }
 
-void IntegrationEngine::ReplaceWithVariant(const std::string &variant, const std::string &target) {
-  // Read whole and written atomically, so a failed write leaves the 7.0 file
-  // whole. A library without the variant keeps the 7.0 file; neither case stops
-  // the step.
+void IntegrationEngine::ReplaceWithVariant(const std::string& variant, const std::string& target) {
+  // Read whole and written atomically, so a failed write leaves the 7.0 file whole. A library
+  // without the variant keeps the 7.0 file; neither case stops the step.
   std::string bytes;
   std::string error;
   if (platform_.files->ReadBinaryFile(variant, &bytes, &error)) {

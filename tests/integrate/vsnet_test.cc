@@ -1,5 +1,5 @@
-// The Visual Studio .NET family on the doubles: the sequence, the wizard,
-// VCComponents.dat and the Help 2 registration.
+// The Visual Studio .NET family on the doubles: the sequence, the wizard, VCComponents.dat and the
+// Help 2 registration.
 #include <gtest/gtest.h>
 
 #include "integrate/engine/integration_engine.h"
@@ -16,25 +16,25 @@ using platform::RootKey;
 const char kShellFolders[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
-std::string Messages(const RecordingHost &host) {
+std::string Messages(const RecordingHost& host) {
   std::string all;
-  for (const ShownMessage &m : host.owner.messages) all += m.text + "\n";
+  for (const ShownMessage& m : host.owner.messages) all += m.text + "\n";
   return all;
 }
 
-// A machine of doubles: an IDE is added by InstallIde, the library's wizards,
-// help and a local application data folder by InstallLibrary.
+// A machine of doubles: an IDE is added by InstallIde, the library's wizards, help and a local
+// application data folder by InstallLibrary.
 struct Machine {
-  explicit Machine(const std::string &installDir = "C:\\Lib")
+  explicit Machine(const std::string& installDir = "C:\\Lib")
       : engine(&host, installDir, fake.services) {}
 
-  void InstallIde(const std::string &versionString, const std::string &ideDir) {
+  void InstallIde(const std::string& versionString, const std::string& ideDir) {
     fake.registry.Set(RootKey::kLocalMachine, "Software\\Microsoft\\VisualStudio\\" + versionString,
                       "InstallDir", ideDir + "\\");
     fake.files.AddFolder(ideDir);
   }
   void InstallLibrary() {
-    for (const char *folder : {"TSLAppWizard7\\TSLAppWizard", "TSLAppWizard7\\vcprojects",
+    for (const char* folder : {"TSLAppWizard7\\TSLAppWizard", "TSLAppWizard7\\vcprojects",
                                "TSLAppWizard2005\\TSLAppWizard", "TSLAppWizard2005\\vcprojects"}) {
       fake.files.AddFolder(std::string("C:\\Lib\\") + folder);
     }
@@ -42,7 +42,7 @@ struct Machine {
     fake.files.Put("C:\\Lib\\Help\\TSLHelp.chi", "chi");
     fake.registry.Set(RootKey::kCurrentUser, kShellFolders, "Local AppData", "C:\\Users\\u\\Local");
   }
-  static std::string VcComponents(const std::string &versionString) {
+  static std::string VcComponents(const std::string& versionString) {
     return "C:\\Users\\u\\Local\\Microsoft\\VisualStudio\\" + versionString + "\\VCComponents.dat";
   }
 
@@ -53,8 +53,7 @@ struct Machine {
 
 class VsNetTest : public ::testing::Test, public Machine {};
 
-// --- The sequence
-// -----------------------------------------------------------------------------
+// --- The sequence -----------------------------------------------------------------------------
 
 TEST_F(VsNetTest, SequenceRunsWizardDirectoriesHelpInOrder) {
   InstallLibrary();
@@ -75,9 +74,9 @@ TEST_F(VsNetTest, SequenceRunsWizardDirectoriesHelpInOrder) {
 
 TEST_F(VsNetTest, SequenceStopsWhereItMust) {
   struct Case {
-    const char *name;
+    const char* name;
     int version;
-    std::function<void(Machine &)> arrange;
+    std::function<void(Machine&)> arrange;
     bool result;
     std::string messages;
     std::vector<std::string> lines;
@@ -86,14 +85,14 @@ TEST_F(VsNetTest, SequenceStopsWhereItMust) {
       {"library folder empty", 71, nullptr, false, "Unable to locate Tessaline installation\n", {}},
       {"7.1 missing while 7.0 is there",
        71,
-       [](Machine &t) { t.InstallIde("7.0", "C:\\VS7\\Common7\\IDE"); },
+       [](Machine& t) { t.InstallIde("7.0", "C:\\VS7\\Common7\\IDE"); },
        false,
        "Unable to locate VS.NET 2003 installation\n",
        {}},
-      {"8.0 missing", 80, [](Machine &) {}, false, "Unable to locate VS 2005 installation\n", {}},
+      {"8.0 missing", 80, [](Machine&) {}, false, "Unable to locate VS 2005 installation\n", {}},
       {"IDE running, OK then Cancel",
        80,
-       [](Machine &t) {
+       [](Machine& t) {
          t.InstallIde("8.0", "C:\\VS8\\Common7\\IDE");
          t.fake.processes.names = {"C:\\VS8\\Common7\\IDE\\devenv.exe"};
          t.host.owner.answers = {integrate::kIdOk, integrate::kIdCancel};
@@ -106,7 +105,7 @@ TEST_F(VsNetTest, SequenceStopsWhereItMust) {
        {}},
       {"wizard copy cancelled",
        71,
-       [](Machine &t) {
+       [](Machine& t) {
          t.InstallIde("7.1", "C:\\VS\\Common7\\IDE");
          t.fake.shell.failingTargets.insert("C:\\VS\\Vc7\\VCWizards\\TSLAppWizard");
        },
@@ -116,7 +115,7 @@ TEST_F(VsNetTest, SequenceStopsWhereItMust) {
        {"    Copy TSLXAppWizard for VS.NET 2003"}},
       {"8.0 directories: a message, no line",
        80,
-       [](Machine &t) { t.InstallIde("8.0", "C:\\VS8\\Common7\\IDE"); },
+       [](Machine& t) { t.InstallIde("8.0", "C:\\VS8\\Common7\\IDE"); },
        true,
        "Setting VS 2005 directories is not implemented yet. Please refer "
        "Release Notes how to "
@@ -124,7 +123,7 @@ TEST_F(VsNetTest, SequenceStopsWhereItMust) {
        {"    Copy TSLXAppWizard for VS 2005", "    Integration with VS 2005 Help"}},
       {"7.0 without VCComponents.dat: both messages, the run goes on",
        70,
-       [](Machine &t) { t.InstallIde("7.0", "C:\\VS7\\Common7\\IDE"); },
+       [](Machine& t) { t.InstallIde("7.0", "C:\\VS7\\Common7\\IDE"); },
        true,
        "Unable to read VS.NET directory registry file\n"
        "Unable to add Tessaline directories to VS.NET\n",
@@ -132,7 +131,7 @@ TEST_F(VsNetTest, SequenceStopsWhereItMust) {
         "    Integration with VS.NET Help"}},
       {"help files incomplete, wizard sources missing: both skipped silently",
        70,
-       [](Machine &t) {
+       [](Machine& t) {
          t.InstallIde("7.0", "C:\\VS7\\Common7\\IDE");
          t.fake.files.Put(t.VcComponents("7.0"), "Include Dirs=\nLibrary Dirs=\n");
          t.fake.files.Remove("C:\\Lib\\Help\\TSLHelp.chi");
@@ -142,7 +141,7 @@ TEST_F(VsNetTest, SequenceStopsWhereItMust) {
        "",
        {"    Setup VS.NET directories"}},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Machine m(c.arrange ? "C:\\Lib" : "");
     if (c.arrange) {
@@ -164,14 +163,13 @@ TEST_F(VsNetTest, NothingChosenTouchesNothing) {
   EXPECT_TRUE(host.owner.messages.empty());
 }
 
-// --- The wizard
-// -------------------------------------------------------------------------------
+// --- The wizard -------------------------------------------------------------------------------
 
 TEST_F(VsNetTest, WizardTargetsPerVersion) {
   struct Case {
     int version;
-    const char *versionString;
-    const char *source;
+    const char* versionString;
+    const char* source;
     std::vector<std::string> copies;
   };
   const Case cases[] = {
@@ -188,7 +186,7 @@ TEST_F(VsNetTest, WizardTargetsPerVersion) {
         "C:\\VS\\Vc\\VCWizards\\AppWiz\\TSLAppWizard",
         "C:\\Lib\\TSLAppWizard2005\\vcprojects -> C:\\VS\\Vc"}},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.version);
     fake.shell.calls.clear();
     InstallIde(c.versionString, "C:\\VS\\Common7\\IDE");
@@ -197,9 +195,8 @@ TEST_F(VsNetTest, WizardTargetsPerVersion) {
                                           lib + "\\vcprojects"));
     EXPECT_EQ(fake.shell.calls, c.copies);
   }
-  // Over an earlier installation the wizard folder's contents are merged in;
-  // the projects folder is never merged, so the IDE's own "vcprojects" receives
-  // the files.
+  // Over an earlier installation the wizard folder's contents are merged in; the projects folder is
+  // never merged, so the IDE's own "vcprojects" receives the files.
   fake.shell.calls.clear();
   fake.files.AddFolder("C:\\VS\\Vc7\\VCWizards\\TSLAppWizard");
   EXPECT_TRUE(engine.InstallVsNetWizard(70, "7.0", "C:\\L\\W", "C:\\L\\P"));
@@ -241,8 +238,7 @@ TEST_F(VsNetTest, WizardPutsThe2003VariantsInPlaceFor71Only) {
 }
 
 TEST_F(VsNetTest, WizardRefusesAnIdeFolderItCannotPlaceBeside) {
-  // The registry names no Common7\IDE folder: the targets would be the IDE
-  // folder itself.
+  // The registry names no Common7\IDE folder: the targets would be the IDE folder itself.
   InstallIde("7.1", "C:\\VS\\Bin");
   EXPECT_FALSE(engine.InstallVsNetWizard(71, "7.1", "C:\\L\\W", "C:\\L\\P"));
   EXPECT_EQ(Messages(host), "Unable to locate VS.NET directory\n");
@@ -266,8 +262,7 @@ TEST_F(VsNetTest, WizardRefusesAnIdeFolderItCannotPlaceBeside) {
             "Integration terminated.\n");
 }
 
-// --- VCComponents.dat
-// -------------------------------------------------------------------------
+// --- VCComponents.dat -------------------------------------------------------------------------
 
 TEST_F(VsNetTest, VcComponentsFileIsFoundUnderLocalAppData) {
   std::string path = "unchanged";
@@ -283,7 +278,7 @@ TEST_F(VsNetTest, VcComponentsFileIsFoundUnderLocalAppData) {
 TEST_F(VsNetTest, VcComponentsMergeRules) {
   const std::string inc = "C:\\Lib\\Tessaline;";
   struct Case {
-    const char *name;
+    const char* name;
     int version;
     std::string before;
     bool result;
@@ -311,7 +306,7 @@ TEST_F(VsNetTest, VcComponentsMergeRules) {
       {"no Library Dirs: nothing written", 71, "Include Dirs=a\r\n", false, ""},
       {"no Include Dirs", 71, "Library Dirs=a\r\n", false, ""},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string path = "C:\\u\\VCComponents.dat";
     fake.files.Put(path, c.before);
@@ -334,8 +329,7 @@ TEST_F(VsNetTest, VcComponentsMergeRules) {
   EXPECT_EQ(*fake.files.Get(path), "Include Dirs=a\r\nLibrary Dirs=b\r\n");
 }
 
-// --- Help 2
-// -----------------------------------------------------------------------------------
+// --- Help 2 -----------------------------------------------------------------------------------
 
 const std::vector<std::string> kFirstTransaction = {
     "create()",
@@ -352,15 +346,15 @@ const std::vector<std::string> kFirstTransaction = {
     "GetRegistrationObject(2)",
 };
 
-std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std::string> &b) {
+std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std::string>& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
 }
 
 TEST_F(VsNetTest, HelpCallSequencePerVersion) {
-  const std::pair<int, const char *> parents[] = {
+  const std::pair<int, const char*> parents[] = {
       {70, "MS.VSCC"}, {71, "MS.VSCC.2003"}, {80, "MS.VSCC.v80"}};
-  for (const auto &[version, parent] : parents) {
+  for (const auto& [version, parent] : parents) {
     SCOPED_TRACE(version);
     fake.help2.calls.clear();
     EXPECT_TRUE(engine.RegisterVsNetHelp(version));
@@ -381,10 +375,10 @@ TEST_F(VsNetTest, HelpCallSequencePerVersion) {
 
 TEST_F(VsNetTest, HelpFailuresShowOneMessageAndReleaseEverything) {
   struct Case {
-    const char *name;
+    const char* name;
     std::string failCall;
     std::int32_t code;
-    const char *description;  // nullptr: none
+    const char* description;  // nullptr: none
     std::set<std::string> lacking;
     std::string message;
     std::vector<std::string> tail;  // the calls after the first transaction's commit
@@ -411,7 +405,7 @@ TEST_F(VsNetTest, HelpFailuresShowOneMessageAndReleaseEverything) {
        {"CreateTransaction(\"\")", "GetRegistrationObject(2)", "release register",
         "release session"}},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     fake.help2.calls.clear();
     host.owner.messages.clear();
@@ -427,8 +421,7 @@ TEST_F(VsNetTest, HelpFailuresShowOneMessageAndReleaseEverything) {
     EXPECT_EQ(fake.help2.calls, Join(expected, c.tail));
   }
 
-  // No registration service: the creation's status, no description, nothing
-  // called.
+  // No registration service: the creation's status, no description, nothing called.
   fake.help2.calls.clear();
   host.owner.messages.clear();
   fake.help2.failCall = "create";

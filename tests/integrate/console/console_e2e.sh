@@ -5,6 +5,8 @@
 # Usage: console_e2e.sh EXE                 the native build
 #        console_e2e.sh --wine EXE          the Windows build, run under wine
 #        console_e2e.sh --compare EXE WINEXE  both on twin prefixes: same lines, same files
+#        console_e2e.sh --help2 BITS WINEXE DLL  the Windows build's Help 2 step against our
+#                                                own registration server DLL of that bitness
 # TSL_TEST_PREFIX names a prefix made by scripts/make-prefix.sh; it is only read.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -17,10 +19,12 @@ mode=native
 case ${1:-} in
   --wine) mode=wine; shift ;;
   --compare) mode=compare; shift ;;
+  --help2) mode=help2; bits=${2:?}; shift 2 ;;
 esac
 exe=${1:?usage: console_e2e.sh [--wine|--compare] EXE [WINDOWS_EXE]}
 winexe=${2:-}
 [ "$mode" != compare ] || [ -n "$winexe" ] || { echo "--compare needs both programs" >&2; exit 2; }
+[ "$mode" != help2 ] || [ -n "$winexe" ] || { echo "--help2 needs the program and the DLL" >&2; exit 2; }
 if [ "$mode" = compare ] && [ ! -x "$exe" ]; then
   echo "native build not found at $exe: nothing to compare with"
   exit 77  # skipped
@@ -404,11 +408,61 @@ compare() {
   [ -s "$n/.files" ] || fail "no files written"
 }
 
+# The Help 2 step of the Windows build under wine, against tests/integrate/help2_server: the
+# server logs every call with its arguments, and fails the one TSL_HELP2_FAIL names.
+help2_ring() {
+  local p dll=$winexe log=$work/help2.log
+  local clsid='HKCR\CLSID\{31411219-A502-11D2-BBCA-00C04F8EC294}'
+  winexe_run=$exe
+  p=$(clone "$sample" ring)
+  # The server is registered in the registry view of its own bitness, as its installer would.
+  WINEPREFIX=$p wine reg add "$clsid\InprocServer32" /ve /d "Z:${dll//\//\\}" /f "/reg:$bits" >/dev/null
+  WINEPREFIX=$p wine reg add "$clsid\InprocServer32" /v ThreadingModel /d Apartment /f \
+    "/reg:$bits" >/dev/null
+  export TSL_HELP2_LOG="Z:${log//\//\\}"
+  local first
+  first=$(printf '%s\n' 'create session' 'CreateTransaction("")' 'GetRegistrationObject(0)' \
+    'RegisterNamespace("Quorvane.TessalineSE", "'"$lib"'\Help\col_tslktse.hxc", "Tessaline Library Standard Edition")' \
+    'RegisterHelpFile("Quorvane.TessalineSE", "Quorvane.TessalineSE", 1033, "'"$lib"'\Help\Quorvane.TessalineSE.hxs")' \
+    'CommitTransaction()' 'CreateTransaction("")' 'GetRegistrationObject(2)')
+  plug_in() { printf 'RegisterHelpPlugIn("%s", "_DEFAULT", "Quorvane.TessalineSE", "_DEFAULT", "", 0)' "$1"; }
+  local released=$'release plugin\nrelease register\nrelease session'
+
+  current="help2 ($bits-bit): 7.1 and 8.0 registered, in order"
+  : >"$log"
+  run wine "$p" --ide net71,vs2005 --items help --yes
+  expect_rc 0
+  expect_eq "messages" "" "$(cat "$p/.err")"
+  expect_lines "$p" $'✓ Integration with VS.NET 2003\n✓     Integration with VS.NET 2003 Help
+✓ Integration completed successfully\n✓ Integration with VS 2005\n✓     Integration with VS 2005 Help
+✓ Integration completed successfully'
+  expect_eq "server log" "$first"$'\n'"$(plug_in MS.VSCC.2003)"$'\nCommitTransaction()\n'"$released
+$first"$'\n'"$(plug_in MS.VSCC.v80)"$'\nCommitTransaction()\n'"$released" "$(tr -d '\r' <"$log")"
+
+  current="help2 ($bits-bit): a rejected plug-in leaves the first transaction committed"
+  : >"$log"
+  export TSL_HELP2_FAIL='RegisterHelpPlugIn:0x80070005:Access is denied by the test server.'
+  run wine "$p" --ide net71 --items help --yes
+  unset TSL_HELP2_FAIL
+  expect_rc 0
+  expect_eq "messages" "tslkt-integrate: Unable to integrate help with VS.NET 2003. Error: 80070005, Access is denied by the test server." "$(cat "$p/.err")"
+  expect_eq "server log" "$first"$'\n'"$(plug_in MS.VSCC.2003)"$'\n'"$released" "$(tr -d '\r' <"$log")"
+
+  current="help2 ($bits-bit): the server not registered"
+  : >"$log"
+  WINEPREFIX=$p wine reg delete "$clsid" /f "/reg:$bits" >/dev/null
+  run wine "$p" --ide vs2005 --items help --yes
+  expect_rc 0
+  expect_eq "messages" "tslkt-integrate: Unable to integrate help with VS 2005. Error: 80040154, (null)" "$(cat "$p/.err")"
+  expect_eq "server log" "" "$(cat "$log")"
+}
+
 start=$(date +%s)
 case $mode in
   native) e2e native ;;
   wine) winexe=$exe; e2e wine ;;
   compare) compare ;;
+  help2) help2_ring ;;
 esac
 echo "console e2e ($mode): $failures failure(s), $(( $(date +%s) - start )) s"
 [ "$failures" -eq 0 ]
