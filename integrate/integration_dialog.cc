@@ -162,7 +162,16 @@ std::vector<IntegrationDialog::IdeRun> IntegrationDialog::IdeRuns() {
          return engine_->IntegrateVc6(setupDirectories != 0, setupAppWizard != 0,
                                       setupSkinWizard != 0, integrateHelp != 0);
        }},
+      // The skin wizard exists for Visual C++ 6.0 only.
+      {&IntegrationDialog::integrateNet70, kStrNet70Header, [this] { return RunVsNet(70); }},
+      {&IntegrationDialog::integrateNet71, kStrNet71Header, [this] { return RunVsNet(71); }},
+      {&IntegrationDialog::integrateVs2005, kStrVs2005Header, [this] { return RunVsNet(80); }},
   };
+}
+
+bool IntegrationDialog::RunVsNet(int versionCode) {
+  return engine_->IntegrateVsNet(setupDirectories != 0, versionCode, setupAppWizard != 0,
+                                 integrateHelp != 0);
 }
 
 IntegrationDialog::RunResult IntegrationDialog::OnRun() {

@@ -120,6 +120,7 @@ class IntegrationDialog : public EngineHost {
     std::function<bool()> integrate;
   };
   std::vector<IdeRun> IdeRuns();
+  bool RunVsNet(int versionCode);
   void Disable(int controlId, int IntegrationDialog::*option);
   void Enable(int controlId, bool enabled);
   ControlState& Mutable(int controlId);

@@ -115,7 +115,8 @@ const StringEntry kTable[] = {
     "                  ~/.wine. The Windows build works on the machine it runs on and rejects\n"
     "                  this option. No wineserver may run for the prefix during the run.\n"
     "  --ide LIST      the IDEs to integrate with, comma-separated: vc6, net70 (Visual Studio\n"
-    "                  .NET), net71 (.NET 2003), vs2005. An empty LIST chooses none.\n"
+    "                  .NET), net71 (.NET 2003), vs2005. They run in that order, each after its\n"
+    "                  header line and ending with its result line. An empty LIST chooses none.\n"
     "  --items LIST    what to do for each, comma-separated: directories, help, appwizard,\n"
     "                  skinwizard (Visual C++ 6.0 only).\n"
     "                  Without --ide or --items, every option the wizard finds available stays\n"
@@ -163,6 +164,18 @@ const StringEntry kTable[] = {
     {1125, "it needs Visual C++ 6.0 ticked and the library's TSLSkinWizard.awx"},
     {1126, "no terminal to answer on: Cancel"},
     {1127, "[O]K or [C]ancel? "},
+    {kStrVsNetLibraryNotFound, "Unable to locate Tessaline installation"},
+    {kStrNet70NotInstalled, "Unable to locate VS.NET installation"},
+    {kStrNet71NotInstalled, "Unable to locate VS.NET 2003 installation"},
+    {kStrVs2005NotInstalled, "Unable to locate VS 2005 installation"},
+    {kStrVsNetDirectoryNotFound, "Unable to locate VS.NET directory"},
+    {kStrVs2005DirectoriesNotImplemented,
+     "Setting VS 2005 directories is not implemented yet. Please refer Release Notes how to "
+     "update VS 2005 VC++ Directories manually."},
+    {kStrVcComponentsNotFound, "Unable to read VS.NET directory registry file"},
+    {kStrVcComponentsNotAdded, "Unable to add Tessaline directories to VS.NET"},
+    {kStrHelp2Failed, "Unable to integrate help with VS%s. Error: %x, %s"},
+    {kStrHelp2Exception, "VS.NET Help integration: Exception occured..."},
 };
 
 }  // namespace

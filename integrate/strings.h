@@ -9,7 +9,7 @@ namespace integrate {
 
 /// String-table ids by name. 2 to 46 and 103 to 105 are the program's own table; the
 /// texts this program adds for its own messages take ids from kStrOwnFirst up: the
-/// engine's from 1000, the console's from 1100.
+/// engine's from 1000, the console's from 1100, the Visual Studio .NET family's from 1200.
 enum StringId : int {
   kStrVc6ProductKey = 2,           // DevStudio 6.0 "Microsoft Visual C++" product key
   kStrVc6InstallDirsValue = 3,
@@ -89,6 +89,17 @@ enum StringId : int {
   kStrConsoleNoSkinWizard = 1125,
   kStrConsoleNoTerminalCancel = 1126,
   kStrConsoleOkOrCancel = 1127,
+  // The Visual Studio .NET family's own messages.
+  kStrVsNetLibraryNotFound = 1200,  // no period, unlike 31
+  kStrNet70NotInstalled,
+  kStrNet71NotInstalled,
+  kStrVs2005NotInstalled,
+  kStrVsNetDirectoryNotFound,
+  kStrVs2005DirectoriesNotImplemented,
+  kStrVcComponentsNotFound,
+  kStrVcComponentsNotAdded,
+  kStrHelp2Failed,     // display name, status (hex), description or "(null)"
+  kStrHelp2Exception,
 };
 
 /// The key IsVc6Installed tries when kStrVc6ProductKey does not open: Visual Studio's own

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job, shown end to end: sets up a sample developer machine in a Wine prefix (Visual
-# C++ 6.0, its MSDN help collection, the Tessaline library), runs a real integration with
-# tslkt-integrate, and shows what changed. The prefix stays in build/demo/prefix to look at.
+# C++ 6.0, its MSDN help collection, Visual Studio .NET 2003 and 2005, the Tessaline library),
+# runs a real integration with tslkt-integrate, and shows what changed. The prefix stays in
+# build/demo/prefix to look at.
 # Usage: scripts/demo.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -36,6 +37,7 @@ template="$c/Program Files (x86)/Microsoft Visual Studio/Common/MSDev98/Template
 col="$c/Program Files (x86)/Microsoft Visual Studio/MSDN98/98VS/1033/MSDNVS98.COL"
 colreg=$c/windows/Help/hhcolreg.dat
 dirs_key='HKCU\Software\Microsoft\DevStudio\6.0\Build System\Components\Platforms\Win32 (x86)\Directories'
+vcc=$(find "$c/users" -path '*/VisualStudio/7.1/VCComponents.dat' | head -n 1)
 
 # One folder per line, the way the IDE's Directories page shows a list.
 list() { wine reg query "$dirs_key" /v "$1" | tr -d '\r' | sed -n "s/^    $1    REG_SZ    //p" | tr ';' '\n'; }
@@ -50,6 +52,7 @@ list 'Include Dirs' >"$demo/include.before"
 list 'Library Dirs' >"$demo/library.before"
 tr -d '\r' <"$colreg" >"$demo/hhcolreg.before"
 tr -d '\r' <"$col" >"$demo/col.before"
+tr -d '\r' <"$vcc" >"$demo/vcc.before"
 echo "Prefix:  $prefix"
 echo "Library: $lib"
 echo "Visual C++ 6.0 template folder before:"
@@ -81,6 +84,11 @@ echo "-- MSDNVS98.COL (a folder for the title in the collection's contents):"
 diff -u --label before --label after "$demo/col.before" <(tr -d '\r' <"$col") | sed 1,2d || true
 echo "-- Backups of both files in the library's Help folder:"
 (cd "$lib_unix/Help" && ls -1 | sed 's/^/    /')
+echo "-- Visual Studio .NET 2003 and 2005: the wizard folders beside Common7\\IDE:"
+(cd "$c/Program Files (x86)" && find "Microsoft Visual Studio .NET 2003/Vc7" \
+   "Microsoft Visual Studio 8/Vc" -type f | sort | sed 's/^/    /')
+echo "-- VCComponents.dat of .NET 2003 (the first Include Dirs and Library Dirs lines grow):"
+diff -u --label before --label after "$demo/vcc.before" <(tr -d '\r' <"$vcc") | sed 1,2d || true
 wineserver -k 2>/dev/null || true
 echo
 echo "Look around: WINEPREFIX=$prefix wine reg query '$dirs_key'"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Turns an existing Wine prefix (scripts/make-prefix.sh DIR) into a sample developer machine:
-# Visual C++ 6.0 with its MSDN help collection, and the Tessaline library installed beside it.
+# Visual C++ 6.0 with its MSDN help collection, Visual Studio .NET 2003 and Visual Studio 2005
+# (Visual Studio .NET stays absent), and the Tessaline library installed beside them.
 # Registry values go in through `wine reg add`, as the installers would have put them: HKLM
 # through /reg:32, since both installers are 32-bit programs and so write the 32-bit view of a
 # 64-bit prefix.
@@ -125,6 +126,41 @@ EOF
   echo '</XML>'
 } | crlf "$colreg_unix"
 
+# --- Visual Studio .NET 2003 and Visual Studio 2005 ------------------------------------------
+# Each installer records its IDE folder, with a trailing backslash, under its version.
+vs71='C:\Program Files (x86)\Microsoft Visual Studio .NET 2003'
+vs71_unix="$c/Program Files (x86)/Microsoft Visual Studio .NET 2003"
+vs80='C:\Program Files (x86)\Microsoft Visual Studio 8'
+vs80_unix="$c/Program Files (x86)/Microsoft Visual Studio 8"
+mkdir -p "$vs71_unix/Common7/IDE" "$vs71_unix/Vc7/vcprojects" "$vs71_unix/Vc7/VCWizards" \
+         "$vs80_unix/Common7/IDE" "$vs80_unix/Vc/vcprojects" "$vs80_unix/Vc/VCWizards/AppWiz"
+printf 'MZ sample Visual Studio .NET 2003\n' >"$vs71_unix/Common7/IDE/devenv.exe"
+printf 'MZ sample Visual Studio 2005\n' >"$vs80_unix/Common7/IDE/devenv.exe"
+printf 'VSWIZARD 7.0\r\nWizard=VsWizard.VsWizardEngine.7.1\r\n' >"$vs71_unix/Vc7/vcprojects/MFCAppWiz.vsz"
+printf 'VSWIZARD 7.0\r\nWizard=VsWizard.VsWizardEngine.8.0\r\n' >"$vs80_unix/Vc/vcprojects/MFCAppWiz.vsz"
+hklm_add 'Software\Microsoft\VisualStudio\7.1' 'InstallDir' "$vs71"'\Common7\IDE\'
+hklm_add 'Software\Microsoft\VisualStudio\8.0' 'InstallDir' "$vs80"'\Common7\IDE\'
+
+# The user's VC++ directories of 7.1, under the "Local AppData" the prefix's user has.
+appdata=$(wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' \
+            /v 'Local AppData' | tr -d '\r' | sed -n 's/^ *Local AppData *REG_SZ *//p')
+[ -n "$appdata" ] || { echo "sample-prefix: the prefix's user has no Local AppData" >&2; exit 1; }
+appdata_unix=$(winepath -u "$appdata" 2>/dev/null)
+crlf "$appdata_unix/Microsoft/VisualStudio/7.1/VCComponents.dat" <<'EOF'
+[VC\VC_OBJECTS_PLATFORM_INFO\Win32\Directories]
+Path Dirs=$(VCInstallDir)bin;$(VSInstallDir)Common7\Tools\bin\prerelease;$(VSInstallDir)Common7\Tools\bin;$(VSInstallDir)Common7\tools;$(VSInstallDir)Common7\ide;C:\Program Files (x86)\HTML Help Workshop\;$(FrameworkSDKDir)bin;$(FrameworkDir)$(FrameworkVersion);C:\windows\system32;C:\windows;C:\windows\System32\Wbem
+Include Dirs=$(VCInstallDir)include;$(VCInstallDir)atlmfc\include;$(VCInstallDir)PlatformSDK\include\prerelease;$(VCInstallDir)PlatformSDK\include;$(FrameworkSDKDir)include
+Reference Dirs=$(FrameWorkDir)$(FrameWorkVersion);$(VCInstallDir)atlmfc\lib
+Library Dirs=$(VCInstallDir)lib;$(VCInstallDir)atlmfc\lib;$(VCInstallDir)PlatformSDK\lib\prerelease;$(VCInstallDir)PlatformSDK\lib;$(FrameworkSDKDir)lib
+Source Dirs=$(VCInstallDir)atlmfc\src\mfc;$(VCInstallDir)atlmfc\src\atl;$(VCInstallDir)crt\src
+[VC\VC_OBJECTS_PLATFORM_INFO\Pocket PC 2003 (ARMV4)\Directories]
+Path Dirs=$(VCInstallDir)ce\bin;$(VSInstallDir)Common7\Tools\bin;$(VSInstallDir)Common7\ide
+Include Dirs=$(VCInstallDir)ce\include;$(VCInstallDir)ce\atlmfc\include
+Reference Dirs=$(VCInstallDir)ce\atlmfc\lib\armv4
+Library Dirs=$(VCInstallDir)ce\lib\armv4;$(VCInstallDir)ce\atlmfc\lib\armv4
+Source Dirs=$(VCInstallDir)ce\atlmfc\src\mfc;$(VCInstallDir)ce\atlmfc\src\atl
+EOF
+
 # --- The Tessaline library ------------------------------------------------------------------
 mkdir -p "$lib_unix/Tessaline" "$lib_unix/Bin" "$lib_unix/Help" \
          "$lib_unix/TSLAppWizard/Release" "$lib_unix/TSLSkinWizard/Release"
@@ -134,6 +170,25 @@ printf 'MZ sample application wizard TSLXAppWizard\n' >"$lib_unix/TSLAppWizard/R
 printf 'MZ sample skin wizard TSLSkinWizard\n' >"$lib_unix/TSLSkinWizard/Release/TSLSkinWizard.awx"
 printf 'ITSF sample compiled help TSLHelp\n' >"$lib_unix/Help/TSLHelp.chm"
 printf 'ITSF sample help index TSLHelp\n' >"$lib_unix/Help/TSLHelp.chi"
+# The wizards of the .NET family: each generation's wizard folder and launch files, with the
+# 7.1 variants beside the plain names.
+for gen in 7 2005; do
+  w="$lib_unix/TSLAppWizard$gen/TSLAppWizard"
+  v="$lib_unix/TSLAppWizard$gen/vcprojects"
+  mkdir -p "$w/Scripts/1033" "$w/HTML/1033" "$w/Templates/1033" "$w/Images" "$v"
+  printf '// TSLXAppWizard %s: script for 7.0\r\nfunction OnFinish(selProj, selObj) {}\r\n' "$gen" \
+    >"$w/Scripts/1033/default.js"
+  printf '// TSLXAppWizard %s: script for 7.1\r\nfunction OnFinish(selProj, selObj) { return 71; }\r\n' \
+    "$gen" >"$w/Scripts/1033/default-2003.js"
+  printf '<html><body>TSLXAppWizard %s</body></html>\r\n' "$gen" >"$w/HTML/1033/default.htm"
+  printf 'stdafx.h\r\nstdafx.cpp\r\n' >"$w/Templates/1033/Templates.inf"
+  printf 'BM sample image %s\n' "$gen" >"$w/Images/TSLAppWizard.bmp"
+  printf 'VSWIZARD 7.0\r\nWizard=VsWizard.VsWizardEngine\r\nParam="WIZARD_NAME = TSLAppWizard"\r\n' \
+    >"$v/TSLAppWizard.vsz"
+  printf 'VSWIZARD 7.0\r\nWizard=VsWizard.VsWizardEngine.7.1\r\nParam="WIZARD_NAME = TSLAppWizard"\r\n' \
+    >"$v/TSLAppWizard-2003.vsz"
+  printf 'TSLAppWizard.vsz| |TSLXAppWizard|1|Tessaline application| |1|0|\r\n' >"$v/TSLAppWizard.vsdir"
+done
 # The library's installer records where it put the library.
 hklm_add 'Software\Quorvane\Tessaline' 'InstallDir' "$lib"
 

@@ -13,6 +13,7 @@
 #include "integrate/integration_dialog.h"
 #include "integrate/startup.h"
 #include "integrate/strings.h"
+#include "platform/com.h"
 #include "platform/encoding.h"
 #include "platform/platform.h"
 #include "platform/windows_path.h"
@@ -312,4 +313,8 @@ int Run(int argc, char** argv) {
 }  // namespace
 }  // namespace integrate
 
-int main(int argc, char** argv) { return integrate::Run(argc, argv); }
+int main(int argc, char** argv) {
+  // The Help 2 step creates COM objects on this thread; released when main returns.
+  const auto apartment = platform::EnterComApartment();
+  return integrate::Run(argc, argv);
+}

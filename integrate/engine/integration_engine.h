@@ -104,9 +104,31 @@ class IntegrationEngine {
   bool AddCollectionFolder(const std::string& path, const std::string& folder,
                            const std::string& compilationId, bool* written);
 
+  // Visual Studio .NET family (vsnet_integration.cc, vc_components.cc, help2_registration.cc).
+  /// Carries out the chosen items for one version (70, 71, 80): wizard, directories, help.
+  /// False when the version's integration was stopped, after a message.
+  bool IntegrateVsNet(bool directories, int versionCode, bool wizard, bool help);
+  /// Copies the wizard and projects folders beside the IDE's Common7\IDE and, for 7.1,
+  /// puts the 2003 variants of the script and launch file in place.
+  bool InstallVsNetWizard(int versionCode, const std::string& versionString,
+                          const std::string& wizardSource, const std::string& projectsSource);
+  /// One folder copy through the shell; with merge, into an existing target's contents.
+  bool CopyWizardFolder(const std::string& source, const std::string& target, bool merge);
+  /// The user's VCComponents.dat of that version ("7.0", "7.1"); *path is set whenever the
+  /// local application data folder is known, true when the file exists.
+  bool FindVcComponentsFile(std::string* path, const std::string& versionString);
+  /// Adds the include folder and the version's library folder to the first "Include Dirs"
+  /// and "Library Dirs" lines; true when the file was rewritten.
+  bool AddVcComponentsDirectories(const std::string& path, int versionCode);
+  /// Registers the library's Help 2 title and plugs it into the version's collection; false
+  /// after a message when the service failed.
+  bool RegisterVsNetHelp(int versionCode);
+
  private:
   bool SetUpVc6Directories();
   bool LookUpTemplateFolder(std::string* folder);
+  /// Puts a 2003 variant in place of the 7.0 file; the result is not examined.
+  void ReplaceWithVariant(const std::string& variant, const std::string& target);
 
   std::string installDir_;
   WizardSourceTable wizardSources_;

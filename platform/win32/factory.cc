@@ -1,3 +1,6 @@
+#include <objbase.h>
+
+#include "platform/com.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_services.h"
 
@@ -12,6 +15,26 @@ bool CreatePlatform(const PlatformOptions& /*options*/, Platform* out, std::stri
   out->shell = win32::CreateShellCopy();
   out->help2 = win32::CreateHelp2Service();
   return true;
+}
+
+namespace {
+
+class Win32ComApartment : public ComApartment {
+ public:
+  Win32ComApartment() : entered_(SUCCEEDED(CoInitialize(nullptr))) {}
+  // Only a successful CoInitialize is balanced; a failed one left nothing to release.
+  ~Win32ComApartment() override {
+    if (entered_) CoUninitialize();
+  }
+
+ private:
+  bool entered_;
+};
+
+}  // namespace
+
+std::unique_ptr<ComApartment> EnterComApartment() {
+  return std::make_unique<Win32ComApartment>();
 }
 
 namespace win32 {

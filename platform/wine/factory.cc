@@ -1,6 +1,7 @@
 // A Wine prefix seen from Linux: no Wine code runs here.
 #include <memory>
 
+#include "platform/com.h"
 #include "platform/platform.h"
 #include "platform/wine/pe_version.h"
 #include "platform/wine/prefix.h"
@@ -27,6 +28,9 @@ class AbsentHelp2Service : public Help2Service {
 };
 
 }  // namespace
+
+// From Linux no COM object is ever created: the apartment is nothing.
+std::unique_ptr<ComApartment> EnterComApartment() { return std::make_unique<ComApartment>(); }
 
 bool CreatePlatform(const PlatformOptions& options, Platform* out, std::string* error) {
   std::shared_ptr<const wine::Prefix> prefix;

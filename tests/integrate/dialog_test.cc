@@ -202,6 +202,35 @@ TEST_F(DialogRunTest, FailedRunEndsWithTheCross) {
   EXPECT_EQ(dialog->Control(2).text, "Close");
 }
 
+TEST_F(DialogRunTest, NetRowsFollowVc6AndAFailureStopsNoOtherRow) {
+  for (const char* v : {"7.1", "8.0"}) {
+    fake.registry.Set(RootKey::kLocalMachine, std::string("Software\\Microsoft\\VisualStudio\\") + v,
+                      "InstallDir", "C:\\VS\\Common7\\IDE\\");
+  }
+  fake.processes.names = {"msdev.exe"};
+  owner.answers = {integrate::kIdCancel};
+  Open();
+  dialog->OnRun();
+  std::vector<std::string> texts;
+  for (const auto& line : dialog->Lines()) texts.push_back(line.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{
+                       "Integration with Visual C++ 6.0", "Integration failed",
+                       "Integration with VS.NET 2003", "    Setup VS.NET 2003 directories",
+                       "Integration completed successfully", "Integration with VS 2005",
+                       "Integration completed successfully"}));
+  EXPECT_EQ(owner.beeps, (std::vector<unsigned>{0x30, 0x40, 0x40}));
+
+  // Only a .NET version and only the skin wizard: the run passes the check, and the
+  // version, given none of its three items, completes at once.
+  dialog = std::make_unique<IntegrationDialog>("C:\\Lib", fake.services, owner);
+  dialog->OnInitDialog();
+  for (int id : {1006, 1011, 1001, 1003, 1004}) dialog->SetChecked(id, false);
+  dialog->OnRun();
+  ASSERT_EQ(dialog->Lines().size(), 2u);
+  EXPECT_EQ(dialog->Lines()[0].text, "Integration with VS.NET 2003");
+  EXPECT_EQ(dialog->Lines()[1].text, "Integration completed successfully");
+}
+
 TEST_F(DialogRunTest, ServicePackWarningIsMessage23) {
   fake.versions.files["C:\\windows\\system32\\mfc42d.dll"] = {
       {{0x0409, 0x04b0}}, {{"\\StringFileInfo\\040904b0\\FileVersion", "6.00.8168.0"}}};

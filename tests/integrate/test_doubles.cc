@@ -5,6 +5,99 @@
 
 namespace integrate_test {
 
+bool RecordingShellCopy::Copy(const std::string& from, const std::string& to,
+                              std::string* error) {
+  calls.push_back(from + " -> " + to);
+  if (failingTargets.count(to)) {
+    *error = "cancelled";
+    return false;
+  }
+  return true;
+}
+
+namespace {
+
+using platform::Help2Status;
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+class FakeRegister : public platform::Help2Register {
+ public:
+  explicit FakeRegister(FakeHelp2& service) : service_(service) {}
+  ~FakeRegister() override { service_.calls.push_back("release register"); }
+  Help2Status RegisterNamespace(const std::string& name_space, const std::string& collection,
+                                const std::string& description) override {
+    return service_.Answer("RegisterNamespace", Quoted(name_space) + ", " + Quoted(collection) +
+                                                    ", " + Quoted(description));
+  }
+  Help2Status RegisterHelpFile(const std::string& name_space, const std::string& id,
+                               std::int32_t language, const std::string& file) override {
+    return service_.Answer("RegisterHelpFile", Quoted(name_space) + ", " + Quoted(id) + ", " +
+                                                   std::to_string(language) + ", " +
+                                                   Quoted(file));
+  }
+
+ private:
+  FakeHelp2& service_;
+};
+
+class FakePlugIn : public platform::Help2PlugIn {
+ public:
+  explicit FakePlugIn(FakeHelp2& service) : service_(service) {}
+  ~FakePlugIn() override { service_.calls.push_back("release plugin"); }
+  Help2Status RegisterHelpPlugIn(const std::string& parent, const std::string& parentToc,
+                                 const std::string& name_space, const std::string& toc,
+                                 const std::string& attribute, std::int32_t options) override {
+    return service_.Answer("RegisterHelpPlugIn",
+                           Quoted(parent) + ", " + Quoted(parentToc) + ", " +
+                               Quoted(name_space) + ", " + Quoted(toc) + ", " +
+                               Quoted(attribute) + ", " + std::to_string(options));
+  }
+
+ private:
+  FakeHelp2& service_;
+};
+
+class FakeSession : public platform::Help2Session {
+ public:
+  explicit FakeSession(FakeHelp2& service) : service_(service) {}
+  ~FakeSession() override { service_.calls.push_back("release session"); }
+  Help2Status CreateTransaction(const std::string& token) override {
+    return service_.Answer("CreateTransaction", Quoted(token));
+  }
+  Help2Status CommitTransaction() override { return service_.Answer("CommitTransaction", ""); }
+  Help2Status GetNamespaceRegistration(std::unique_ptr<platform::Help2Register>* out) override {
+    Help2Status status = service_.Answer("GetRegistrationObject", "0");
+    if (!status.Failed() && !service_.lacking.count("register")) {
+      *out = std::make_unique<FakeRegister>(service_);
+    }
+    return status;
+  }
+  Help2Status GetPlugInRegistration(std::unique_ptr<platform::Help2PlugIn>* out) override {
+    Help2Status status = service_.Answer("GetRegistrationObject", "2");
+    if (!status.Failed() && !service_.lacking.count("plugin")) {
+      *out = std::make_unique<FakePlugIn>(service_);
+    }
+    return status;
+  }
+
+ private:
+  FakeHelp2& service_;
+};
+
+}  // namespace
+
+Help2Status FakeHelp2::Answer(const std::string& name, const std::string& arguments) {
+  calls.push_back(name + "(" + arguments + ")");
+  return name == failCall ? failure : Help2Status();
+}
+
+Help2Status FakeHelp2::CreateSession(std::unique_ptr<platform::Help2Session>* out) {
+  Help2Status status = Answer("create", "");
+  if (!status.Failed() && !lacking.count("session")) *out = std::make_unique<FakeSession>(*this);
+  return status;
+}
+
 namespace {
 
 template <typename T, typename Service>
@@ -22,7 +115,9 @@ FakePlatform::FakePlatform()
       processes(Install(std::make_unique<testing_support::FakeProcesses>(),
                         &services.processes)),
       versions(Install(std::make_unique<testing_support::FakeVersionResources>(),
-                       &services.versions)) {}
+                       &services.versions)),
+      shell(Install(std::make_unique<RecordingShellCopy>(), &services.shell)),
+      help2(Install(std::make_unique<FakeHelp2>(), &services.help2)) {}
 
 void RecordingHost::AddLine(int stringId) { InsertLine(integrate::LoadText(stringId), false); }
 

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <deque>
+#include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -63,6 +65,32 @@ class RecordingHost : public integrate::EngineHost {
   }
 };
 
+/// The shell copy as a record: "FROM -> TO" per call; a call to a failing destination
+/// fails. Copies nothing, so a test lays down what an earlier copy would have left.
+class RecordingShellCopy : public platform::ShellCopy {
+ public:
+  std::vector<std::string> calls;
+  std::set<std::string> failingTargets;
+
+  bool Copy(const std::string& from, const std::string& to, std::string* error) override;
+};
+
+/// The Help 2 service as a script: every call, its arguments and every release go into
+/// `calls` in order; the call named `failCall` ("RegisterHelpPlugIn") answers `failure`,
+/// and the objects named in `lacking` ("session", "register", "plugin") lack their
+/// interface, as a service of another version could.
+class FakeHelp2 : public platform::Help2Service {
+ public:
+  std::vector<std::string> calls;
+  std::string failCall;
+  platform::Help2Status failure;
+  std::set<std::string> lacking;
+
+  platform::Help2Status CreateSession(std::unique_ptr<platform::Help2Session>* out) override;
+  /// The scripted answer of the call `name`, recording it with its arguments.
+  platform::Help2Status Answer(const std::string& name, const std::string& arguments);
+};
+
 /// A platform made of the doubles above, with typed access to each.
 struct FakePlatform {
   FakePlatform();
@@ -71,6 +99,8 @@ struct FakePlatform {
   MemoryFiles& files;
   testing_support::FakeProcesses& processes;
   testing_support::FakeVersionResources& versions;
+  RecordingShellCopy& shell;
+  FakeHelp2& help2;
 };
 
 }  // namespace integrate_test

@@ -24,8 +24,11 @@ class MemoryFiles : public platform::FileSystem {
   void AddFolder(const std::string& path);
   /// The file's bytes, or nullptr when missing.
   const std::string* Get(const std::string& path) const;
-  /// Deletes a file, as if the library had been installed without it.
-  void Remove(const std::string& path) { files_.erase(Key(path)); }
+  /// Deletes a file or a folder's own entry, as if the library had been installed without it.
+  void Remove(const std::string& path) {
+    files_.erase(Key(path));
+    folders_.erase(Key(path));
+  }
   void SetReadOnly(const std::string& path, bool readOnly);
   bool IsReadOnly(const std::string& path) override;
   /// Makes every later write or copy to `path` fail, leaving the old file whole.

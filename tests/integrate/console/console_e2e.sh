@@ -5,6 +5,8 @@
 # Usage: console_e2e.sh EXE                 the native build
 #        console_e2e.sh --wine EXE          the Windows build, run under wine
 #        console_e2e.sh --compare EXE WINEXE  both on twin prefixes: same lines, same files
+#        console_e2e.sh --help2 BITS WINEXE DLL  the Windows build's Help 2 step against our
+#                                                own registration server DLL of that bitness
 # TSL_TEST_PREFIX names a prefix made by scripts/make-prefix.sh; it is only read.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -17,10 +19,12 @@ mode=native
 case ${1:-} in
   --wine) mode=wine; shift ;;
   --compare) mode=compare; shift ;;
+  --help2) mode=help2; bits=${2:?}; shift 2 ;;
 esac
 exe=${1:?usage: console_e2e.sh [--wine|--compare] EXE [WINDOWS_EXE]}
 winexe=${2:-}
 [ "$mode" != compare ] || [ -n "$winexe" ] || { echo "--compare needs both programs" >&2; exit 2; }
+[ "$mode" != help2 ] || [ -n "$winexe" ] || { echo "--help2 needs the program and the DLL" >&2; exit 2; }
 if [ "$mode" = compare ] && [ ! -x "$exe" ]; then
   echo "native build not found at $exe: nothing to compare with"
   exit 77  # skipped
@@ -60,11 +64,14 @@ expect_grep() {  # what pattern file (fixed string)
 clone() {  # source name
   local to=$work/$2
   "$root/scripts/copy-prefix.sh" "$1" "$to" drive_c/windows/Help/hhcolreg.dat \
-    "drive_c/Program Files (x86)/Microsoft Visual Studio/MSDN98/98VS/1033/MSDNVS98.COL"
+    "drive_c/Program Files (x86)/Microsoft Visual Studio/MSDN98/98VS/1033/MSDNVS98.COL" \
+    "$vcc_rel"
   echo "$to"
 }
+vcc_rel=none
 sample=$(clone "$base" sample)
 "$root/scripts/sample-prefix.sh" "$sample" >/dev/null || { echo "sample-prefix.sh failed" >&2; exit 1; }
+vcc_rel=$(cd "$sample" && find drive_c/users -path '*/VisualStudio/7.1/VCComponents.dat')
 
 lib='C:\Program Files (x86)\Quorvane\Tessaline'
 vs='C:\Program Files (x86)\Microsoft Visual Studio'
@@ -76,6 +83,8 @@ dirs_key='HKCU\Software\Microsoft\DevStudio\6.0\Build System\Components\Platform
 old_include="$vs"'\VC98\INCLUDE;'"$vs"'\VC98\MFC\INCLUDE;'"$vs"'\VC98\ATL\INCLUDE'
 old_library="$vs"'\VC98\LIB;'"$vs"'\VC98\MFC\LIB'
 id='{764DA86D-1460-41f1-80BD-2C2F06C0B473}'
+vs71_rel='drive_c/Program Files (x86)/Microsoft Visual Studio .NET 2003'
+vs80_rel='drive_c/Program Files (x86)/Microsoft Visual Studio 8'
 
 # Runs the program on a prefix: stdout in $p/.out (progress lines in $p/.lines), stderr in
 # $p/.err, status in $rc. Without a terminal on stdin, as in a script.
@@ -130,8 +139,43 @@ expected_col() {  # original
     $'\t\t\t\t<LangId value=1033/>' $'\t\t\t</Folder>' $'\t\t</Folder>')"
 }
 
-full_lines=$'✓ Integration with Visual C++ 6.0\n✓     MSDN Integration\n✓     Setup directories
+vc6_lines=$'✓ Integration with Visual C++ 6.0\n✓     MSDN Integration\n✓     Setup directories
 ✓     Copy TSLXAppWizard\n✓     Copy TSLSkinWizard\n✓ Integration completed successfully'
+full_lines="$vc6_lines"$'\n✓ Integration with VS.NET 2003\n✓     Copy TSLXAppWizard for VS.NET 2003
+✓     Setup VS.NET 2003 directories\n✓     Integration with VS.NET 2003 Help
+✓ Integration completed successfully\n✓ Integration with VS 2005\n✓     Copy TSLXAppWizard for VS 2005
+✓     Integration with VS 2005 Help\n✓ Integration completed successfully'
+# Without a Help 2 runtime the session class is not registered, natively and under wine.
+full_messages=$'tslkt-integrate: Unable to integrate help with VS.NET 2003. Error: 80040154, (null)
+tslkt-integrate: Setting VS 2005 directories is not implemented yet. Please refer Release Notes how to update VS 2005 VC++ Directories manually.
+tslkt-integrate: Unable to integrate help with VS 2005. Error: 80040154, (null)'
+
+# The .NET family after one run: each wizard folder a copy of the library's, the 2003
+# variants in place for 7.1 only, the launch files merged into the IDE's own vcprojects, and
+# the 7.1 lists of VCComponents.dat extended on their first lines.
+check_vsnet() {  # prefix
+  local p=$1 lib7="$1/$lib_rel/TSLAppWizard7" lib8="$1/$lib_rel/TSLAppWizard2005"
+  local w71="$p/$vs71_rel/Vc7/VCWizards/TSLAppWizard" w80="$p/$vs80_rel/Vc/VCWizards/AppWiz/TSLAppWizard"
+  diff -r -x default.js "$lib7/TSLAppWizard" "$w71" >/dev/null || fail "7.1 wizard folder differs"
+  expect_same_file "7.1 default.js" "$lib7/TSLAppWizard/Scripts/1033/default-2003.js" \
+    "$w71/Scripts/1033/default.js"
+  diff -r "$lib8/TSLAppWizard" "$w80" >/dev/null || fail "8.0 wizard folder differs"
+  local f
+  for f in TSLAppWizard-2003.vsz TSLAppWizard.vsdir; do
+    expect_same_file "7.1 $f" "$lib7/vcprojects/$f" "$p/$vs71_rel/Vc7/vcprojects/$f"
+  done
+  expect_same_file "7.1 TSLAppWizard.vsz" "$lib7/vcprojects/TSLAppWizard-2003.vsz" \
+    "$p/$vs71_rel/Vc7/vcprojects/TSLAppWizard.vsz"
+  diff -r -x MFCAppWiz.vsz "$lib8/vcprojects" "$p/$vs80_rel/Vc/vcprojects" >/dev/null \
+    || fail "8.0 vcprojects differs"
+  expect_same_file "7.1 IDE's own launch file" "$sample/$vs71_rel/Vc7/vcprojects/MFCAppWiz.vsz" \
+    "$p/$vs71_rel/Vc7/vcprojects/MFCAppWiz.vsz"
+  tr -d '\r' <"$sample/$vcc_rel" | LIB=$lib awk '
+    !inc && /^Include Dirs=/ { $0 = $0 ";" ENVIRON["LIB"] "\\Tessaline;"; inc = 1 }
+    !bin && /^Library Dirs=/ { $0 = $0 ";" ENVIRON["LIB"] "\\bin71;"; bin = 1 }
+    { printf "%s\r\n", $0 }' >"$work/VCComponents.dat"
+  expect_same_file "VCComponents.dat" "$work/VCComponents.dat" "$p/$vcc_rel"
+}
 
 # A process of this machine that the running-IDE check sees as Visual C++.
 start_fake_msdev() {  # how prefix
@@ -174,10 +218,11 @@ e2e() {  # how
   run "$how" "$p" --yes
   expect_rc 0
   expect_lines "$p" "$full_lines"
-  expect_eq "messages" "" "$(cat "$p/.err")"
+  expect_eq "messages" "$full_messages" "$(cat "$p/.err")"
   expect_grep "options face" "  [x] Integrate the library with Visual C++® 6.0" "$p/.out"
   expect_grep "options face" \
-    "  [-] Integrate the library with Visual Studio® 2005  (unavailable)" "$p/.out"
+    "  [-] Integrate the library with Visual Studio.NET®  (unavailable)" "$p/.out"
+  expect_grep "options face" "  [x] Integrate the library with Visual Studio® 2005" "$p/.out"
   expect_grep "options face" "      [x] Setup TSLSkin+ Wizard (Visual C++® 6.0 only)" "$p/.out"
   expect_grep "library" "Library: $lib" "$p/.out"
   expect_eq "Include Dirs" "$old_include;$lib"'\Tessaline' "$(reg_value "$p" "$dirs_key" 'Include Dirs')"
@@ -195,6 +240,7 @@ e2e() {  # how
   expect_same_file "collection file" "$work/col" "$p/$col_rel"
   expect_same_file "hhcolreg.dat backup" "$sample/$colreg_rel" "$p/$lib_rel/Help/hhcolreg.dat"
   expect_same_file "collection file backup" "$sample/$col_rel" "$p/$lib_rel/Help/MSDNVS98.COL"
+  check_vsnet "$p"
 
   current="$how: second run adds nothing twice"
   cp "$p/$colreg_rel" "$work/colreg-1"
@@ -203,6 +249,8 @@ e2e() {  # how
   run "$how" "$p" --yes
   expect_rc 0
   expect_lines "$p" "$full_lines"
+  expect_eq "messages" "$full_messages" "$(cat "$p/.err")"
+  check_vsnet "$p"
   expect_eq "Include Dirs" "$old_include;$lib"'\Tessaline' "$(reg_value "$p" "$dirs_key" 'Include Dirs')"
   expect_eq "entries of ours in hhcolreg.dat" 1 "$(grep -c "DocCompId value=\"$id\"" "$p/$colreg_rel")"
   expect_same_file "collection file" "$work/col-1" "$p/$col_rel"
@@ -239,7 +287,7 @@ e2e() {  # how
   current="$how: running Visual C++ without a terminal is answered Cancel (exit 1)"
   p=$(clone "$sample" "$how-msdev")
   start_fake_msdev "$how" "$p"
-  run "$how" "$p" --yes
+  run "$how" "$p" --ide vc6 --yes
   expect_rc 1
   expect_grep "message 11" "tslkt-integrate: Please close Microsoft Visual C++ before processing with Tessaline Installation" "$p/.err"
   expect_grep "Cancel" "no terminal to answer on: Cancel" "$p/.err"
@@ -323,7 +371,7 @@ e2e() {  # how
     expect_grep "confirmation asked" "Start the integration? [Y/n]" "$p/.tty"
     [ ! -e "$p/$lib_rel/directories.txt" ] || fail "a declined run changed something"
     start_fake_msdev native "$p"
-    printf 'o\nc\n' | script -qec "WINEPREFIX='$p' '$exe' --yes --items directories" /dev/null \
+    printf 'o\nc\n' | script -qec "WINEPREFIX='$p' '$exe' --yes --ide vc6 --items directories" /dev/null \
       >"$p/.tty" 2>&1
     rc=$?
     stop_fake_msdev native "$p"
@@ -352,7 +400,57 @@ compare() {
   done
   expect_same_file "Directories key" "$n/.dirs" "$w/.dirs"
   expect_same_file "files written" "$n/.files" "$w/.files"
+  expect_same_file "VCComponents.dat" "$n/$vcc_rel" "$w/$vcc_rel"
   [ -s "$n/.files" ] || fail "no files written"
+}
+
+# The Help 2 step of the Windows build under wine, against tests/integrate/help2_server: the
+# server logs every call with its arguments, and fails the one TSL_HELP2_FAIL names.
+help2_ring() {
+  local p dll=$winexe log=$work/help2.log
+  local clsid='HKCR\CLSID\{31411219-A502-11D2-BBCA-00C04F8EC294}'
+  winexe_run=$exe
+  p=$(clone "$sample" ring)
+  # The server is registered in the registry view of its own bitness, as its installer would.
+  WINEPREFIX=$p wine reg add "$clsid\InprocServer32" /ve /d "Z:${dll//\//\\}" /f "/reg:$bits" >/dev/null
+  WINEPREFIX=$p wine reg add "$clsid\InprocServer32" /v ThreadingModel /d Apartment /f \
+    "/reg:$bits" >/dev/null
+  export TSL_HELP2_LOG="Z:${log//\//\\}"
+  local first
+  first=$(printf '%s\n' 'create session' 'CreateTransaction("")' 'GetRegistrationObject(0)' \
+    'RegisterNamespace("Quorvane.TessalineSE", "'"$lib"'\Help\col_tslktse.hxc", "Tessaline Library Standard Edition")' \
+    'RegisterHelpFile("Quorvane.TessalineSE", "Quorvane.TessalineSE", 1033, "'"$lib"'\Help\Quorvane.TessalineSE.hxs")' \
+    'CommitTransaction()' 'CreateTransaction("")' 'GetRegistrationObject(2)')
+  plug_in() { printf 'RegisterHelpPlugIn("%s", "_DEFAULT", "Quorvane.TessalineSE", "_DEFAULT", "", 0)' "$1"; }
+  local released=$'release plugin\nrelease register\nrelease session'
+
+  current="help2 ($bits-bit): 7.1 and 8.0 registered, in order"
+  : >"$log"
+  run wine "$p" --ide net71,vs2005 --items help --yes
+  expect_rc 0
+  expect_eq "messages" "" "$(cat "$p/.err")"
+  expect_lines "$p" $'✓ Integration with VS.NET 2003\n✓     Integration with VS.NET 2003 Help
+✓ Integration completed successfully\n✓ Integration with VS 2005\n✓     Integration with VS 2005 Help
+✓ Integration completed successfully'
+  expect_eq "server log" "$first"$'\n'"$(plug_in MS.VSCC.2003)"$'\nCommitTransaction()\n'"$released
+$first"$'\n'"$(plug_in MS.VSCC.v80)"$'\nCommitTransaction()\n'"$released" "$(tr -d '\r' <"$log")"
+
+  current="help2 ($bits-bit): a rejected plug-in leaves the first transaction committed"
+  : >"$log"
+  export TSL_HELP2_FAIL='RegisterHelpPlugIn:0x80070005:Access is denied by the test server.'
+  run wine "$p" --ide net71 --items help --yes
+  unset TSL_HELP2_FAIL
+  expect_rc 0
+  expect_eq "messages" "tslkt-integrate: Unable to integrate help with VS.NET 2003. Error: 80070005, Access is denied by the test server." "$(cat "$p/.err")"
+  expect_eq "server log" "$first"$'\n'"$(plug_in MS.VSCC.2003)"$'\n'"$released" "$(tr -d '\r' <"$log")"
+
+  current="help2 ($bits-bit): the server not registered"
+  : >"$log"
+  WINEPREFIX=$p wine reg delete "$clsid" /f "/reg:$bits" >/dev/null
+  run wine "$p" --ide vs2005 --items help --yes
+  expect_rc 0
+  expect_eq "messages" "tslkt-integrate: Unable to integrate help with VS 2005. Error: 80040154, (null)" "$(cat "$p/.err")"
+  expect_eq "server log" "" "$(cat "$log")"
 }
 
 start=$(date +%s)
@@ -360,6 +458,7 @@ case $mode in
   native) e2e native ;;
   wine) winexe=$exe; e2e wine ;;
   compare) compare ;;
+  help2) help2_ring ;;
 esac
 echo "console e2e ($mode): $failures failure(s), $(( $(date +%s) - start )) s"
 [ "$failures" -eq 0 ]

@@ -1,0 +1,95 @@
+// Portable: no Win32 here.
+// The library's Help 2 title, registered and plugged into an IDE's help collection.
+#include <exception>
+
+#include "integrate/engine/integration_engine.h"
+#include "integrate/engine/vsnet_versions.h"
+#include "integrate/strings.h"
+
+namespace integrate {
+
+using platform::Help2Status;
+
+namespace {
+
+constexpr char kHelpNamespace[] = "Quorvane.TessalineSE";
+constexpr char kHelpFileId[] = "Quorvane.TessalineSE";
+constexpr char kNamespaceDescription[] = "Tessaline Library Standard Edition";
+constexpr std::int32_t kEnglishUs = 1033;
+constexpr char kDefaultToc[] = "_DEFAULT";
+constexpr std::int32_t kPlugInOptions = 0;
+// A call through an interface that was never obtained fails as a null pointer would.
+constexpr std::int32_t kInvalidPointer = static_cast<std::int32_t>(0x80004003);
+
+Help2Status InvalidPointer() {
+  Help2Status status;
+  status.code = kInvalidPointer;
+  return status;
+}
+
+// Both transactions; the first failing status ends them. Objects are released in the reverse order
+// of their making (plug-in, namespace, session) however this returns, and an open transaction is
+// neither committed nor reverted.
+Help2Status Register(platform::Help2Service& service, int versionCode,
+                     const std::string& collectionFile, const std::string& helpFile) {
+  std::unique_ptr<platform::Help2Session> session;
+  std::unique_ptr<platform::Help2Register> names;
+  std::unique_ptr<platform::Help2PlugIn> plugIn;
+  Help2Status status = service.CreateSession(&session);
+  if (status.Failed()) return status;
+
+  if (!session) return InvalidPointer();
+  if ((status = session->CreateTransaction("")).Failed()) return status;
+  if ((status = session->GetNamespaceRegistration(&names)).Failed()) return status;
+  if (!names) return InvalidPointer();
+  if ((status = names->RegisterNamespace(kHelpNamespace, collectionFile, kNamespaceDescription))
+          .Failed()) {
+    return status;
+  }
+  if ((status = names->RegisterHelpFile(kHelpNamespace, kHelpFileId, kEnglishUs, helpFile))
+          .Failed()) {
+    return status;
+  }
+  if ((status = session->CommitTransaction()).Failed()) return status;
+
+  if ((status = session->CreateTransaction("")).Failed()) return status;
+  if ((status = session->GetPlugInRegistration(&plugIn)).Failed()) return status;
+  if (const VsNetVersion* version = FindVsNetVersion(versionCode)) {
+    if (!plugIn) return InvalidPointer();
+    if ((status = plugIn->RegisterHelpPlugIn(version->parentNamespace, kDefaultToc, kHelpNamespace,
+                                             kDefaultToc, "", kPlugInOptions))
+            .Failed()) {
+      return status;
+    }
+  }
+  return session->CommitTransaction();
+}
+
+}  // namespace
+
+bool IntegrationEngine::RegisterVsNetHelp(int versionCode) {
+  const std::string collectionFile = installDir_ + "Help\\col_tslktse.hxc";
+  const std::string helpFile = installDir_ + "Help\\Quorvane.TessalineSE.hxs";
+  Help2Status status;
+  bool completed = false;
+  if (platform_.help2) {
+    // What the service's status does not cover (memory, a broken conversion) ends the step here as
+    // well, with the general message.
+    try {
+      status = Register(*platform_.help2, versionCode, collectionFile, helpFile);
+      completed = true;
+    } catch (const std::exception&) {
+    }
+  }
+  if (!completed) {
+    dialog_->ShowMessage(LoadText(kStrHelp2Exception));
+    return false;
+  }
+  if (!status.Failed()) return true;
+  dialog_->ShowMessage(FormatText(kStrHelp2Failed, GetVsDisplayName(versionCode),
+                                  static_cast<unsigned>(status.code),
+                                  status.has_description ? status.description : "(null)"));
+  return false;
+}
+
+}  // namespace integrate
