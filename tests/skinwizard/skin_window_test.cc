@@ -652,7 +652,9 @@ TEST_F(SkinWindowTest, WholeRunWritesTheConsoleHostsProject) {
     HWND confirm = WaitForDialog("New Project Information", frame);
     ASSERT_NE(confirm, nullptr);
     confirmation = TextOf(GetDlgItem(confirm, IDC_CONFIRM_TEXT));
+    SaveShot(confirm, "confirmation");
     Press(confirm, IDOK);
+    WaitUntil([&] { return !IsWindow(frame); });
   });
   ASSERT_TRUE(created);
   EXPECT_NE(confirmation.find("Skin Name: \" Blue Glass 2 \""), std::string::npos) << confirmation;
