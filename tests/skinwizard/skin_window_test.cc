@@ -122,10 +122,12 @@ void Type(HWND dialog, int id, const std::string &text) {
 
 // A click (or double click) on list item `index`, handled by the list box
 // itself.
-void ClickItem(HWND list, int index, bool twice) {
+// `x` is the distance from the item's left: on its text by default, or on its check mark.
+constexpr int kOnText = 40, kOnMark = 8;
+void ClickItem(HWND list, int index, bool twice, int x = kOnText) {
   RECT item{};
   SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
-  LPARAM at = MAKELPARAM(item.left + 40, (item.top + item.bottom) / 2);
+  LPARAM at = MAKELPARAM(item.left + x, (item.top + item.bottom) / 2);
   PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
   PostMessageA(list, WM_LBUTTONUP, 0, at);
   if (twice) {
@@ -225,7 +227,7 @@ void SaveShot(HWND window, const std::string &name) {
   Sleep(200);  // the repaint runs on the window's own thread
   RECT rect{};
   GetClientRect(window, &rect);
-  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT *>(&rect), 2);
   Shot shot = Capture(rect);
   int stride = (shot.width * 3 + 3) / 4 * 4;
   std::string data;
@@ -513,16 +515,34 @@ TEST_F(SkinWindowTest, AdvancedDialogKeepsChecksOnlyOnOk) {
     CloseAndWait(advanced, IDOK);
     EXPECT_EQ(records[1]->selected, 0);
     EXPECT_EQ(SelectedCount(records), 11);
+
+    // A click on a check mark toggles it; the space bar toggles the selected item.
+    list = GetDlgItem(advanced = OpenAdvanced(frame, options), kMethodList);
+    ClickItem(list, 5, false, kOnMark);
+    ClickItem(list, 7, false);
+    PostMessageA(list, WM_KEYDOWN, VK_SPACE, 0);
+    CloseAndWait(advanced, IDOK);
+    EXPECT_EQ(records[5]->selected + records[7]->selected, 0);
+    EXPECT_EQ(SelectedCount(records), 9);
   });
 }
 
-TEST_F(SkinWindowTest, RefusedSkinNameKeepsThePageWithFocusOnTheName) {
+TEST_F(SkinWindowTest, RefusedNamesKeepTheirStepWithFocusOnTheName) {
   RunWindow([](HWND frame) {
+    // The frame's own step wants a project name first.
+    HWND project = WaitForPage(frame, IDC_PROJECT_NAME);
+    Press(frame, IDC_NEXT);
+    HWND box = WaitForDialog(kTitle, frame);
+    ASSERT_NE(box, nullptr);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    WaitUntil([&] { return !IsWindow(box); });
+    EXPECT_EQ(VisiblePage(frame), project);
+
     HWND name = ToNamePage(frame, "Refusal");
     ASSERT_NE(name, nullptr);
     Type(name, kSkinName, "-- --");
     Press(frame, IDC_NEXT);
-    HWND box = WaitForDialog(kTitle, frame);
+    box = WaitForDialog(kTitle, frame);
     ASSERT_NE(box, nullptr) << "no message box owned by the page's frame";
     bool spoken = false;
     for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
@@ -632,6 +652,10 @@ std::vector<std::string> FilesUnder(const fs::path &root) {
 TEST_F(SkinWindowTest, WholeRunWritesTheConsoleHostsProject) {
   std::string confirmation;
   bool created = RunWindow([&](HWND frame) {
+    // Back to the frame's own step to rename the project: the new name is the one written.
+    ASSERT_NE(ToNamePage(frame, "Wrong"), nullptr);
+    Press(frame, IDC_BACK);
+    ASSERT_NE(WaitForPage(frame, IDC_PROJECT_NAME), nullptr);
     HWND name = ToNamePage(frame, "MySkins");
     ASSERT_NE(name, nullptr);
     Type(name, kSkinName, " Blue Glass 2 ");
