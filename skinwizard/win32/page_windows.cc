@@ -1,6 +1,4 @@
-// Win32 views of the skin wizard's pages and of its Advanced dialog: dialog
-// windows made from the templates in skinwizard/res, over the page models,
-// which keep every rule.
+// Win32 views of the skin wizard's pages and its Advanced dialog, over the page models.
 #include "skinwizard/win32/page_windows.h"
 
 #include <windowsx.h>
@@ -19,17 +17,16 @@ namespace {
 // The templates and the picture are linked into the program itself.
 HINSTANCE Module() { return GetModuleHandleA(nullptr); }
 
-// As the framework's FillSolidRect: an opaque empty text output is the cheapest
-// fill.
+// As the framework's FillSolidRect: an opaque empty text output is the cheapest fill.
 void FillSolid(HDC dc, int x, int y, int width, int height, COLORREF colour) {
   RECT rect{x, y, x + width, y + height};
   SetBkColor(dc, colour);
   ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
 }
 
-// The framework's Draw3dRect: the frame lies on the rectangle's outermost
-// pixels; the top-right and bottom-left corners belong to the light edges.
-void Draw3dFrame(HDC dc, const RECT &rect, COLORREF top_left, COLORREF bottom_right) {
+// The framework's Draw3dRect: the frame lies on the rectangle's outermost pixels; the top-right and
+// bottom-left corners belong to the light edges.
+void Draw3dFrame(HDC dc, const RECT& rect, COLORREF top_left, COLORREF bottom_right) {
   int x = rect.left, y = rect.top, cx = rect.right - rect.left, cy = rect.bottom - rect.top;
   FillSolid(dc, x, y, cx - 1, 1, top_left);
   FillSolid(dc, x, y, 1, cy - 1, top_left);
@@ -37,34 +34,32 @@ void Draw3dFrame(HDC dc, const RECT &rect, COLORREF top_left, COLORREF bottom_ri
   FillSolid(dc, x, y + cy - 1, cx, 1, bottom_right);
 }
 
-// Radio groups as the framework's DDX_Radio binds them: the index of the
-// checked button of the group, -1 when none is; an index outside the group
-// checks none.
-int CheckedIndex(HWND dialog, const std::vector<int> &group) {
+// Radio groups as the framework's DDX_Radio binds them: the index of the checked button of the
+// group, -1 when none is; an index outside the group checks none.
+int CheckedIndex(HWND dialog, const std::vector<int>& group) {
   for (std::size_t i = 0; i < group.size(); ++i) {
     if (IsDlgButtonChecked(dialog, group[i]) == BST_CHECKED) return static_cast<int>(i);
   }
   return -1;
 }
 
-void CheckIndex(HWND dialog, const std::vector<int> &group, int index) {
+void CheckIndex(HWND dialog, const std::vector<int>& group, int index) {
   for (std::size_t i = 0; i < group.size(); ++i) {
     CheckDlgButton(dialog, group[i], static_cast<int>(i) == index ? BST_CHECKED : BST_UNCHECKED);
   }
 }
 
-// A page's child window: its side picture, painted with the 3-D frame, and its
-// commands.
+// A page's child window: its side picture, painted with the 3-D frame, and its commands.
 class PageWindow : public DialogWindowView {
  public:
-  PageWindow(WizardPage &page, std::string caption, std::function<void(HWND)> reveal)
+  PageWindow(WizardPage& page, std::string caption, std::function<void(HWND)> reveal)
       : DialogWindowView(std::move(caption), std::move(reveal)), page_(page) {}
   ~PageWindow() override {
     if (hwnd_ != nullptr) DestroyWindow(hwnd_);
     if (picture_ != nullptr) DeleteObject(picture_);
   }
 
-  bool Create(HWND frame, const RECT &area) {
+  bool Create(HWND frame, const RECT& area) {
     hwnd_ = CreateDialogParamA(Module(), MAKEINTRESOURCEA(page_.TemplateId()), frame, &Proc,
                                reinterpret_cast<LPARAM>(this));
     if (hwnd_ == nullptr) return false;
@@ -79,7 +74,7 @@ class PageWindow : public DialogWindowView {
  private:
   static INT_PTR CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_INITDIALOG) SetWindowLongPtrA(hwnd, GWLP_USERDATA, lparam);
-    auto *self = reinterpret_cast<PageWindow *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<PageWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (self == nullptr) return FALSE;
     switch (message) {
       case WM_INITDIALOG:
@@ -108,7 +103,7 @@ class PageWindow : public DialogWindowView {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(hwnd_, &paint);
     if (picture_ != nullptr) {
-      const RECT &r = picture_rect_;
+      const RECT& r = picture_rect_;
       DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(picture_), 0, r.left, r.top,
                  r.right - r.left, r.bottom - r.top, DST_BITMAP | DSS_NORMAL);
       Draw3dFrame(dc, r, GetSysColor(COLOR_3DDKSHADOW), GetSysColor(COLOR_BTNHIGHLIGHT));
@@ -120,14 +115,14 @@ class PageWindow : public DialogWindowView {
   static constexpr int kPlaceholder = SkinNamePage::kPicture;
   static_assert(SkinNamePage::kPicture == SkinOptionsPage::kPicture);
 
-  WizardPage &page_;
+  WizardPage& page_;
   HBITMAP picture_ = nullptr;
   RECT picture_rect_{};
 };
 
 class NamePageWindow : public PageWindow {
  public:
-  NamePageWindow(SkinNamePage &page, std::string caption, std::function<void(HWND)> reveal)
+  NamePageWindow(SkinNamePage& page, std::string caption, std::function<void(HWND)> reveal)
       : PageWindow(page, std::move(caption), std::move(reveal)), page_(page) {}
 
   bool TransferToMembers() override {
@@ -147,12 +142,12 @@ class NamePageWindow : public PageWindow {
   }
 
  private:
-  SkinNamePage &page_;
+  SkinNamePage& page_;
 };
 
 class OptionsPageWindow : public PageWindow {
  public:
-  OptionsPageWindow(SkinOptionsPage &page, std::string caption, std::function<void(HWND)> reveal)
+  OptionsPageWindow(SkinOptionsPage& page, std::string caption, std::function<void(HWND)> reveal)
       : PageWindow(page, std::move(caption), std::move(reveal)), page_(page) {}
 
   bool TransferToMembers() override {
@@ -181,15 +176,14 @@ class OptionsPageWindow : public PageWindow {
                                                     SkinOptionsPage::kCommentsNo};
   inline static const std::vector<int> kLooks = {SkinOptionsPage::kLook2000,
                                                  SkinOptionsPage::kLookXp};
-  SkinOptionsPage &page_;
+  SkinOptionsPage& page_;
 };
 
-// "Skin Advanced Properties": the check list is an owner-drawn list box whose
-// check marks are the model's items; a click on a mark or the space bar toggles
-// it, as a check list does.
+// "Skin Advanced Properties": the check list is an owner-drawn list box whose check marks are the
+// model's items; a click on a mark or the space bar toggles it, as a check list does.
 class AdvancedWindow : public DialogWindowView {
  public:
-  AdvancedWindow(AdvancedMethodsDialog &dialog, std::string caption)
+  AdvancedWindow(AdvancedMethodsDialog& dialog, std::string caption)
       : DialogWindowView(std::move(caption), nullptr), dialog_(dialog) {}
 
   int Run(HWND parent) {
@@ -209,21 +203,20 @@ class AdvancedWindow : public DialogWindowView {
 
   static INT_PTR CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_MEASUREITEM) {
-      // Sent while the list is made, before WM_INITDIALOG: only the dialog's
-      // font is known.
-      auto *measure = reinterpret_cast<MEASUREITEMSTRUCT *>(lparam);
+      // Sent while the list is made, before WM_INITDIALOG: only the dialog's font is known.
+      auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
       measure->itemHeight = ItemHeight(hwnd);
       return TRUE;
     }
     if (message == WM_INITDIALOG) SetWindowLongPtrA(hwnd, GWLP_USERDATA, lparam);
-    auto *self = reinterpret_cast<AdvancedWindow *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<AdvancedWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (self == nullptr) return FALSE;
     switch (message) {
       case WM_INITDIALOG:
         self->hwnd_ = hwnd;
         return self->Init();
       case WM_DRAWITEM:
-        self->DrawItem(*reinterpret_cast<DRAWITEMSTRUCT *>(lparam));
+        self->DrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lparam));
         return TRUE;
       case WM_COMMAND:
         self->OnCommand(LOWORD(wparam), HIWORD(wparam));
@@ -253,7 +246,7 @@ class AdvancedWindow : public DialogWindowView {
       return TRUE;
     }
     HWND list = List();
-    for (const AdvancedMethodsDialog::Item &item : dialog_.Items()) {
+    for (const AdvancedMethodsDialog::Item& item : dialog_.Items()) {
       LRESULT index =
           SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.text.c_str()));
       SendMessageA(list, LB_SETITEMDATA, index, reinterpret_cast<LPARAM>(item.method));
@@ -298,7 +291,7 @@ class AdvancedWindow : public DialogWindowView {
   }
 
   static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto *self = reinterpret_cast<AdvancedWindow *>(GetWindowLongPtrA(list, GWLP_USERDATA));
+    auto* self = reinterpret_cast<AdvancedWindow*>(GetWindowLongPtrA(list, GWLP_USERDATA));
     if (message == WM_LBUTTONDOWN && GET_X_LPARAM(lparam) < kCheckSize + 2 * kCheckMargin) {
       LRESULT hit = SendMessageA(list, LB_ITEMFROMPOINT, 0, lparam);
       if (HIWORD(hit) == 0) {
@@ -315,11 +308,11 @@ class AdvancedWindow : public DialogWindowView {
 
   static int GET_X_LPARAM_(LPARAM lparam) { return static_cast<short>(LOWORD(lparam)); }
 
-  void DrawItem(const DRAWITEMSTRUCT &draw) {
+  void DrawItem(const DRAWITEMSTRUCT& draw) {
     if (draw.itemID == static_cast<UINT>(-1)) return;
-    const auto &items = dialog_.Items();
+    const auto& items = dialog_.Items();
     if (draw.itemID >= items.size()) return;
-    const AdvancedMethodsDialog::Item &item = items[draw.itemID];
+    const AdvancedMethodsDialog::Item& item = items[draw.itemID];
     HDC dc = draw.hDC;
     RECT rect = draw.rcItem;
     int height = rect.bottom - rect.top;
@@ -346,13 +339,13 @@ class AdvancedWindow : public DialogWindowView {
   static constexpr int kCheckSize = 13;
   static constexpr int kCheckMargin = 2;
 
-  AdvancedMethodsDialog &dialog_;
+  AdvancedMethodsDialog& dialog_;
   WNDPROC list_proc_ = nullptr;
 };
 
 }  // namespace
 
-void DialogWindowView::ShowMessage(const std::string &text) {
+void DialogWindowView::ShowMessage(const std::string& text) {
   if (reveal_) reveal_(hwnd_);
   MessageBoxA(hwnd_, text.c_str(), caption_.c_str(), MB_OK);
 }
@@ -366,8 +359,8 @@ void DialogWindowView::FocusControl(int control_id) {
   }
 }
 
-int DialogWindowView::RunModal(ModalDialog &dialog) {
-  auto *advanced = dynamic_cast<AdvancedMethodsDialog *>(&dialog);
+int DialogWindowView::RunModal(ModalDialog& dialog) {
+  auto* advanced = dynamic_cast<AdvancedMethodsDialog*>(&dialog);
   if (advanced == nullptr) return ModalDialog::kCancel;
   AdvancedWindow window(*advanced, caption_);
   return window.Run(hwnd_);
@@ -381,17 +374,17 @@ std::string DialogWindowView::Text(int control_id) const {
   return text;
 }
 
-void DialogWindowView::SetText(int control_id, const std::string &text) {
+void DialogWindowView::SetText(int control_id, const std::string& text) {
   SetDlgItemTextA(hwnd_, control_id, text.c_str());
 }
 
-std::unique_ptr<DialogWindowView> CreatePageWindow(HWND frame, const RECT &area, WizardPage &page,
-                                                   const std::string &caption,
+std::unique_ptr<DialogWindowView> CreatePageWindow(HWND frame, const RECT& area, WizardPage& page,
+                                                   const std::string& caption,
                                                    std::function<void(HWND)> reveal) {
   std::unique_ptr<PageWindow> window;
-  if (auto *name = dynamic_cast<SkinNamePage *>(&page)) {
+  if (auto* name = dynamic_cast<SkinNamePage*>(&page)) {
     window = std::make_unique<NamePageWindow>(*name, caption, std::move(reveal));
-  } else if (auto *options = dynamic_cast<SkinOptionsPage *>(&page)) {
+  } else if (auto* options = dynamic_cast<SkinOptionsPage*>(&page)) {
     window = std::make_unique<OptionsPageWindow>(*options, caption, std::move(reveal));
   }
   if (!window || !window->Create(frame, area)) return nullptr;
@@ -401,7 +394,7 @@ std::unique_ptr<DialogWindowView> CreatePageWindow(HWND frame, const RECT &area,
 RECT SidePictureRect(HWND page, int placeholder_id, HBITMAP picture) {
   RECT rect{};
   GetWindowRect(GetDlgItem(page, placeholder_id), &rect);
-  MapWindowPoints(nullptr, page, reinterpret_cast<POINT *>(&rect), 2);
+  MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&rect), 2);
   BITMAP size{};
   GetObjectA(picture, sizeof size, &size);
   rect.right = rect.left + size.bmWidth;

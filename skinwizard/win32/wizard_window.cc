@@ -1,6 +1,4 @@
-// The skin wizard's window host: a modal wizard frame of ours that drives the
-// same project wizard host as the console (start, pages, commits, confirmation,
-// generation, exit).
+// The skin wizard's window host: our wizard frame driving the console's project wizard host.
 #include "skinwizard/win32/wizard_window.h"
 
 #include <windows.h>
@@ -26,9 +24,9 @@ std::string WindowText(HWND window) {
   return text;
 }
 
-// The location as a full Windows path without trailing separators (a drive root
-// keeps its own); false when it is empty or Windows cannot make it full.
-bool FullLocation(const std::string &typed, std::string *full) {
+// The location as a full Windows path without trailing separators (a drive root keeps its own);
+// false when it is empty or Windows cannot make it full.
+bool FullLocation(const std::string& typed, std::string* full) {
   if (typed.find_first_not_of(' ') == std::string::npos) return false;
   char buffer[MAX_PATH];
   DWORD length = GetFullPathNameA(typed.c_str(), MAX_PATH, buffer, nullptr);
@@ -46,7 +44,7 @@ struct Confirmation {
 INT_PTR CALLBACK ConfirmProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_INITDIALOG: {
-      const auto *confirmation = reinterpret_cast<const Confirmation *>(lparam);
+      const auto* confirmation = reinterpret_cast<const Confirmation*>(lparam);
       SetDlgItemTextA(hwnd, IDC_CONFIRM_TEXT, confirmation->text.c_str());
       SetDlgItemTextA(hwnd, IDC_CONFIRM_FOLDER, confirmation->folder.c_str());
       SetFocus(GetDlgItem(hwnd, IDOK));
@@ -65,7 +63,7 @@ INT_PTR CALLBACK ConfirmProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpar
 
 class FrameWindow : public WizardFrame {
  public:
-  FrameWindow(platform::Platform &services, std::string location)
+  FrameWindow(platform::Platform& services, std::string location)
       : services_(services),
         location_(std::move(location)),
         host_(*this, *services.files),
@@ -79,7 +77,7 @@ class FrameWindow : public WizardFrame {
     return created_;
   }
 
-  std::unique_ptr<PageView> CreatePageView(WizardPage &page) override {
+  std::unique_ptr<PageView> CreatePageView(WizardPage& page) override {
     return CreatePageWindow(hwnd_, area_, page, kWizardWindowTitle,
                             [this](HWND window) { ShowOnly(window); });
   }
@@ -87,7 +85,7 @@ class FrameWindow : public WizardFrame {
  private:
   static INT_PTR CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_INITDIALOG) SetWindowLongPtrA(hwnd, GWLP_USERDATA, lparam);
-    auto *self = reinterpret_cast<FrameWindow *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<FrameWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (self == nullptr) return FALSE;
     switch (message) {
       case WM_INITDIALOG:
@@ -104,7 +102,7 @@ class FrameWindow : public WizardFrame {
 
   static INT_PTR CALLBACK ProjectStepProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_INITDIALOG) SetWindowLongPtrA(hwnd, GWLP_USERDATA, lparam);
-    auto *self = reinterpret_cast<FrameWindow *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<FrameWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (self != nullptr && message == WM_COMMAND && HIWORD(wparam) == EN_CHANGE) {
       self->ShowProjectFolder(hwnd);
       return TRUE;
@@ -115,7 +113,7 @@ class FrameWindow : public WizardFrame {
   void Init() {
     HWND area = GetDlgItem(hwnd_, IDC_PAGE_AREA);
     GetWindowRect(area, &area_);
-    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT *>(&area_), 2);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&area_), 2);
     project_step_ = CreateDialogParamA(Module(), MAKEINTRESOURCEA(IDD_PROJECT_STEP), hwnd_,
                                        &ProjectStepProc, reinterpret_cast<LPARAM>(this));
     SetWindowPos(project_step_, nullptr, area_.left, area_.top, 0, 0,
@@ -136,14 +134,13 @@ class FrameWindow : public WizardFrame {
   }
 
   HWND CurrentWindow() const {
-    if (WizardPage *page = host_.CurrentPage()) {
-      if (auto *view = dynamic_cast<DialogWindowView *>(page->View())) return view->Window();
+    if (WizardPage* page = host_.CurrentPage()) {
+      if (auto* view = dynamic_cast<DialogWindowView*>(page->View())) return view->Window();
     }
     return project_step_;
   }
 
-  // Every page window is a direct child dialog of the frame; one of them is in
-  // view.
+  // Every page window is a direct child dialog of the frame; one of them is in view.
   void ShowOnly(HWND shown) {
     for (HWND child = FindWindowExA(hwnd_, nullptr, "#32770", nullptr); child != nullptr;
          child = FindWindowExA(hwnd_, child, "#32770", nullptr)) {
@@ -163,8 +160,8 @@ class FrameWindow : public WizardFrame {
     std::string title =
         "Step " + std::to_string(step + 1) + " of " + std::to_string(host_.NumberOfSteps() + 1);
     SetDlgItemTextA(hwnd_, IDC_STEP_TITLE, title.c_str());
-    // A page coming into view gets the focus on its first field; a page that
-    // stays keeps its own (a refused name keeps it on the name).
+    // A page coming into view gets the focus on its first field; a page that stays keeps its own (a
+    // refused name keeps it on the name).
     if (shown != focused_page_) {
       focused_page_ = shown;
       HWND first = GetNextDlgTabItem(shown, nullptr, FALSE);
@@ -173,7 +170,7 @@ class FrameWindow : public WizardFrame {
     }
   }
 
-  void Message(const std::string &text, UINT icon) {
+  void Message(const std::string& text, UINT icon) {
     MessageBoxA(hwnd_, text.c_str(), kWizardWindowTitle, MB_OK | icon);
   }
 
@@ -182,8 +179,7 @@ class FrameWindow : public WizardFrame {
                  TRUE);
   }
 
-  // Leaving the frame's own first step: the project's name and folder become
-  // the run's.
+  // Leaving the frame's own first step: the project's name and folder become the run's.
   bool TakeProjectStep() {
     std::string name = WindowText(GetDlgItem(project_step_, IDC_PROJECT_NAME));
     if (!IsPlainName(name)) {
@@ -241,7 +237,7 @@ class FrameWindow : public WizardFrame {
     std::vector<std::string> existing = ExistingFiles(plan, *services_.files);
     if (!existing.empty()) {
       std::string list;
-      for (const std::string &path : existing) list += "\n    " + path;
+      for (const std::string& path : existing) list += "\n    " + path;
       Message(plan.project_folder + " already holds files that this project would overwrite:" +
                   list + "\n\nChoose another project name or location.",
               MB_ICONEXCLAMATION);
@@ -271,7 +267,7 @@ class FrameWindow : public WizardFrame {
     EndDialog(hwnd_, result);
   }
 
-  platform::Platform &services_;
+  platform::Platform& services_;
   std::string location_;
   ProjectWizardHost host_;
   SkinWizard wizard_;
@@ -285,7 +281,7 @@ class FrameWindow : public WizardFrame {
 
 }  // namespace
 
-bool RunWizardWindow(platform::Platform &services, const std::string &location) {
+bool RunWizardWindow(platform::Platform& services, const std::string& location) {
   FrameWindow frame(services, location);
   return frame.Run();
 }

@@ -1,6 +1,6 @@
-// The skin wizard's window host run in-process under wine on a display of its
-// own: a driver thread plays the user through window messages while the test
-// thread runs the frame's modal loop, as the program's main thread does.
+// The skin wizard's windows driven in-process under wine, on a display of their own.
+// A driver thread plays the user through window messages while the test thread runs the frame's
+// modal loop, as the program's main thread does.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -27,18 +27,17 @@ namespace {
 namespace fs = std::filesystem;
 using skinwizard::OverridableMethod;
 
-constexpr const char *kTitle = skinwizard::kWizardWindowTitle;
-constexpr const char *kAdvancedTitle = "Skin Advanced Properties";
+constexpr const char* kTitle = skinwizard::kWizardWindowTitle;
+constexpr const char* kAdvancedTitle = "Skin Advanced Properties";
 constexpr int kSkinName = 1000, kAuthor = 1007, kCompany = 1008, kEmail = 1009;
 constexpr int kCommentsNo = 1002, kLookXp = 1005, kAdvanced = 1003, kPlaceholder = 1006;
 constexpr int kWriteCheck = 1010, kSkinsLine = 1011, kMethodList = 1008, kDescription = 1009;
 constexpr int kSelectAll = 3, kSelectNone = 4;
 constexpr DWORD kPatienceMs = 10000;
 
-// ---- the driver's side
-// --------------------------------------------------------------------
+// ---- the driver's side --------------------------------------------------------------------
 
-bool WaitUntil(const std::function<bool()> &condition) {
+bool WaitUntil(const std::function<bool()>& condition) {
   for (DWORD start = GetTickCount(); GetTickCount() - start < kPatienceMs; Sleep(20)) {
     if (condition()) return true;
   }
@@ -47,8 +46,7 @@ bool WaitUntil(const std::function<bool()> &condition) {
 
 std::string TextOf(HWND window) {
   char text[4096] = "";
-  // WM_GETTEXT answers across threads where GetWindowText would not ask another
-  // thread.
+  // WM_GETTEXT answers across threads where GetWindowText would not ask another thread.
   SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
   return text;
 }
@@ -60,13 +58,13 @@ std::string ClassOf(HWND window) {
 }
 
 struct DialogSearch {
-  const char *caption;
+  const char* caption;
   HWND owner;
   HWND found;
 };
 
 BOOL CALLBACK MatchDialog(HWND window, LPARAM data) {
-  auto *search = reinterpret_cast<DialogSearch *>(data);
+  auto* search = reinterpret_cast<DialogSearch*>(data);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
   if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
@@ -76,15 +74,14 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM data) {
   return FALSE;
 }
 
-// A visible top-level dialog of this process with the caption, owned by `owner`
-// when given.
-HWND FindDialog(const char *caption, HWND owner) {
+// A visible top-level dialog of this process with the caption, owned by `owner` when given.
+HWND FindDialog(const char* caption, HWND owner) {
   DialogSearch search{caption, owner, nullptr};
   EnumWindows(&MatchDialog, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
-HWND WaitForDialog(const char *caption, HWND owner = nullptr) {
+HWND WaitForDialog(const char* caption, HWND owner = nullptr) {
   HWND found = nullptr;
   WaitUntil([&] { return (found = FindDialog(caption, owner)) != nullptr; });
   return found;
@@ -109,20 +106,18 @@ HWND WaitForPage(HWND frame, int id) {
   return page != nullptr && GetDlgItem(page, id) != nullptr ? page : nullptr;
 }
 
-// A button press as the button reports it; posted, since it may open a nested
-// modal loop.
+// A button press as the button reports it; posted, since it may open a nested modal loop.
 void Press(HWND dialog, int id) {
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-void Type(HWND dialog, int id, const std::string &text) {
+void Type(HWND dialog, int id, const std::string& text) {
   SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-// A click (or double click) on list item `index`, handled by the list box
-// itself.
-// `x` is the distance from the item's left: on its text by default, or on its check mark.
+// A click (or double click) on list item `index`, handled by the list box itself. `x` is the
+// distance from the item's left: on its text by default, or on its check mark.
 constexpr int kOnText = 40, kOnMark = 8;
 void ClickItem(HWND list, int index, bool twice, int x = kOnText) {
   RECT item{};
@@ -137,19 +132,19 @@ void ClickItem(HWND list, int index, bool twice, int x = kOnText) {
 }
 
 // The method records behind the check list's items (their item data).
-std::vector<OverridableMethod *> Records(HWND list) {
-  std::vector<OverridableMethod *> records;
+std::vector<OverridableMethod*> Records(HWND list) {
+  std::vector<OverridableMethod*> records;
   int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
     records.push_back(
-        reinterpret_cast<OverridableMethod *>(SendMessageA(list, LB_GETITEMDATA, i, 0)));
+        reinterpret_cast<OverridableMethod*>(SendMessageA(list, LB_GETITEMDATA, i, 0)));
   }
   return records;
 }
 
-int SelectedCount(const std::vector<OverridableMethod *> &records) {
+int SelectedCount(const std::vector<OverridableMethod*>& records) {
   int selected = 0;
-  for (OverridableMethod *record : records) selected += record->selected;
+  for (OverridableMethod* record : records) selected += record->selected;
   return selected;
 }
 
@@ -169,8 +164,7 @@ void CloseAndWait(HWND dialog, int button) {
   WaitUntil([&] { return !IsWindow(dialog); });
 }
 
-// ---- screenshots
-// ---------------------------------------------------------------------------
+// ---- screenshots ---------------------------------------------------------------------------
 
 // The screen's pixels of a rectangle, as 0xRRGGBB, top row first.
 struct Shot {
@@ -179,7 +173,7 @@ struct Shot {
   std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
 };
 
-Shot Capture(const RECT &rect) {
+Shot Capture(const RECT& rect) {
   Shot shot;
   shot.width = rect.right - rect.left;
   shot.height = rect.bottom - rect.top;
@@ -191,14 +185,14 @@ Shot Capture(const RECT &rect) {
   info.bmiHeader.biHeight = -shot.height;
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
-  void *bits = nullptr;
+  void* bits = nullptr;
   HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(memory, dib);
   BitBlt(memory, 0, 0, shot.width, shot.height, screen, rect.left, rect.top, SRCCOPY);
   GdiFlush();
-  const auto *words = static_cast<const std::uint32_t *>(bits);
+  const auto* words = static_cast<const std::uint32_t*>(bits);
   shot.pixels.assign(words, words + static_cast<std::size_t>(shot.width) * shot.height);
-  for (std::uint32_t &pixel : shot.pixels) pixel &= 0xFFFFFF;
+  for (std::uint32_t& pixel : shot.pixels) pixel &= 0xFFFFFF;
   SelectObject(memory, old);
   DeleteObject(dib);
   DeleteDC(memory);
@@ -213,21 +207,21 @@ std::uint32_t Rgb(COLORREF colour) {
 // The build folder's artefacts, reached from wine through its Z: drive.
 fs::path ArtefactDir() {
   std::string dir = "Z:" + std::string(TSL_BINARY_DIR) + "/artefacts/skin_window";
-  for (char &c : dir) {
+  for (char& c : dir) {
     if (c == '/') c = '\\';
   }
   fs::create_directories(dir);
   return dir;
 }
 
-// Keeps a window's client area as a 24-bit BMP for people to look at (without a window
-// manager on the display nobody draws the caption).
-void SaveShot(HWND window, const std::string &name) {
+// Keeps a window's client area as a 24-bit BMP for people to look at (without a window manager on
+// the display nobody draws the caption).
+void SaveShot(HWND window, const std::string& name) {
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   Sleep(200);  // the repaint runs on the window's own thread
   RECT rect{};
   GetClientRect(window, &rect);
-  MapWindowPoints(window, nullptr, reinterpret_cast<POINT *>(&rect), 2);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
   Shot shot = Capture(rect);
   int stride = (shot.width * 3 + 3) / 4 * 4;
   std::string data;
@@ -253,20 +247,18 @@ void SaveShot(HWND window, const std::string &name) {
   info.biBitCount = 24;
   info.biSizeImage = static_cast<DWORD>(data.size());
   std::ofstream out(ArtefactDir() / (name + ".bmp"), std::ios::binary);
-  out.write(reinterpret_cast<const char *>(&file), sizeof file);
-  out.write(reinterpret_cast<const char *>(&info), sizeof info);
+  out.write(reinterpret_cast<const char*>(&file), sizeof file);
+  out.write(reinterpret_cast<const char*>(&info), sizeof info);
   out << data;
 }
 
-// ---- the fixture
-// ---------------------------------------------------------------------------
+// ---- the fixture ---------------------------------------------------------------------------
 
 class SkinWindowTest : public ::testing::Test {
  protected:
-  // Runs the window on this thread and `driver` on another with the frame it
-  // found; whatever the driver leaves open is cancelled, so a failed
-  // expectation cannot hang the test.
-  bool RunWindow(const std::function<void(HWND frame)> &driver) {
+  // Runs the window on this thread and `driver` on another with the frame it found; whatever the
+  // driver leaves open is cancelled, so a failed expectation cannot hang the test.
+  bool RunWindow(const std::function<void(HWND frame)>& driver) {
     std::atomic<bool> done{false};
     std::thread user([&] {
       HWND frame = WaitForDialog(kTitle);
@@ -292,7 +284,7 @@ class SkinWindowTest : public ::testing::Test {
   }
 
   // Fills the frame's first step and moves on to step 1.
-  static HWND ToNamePage(HWND frame, const std::string &project) {
+  static HWND ToNamePage(HWND frame, const std::string& project) {
     HWND step = WaitForPage(frame, IDC_PROJECT_NAME);
     Type(step, IDC_PROJECT_NAME, project);
     Press(frame, IDC_NEXT);
@@ -302,14 +294,13 @@ class SkinWindowTest : public ::testing::Test {
   testing_support::TempDrive drive_;
 };
 
-// ---- templates as built
-// ------------------------------------------------------------------
+// ---- templates as built ------------------------------------------------------------------
 
 struct ExpectedControl {
   int id;
-  const char *kind;
+  const char* kind;
   DWORD style;
-  const char *text;  // null: not compared (edits hold the run's values)
+  const char* text;  // null: not compared (edits hold the run's values)
   RECT units;        // x, y, width, height in dialog units
 };
 
@@ -372,10 +363,9 @@ const std::vector<ExpectedControl> kAdvancedDialog = {
     {1009, "Static", kLabel, nullptr, {14, 129, 139, 23}},
 };
 
-// Every control of `dialog` in creation order against the table, and the client
-// size.
-void ExpectTemplate(HWND dialog, const std::vector<ExpectedControl> &table, int width, int height,
-                    const std::string &name) {
+// Every control of `dialog` in creation order against the table, and the client size.
+void ExpectTemplate(HWND dialog, const std::vector<ExpectedControl>& table, int width, int height,
+                    const std::string& name) {
   SCOPED_TRACE(name);
   RECT size{0, 0, width, height};
   MapDialogRect(dialog, &size);
@@ -390,15 +380,14 @@ void ExpectTemplate(HWND dialog, const std::vector<ExpectedControl> &table, int 
   }
   ASSERT_EQ(controls.size(), table.size());
   for (std::size_t i = 0; i < table.size(); ++i) {
-    const ExpectedControl &want = table[i];
+    const ExpectedControl& want = table[i];
     HWND control = controls[i];
     SCOPED_TRACE("control " + std::to_string(i) + " id " + std::to_string(want.id));
     EXPECT_EQ(static_cast<int>(static_cast<short>(GetDlgCtrlID(control))), want.id);
     EXPECT_STREQ(ClassOf(control).c_str(), want.kind);
-    // Run-time state is not the template's: a disabled check box is tested on
-    // its own, and a radio button takes the tab stop while it is checked. The
-    // dialog manager draws a bordered edit with a sunken client edge instead of
-    // its border.
+    // Run-time state is not the template's: a disabled check box is tested on its own, and a radio
+    // button takes the tab stop while it is checked. The dialog manager draws a bordered edit with
+    // a sunken client edge instead of its border.
     DWORD style = static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE)) & ~WS_DISABLED;
     if ((style & BS_TYPEMASK) == BS_AUTORADIOBUTTON && want.kind == std::string("Button")) {
       style &= ~WS_TABSTOP;
@@ -415,7 +404,7 @@ void ExpectTemplate(HWND dialog, const std::vector<ExpectedControl> &table, int 
     units.bottom += units.top;
     RECT actual{};
     GetWindowRect(control, &actual);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&actual), 2);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&actual), 2);
     EXPECT_EQ(actual.left, units.left);
     EXPECT_EQ(actual.top, units.top);
     if ((style & SS_TYPEMASK) == SS_BITMAP && want.kind == std::string("Static")) {
@@ -464,8 +453,7 @@ TEST_F(SkinWindowTest, TemplatesAsBuiltMatchTheirTables) {
   });
 }
 
-// ---- behaviours a window adds
-// --------------------------------------------------------------
+// ---- behaviours a window adds --------------------------------------------------------------
 
 TEST_F(SkinWindowTest, AdvancedDialogKeepsChecksOnlyOnOk) {
   RunWindow([](HWND frame) {
@@ -479,7 +467,7 @@ TEST_F(SkinWindowTest, AdvancedDialogKeepsChecksOnlyOnOk) {
     HWND advanced = OpenAdvanced(frame, options);
     ASSERT_NE(advanced, nullptr);
     HWND list = GetDlgItem(advanced, kMethodList);
-    std::vector<OverridableMethod *> records = Records(list);
+    std::vector<OverridableMethod*> records = Records(list);
     ASSERT_EQ(records.size(), 12u);
     for (int i = 0; i < 12; ++i) {
       char text[128] = "";
@@ -487,8 +475,7 @@ TEST_F(SkinWindowTest, AdvancedDialogKeepsChecksOnlyOnOk) {
       EXPECT_EQ(records[i]->name, text) << "item data is the item's own record";
     }
     EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), LB_ERR) << "nothing selected at first";
-    // Selecting shows the description; Select None then Cancel keeps all
-    // twelve.
+    // Selecting shows the description; Select None then Cancel keeps all twelve.
     ClickItem(list, 4, false);
     EXPECT_TRUE(WaitUntil([&] {
       return TextOf(GetDlgItem(advanced, kDescription)) == "Changes the separator appearance";
@@ -561,8 +548,8 @@ TEST_F(SkinWindowTest, RefusedNamesKeepTheirStepWithFocusOnTheName) {
   });
 }
 
-// With no common files folder there is no skins directory: the line says so and
-// the check box is disabled but keeps its state.
+// With no common files folder there is no skins directory: the line says so and the check box is
+// disabled but keeps its state.
 TEST_F(SkinWindowTest, NoSkinsDirectoryDisablesTheCheckBoxKeepingItsState) {
   HKEY key = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
@@ -571,7 +558,7 @@ TEST_F(SkinWindowTest, NoSkinsDirectoryDisablesTheCheckBoxKeepingItsState) {
   char saved[MAX_PATH] = "";
   DWORD size = sizeof saved;
   ASSERT_EQ(RegQueryValueExA(key, "CommonFilesDir", nullptr, nullptr,
-                             reinterpret_cast<BYTE *>(saved), &size),
+                             reinterpret_cast<BYTE*>(saved), &size),
             ERROR_SUCCESS);
   ASSERT_EQ(RegDeleteValueA(key, "CommonFilesDir"), ERROR_SUCCESS);
   RunWindow([](HWND frame) {
@@ -587,14 +574,13 @@ TEST_F(SkinWindowTest, NoSkinsDirectoryDisablesTheCheckBoxKeepingItsState) {
     EXPECT_FALSE(IsWindowEnabled(check));
     EXPECT_EQ(SendMessageA(check, BM_GETCHECK, 0, 0), BST_CHECKED);
   });
-  RegSetValueExA(key, "CommonFilesDir", 0, REG_SZ, reinterpret_cast<const BYTE *>(saved),
+  RegSetValueExA(key, "CommonFilesDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(saved),
                  static_cast<DWORD>(strlen(saved) + 1));
   RegCloseKey(key);
 }
 
-// The picture is drawn at its own size from the placeholder's corner: the
-// frame's dark top and left and light bottom and right edges sit on the
-// outermost pixels of 100 x 300.
+// The picture is drawn at its own size from the placeholder's corner: the frame's dark top and left
+// and light bottom and right edges sit on the outermost pixels of 100 x 300.
 TEST_F(SkinWindowTest, SidePictureIsFramedAtItsSizeFromThePlaceholder) {
   RunWindow([](HWND frame) {
     HWND name = ToNamePage(frame, "Picture");
@@ -608,8 +594,7 @@ TEST_F(SkinWindowTest, SidePictureIsFramedAtItsSizeFromThePlaceholder) {
     std::uint32_t light = Rgb(GetSysColor(COLOR_BTNHIGHLIGHT));
     std::uint32_t face = Rgb(GetSysColor(COLOR_3DFACE));
     Shot shot;
-    // The page paints on its own thread; the screen is read until the frame is
-    // there.
+    // The page paints on its own thread; the screen is read until the frame is there.
     WaitUntil([&] {
       shot = Capture(around);
       return shot.At(2, 2) == dark;
@@ -626,29 +611,27 @@ TEST_F(SkinWindowTest, SidePictureIsFramedAtItsSizeFromThePlaceholder) {
   });
 }
 
-// ---- a whole run
-// ---------------------------------------------------------------------------
+// ---- a whole run ---------------------------------------------------------------------------
 
-std::string ReadBytes(const fs::path &path) {
+std::string ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream bytes;
   bytes << in.rdbuf();
   return bytes.str();
 }
 
-std::vector<std::string> FilesUnder(const fs::path &root) {
+std::vector<std::string> FilesUnder(const fs::path& root) {
   std::vector<std::string> files;
-  for (const auto &entry : fs::recursive_directory_iterator(root)) {
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
     if (entry.is_regular_file()) files.push_back(fs::relative(entry.path(), root).string());
   }
   std::sort(files.begin(), files.end());
   return files;
 }
 
-// Name, both pages, Advanced, Finish and the confirmation through the window;
-// the project on disk is byte for byte the one the console host writes for the
-// same answers. A second run for the same folder is refused with the list of
-// what it would overwrite.
+// Name, both pages, Advanced, Finish and the confirmation through the window; the project on disk
+// is byte for byte the one the console host writes for the same answers. A second run for the same
+// folder is refused with the list of what it would overwrite.
 TEST_F(SkinWindowTest, WholeRunWritesTheConsoleHostsProject) {
   std::string confirmation;
   bool created = RunWindow([&](HWND frame) {
@@ -698,7 +681,7 @@ TEST_F(SkinWindowTest, WholeRunWritesTheConsoleHostsProject) {
   std::vector<std::string> files = FilesUnder(window);
   ASSERT_EQ(files, FilesUnder(reference));
   EXPECT_GE(files.size(), 10u);
-  for (const std::string &file : files) {
+  for (const std::string& file : files) {
     EXPECT_TRUE(ReadBytes(window / file) == ReadBytes(reference / file)) << file << " differs";
   }
 
@@ -706,8 +689,7 @@ TEST_F(SkinWindowTest, WholeRunWritesTheConsoleHostsProject) {
   EXPECT_FALSE(RunWindow([&](HWND frame) {
     ASSERT_NE(ToNamePage(frame, "MySkins"), nullptr);
     Press(frame, IDC_FINISH);
-    // Finish commits step 1 with an empty name first: name the skin and finish
-    // again.
+    // Finish commits step 1 with an empty name first: name the skin and finish again.
     HWND box = WaitForDialog(kTitle, frame);
     ASSERT_NE(box, nullptr);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
