@@ -183,11 +183,8 @@ class FrameWindow : public WizardFrame {
   bool TakeProjectStep() {
     std::string name = WindowText(GetDlgItem(project_step_, IDC_PROJECT_NAME));
     if (!IsPlainName(name)) {
-      Message(name.empty() ? "Enter a name for the project."
-                           : "'" + name +
-                                 "' cannot be a project name: it names a "
-                                 "folder and its files.",
-              MB_ICONEXCLAMATION);
+      std::string why = "'" + name + "' cannot be a project name: it names a folder and its files.";
+      Message(name.empty() ? "Enter a name for the project." : why, MB_ICONEXCLAMATION);
       FocusOnStep(IDC_PROJECT_NAME);
       return false;
     }
