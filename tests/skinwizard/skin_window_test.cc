@@ -608,6 +608,15 @@ TEST_F(SkinWindowTest, SidePictureIsFramedAtItsSizeFromThePlaceholder) {
     for (int x : {2, 50, 101}) EXPECT_EQ(shot.At(x, 302), face) << "below at " << x;
     EXPECT_EQ(shot.At(1, 150), face);
     EXPECT_NE(shot.At(50, 150), face) << "the bitmap inside the frame";
+    // The resource itself: 100 x 300 in 256 colours.
+    HANDLE bitmap = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_SIDE_PICTURE),
+                               IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    DIBSECTION dib{};
+    ASSERT_EQ(GetObjectA(bitmap, sizeof dib, &dib), static_cast<int>(sizeof dib));
+    EXPECT_EQ(dib.dsBmih.biWidth, 100);
+    EXPECT_EQ(dib.dsBmih.biHeight, 300);
+    EXPECT_EQ(dib.dsBmih.biBitCount, 8);
+    DeleteObject(bitmap);
   });
 }
 
