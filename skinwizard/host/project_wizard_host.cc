@@ -58,12 +58,16 @@ std::string FileNameSymbol(const std::string& project_name, const std::string& d
 ProjectWizardHost::~ProjectWizardHost() = default;
 
 void ProjectWizardHost::StartRun(const std::string& name, const std::string& location) {
-  location_ = location;
   step_ = 0;
   current_ = nullptr;
   pages_.clear();
   views_.clear();
   wizard_->OnWizardStart();
+  SetProject(name, location);
+}
+
+void ProjectWizardHost::SetProject(const std::string& name, const std::string& location) {
+  location_ = location;
   SymbolDictionary& symbols = wizard_->dictionary;
   symbols.Set("root", name);
   symbols.Set("ROOT", platform::AnsiToUpper(name));

@@ -42,6 +42,9 @@ class ProjectWizardHost : public WizardHost {
   /// the wizard's start, then the host's symbols root, ROOT and Safe_root. The run stands
   /// on the host's own first step (step 0).
   void StartRun(const std::string& name, const std::string& location);
+  /// Names the project again within the run, as a window host's own first step may when
+  /// the user goes back to it: root, ROOT, Safe_root and the location follow.
+  void SetProject(const std::string& name, const std::string& location);
   /// 0 for the host's own first step, then 1 to NumberOfSteps().
   int CurrentStep() const { return step_; }
   /// The page shown; null on the host's own first step.

@@ -114,6 +114,17 @@ TEST_F(HostCallOrderTest, NextCommitsThenAsksAndBackDoesNotCommit) {
   EXPECT_EQ(host.CurrentStep(), 2);
 }
 
+// A window host names the project on its own first step, which the user may revisit.
+TEST_F(HostCallOrderTest, SetProjectRenamesWithinTheRunWithoutStartingAgain) {
+  host.StartRun("", "C:\\Work");
+  host.SetProject("Glass 2", "D:\\Out");
+  EXPECT_EQ(wizard.dictionary.Value("root"), "Glass 2");
+  EXPECT_EQ(wizard.dictionary.Value("ROOT"), "GLASS 2");
+  EXPECT_EQ(wizard.dictionary.Value("Safe_root"), "Glass2");
+  EXPECT_EQ(log, (Log{"start"}));
+  EXPECT_EQ(host.CurrentStep(), 0);
+}
+
 TEST_F(HostCallOrderTest, FinishFromTheFirstPageCommitsEveryPageInOrder) {
   host.StartRun("P", "C:\\Work");
   host.Next();

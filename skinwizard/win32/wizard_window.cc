@@ -1,0 +1,286 @@
+// The skin wizard's window host: our wizard frame driving the console's project wizard host.
+#include "skinwizard/win32/wizard_window.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "skinwizard/host/project_wizard_host.h"
+#include "skinwizard/project/project_writer.h"
+#include "skinwizard/res/resource.h"
+#include "skinwizard/skin_wizard.h"
+#include "skinwizard/win32/page_windows.h"
+
+namespace skinwizard {
+namespace {
+
+HINSTANCE Module() { return GetModuleHandleA(nullptr); }
+
+std::string WindowText(HWND window) {
+  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+// The location as a full Windows path without trailing separators (a drive root keeps its own);
+// false when it is empty or Windows cannot make it full.
+bool FullLocation(const std::string& typed, std::string* full) {
+  if (typed.find_first_not_of(' ') == std::string::npos) return false;
+  char buffer[MAX_PATH];
+  DWORD length = GetFullPathNameA(typed.c_str(), MAX_PATH, buffer, nullptr);
+  if (length == 0 || length >= MAX_PATH) return false;
+  *full = std::string(buffer, length);
+  while (full->size() > 3 && (full->back() == '\\' || full->back() == '/')) full->pop_back();
+  return true;
+}
+
+struct Confirmation {
+  std::string text;
+  std::string folder;
+};
+
+INT_PTR CALLBACK ConfirmProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      const auto* confirmation = reinterpret_cast<const Confirmation*>(lparam);
+      SetDlgItemTextA(hwnd, IDC_CONFIRM_TEXT, confirmation->text.c_str());
+      SetDlgItemTextA(hwnd, IDC_CONFIRM_FOLDER, confirmation->folder.c_str());
+      SetFocus(GetDlgItem(hwnd, IDOK));
+      return FALSE;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL) {
+        EndDialog(hwnd, LOWORD(wparam));
+        return TRUE;
+      }
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+class FrameWindow : public WizardFrame {
+ public:
+  FrameWindow(platform::Platform& services, std::string location)
+      : services_(services),
+        location_(std::move(location)),
+        host_(*this, *services.files),
+        wizard_(host_, *services.registry) {
+    host_.RegisterWizard(&wizard_);
+  }
+
+  bool Run() {
+    DialogBoxParamA(Module(), MAKEINTRESOURCEA(IDD_WIZARD_FRAME), nullptr, &Proc,
+                    reinterpret_cast<LPARAM>(this));
+    return created_;
+  }
+
+  std::unique_ptr<PageView> CreatePageView(WizardPage& page) override {
+    return CreatePageWindow(hwnd_, area_, page, kWizardWindowTitle,
+                            [this](HWND window) { ShowOnly(window); });
+  }
+
+ private:
+  static INT_PTR CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_INITDIALOG) SetWindowLongPtrA(hwnd, GWLP_USERDATA, lparam);
+    auto* self = reinterpret_cast<FrameWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self == nullptr) return FALSE;
+    switch (message) {
+      case WM_INITDIALOG:
+        self->hwnd_ = hwnd;
+        self->Init();
+        return FALSE;
+      case WM_COMMAND:
+        self->OnCommand(LOWORD(wparam));
+        return TRUE;
+      default:
+        return FALSE;
+    }
+  }
+
+  static INT_PTR CALLBACK ProjectStepProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_INITDIALOG) SetWindowLongPtrA(hwnd, GWLP_USERDATA, lparam);
+    auto* self = reinterpret_cast<FrameWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self != nullptr && message == WM_COMMAND && HIWORD(wparam) == EN_CHANGE) {
+      self->ShowProjectFolder(hwnd);
+      return TRUE;
+    }
+    return FALSE;
+  }
+
+  void Init() {
+    HWND area = GetDlgItem(hwnd_, IDC_PAGE_AREA);
+    GetWindowRect(area, &area_);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&area_), 2);
+    project_step_ = CreateDialogParamA(Module(), MAKEINTRESOURCEA(IDD_PROJECT_STEP), hwnd_,
+                                       &ProjectStepProc, reinterpret_cast<LPARAM>(this));
+    SetWindowPos(project_step_, nullptr, area_.left, area_.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetDlgItemTextA(project_step_, IDC_PROJECT_LOCATION, location_.c_str());
+    host_.StartRun("", location_);
+    running_ = true;
+    ShowCurrent();
+  }
+
+  void ShowProjectFolder(HWND step) {
+    std::string location = WindowText(GetDlgItem(step, IDC_PROJECT_LOCATION));
+    std::string name = WindowText(GetDlgItem(step, IDC_PROJECT_NAME));
+    std::string full;
+    std::string folder = FullLocation(location, &full) ? full : location;
+    if (!folder.empty() && folder.back() != '\\') folder += '\\';
+    SetDlgItemTextA(step, IDC_PROJECT_FOLDER, (folder + name).c_str());
+  }
+
+  HWND CurrentWindow() const {
+    if (WizardPage* page = host_.CurrentPage()) {
+      if (auto* view = dynamic_cast<DialogWindowView*>(page->View())) return view->Window();
+    }
+    return project_step_;
+  }
+
+  // Every page window is a direct child dialog of the frame; one of them is in view.
+  void ShowOnly(HWND shown) {
+    for (HWND child = FindWindowExA(hwnd_, nullptr, "#32770", nullptr); child != nullptr;
+         child = FindWindowExA(hwnd_, child, "#32770", nullptr)) {
+      if (child != shown) ShowWindow(child, SW_HIDE);
+    }
+    ShowWindow(shown, SW_SHOW);
+  }
+
+  void ShowCurrent() {
+    HWND shown = CurrentWindow();
+    ShowOnly(shown);
+    int step = host_.CurrentStep();
+    bool last = step >= host_.NumberOfSteps();
+    EnableWindow(GetDlgItem(hwnd_, IDC_BACK), step > 0);
+    EnableWindow(GetDlgItem(hwnd_, IDC_NEXT), !last);
+    SendMessageA(hwnd_, DM_SETDEFID, last ? IDC_FINISH : IDC_NEXT, 0);
+    std::string title =
+        "Step " + std::to_string(step + 1) + " of " + std::to_string(host_.NumberOfSteps() + 1);
+    SetDlgItemTextA(hwnd_, IDC_STEP_TITLE, title.c_str());
+    // A page coming into view gets the focus on its first field; a page that stays keeps its own (a
+    // refused name keeps it on the name).
+    if (shown != focused_page_) {
+      focused_page_ = shown;
+      HWND first = GetNextDlgTabItem(shown, nullptr, FALSE);
+      if (first != nullptr)
+        SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+    }
+  }
+
+  void Message(const std::string& text, UINT icon) {
+    MessageBoxA(hwnd_, text.c_str(), kWizardWindowTitle, MB_OK | icon);
+  }
+
+  void FocusOnStep(int control) {
+    SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(project_step_, control)),
+                 TRUE);
+  }
+
+  // Leaving the frame's own first step: the project's name and folder become the run's.
+  bool TakeProjectStep() {
+    std::string name = WindowText(GetDlgItem(project_step_, IDC_PROJECT_NAME));
+    if (!IsPlainName(name)) {
+      std::string why = "'" + name + "' cannot be a project name: it names a folder and its files.";
+      Message(name.empty() ? "Enter a name for the project." : why, MB_ICONEXCLAMATION);
+      FocusOnStep(IDC_PROJECT_NAME);
+      return false;
+    }
+    std::string location;
+    if (!FullLocation(WindowText(GetDlgItem(project_step_, IDC_PROJECT_LOCATION)), &location)) {
+      Message("Enter the folder the project folder is made in.", MB_ICONEXCLAMATION);
+      FocusOnStep(IDC_PROJECT_LOCATION);
+      return false;
+    }
+    host_.SetProject(name, location);
+    return true;
+  }
+
+  void OnCommand(int id) {
+    switch (id) {
+      case IDC_NEXT:
+        if (host_.CurrentStep() == 0 && !TakeProjectStep()) return;
+        host_.Next();  // a page that refuses stays and has said why
+        ShowCurrent();
+        break;
+      case IDC_BACK:
+        host_.Back();
+        ShowCurrent();
+        break;
+      case IDC_FINISH:
+        OnFinish();
+        break;
+      case IDCANCEL:
+        End(IDCANCEL);
+        break;
+      default:
+        break;
+    }
+  }
+
+  void OnFinish() {
+    if (host_.CurrentStep() == 0 && !TakeProjectStep()) return;
+    bool committed = host_.Finish();
+    ShowCurrent();
+    if (!committed) return;
+    ProjectPlan plan;
+    std::string error;
+    if (!host_.PlanProject(&plan, &error)) {
+      Message(error, MB_ICONSTOP);
+      return;
+    }
+    std::vector<std::string> existing = ExistingFiles(plan, *services_.files);
+    if (!existing.empty()) {
+      std::string list;
+      for (const std::string& path : existing) list += "\n    " + path;
+      Message(plan.project_folder + " already holds files that this project would overwrite:" +
+                  list + "\n\nChoose another project name or location.",
+              MB_ICONEXCLAMATION);
+      return;
+    }
+    Confirmation confirmation;
+    if (!host_.ConfirmationText(&confirmation.text, &error)) {
+      Message(error, MB_ICONSTOP);
+      return;
+    }
+    confirmation.folder = plan.project_folder;
+    if (DialogBoxParamA(Module(), MAKEINTRESOURCEA(IDD_CONFIRM), hwnd_, &ConfirmProc,
+                        reinterpret_cast<LPARAM>(&confirmation)) != IDOK) {
+      return;  // back to the wizard, as the IDE's own confirmation does
+    }
+    if (!host_.Generate(plan, &error)) {
+      Message(error, MB_ICONSTOP);
+      return;
+    }
+    created_ = true;
+    End(IDOK);
+  }
+
+  void End(int result) {
+    if (running_) host_.EndRun();
+    running_ = false;
+    EndDialog(hwnd_, result);
+  }
+
+  platform::Platform& services_;
+  std::string location_;
+  ProjectWizardHost host_;
+  SkinWizard wizard_;
+  HWND hwnd_ = nullptr;
+  HWND project_step_ = nullptr;
+  HWND focused_page_ = nullptr;
+  RECT area_{};
+  bool running_ = false;
+  bool created_ = false;
+};
+
+}  // namespace
+
+bool RunWizardWindow(platform::Platform& services, const std::string& location) {
+  FrameWindow frame(services, location);
+  return frame.Run();
+}
+
+}  // namespace skinwizard
