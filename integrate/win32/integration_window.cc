@@ -28,6 +28,33 @@ std::wstring WindowText(HWND control) {
   return text;
 }
 
+// While the run holds the wait cursor its message boxes keep it too: each box is subclassed as
+// it is created, so the pointer over it does not bring the arrow back.
+const wchar_t kBoxProcProperty[] = L"TslWaitingBoxProc";
+
+LRESULT CALLBACK WaitingBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto original = reinterpret_cast<WNDPROC>(GetPropW(box, kBoxProcProperty));
+  if (message == WM_SETCURSOR) {
+    SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    return TRUE;
+  }
+  if (message == WM_NCDESTROY) RemovePropW(box, kBoxProcProperty);
+  return CallWindowProcW(original, box, message, wParam, lParam);
+}
+
+LRESULT CALLBACK SubclassNewBoxes(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND) {
+    HWND window = reinterpret_cast<HWND>(wParam);
+    const auto* create = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs;
+    if ((create->style & WS_CHILD) == 0) {
+      SetPropW(window, kBoxProcProperty,
+               reinterpret_cast<HANDLE>(SetWindowLongPtrW(
+                   window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WaitingBoxProc))));
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 }  // namespace
 
 std::wstring Wide(const std::string& ansi) {
@@ -49,7 +76,12 @@ std::string ProgramBaseName() {
 int WindowOwner::ShowMessage(const std::string& text, unsigned flags) {
   UINT style = flags;
   if ((style & kIconMask) == 0) style |= MB_ICONEXCLAMATION;
-  return MessageBoxW(window_, Wide(text).c_str(), Wide(caption_).c_str(), style);
+  HHOOK hook = waiting_
+                   ? SetWindowsHookExW(WH_CBT, &SubclassNewBoxes, nullptr, GetCurrentThreadId())
+                   : nullptr;
+  const int answer = MessageBoxW(window_, Wide(text).c_str(), Wide(caption_).c_str(), style);
+  if (hook) UnhookWindowsHookEx(hook);
+  return answer;
 }
 
 void WindowOwner::Beep(unsigned type) { MessageBeep(type); }

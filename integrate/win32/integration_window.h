@@ -1,10 +1,11 @@
 // The Win32 view of the integration wizard's main dialog (template 102) over IntegrationDialog.
 #pragma once
 
-// windows.h first: commctrl.h builds on its types.
+// windows.h first: the other Windows headers build on its types.
+// clang-format off
 #include <windows.h>
-
 #include <commctrl.h>
+// clang-format on
 
 #include <cstddef>
 #include <string>
@@ -32,7 +33,9 @@ class WindowOwner : public integrate::Owner {
 
   /// A box with the exclamation icon unless the flags name one.
   int ShowMessage(const std::string& text, unsigned flags) override;
+  /// The platform's message beep of that type.
   void Beep(unsigned type) override;
+  /// The hourglass for the whole run, also over the run's message boxes.
   void SetWaitCursor(bool on) override;
 
  private:
@@ -59,7 +62,6 @@ class IntegrationWindow {
   /// Cancel then destroys the window.
   HWND Create(HINSTANCE instance);
 
-  integrate::IntegrationDialog& Model() { return model_; }
   /// Which bitmap the banner shows (129 or 130).
   int BannerId() const { return bannerId_; }
 

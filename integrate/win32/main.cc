@@ -1,9 +1,11 @@
 // TSLKTIntegrate.exe: the integration wizard as a Windows dialog program.
-// windows.h first: commctrl.h and objbase.h build on its types.
-#include <windows.h>
 
+// windows.h first: the other Windows headers build on its types.
+// clang-format off
+#include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+// clang-format on
 
 #include <cstdlib>
 #include <string>

@@ -1,10 +1,12 @@
 // window_probe.exe: finds a window of another process under wine and reads or presses its
 // controls, for the end-to-end test of TSLKTIntegrate.exe (messages that carry no pointer,
 // or only text, cross processes).
-// windows.h first: commctrl.h builds on its types.
-#include <windows.h>
 
+// windows.h first: the other Windows headers build on its types.
+// clang-format off
+#include <windows.h>
 #include <commctrl.h>
+// clang-format on
 
 #include <cstdio>
 #include <cstdlib>

@@ -154,6 +154,7 @@ struct SeenBox {
   bool hasCancel = false;
   bool ownedByDialog = false;
   bool exclamation = false;
+  bool waitCursor = false;
 };
 
 // Answers the message boxes the thread opens, from a timer that runs inside their modal
@@ -184,6 +185,7 @@ class BoxAnswerer {
     box.ownedByDialog = GetWindow(window, GW_OWNER) == self.dialog_;
     box.hasOk = GetDlgItem(window, IDOK) != nullptr;
     box.hasCancel = GetDlgItem(window, IDCANCEL) != nullptr;
+    box.waitCursor = GetCursor() == LoadCursor(nullptr, IDC_WAIT);
     HICON exclamation = LoadIcon(nullptr, IDI_EXCLAMATION);
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
       if (ClassOf(child) != L"Static") continue;
@@ -484,6 +486,8 @@ TEST_F(WindowTest, RunningVc6PromptsAndCancelFailsIt) {
             L"Please close Microsoft Visual C++ before processing with Tessaline Installation");
   EXPECT_TRUE(answerer.seen[0].hasOk && answerer.seen[0].hasCancel);
   EXPECT_TRUE(answerer.seen[0].ownedByDialog);
+  EXPECT_TRUE(answerer.seen[0].waitCursor);
+  EXPECT_NE(GetCursor(), LoadCursor(nullptr, IDC_WAIT));
   const std::vector<std::wstring> lines = ListLines();
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), L"1 Integration failed");
