@@ -187,6 +187,21 @@ expect_eq "Include Dirs untouched after Cancel" "$include_before" \
   "$(wine reg query 'HKCU\Software\Microsoft\DevStudio\6.0\Build System\Components\Platforms\Win32 (x86)\Directories' /v 'Include Dirs' 2>&1 | tr -d '\r')"
 unset WINEPREFIX
 
+# --- No library -----------------------------------------------------------------------------
+# Neither -p: nor the installer's registry value: message 31, then the program ends unseen.
+current="library not found"
+export WINEPREFIX=$(clone bare)
+wine "$exe" >/dev/null 2>&1 &
+program=$!
+pids+=("$program")
+if wait_for "message 31" wine "$probe" find "$caption" 2>/dev/null; then
+  expect_eq "message 31" "Unable to locate Tessaline installation."$'\n'"OK" "$(probe box "$caption")"
+  probe find "$title" && fail "the dialog opened without a library"
+  probe click "$caption" 1 >/dev/null
+  wait_for "the program to end" bash -c "! kill -0 $program 2>/dev/null"
+fi
+unset WINEPREFIX
+
 echo "screenshots: $artefacts"
 [ "$failures" -eq 0 ] && echo "window_e2e: all passed" || echo "window_e2e: $failures failed"
 [ "$failures" -eq 0 ]
