@@ -38,7 +38,8 @@ clone() {  # name
 }
 
 if [ "${1:-}" = --unit ]; then
-  WINEPREFIX=$(clone unit) exec wine "${2:?usage: window_e2e.sh --unit EXE}"
+  WINEPREFIX=$(clone unit) wine "${2:?usage: window_e2e.sh --unit EXE}"
+  exit  # with the test's status; the trap removes the copy
 fi
 [ "${1:-}" = --program ] && [ $# -eq 6 ] || {
   echo "usage: window_e2e.sh --program EXE PROBE_EXE MSDEV_EXE CONSOLE_EXE ARTEFACT_DIR" >&2

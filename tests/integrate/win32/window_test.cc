@@ -1,4 +1,4 @@
-// TSLKTIntegrate's dialog in process under a real window manager: the template as built,
+// TSLKTIntegrate's dialog in process under wine on an X display: the template as built,
 // the view drawing the model, clicks, message boxes and the progress list.
 #include <gtest/gtest.h>
 
@@ -19,7 +19,6 @@ using platform::RootKey;
 
 const char kSkinSource[] = "C:\\Lib\\TSLSkinWizard\\Release\\TSLSkinWizard.awx";
 const char kVc6Key[] = "Software\\Microsoft\\DevStudio\\6.0\\Products\\Microsoft Visual C++";
-const char kReg[] = "\xAE";
 
 // One control of dialog 102 as the layout table gives it.
 struct Expected {
@@ -34,70 +33,30 @@ struct Expected {
 const DWORD kCheckbox = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX;
 
 const std::vector<Expected>& Layout() {
+  const std::string r = "\xAE";  // the registered sign in Windows-1252
+  const DWORD list =
+      WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_NOSORTHEADER | LVS_SINGLESEL;
+  const DWORD push = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+  // clang-format off
   static const std::vector<Expected> layout = {
       {1000, L"Static", "", WS_CHILD | SS_WHITERECT, WS_VISIBLE, {0, 0, 285, 36}},
-      {1013,
-       L"Static",
-       std::string("Welcome to Tessaline Library! This wizard will automatically integrate the "
-                   "library with Microsoft") +
-           kReg + " Visual C++" + kReg + " and/or Microsoft" + kReg + " Visual Studio .NET" + kReg +
-           "\r\n\r\nPlease close all VC++/VS.NET instances and click OK to start the "
-           "integration.",
-       WS_CHILD | WS_VISIBLE,
-       0,
-       {24, 43, 255, 34}},
-      {1006,
-       L"Button",
-       std::string("Integrate the library with Visual C++") + kReg + " &6.0",
-       kCheckbox,
-       0,
-       {35, 84, 144, 10}},
-      {1009,
-       L"Button",
-       std::string("Integrate the library with Visual Studio.&NET") + kReg,
-       kCheckbox,
-       0,
-       {35, 99, 156, 10}},
-      {1010,
-       L"Button",
-       std::string("Integrate the library with Visual Studio.NE&T") + kReg + " 2003",
-       kCheckbox,
-       0,
-       {35, 114, 174, 10}},
-      {1011,
-       L"Button",
-       std::string("Integrate the library with Visual Studio") + kReg + " 200&5",
-       kCheckbox,
-       0,
-       {35, 129, 157, 10}},
+      {1013, L"Static", "Welcome to Tessaline Library! This wizard will automatically integrate "
+           "the library with Microsoft" + r + " Visual C++" + r + " and/or Microsoft" + r +
+           " Visual Studio .NET" + r + "\r\n\r\nPlease close all VC++/VS.NET instances and "
+           "click OK to start the integration.", WS_CHILD | WS_VISIBLE, 0, {24, 43, 255, 34}},
+      {1006, L"Button", "Integrate the library with Visual C++" + r + " &6.0", kCheckbox, 0, {35, 84, 144, 10}},
+      {1009, L"Button", "Integrate the library with Visual Studio.&NET" + r, kCheckbox, 0, {35, 99, 156, 10}},
+      {1010, L"Button", "Integrate the library with Visual Studio.NE&T" + r + " 2003", kCheckbox, 0, {35, 114, 174, 10}},
+      {1011, L"Button", "Integrate the library with Visual Studio" + r + " 200&5", kCheckbox, 0, {35, 129, 157, 10}},
       {1003, L"Button", "Setup VC++ &Directories", kCheckbox, 0, {49, 145, 89, 10}},
       {1001, L"Button", "Integrate Tessaline &Help", kCheckbox, 0, {49, 159, 110, 10}},
       {1004, L"Button", "Setup Tessaline &Application Wizard", kCheckbox, 0, {49, 173, 145, 10}},
-      {1005,
-       L"Button",
-       std::string("Setup &TSLSkin+ Wizard (Visual C++") + kReg + " 6.0 only)",
-       kCheckbox,
-       0,
-       {49, 187, 165, 10}},
-      {1,
-       L"Button",
-       "OK",
-       WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-       0,
-       {173, 212, 50, 14}},
-      {2,
-       L"Button",
-       "Cancel",
-       WS_CHILD | WS_VISIBLE | WS_TABSTOP,
-       BS_DEFPUSHBUTTON,
-       {229, 212, 50, 14}},
-      {1014,
-       L"SysListView32",
-       "",
-       WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_NOSORTHEADER | LVS_SINGLESEL,
-       WS_VISIBLE | LVS_SORTASCENDING | LVS_SORTDESCENDING,
-       {24, 45, 255, 153}},
+      {1005, L"Button", "Setup &TSLSkin+ Wizard (Visual C++" + r + " 6.0 only)", kCheckbox, 0, {49, 187, 165, 10}},
+      {1, L"Button", "OK", push | BS_DEFPUSHBUTTON, 0, {173, 212, 50, 14}},
+      {2, L"Button", "Cancel", push, BS_DEFPUSHBUTTON, {229, 212, 50, 14}},
+      {1014, L"SysListView32", "", list, WS_VISIBLE | LVS_SORTASCENDING | LVS_SORTDESCENDING, {24, 45, 255, 153}},
   };
+  // clang-format on
   return layout;
 }
 
