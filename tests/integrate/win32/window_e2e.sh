@@ -167,8 +167,9 @@ current="running Visual C++ prompt"
 c=$(sample prompt)
 export WINEPREFIX=$c
 include_before=$(wine reg query 'HKCU\Software\Microsoft\DevStudio\6.0\Build System\Components\Platforms\Win32 (x86)\Directories' /v 'Include Dirs' 2>&1 | tr -d '\r')
-wine "$msdev" 60 >/dev/null 2>&1 &
-pids+=($!)
+wine "$msdev" 30 >/dev/null 2>&1 &
+msdev_pid=$!
+pids+=("$msdev_pid")
 if start_program "$c"; then
   probe click "$title" 1 >/dev/null
   if wait_for "the prompt" wine "$probe" find "$caption" 2>/dev/null; then
@@ -184,6 +185,9 @@ if start_program "$c"; then
   fi
   end_program "$c"
 fi
+# Every process of the machine is seen by the Linux build's running-IDE check: end ours now.
+kill "$msdev_pid" 2>/dev/null
+wait "$msdev_pid" 2>/dev/null
 expect_eq "Include Dirs untouched after Cancel" "$include_before" \
   "$(wine reg query 'HKCU\Software\Microsoft\DevStudio\6.0\Build System\Components\Platforms\Win32 (x86)\Directories' /v 'Include Dirs' 2>&1 | tr -d '\r')"
 unset WINEPREFIX
