@@ -41,11 +41,6 @@ const std::pair<int, const char*> kTemplateTexts[] = {
     {kIdCancelButton, "Cancel"},
 };
 
-// Hides the whole options face when the run starts, in this order.
-const int kOptionsFace[] = {kIdDirectoriesOption, kIdAppWizardOption, kIdHelpOption,
-                            kIdSkinWizardOption,  kIdNet70Option,     kIdVc6Option,
-                            kIdNet71Option,       kIdVs2005Option};
-
 // Restores the cursor however OnRun returns.
 class WaitCursor {
  public:
@@ -80,6 +75,21 @@ const std::vector<int>& IntegrationDialog::ControlIds() {
       kIdVc6Option,        kIdSkinWizardOption, kIdDirectoriesOption, kIdAppWizardOption,
       kIdHelpOption,       kIdOkButton,        kIdCancelButton, kIdBanner};
   return ids;
+}
+
+const std::vector<int>& IntegrationDialog::OptionsFaceIds() {
+  static const std::vector<int> ids = {kIdDirectoriesOption, kIdAppWizardOption, kIdHelpOption,
+                                       kIdSkinWizardOption,  kIdNet70Option,     kIdVc6Option,
+                                       kIdNet71Option,       kIdVs2005Option};
+  return ids;
+}
+
+int BannerBitmapId(int bitsPerPixel) {
+  return bitsPerPixel < 8 ? kIdBanner16ColourBitmap : kIdBannerBitmap;
+}
+
+Point MinimisedIconOrigin(int clientWidth, int clientHeight, int iconWidth, int iconHeight) {
+  return {(clientWidth - iconWidth + 1) / 2, (clientHeight - iconHeight + 1) / 2};
 }
 
 const ControlState& IntegrationDialog::Control(int controlId) const {
@@ -186,7 +196,7 @@ IntegrationDialog::RunResult IntegrationDialog::OnRun() {
     return kRunNotStarted;
   }
 
-  for (int id : kOptionsFace) {
+  for (int id : OptionsFaceIds()) {
     Mutable(id).visible = false;
     Mutable(id).enabled = false;
   }

@@ -30,6 +30,26 @@ enum ControlId : int {
   kIdProgressList = 1014,
 };
 
+/// Resource ids of the dialog's template and pictures.
+enum ResourceId : int {
+  kIdDialogTemplate = 102,
+  kIdProgramIcon = 128,
+  kIdBannerBitmap = 129,
+  kIdBanner16ColourBitmap = 130,
+  kIdProgressImages = 131,
+};
+
+/// The banner for a screen of that depth: the 16-colour artwork below 8 bits per pixel.
+int BannerBitmapId(int bitsPerPixel);
+
+/// Where the minimised window draws its icon: centred in the client area, rounding as the
+/// original does ((client - icon + 1) / 2 with integer division).
+struct Point {
+  int x;
+  int y;
+};
+Point MinimisedIconOrigin(int clientWidth, int clientHeight, int iconWidth, int iconHeight);
+
 /// What a view draws for one control.
 struct ControlState {
   std::string text;  ///< Windows-1252, with '&' marking the mnemonic
@@ -87,6 +107,8 @@ class IntegrationDialog : public EngineHost {
   int FocusedControl() const { return focus_; }
   /// Ids of the controls in the dialog's member order, for views that walk them all.
   static const std::vector<int>& ControlIds();
+  /// The checkboxes in the order the run hides and then disables them.
+  static const std::vector<int>& OptionsFaceIds();
 
   /// The progress lines in the order they were added.
   const std::vector<ProgressLine>& Lines() const { return lines_; }

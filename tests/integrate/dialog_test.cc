@@ -241,5 +241,20 @@ TEST_F(DialogRunTest, ServicePackWarningIsMessage23) {
   EXPECT_EQ(dialog->Lines().back().text, "Integration completed successfully");
 }
 
+// The 16-colour banner below 8 bits per pixel; the minimised icon centred, odd spare pixels
+// going to the right and bottom.
+TEST(DialogPictures, BannerDepthAndMinimisedIconOrigin) {
+  for (const auto& [bits, id] : std::vector<std::pair<int, int>>{
+           {1, 130}, {4, 130}, {7, 130}, {8, 129}, {16, 129}, {32, 129}}) {
+    EXPECT_EQ(integrate::BannerBitmapId(bits), id) << bits;
+  }
+  const integrate::Point even = integrate::MinimisedIconOrigin(160, 32, 32, 32);
+  EXPECT_EQ(even.x, 64);
+  EXPECT_EQ(even.y, 0);
+  const integrate::Point odd = integrate::MinimisedIconOrigin(161, 35, 32, 32);
+  EXPECT_EQ(odd.x, 65);
+  EXPECT_EQ(odd.y, 2);
+}
+
 }  // namespace
 }  // namespace integrate_test

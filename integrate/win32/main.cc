@@ -1,0 +1,49 @@
+// TSLKTIntegrate.exe: the integration wizard as a Windows dialog program.
+
+// windows.h first: the other Windows headers build on its types.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+// clang-format on
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "integrate/startup.h"
+#include "integrate/win32/integration_window.h"
+#include "platform/platform.h"
+
+namespace {
+
+// Help 2 registration needs COM for the program's whole life, also after the dialog is gone.
+void ReleaseCom() { CoUninitialize(); }
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  CoInitialize(nullptr);
+  std::atexit(&ReleaseCom);
+
+  const std::vector<std::string> args(__argv + (__argc > 0 ? 1 : 0), __argv + __argc);
+  integrate_win32::WindowOwner owner(integrate_win32::ProgramBaseName());
+
+  platform::PlatformOptions options;
+  options.writes_registry = true;
+  platform::Platform services;
+  std::string error;
+  if (!platform::CreatePlatform(options, &services, &error)) {
+    owner.ShowMessage(error, integrate::kMbOk);
+    return 1;
+  }
+  std::string installDir;
+  if (!integrate::LocateInstallDir(args, *services.registry, owner, &installDir)) return 0;
+
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  integrate_win32::IntegrationWindow window(installDir, services, owner);
+  window.RunModal(instance);
+  return 0;
+}

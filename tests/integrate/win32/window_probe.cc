@@ -1,0 +1,90 @@
+// window_probe.exe: finds a window of another process under wine and reads or presses its
+// controls, for the end-to-end test of TSLKTIntegrate.exe (messages that carry no pointer,
+// or only text, cross processes).
+
+// windows.h first: the other Windows headers build on its types.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+enum ExitStatus : int { kFound = 0, kNotFound = 1, kUsage = 2 };
+
+std::string Utf8(const wchar_t* text) {
+  char out[4096] = {};
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, out, sizeof out, nullptr, nullptr);
+  return out;
+}
+
+std::wstring Wide(const char* utf8) {
+  wchar_t out[1024] = {};
+  MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out, 1024);
+  return out;
+}
+
+// A top-level dialog with this caption.
+HWND FindDialog(const char* caption) { return FindWindowW(L"#32770", Wide(caption).c_str()); }
+
+std::string Text(HWND window) {
+  wchar_t text[2048] = {};
+  GetWindowTextW(window, text, 2048);
+  return Utf8(text);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr,
+                 "usage: window_probe find CAPTION | text CAPTION ID | click CAPTION ID |\n"
+                 "       count CAPTION ID | box CAPTION | rect CAPTION\n");
+    return kUsage;
+  }
+  const std::string verb = argv[1];
+  HWND dialog = FindDialog(argv[2]);
+  if (!dialog) return kNotFound;
+  HWND control = argc > 3 ? GetDlgItem(dialog, std::atoi(argv[3])) : nullptr;
+  if (verb == "find") return kFound;
+  if (verb == "rect") {
+    // The client area's top-left on the screen and its size, for sampling a screenshot.
+    POINT origin{0, 0};
+    ClientToScreen(dialog, &origin);
+    RECT client{};
+    GetClientRect(dialog, &client);
+    std::printf("%ld %ld %ld %ld\n", origin.x, origin.y, client.right, client.bottom);
+    return kFound;
+  }
+  if (verb == "box") {
+    // A message box: its longest static text, then the buttons it has.
+    std::string text;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      wchar_t name[32] = {};
+      GetClassNameW(c, name, 32);
+      if (_wcsicmp(name, L"Static") == 0 && Text(c).size() > text.size()) text = Text(c);
+    }
+    std::printf("%s\n", text.c_str());
+    if (GetDlgItem(dialog, IDOK)) std::printf("OK\n");
+    if (GetDlgItem(dialog, IDCANCEL)) std::printf("Cancel\n");
+    return kFound;
+  }
+  if (!control) return kNotFound;
+  if (verb == "text") {
+    std::printf("%s\n", Text(control).c_str());
+  } else if (verb == "click") {
+    // Posted, so the probe never waits for what the click starts.
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(std::atoi(argv[3]), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(control));
+  } else if (verb == "count") {
+    std::printf("%ld\n", static_cast<long>(SendMessageW(control, LVM_GETITEMCOUNT, 0, 0)));
+  } else {
+    return kUsage;
+  }
+  return kFound;
+}
