@@ -22,6 +22,7 @@ tool=$root/build/default/integrate/console/tslkt-integrate
 
 echo "== Setting up the sample prefix"
 demo=$root/build/demo
+source scripts/wine-env.sh
 scripts/make-prefix.sh "$demo/base"  # wineboot once, reused by later demos
 prefix=$demo/prefix
 if [ -f "$prefix/system.reg" ]; then WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; fi

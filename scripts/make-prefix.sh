@@ -2,7 +2,7 @@
 # Makes a Wine prefix once (wineboot --init, ~20 s) and reuses it afterwards.
 # Usage: scripts/make-prefix.sh DIR
 set -euo pipefail
-dir=${1:?usage: make-prefix.sh DIR}
+dir=$(realpath -m "${1:?usage: make-prefix.sh DIR}")  # wine takes absolute prefixes only
 if [ -f "$dir/system.reg" ] && [ -f "$dir/user.reg" ] && [ -f "$dir/.tsl-ready" ]; then
   exit 0
 fi
@@ -13,4 +13,12 @@ export WINEPREFIX=$dir WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wineboot --init >/dev/null 2>&1 || true
 wineserver -w
 [ -f "$dir/system.reg" ] || { echo "make-prefix: wineboot did not create $dir" >&2; exit 1; }
+if [ "${TSL_WINE32:-1}" = 0 ]; then
+  # Without a 32-bit loader wineboot cannot run its 32-bit half, which gives the 32-bit view
+  # its program folders; they are written here as that half writes them.
+  key='HKLM\Software\Microsoft\Windows\CurrentVersion'
+  wine reg add "$key" /reg:32 /v CommonFilesDir /d 'C:\Program Files (x86)\Common Files' /f >/dev/null
+  wine reg add "$key" /reg:32 /v ProgramFilesDir /d 'C:\Program Files (x86)' /f >/dev/null
+  wineserver -w
+fi
 touch "$dir/.tsl-ready"

@@ -104,7 +104,7 @@ TEST_F(SkinWizardConsoleTest, TerminalAsksPageByPageThenConfirms) {
   EXPECT_NE(shown.find("[x]  1 OnFillBarBackground"), std::string::npos) << shown;
   EXPECT_NE(shown.find("[ ] 12 OnDrawTab"), std::string::npos) << shown;
   EXPECT_NE(shown.find("Based on CTSLVisualManagerXP"), std::string::npos);
-  EXPECT_NE(shown.find("Write skin DLL localy"), std::string::npos);
+  EXPECT_NE(shown.find("Write skin DLL localy"), std::string::npos) << shown;
   EXPECT_NE(shown.find("Create the project? [Y/n]"), std::string::npos);
   std::string header = ReadFile(folder / "MySkins" / "SkinAqua.h");
   EXPECT_NE(header.find("CTSLVisualManagerXP"), std::string::npos);

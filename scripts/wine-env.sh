@@ -1,0 +1,25 @@
+# Sourced by the scripts that run wine. Debian's `wine` starts the 32-bit loader whenever it
+# is installed; on a kernel built without 32-bit support that loader cannot start at all
+# ("Exec format error"), though the 64-bit one works. There, `wine` and `wine-stable` are put
+# in front of PATH as the 64-bit loader, and TSL_WINE32=0 tells the caller that 32-bit
+# Windows programs cannot run on this machine.
+tsl_wine_env() {
+  local loader32=/usr/lib/wine/wine loader64=/usr/lib/wine/wine64
+  TSL_WINE32=1
+  if [ -x "$loader32" ] && ! "$loader32" --version >/dev/null 2>&1 && [ -x "$loader64" ]; then
+    TSL_WINE32=0
+    local shim=${TMPDIR:-/tmp}/tsl-wine64-shim
+    mkdir -p "$shim"
+    local name
+    for name in wine wine-stable; do
+      printf '#!/bin/sh\nexport WINELOADER=%s\nexec %s "$@"\n' "$loader64" "$loader64" \
+        >"$shim/$name.tmp"
+      chmod +x "$shim/$name.tmp"
+      mv -f "$shim/$name.tmp" "$shim/$name"
+    done
+    case ":$PATH:" in *":$shim:"*) ;; *) PATH=$shim:$PATH ;; esac
+    export PATH
+  fi
+  export TSL_WINE32
+}
+tsl_wine_env
