@@ -19,11 +19,12 @@ namespace platform {
 std::string UnifiedDiff(const std::string &name, const std::string &before,
                         const std::string &after);
 
-/// Every change, one block each, in the order made (ANSI, lines ending in LF):
-///   HKEY_CURRENT_USER\Key  "Name": "old" -> "new"   (or (none) -> "new")
+/// Every change that changed something, one block each, in the order made (ANSI, lines ending in
+/// LF):
+///   HKEY_CURRENT_USER\Key  "Name"  then  old: "value" (or (none))  and  new: "value"
 ///   C:\path: new file, 130 bytes     or a unified diff against what is there
 ///   copy C:\from -> C:\to (new file, 1024 bytes | replaces 900 bytes)
 ///   help registration: CreateTransaction("...")
 std::string DescribeChanges(const std::vector<Change> &changes);
 
-} // namespace platform
+}  // namespace platform

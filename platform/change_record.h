@@ -19,10 +19,10 @@ namespace platform {
 /// after its last.
 struct Change {
   enum class Kind {
-    kRegistryValue, ///< a string value of `root`\`key` named `name`
-    kFile, ///< the file `path`, written, copied over, made writable or deleted
-    kFolderCopy, ///< the shell copied `source` into the folder `path`
-    kHelpCall,   ///< a call of the Help 2 registration service, spelt in `call`
+    kRegistryValue,  ///< a string value of `root`\`key` named `name`
+    kFile,           ///< the file `path`, written, copied over, made writable or deleted
+    kFolderCopy,     ///< the shell copied `source` into the folder `path`
+    kHelpCall,       ///< a call of the Help 2 registration service, spelt in `call`
   };
   Kind kind = Kind::kFile;
   RootKey root = RootKey::kCurrentUser;
@@ -43,6 +43,10 @@ struct Change {
   std::string call;
 };
 
+/// False for a write that left everything as it was (a file rewritten with its own bytes),
+/// which neither a listing nor an undo needs to show.
+bool Changed(const Change &change);
+
 /// "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE", as the registry editor names a
 /// root.
 std::string RootKeyName(RootKey root);
@@ -58,7 +62,7 @@ std::string RootKeyName(RootKey root);
 /// same service; a difference fails the call with the reason, and the reporter
 /// hears of it, since not every caller shows the reason.
 class ChangeRecord {
-public:
+ public:
   enum class Mode { kWrite, kDryRun };
 
   /// Takes the real services over; they live as long as the record.
@@ -78,12 +82,11 @@ public:
 
   /// Called with the text of each difference a real run finds when reading a
   /// write back.
-  void
-  SetMismatchReporter(std::function<void(const std::string &text)> reporter) {
+  void SetMismatchReporter(std::function<void(const std::string &text)> reporter) {
     reporter_ = std::move(reporter);
   }
 
-private:
+ private:
   friend class RecordingRegistry;
   friend class RecordingKey;
   friend class RecordingFiles;
@@ -108,8 +111,7 @@ private:
   Platform services_;
   Mode mode_;
   std::vector<Change> changes_;
-  std::map<std::string, std::size_t>
-      index_; // lower-cased identity -> changes_ position
+  std::map<std::string, std::size_t> index_;  // lower-cased identity -> changes_ position
   // A dry run's state: values and files written, folders made (lower-cased
   // identities).
   std::map<std::string, std::string> values_;
@@ -118,4 +120,4 @@ private:
   std::function<void(const std::string &)> reporter_;
 };
 
-} // namespace platform
+}  // namespace platform

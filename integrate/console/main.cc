@@ -10,10 +10,12 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "integrate/console/change_commands.h"
 #include "integrate/console/console_owner.h"
 #include "integrate/integration_dialog.h"
 #include "integrate/startup.h"
 #include "integrate/strings.h"
+#include "platform/change_record.h"
 #include "platform/encoding.h"
 #include "platform/platform.h"
 
@@ -60,6 +62,8 @@ const int kFaceOrder[] = {kIdVc6Option,         kIdNet70Option, kIdNet71Option,
 
 const char kUsage[] =
     "Usage: tslkt-integrate [-p:DIR | /p:DIR] [--prefix DIR] [--ide LIST] [--items LIST] [--yes]\n"
+    "                       [--dry-run]\n"
+    "       tslkt-integrate --undo [JOURNAL] [--force] [--dry-run] [--prefix DIR]\n"
     "\n"
     "Integrates the Tessaline library with Visual C++ 6.0 and the Visual Studio .NET family,\n"
     "as the Tessaline Integration Wizard does, printing each step as it happens.\n"
@@ -81,6 +85,13 @@ const char kUsage[] =
     "                  and left out.\n"
     "  --yes           run without asking \"Start the integration? [Y/n]\". Without a terminal\n"
     "                  the run needs --yes.\n"
+    "  --dry-run       go through every step and question as a real run would, write nothing,\n"
+    "                  then list each change it would have made: registry values old -> new,\n"
+    "                  files as a unified diff (or \"new file, N bytes\"), copies, help\n"
+    "                  registrations. The exit status is the real run's.\n"
+    "  --undo [JOURNAL] put back what a run changed, newest change first; JOURNAL defaults to\n"
+    "                  the last run's. An item changed since that run is skipped and named.\n"
+    "  --force         with --undo: put back items changed since the run as well.\n"
     "  --help          this text.\n"
     "\n"
     "The options are printed first, as the dialog would show them: [x] ticked, [ ] not ticked,\n"
@@ -90,9 +101,15 @@ const char kUsage[] =
     "(for example to close a running Visual C++) is asked on a terminal; without one it is\n"
     "answered Cancel, so an unattended run never waits.\n"
     "\n"
+    "Every change is read back after it is written; one that did not stick fails its step\n"
+    "with a message naming the difference. A run that changed anything keeps a journal of\n"
+    "its changes under the user's local application data folder and prints where.\n"
+    "\n"
     "Exit status: 0 every chosen IDE completed; 1 one or more failed; 2 usage error, nothing\n"
     "chosen (\"You need to select at least one item.\") or the run not confirmed; 3 library not\n"
-    "found (\"Unable to locate Tessaline installation.\") or its install folder empty.\n";
+    "found (\"Unable to locate Tessaline installation.\") or its install folder empty.\n"
+    "With --undo: 0 everything put back; 1 an item skipped or failed; 2 no journal, or one\n"
+    "that is damaged or not ours (nothing is touched).\n";
 
 struct CommandLine {
   std::vector<std::string> wizardArgs;  // every argument that is not one of ours
@@ -104,6 +121,7 @@ struct CommandLine {
   std::vector<std::string> items;
   bool yes = false;
   bool help = false;
+  ChangeOptions changes;
 };
 
 std::vector<std::string> SplitList(const std::string& list) {
@@ -152,6 +170,16 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl,
       value = arg.substr(equals + 1);
     }
     const bool takesValue = name == "--prefix" || name == "--ide" || name == "--items";
+    if (name == "--undo") {
+      // The journal is optional: the next argument is it unless it is an option.
+      cl->changes.undo = true;
+      if (equals == std::string::npos && i + 1 < args.size() && args[i + 1][0] != '-' &&
+          args[i + 1].rfind("/p:", 0) != 0 && args[i + 1].rfind("/P:", 0) != 0) {
+        value = args[++i];
+      }
+      cl->changes.journal = value;
+      continue;
+    }
     if (takesValue && equals == std::string::npos) {
       if (i + 1 >= args.size()) {
         *error = name + " needs a value";
@@ -166,6 +194,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl,
       cl->help = true;
     } else if (name == "--yes" || name == "-y") {
       cl->yes = true;
+    } else if (name == "--dry-run") {
+      cl->changes.dryRun = true;
+    } else if (name == "--force") {
+      cl->changes.force = true;
     } else if (name == "--prefix") {
       cl->prefixGiven = true;
       cl->prefix = value;
@@ -179,6 +211,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl,
       *error = "unknown option " + name;
       return false;
     }
+  }
+  if (cl->changes.force && !cl->changes.undo) {
+    *error = "--force goes with --undo";
+    return false;
   }
   std::string unknown;
   if (!KnownNames(cl->ides, kIdeChoices, &unknown)) {
@@ -294,11 +330,18 @@ int Run(int argc, char** argv) {
                  "into the Windows it runs on\n";
     return kExitUsage;
   }
-  platform::Platform services;
-  if (!platform::CreatePlatform(options, &services, &error)) {
+  platform::Platform real;
+  if (!platform::CreatePlatform(options, &real, &error)) {
     std::cerr << "tslkt-integrate: " << error << '\n';
     return kExitUsage;
   }
+  platform::ChangeRecord record(std::move(real), cl.changes.dryRun
+                                                     ? platform::ChangeRecord::Mode::kDryRun
+                                                     : platform::ChangeRecord::Mode::kWrite);
+  // Some steps name only what failed; the difference a read-back found is shown first.
+  record.SetMismatchReporter([&owner](const std::string& text) { owner.ShowMessage(text, kMbOk); });
+  if (cl.changes.undo) return RunUndo(record, cl.changes, std::cout, std::cerr);
+  platform::Platform& services = record.services();
 
   std::string installDir;
   if (!LocateInstallDir(cl.wizardArgs, *services.registry, owner, &installDir)) {
@@ -346,6 +389,7 @@ int Run(int argc, char** argv) {
     failed = failed || (line.image == 1 && line.text == LoadText(20));
   });
   dialog.OnRun();
+  FinishRun(record, installDir, std::cout, std::cerr);
   // The options face stays when the choice was refused (message 24).
   if (!dialog.Control(kIdProgressList).visible) return kExitUsage;
   return failed ? kExitFailed : kExitCompleted;

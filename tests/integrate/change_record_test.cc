@@ -1,6 +1,8 @@
 // The change record under the Visual C++ 6.0 integration on the doubles: a dry
 // run takes the real run's course without touching anything, and a write that
 // does not stick fails its step.
+#include "platform/change_record.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -10,7 +12,6 @@
 
 #include "integrate/engine/integration_engine.h"
 #include "platform/change_list.h"
-#include "platform/change_record.h"
 #include "tests/integrate/msdn_samples.h"
 #include "tests/integrate/test_doubles.h"
 
@@ -23,9 +24,10 @@ using msdn_samples::kRegFile;
 using platform::ChangeRecord;
 using platform::RootKey;
 
-const char kDirectoriesKey[] = "Software\\Microsoft\\DevStudio\\6.0\\Build "
-                               "System\\Components\\Platforms\\Win32 (x86)\\"
-                               "Directories";
+const char kDirectoriesKey[] =
+    "Software\\Microsoft\\DevStudio\\6.0\\Build "
+    "System\\Components\\Platforms\\Win32 (x86)\\"
+    "Directories";
 const char kTemplate[] = "C:\\VS\\Common\\MSDev98\\Template";
 const char kAppSource[] = "C:\\Lib\\TSLAppWizard\\Release\\TSLXAppWizard.awx";
 const char kSkinSource[] = "C:\\Lib\\TSLSkinWizard\\Release\\TSLSkinWizard.awx";
@@ -34,50 +36,41 @@ const char kBackupList[] = "C:\\Lib\\directories.txt";
 
 // Visual C++ 6.0 with its MSDN collection and the library, as the sample
 // machine has them; `vary` changes it before the run.
-void SampleMachine(FakePlatform &f,
-                   const std::function<void(FakePlatform &)> &vary) {
-  f.registry.AddKey(
-      RootKey::kLocalMachine,
-      "Software\\Microsoft\\DevStudio\\6.0\\Products\\Microsoft Visual C++");
-  f.registry.Set(RootKey::kCurrentUser,
-                 "Software\\Microsoft\\DevStudio\\6.0\\Directories",
+void SampleMachine(FakePlatform &f, const std::function<void(FakePlatform &)> &vary) {
+  f.registry.AddKey(RootKey::kLocalMachine,
+                    "Software\\Microsoft\\DevStudio\\6.0\\Products\\Microsoft Visual C++");
+  f.registry.Set(RootKey::kCurrentUser, "Software\\Microsoft\\DevStudio\\6.0\\Directories",
                  "Install Dirs", "C:\\VS\\Common\\MSDev98\\Bin");
   f.registry.Set(RootKey::kCurrentUser, kDirectoriesKey, "Include Dirs",
                  "C:\\VS\\VC98\\INCLUDE;C:\\VS\\VC98\\MFC\\INCLUDE");
-  f.registry.Set(RootKey::kCurrentUser, kDirectoriesKey, "Library Dirs",
-                 "C:\\VS\\VC98\\LIB");
+  f.registry.Set(RootKey::kCurrentUser, kDirectoriesKey, "Library Dirs", "C:\\VS\\VC98\\LIB");
   f.files.AddFolder(kTemplate);
   f.files.Put(kAppSource, "app wizard");
   f.files.Put(kSkinSource, std::string("skin\0wizard", 11));
   f.files.Put("C:\\Lib\\Help\\TSLHelp.chm", "chm");
   f.files.Put("C:\\Lib\\Help\\TSLHelp.chi", "chi");
   f.registry.Set(RootKey::kLocalMachine, kCollections, "Language", "0x0409");
-  f.registry.Set(RootKey::kLocalMachine, std::string(kCollections) + "\\0x0409",
-                 "Preferred", "0x03a1e1f80");
-  f.registry.Set(RootKey::kLocalMachine,
-                 std::string(kCollections) + "\\0x0409\\0x03a1e1f80",
+  f.registry.Set(RootKey::kLocalMachine, std::string(kCollections) + "\\0x0409", "Preferred",
+                 "0x03a1e1f80");
+  f.registry.Set(RootKey::kLocalMachine, std::string(kCollections) + "\\0x0409\\0x03a1e1f80",
                  "Filename", kColFile);
   f.files.Put(kColFile, msdn_samples::SampleFile("MSDNVS98.COL"));
   f.files.Put(kRegFile, msdn_samples::SampleFile("hhcolreg.dat"));
-  if (vary)
-    vary(f);
+  if (vary) vary(f);
 }
 
 // One run of the whole Visual C++ 6.0 integration through a change record.
 struct Vc6Run {
-  Vc6Run(ChangeRecord::Mode mode,
-         const std::function<void(FakePlatform &)> &vary) {
+  Vc6Run(ChangeRecord::Mode mode, const std::function<void(FakePlatform &)> &vary) {
     SampleMachine(fake, vary);
     record = std::make_unique<ChangeRecord>(std::move(fake.services), mode);
-    record->SetMismatchReporter(
-        [this](const std::string &text) { host.ShowMessage(text, 0); });
+    record->SetMismatchReporter([this](const std::string &text) { host.ShowMessage(text, 0); });
     integrate::IntegrationEngine engine(&host, "C:\\Lib", record->services());
     result = engine.IntegrateVc6(true, true, true, true);
   }
   std::vector<std::string> Messages() const {
     std::vector<std::string> texts;
-    for (const auto &m : host.owner.messages)
-      texts.push_back(m.text);
+    for (const auto &m : host.owner.messages) texts.push_back(m.text);
     return texts;
   }
   // The messages without the platform's reasons in parentheses, which a dry run
@@ -86,8 +79,7 @@ struct Vc6Run {
     std::vector<std::string> texts = Messages();
     for (std::string &text : texts) {
       const std::size_t open = text.find(" ("), close = text.rfind(')');
-      if (open != std::string::npos && close > open)
-        text.erase(open, close + 1 - open);
+      if (open != std::string::npos && close > open) text.erase(open, close + 1 - open);
     }
     return texts;
   }
@@ -142,8 +134,7 @@ TEST(ChangeRecord, DryRunTakesTheRealRunsCourseAndChangesNothing) {
     // What the record says was written is what the real machine holds.
     for (const platform::Change &change : real.record->changes()) {
       if (change.kind == platform::Change::Kind::kRegistryValue) {
-        const std::string *value =
-            real.fake.registry.Get(change.root, change.key, change.name);
+        const std::string *value = real.fake.registry.Get(change.root, change.key, change.name);
         ASSERT_NE(value, nullptr);
         EXPECT_EQ(*value, change.after) << change.name;
       } else if (change.kind == platform::Change::Kind::kFile) {
@@ -159,24 +150,20 @@ TEST(ChangeRecord, SampleMachineRunListsEachChangeOnce) {
   Vc6Run dry(ChangeRecord::Mode::kDryRun, nullptr);
   ASSERT_TRUE(dry.result);
   const std::string list = platform::DescribeChanges(dry.record->changes());
-  EXPECT_NE(list.find("HKEY_CURRENT_USER\\" + std::string(kDirectoriesKey) +
-                      "  \"Include Dirs\": "
-                      "\"C:\\VS\\VC98\\INCLUDE;C:\\VS\\VC98\\MFC\\INCLUDE\""
-                      " -> "
-                      "\"C:\\VS\\VC98\\INCLUDE;C:\\VS\\VC98\\MFC\\INCLUDE;C:"
-                      "\\Lib\\Tessaline\"\n"),
-            std::string::npos)
+  EXPECT_NE(
+      list.find("HKEY_CURRENT_USER\\" + std::string(kDirectoriesKey) +
+                "  \"Include Dirs\"\n"
+                "  old: \"C:\\VS\\VC98\\INCLUDE;C:\\VS\\VC98\\MFC\\INCLUDE\"\n"
+                "  new: \"C:\\VS\\VC98\\INCLUDE;C:\\VS\\VC98\\MFC\\INCLUDE;C:\\Lib\\Tessaline\"\n"),
+      std::string::npos)
       << list;
-  EXPECT_NE(list.find("C:\\Lib\\directories.txt: new file, "),
-            std::string::npos)
-      << list;
+  EXPECT_NE(list.find("C:\\Lib\\directories.txt: new file, "), std::string::npos) << list;
   EXPECT_NE(list.find("copy " + std::string(kSkinSource) + " -> " + kSkinCopy +
                       " (new file, 11 bytes)\n"),
             std::string::npos)
       << list;
   // hhcolreg.dat is copied to the library, then edited: one diff of the edit.
-  EXPECT_EQ(msdn_samples::Count(list, "--- " + std::string(kRegFile) + "\n"), 1)
-      << list;
+  EXPECT_EQ(msdn_samples::Count(list, "--- " + std::string(kRegFile) + "\n"), 1) << list;
   EXPECT_EQ(msdn_samples::Count(list, "+\t<DocCompilation>\n"), 1) << list;
 }
 
@@ -188,8 +175,8 @@ TEST(ChangeRecord, WriteThatDoesNotStickFailsItsStepWithTheDifference) {
   } cases[] = {
       {"registry value",
        [](FakePlatform &f) {
-         f.registry.DropCallsStartingWith(
-             "write HKCU\\" + std::string(kDirectoriesKey) + "|Include Dirs");
+         f.registry.DropCallsStartingWith("write HKCU\\" + std::string(kDirectoriesKey) +
+                                          "|Include Dirs");
        },
        "Written, the value \"Include Dirs\" of "
        "HKEY_CURRENT_USER\\Software\\Microsoft\\DevStudio"
@@ -204,8 +191,7 @@ TEST(ChangeRecord, WriteThatDoesNotStickFailsItsStepWithTheDifference) {
        "The copy C:\\VS\\Common\\MSDev98\\Template\\TSLSkinWizard.awx came out "
        "5 bytes long; its "
        "source C:\\Lib\\TSLSkinWizard\\Release\\TSLSkinWizard.awx has 11."},
-      {"edited collection registry",
-       [](FakePlatform &f) { f.files.DropWritesTo(kRegFile); },
+      {"edited collection registry", [](FakePlatform &f) { f.files.DropWritesTo(kRegFile); },
        "Written, C:\\windows\\Help\\hhcolreg.dat reads back as "},
   };
   for (const auto &c : cases) {
@@ -214,8 +200,7 @@ TEST(ChangeRecord, WriteThatDoesNotStickFailsItsStepWithTheDifference) {
     EXPECT_FALSE(run.result);
     const std::vector<std::string> messages = run.Messages();
     ASSERT_FALSE(messages.empty());
-    EXPECT_EQ(messages.front().substr(0, std::string(c.message).size()),
-              c.message);
+    EXPECT_EQ(messages.front().substr(0, std::string(c.message).size()), c.message);
     // The step's own failure message follows.
     EXPECT_GE(messages.size(), 2u);
   }
@@ -232,22 +217,19 @@ TEST(ChangeRecord, DryRunReadsSeeItsOwnWrites) {
   platform::Platform &p = record.services();
   std::string error;
 
-  auto key = p.registry->OpenKey(RootKey::kCurrentUser, "software\\x",
-                                 platform::KeyAccess::kAll);
+  auto key = p.registry->OpenKey(RootKey::kCurrentUser, "software\\x", platform::KeyAccess::kAll);
   ASSERT_TRUE(key);
   const std::string value(300, 'v');
   ASSERT_TRUE(key->SetString("long", value, &error));
   char small[260];
   std::size_t size = sizeof small;
-  EXPECT_EQ(key->QueryString("LONG", small, &size),
-            platform::RegResult::kMoreData);
+  EXPECT_EQ(key->QueryString("LONG", small, &size), platform::RegResult::kMoreData);
   EXPECT_EQ(size, 301u);
   std::vector<char> big(size);
-  EXPECT_EQ(key->QueryString("Long", big.data(), &size),
-            platform::RegResult::kOk);
+  EXPECT_EQ(key->QueryString("Long", big.data(), &size), platform::RegResult::kOk);
   EXPECT_EQ(std::string(big.data()), value);
-  auto reader = p.registry->OpenKey(RootKey::kCurrentUser, "Software\\X",
-                                    platform::KeyAccess::kRead);
+  auto reader =
+      p.registry->OpenKey(RootKey::kCurrentUser, "Software\\X", platform::KeyAccess::kRead);
   EXPECT_FALSE(reader->SetString("Long", "x", &error));
 
   ASSERT_TRUE(p.files->WriteTextFile("C:\\Data\\a.txt", "one\ntwo", &error));
@@ -265,8 +247,7 @@ TEST(ChangeRecord, DryRunReadsSeeItsOwnWrites) {
   ASSERT_TRUE(p.files->ReadBinaryFile("C:\\Data\\b.txt", &bytes, &error));
   EXPECT_EQ(bytes, "one\r\ntwo");
   EXPECT_FALSE(p.files->WriteBinaryFile("C:\\Nowhere\\c.txt", "c", &error));
-  EXPECT_EQ(error,
-            "Cannot write C:\\Nowhere\\c.txt: the folder does not exist");
+  EXPECT_EQ(error, "Cannot write C:\\Nowhere\\c.txt: the folder does not exist");
   ASSERT_TRUE(p.files->CreateDirectories("C:\\Nowhere", &error));
   EXPECT_TRUE(p.files->WriteBinaryFile("C:\\Nowhere\\c.txt", "c", &error));
   ASSERT_TRUE(p.files->RemoveFile("C:\\Data\\a.txt", &error));
@@ -274,19 +255,17 @@ TEST(ChangeRecord, DryRunReadsSeeItsOwnWrites) {
 
   EXPECT_EQ(f.registry.CountCalls("write"), 0);
   EXPECT_EQ(f.files.Get("C:\\Data\\a.txt"), nullptr);
-  EXPECT_EQ(record.changes().size(), 4u); // the value, a.txt, b.txt, c.txt
+  EXPECT_EQ(record.changes().size(), 4u);  // the value, a.txt, b.txt, c.txt
 }
 
 TEST(UnifiedDiff, OneHunkAroundWhatDiffers) {
   EXPECT_EQ(platform::UnifiedDiff("f", "a\r\nb\r\n", "a\r\nb\r\n"), "");
-  EXPECT_EQ(platform::UnifiedDiff("f", "1\n2\n3\n4\n5\n6\n7\n8\n",
-                                  "1\n2\n3\n4\nnew\n5\n6\n7\n8\n"),
+  EXPECT_EQ(platform::UnifiedDiff("f", "1\n2\n3\n4\n5\n6\n7\n8\n", "1\n2\n3\n4\nnew\n5\n6\n7\n8\n"),
             "--- f\n+++ f\n@@ -2,6 +2,7 @@\n 2\n 3\n 4\n+new\n 5\n 6\n 7\n");
   EXPECT_EQ(platform::UnifiedDiff("f", "old\nsame\n", "new\nsame\n"),
             "--- f\n+++ f\n@@ -1,2 +1,2 @@\n-old\n+new\n same\n");
-  EXPECT_EQ(platform::UnifiedDiff("f", "", "a\n"),
-            "--- f\n+++ f\n@@ -0,0 +1,1 @@\n+a\n");
+  EXPECT_EQ(platform::UnifiedDiff("f", "", "a\n"), "--- f\n+++ f\n@@ -0,0 +1,1 @@\n+a\n");
 }
 
-} // namespace
-} // namespace integrate_test
+}  // namespace
+}  // namespace integrate_test
