@@ -8,7 +8,7 @@ namespace {
 
 constexpr std::size_t kContext = 3;
 
-std::vector<std::string> Lines(const std::string &text) {
+std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   for (std::size_t start = 0; start < text.size();) {
     std::size_t end = text.find('\n', start);
@@ -26,14 +26,14 @@ std::string Range(std::size_t first, std::size_t count) {
   return std::to_string(count == 0 ? first : first + 1) + "," + std::to_string(count);
 }
 
-bool IsBinary(const std::string &bytes) { return bytes.find('\0') != std::string::npos; }
+bool IsBinary(const std::string& bytes) { return bytes.find('\0') != std::string::npos; }
 
 std::string Bytes(std::size_t size) { return std::to_string(size) + " bytes"; }
 
 }  // namespace
 
-std::string UnifiedDiff(const std::string &name, const std::string &before,
-                        const std::string &after) {
+std::string UnifiedDiff(const std::string& name, const std::string& before,
+                        const std::string& after) {
   const std::vector<std::string> old_lines = Lines(before), new_lines = Lines(after);
   std::size_t head = 0;
   while (head < old_lines.size() && head < new_lines.size() && old_lines[head] == new_lines[head]) {
@@ -60,9 +60,9 @@ std::string UnifiedDiff(const std::string &name, const std::string &before,
   return diff;
 }
 
-std::string DescribeChanges(const std::vector<Change> &changes) {
+std::string DescribeChanges(const std::vector<Change>& changes) {
   std::string text;
-  for (const Change &change : changes) {
+  for (const Change& change : changes) {
     switch (change.kind) {
       case Change::Kind::kRegistryValue:
         text += RootKeyName(change.root) + "\\" + change.key + "  \"" + change.name + "\"\n" +

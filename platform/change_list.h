@@ -16,8 +16,8 @@ namespace platform {
 /// Lines that are not common to the start and the end form one hunk, which is
 /// exact for the insertions and replacements of a settings file, and linear
 /// however big the file.
-std::string UnifiedDiff(const std::string &name, const std::string &before,
-                        const std::string &after);
+std::string UnifiedDiff(const std::string& name, const std::string& before,
+                        const std::string& after);
 
 /// Every change that changed something, one block each, in the order made (ANSI, lines ending in
 /// LF):
@@ -25,6 +25,6 @@ std::string UnifiedDiff(const std::string &name, const std::string &before,
 ///   C:\path: new file, 130 bytes     or a unified diff against what is there
 ///   copy C:\from -> C:\to (new file, 1024 bytes | replaces 900 bytes)
 ///   help registration: CreateTransaction("...")
-std::string DescribeChanges(const std::vector<Change> &changes);
+std::string DescribeChanges(const std::vector<Change>& changes);
 
 }  // namespace platform

@@ -9,28 +9,27 @@
 namespace platform {
 namespace {
 
-std::string Identity(const std::string &kind, const std::string &text) {
-  std::string id = kind + "|" + AnsiToUpper(text);
-  for (char &c : id) {
+// Registry and file names compare case-insensitively, as Windows compares them.
+std::string ValueIdentity(RootKey root, const std::string& key, const std::string& name) {
+  return "value|" + AnsiToUpper(RootKeyName(root) + "\\" + key + "|" + name);
+}
+
+std::string FileIdentity(const std::string& path) {
+  std::string id = "file|" + AnsiToUpper(path);
+  for (char& c : id) {
     if (c == '/') c = '\\';
   }
-  while (id.size() > kind.size() + 1 && id.back() == '\\') id.pop_back();
+  while (id.size() > 5 && id.back() == '\\') id.pop_back();
   return id;
 }
 
-std::string ValueIdentity(RootKey root, const std::string &key, const std::string &name) {
-  return Identity("value", RootKeyName(root) + "\\" + key + "|" + name);
-}
-
-std::string FileIdentity(const std::string &path) { return Identity("file", path); }
-
-std::string ParentOf(const std::string &path) {
+std::string ParentOf(const std::string& path) {
   const std::size_t slash = path.find_last_of("\\/");
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 // Text mode's writing: every LF becomes CR LF.
-std::string TextModeBytes(const std::string &text) {
+std::string TextModeBytes(const std::string& text) {
   std::string bytes;
   bytes.reserve(text.size() + text.size() / 32);
   for (char c : text) {
@@ -41,7 +40,7 @@ std::string TextModeBytes(const std::string &text) {
 }
 
 // Reads a value of any length; false when it cannot be read.
-bool ReadValue(RegistryKey &key, const std::string &name, std::string *value) {
+bool ReadValue(RegistryKey& key, const std::string& name, std::string* value) {
   std::vector<char> buffer(260, '\0');
   for (int tries = 0; tries < 4; ++tries) {
     std::size_t size = buffer.size();
@@ -59,10 +58,10 @@ bool ReadValue(RegistryKey &key, const std::string &name, std::string *value) {
   return false;
 }
 
-std::string Quoted(const std::string &text) { return "\"" + text + "\""; }
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // Where two byte strings first differ, for a message about a file read back.
-std::string FirstDifference(const std::string &expected, const std::string &actual) {
+std::string FirstDifference(const std::string& expected, const std::string& actual) {
   std::size_t at = 0;
   while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) ++at;
   return std::to_string(at);
@@ -70,7 +69,7 @@ std::string FirstDifference(const std::string &expected, const std::string &actu
 
 }  // namespace
 
-bool Changed(const Change &change) {
+bool Changed(const Change& change) {
   switch (change.kind) {
     case Change::Kind::kRegistryValue:
       return !change.existed || change.before != change.after;
@@ -91,7 +90,7 @@ std::string RootKeyName(RootKey root) {
 
 class RecordingKey : public RegistryKey {
  public:
-  RecordingKey(ChangeRecord &record, RootKey root, std::string path, KeyAccess access,
+  RecordingKey(ChangeRecord& record, RootKey root, std::string path, KeyAccess access,
                std::unique_ptr<RegistryKey> real)
       : record_(record),
         root_(root),
@@ -99,7 +98,7 @@ class RecordingKey : public RegistryKey {
         access_(access),
         real_(std::move(real)) {}
 
-  RegResult QueryString(const std::string &name, char *buffer, std::size_t *size) override {
+  RegResult QueryString(const std::string& name, char* buffer, std::size_t* size) override {
     auto written = record_.values_.find(ValueIdentity(root_, path_, name));
     if (written == record_.values_.end()) return real_->QueryString(name, buffer, size);
     const std::size_t needed = written->second.size() + 1;
@@ -113,7 +112,7 @@ class RecordingKey : public RegistryKey {
     return RegResult::kOk;
   }
 
-  bool SetString(const std::string &name, const std::string &value, std::string *error) override {
+  bool SetString(const std::string& name, const std::string& value, std::string* error) override {
     const std::string id = ValueIdentity(root_, path_, name);
     Change before;
     if (!record_.Recorded(id)) {
@@ -151,7 +150,7 @@ class RecordingKey : public RegistryKey {
   }
 
  private:
-  ChangeRecord &record_;
+  ChangeRecord& record_;
   RootKey root_;
   std::string path_;
   KeyAccess access_;
@@ -160,17 +159,17 @@ class RecordingKey : public RegistryKey {
 
 class RecordingRegistry : public Registry {
  public:
-  explicit RecordingRegistry(ChangeRecord &record) : record_(record) {}
+  explicit RecordingRegistry(ChangeRecord& record) : record_(record) {}
 
-  std::unique_ptr<RegistryKey> OpenKey(RootKey root, const std::string &path, KeyAccess access,
-                                       std::string *error) override {
+  std::unique_ptr<RegistryKey> OpenKey(RootKey root, const std::string& path, KeyAccess access,
+                                       std::string* error) override {
     auto real = record_.real_.registry->OpenKey(root, path, access, error);
     if (!real) return nullptr;
     return std::make_unique<RecordingKey>(record_, root, path, access, std::move(real));
   }
 
  private:
-  ChangeRecord &record_;
+  ChangeRecord& record_;
 };
 
 // --- Files
@@ -178,23 +177,23 @@ class RecordingRegistry : public Registry {
 
 class RecordingFiles : public FileSystem {
  public:
-  explicit RecordingFiles(ChangeRecord &record)
+  explicit RecordingFiles(ChangeRecord& record)
       : record_(record),
         real_(*record.real_.files),
         dry_(record.mode_ == ChangeRecord::Mode::kDryRun) {}
 
-  bool Exists(const std::string &path) override {
-    if (const auto *state = Written(path)) return state->exists;
+  bool Exists(const std::string& path) override {
+    if (const auto* state = Written(path)) return state->exists;
     if (dry_ && record_.folders_.count(FileIdentity(path))) return true;
     return real_.Exists(path);
   }
 
-  bool IsReadOnly(const std::string &path) override {
-    if (const auto *state = Written(path)) return state->exists && state->read_only;
+  bool IsReadOnly(const std::string& path) override {
+    if (const auto* state = Written(path)) return state->exists && state->read_only;
     return real_.IsReadOnly(path);
   }
 
-  bool SetNormalAttributes(const std::string &path, std::string *error) override {
+  bool SetNormalAttributes(const std::string& path, std::string* error) override {
     const bool read_only = IsReadOnly(path);
     Change before = Snapshot(path, read_only);
     if (dry_) {
@@ -211,7 +210,7 @@ class RecordingFiles : public FileSystem {
     }
     if (!real_.SetNormalAttributes(path, error)) return false;
     if (!read_only) return true;
-    Change &change = Record(path, std::move(before), std::string());
+    Change& change = Record(path, std::move(before), std::string());
     ReadBytes(path, &change.after);
     if (real_.IsReadOnly(path)) {
       return record_.Mismatch(
@@ -220,7 +219,7 @@ class RecordingFiles : public FileSystem {
     return true;
   }
 
-  bool CopyFile(const std::string &from, const std::string &to, std::string *error) override {
+  bool CopyFile(const std::string& from, const std::string& to, std::string* error) override {
     std::string bytes, read_error;
     const bool readable = ReadBinaryFile(from, &bytes, &read_error);
     Change before = Snapshot(to, true);
@@ -236,7 +235,7 @@ class RecordingFiles : public FileSystem {
       return true;
     }
     if (!real_.CopyFile(from, to, error)) return false;
-    Change &change = Record(to, std::move(before), bytes);
+    Change& change = Record(to, std::move(before), bytes);
     change.source = from;
     if (!readable) return true;  // nothing known to compare with
     std::string copied;
@@ -257,16 +256,16 @@ class RecordingFiles : public FileSystem {
     return true;
   }
 
-  bool ReadTextLines(const std::string &path,
-                     const std::function<bool(const std::string &line)> &on_line,
-                     std::string *error) override {
-    const ChangeRecord::FileState *state = Written(path);
+  bool ReadTextLines(const std::string& path,
+                     const std::function<bool(const std::string& line)>& on_line,
+                     std::string* error) override {
+    const ChangeRecord::FileState* state = Written(path);
     if (!state) return real_.ReadTextLines(path, on_line, error);
     if (!state->exists) {
       if (error) *error = "Cannot open " + path + ": no such file";
       return false;
     }
-    const std::string &bytes = state->bytes;
+    const std::string& bytes = state->bytes;
     for (std::size_t start = 0; start < bytes.size();) {
       std::size_t end = bytes.find('\n', start);
       if (end == std::string::npos) end = bytes.size();
@@ -278,14 +277,14 @@ class RecordingFiles : public FileSystem {
     return true;
   }
 
-  bool WriteTextFile(const std::string &path, const std::string &text,
-                     std::string *error) override {
+  bool WriteTextFile(const std::string& path, const std::string& text,
+                     std::string* error) override {
     return WriteBytes(path, TextModeBytes(text), error,
-                      [&](std::string *e) { return real_.WriteTextFile(path, text, e); });
+                      [&](std::string* e) { return real_.WriteTextFile(path, text, e); });
   }
 
-  bool ReadBinaryFile(const std::string &path, std::string *bytes, std::string *error) override {
-    const ChangeRecord::FileState *state = Written(path);
+  bool ReadBinaryFile(const std::string& path, std::string* bytes, std::string* error) override {
+    const ChangeRecord::FileState* state = Written(path);
     if (!state) return real_.ReadBinaryFile(path, bytes, error);
     if (!state->exists) {
       if (error) *error = "Cannot open " + path + ": no such file";
@@ -295,13 +294,13 @@ class RecordingFiles : public FileSystem {
     return true;
   }
 
-  bool WriteBinaryFile(const std::string &path, const std::string &bytes,
-                       std::string *error) override {
+  bool WriteBinaryFile(const std::string& path, const std::string& bytes,
+                       std::string* error) override {
     return WriteBytes(path, bytes, error,
-                      [&](std::string *e) { return real_.WriteBinaryFile(path, bytes, e); });
+                      [&](std::string* e) { return real_.WriteBinaryFile(path, bytes, e); });
   }
 
-  bool RemoveFile(const std::string &path, std::string *error) override {
+  bool RemoveFile(const std::string& path, std::string* error) override {
     if (!Exists(path)) return true;
     Change before = Snapshot(path, true);
     if (dry_) {
@@ -320,7 +319,7 @@ class RecordingFiles : public FileSystem {
     return true;
   }
 
-  bool CreateDirectories(const std::string &path, std::string *error) override {
+  bool CreateDirectories(const std::string& path, std::string* error) override {
     if (!dry_) return real_.CreateDirectories(path, error);
     for (std::string folder = path; folder.size() > 3; folder = ParentOf(folder)) {
       record_.folders_.insert(FileIdentity(folder));
@@ -330,24 +329,24 @@ class RecordingFiles : public FileSystem {
 
   std::string WindowsDirectory() override { return real_.WindowsDirectory(); }
   std::string SystemDirectory() override { return real_.SystemDirectory(); }
-  std::string FromUserPath(const std::string &path) override { return real_.FromUserPath(path); }
+  std::string FromUserPath(const std::string& path) override { return real_.FromUserPath(path); }
 
  private:
   // The dry run's state of a file it has touched; nullptr otherwise (and in a
   // real run).
-  const ChangeRecord::FileState *Written(const std::string &path) const {
+  const ChangeRecord::FileState* Written(const std::string& path) const {
     if (!dry_) return nullptr;
     auto found = record_.files_.find(FileIdentity(path));
     return found == record_.files_.end() ? nullptr : &found->second;
   }
 
-  bool ReadBytes(const std::string &path, std::string *bytes) {
+  bool ReadBytes(const std::string& path, std::string* bytes) {
     std::string ignored;
     return ReadBinaryFile(path, bytes, &ignored);
   }
 
   // The file as it stands now, read only when it opens the file's change.
-  Change Snapshot(const std::string &path, bool needed) {
+  Change Snapshot(const std::string& path, bool needed) {
     Change before;
     if (!needed || record_.Recorded(FileIdentity(path))) return before;
     before.kind = Change::Kind::kFile;
@@ -357,8 +356,8 @@ class RecordingFiles : public FileSystem {
     return before;
   }
 
-  Change &Record(const std::string &path, Change before, std::string after) {
-    Change &change = record_.Record(FileIdentity(path), std::move(before));
+  Change& Record(const std::string& path, Change before, std::string after) {
+    Change& change = record_.Record(FileIdentity(path), std::move(before));
     change.after = std::move(after);
     change.exists_after = true;
     change.source.clear();
@@ -367,9 +366,9 @@ class RecordingFiles : public FileSystem {
 
   // A dry run refuses what the real services refuse: no folder to write in, a
   // read-only file.
-  bool CanWrite(const std::string &what, const std::string &path, std::string *error) {
+  bool CanWrite(const std::string& what, const std::string& path, std::string* error) {
     const std::string parent = ParentOf(path);
-    const char *reason = nullptr;
+    const char* reason = nullptr;
     if (parent.size() > 2 && !Exists(parent)) {
       reason = "the folder does not exist";
     } else if (IsReadOnly(path)) {
@@ -379,8 +378,8 @@ class RecordingFiles : public FileSystem {
     return reason == nullptr;
   }
 
-  bool WriteBytes(const std::string &path, const std::string &bytes, std::string *error,
-                  const std::function<bool(std::string *)> &write) {
+  bool WriteBytes(const std::string& path, const std::string& bytes, std::string* error,
+                  const std::function<bool(std::string*)>& write) {
     Change before = Snapshot(path, true);
     if (dry_) {
       if (!CanWrite("Cannot write " + path, path, error)) return false;
@@ -404,8 +403,8 @@ class RecordingFiles : public FileSystem {
     return true;
   }
 
-  ChangeRecord &record_;
-  FileSystem &real_;
+  ChangeRecord& record_;
+  FileSystem& real_;
   bool dry_;
 };
 
@@ -414,10 +413,10 @@ class RecordingFiles : public FileSystem {
 
 class RecordingShellCopy : public ShellCopy {
  public:
-  explicit RecordingShellCopy(ChangeRecord &record) : record_(record) {}
+  explicit RecordingShellCopy(ChangeRecord& record) : record_(record) {}
 
-  bool Copy(const std::string &from, const std::string &to, std::string *error) override {
-    FileSystem &files = *record_.services_.files;
+  bool Copy(const std::string& from, const std::string& to, std::string* error) override {
+    FileSystem& files = *record_.services_.files;
     std::string source = from;
     const std::string kAll = "\\*.*";
     if (source.size() > kAll.size() &&
@@ -447,7 +446,7 @@ class RecordingShellCopy : public ShellCopy {
   }
 
  private:
-  ChangeRecord &record_;
+  ChangeRecord& record_;
 };
 
 // --- Help 2 registration
@@ -458,14 +457,14 @@ class RecordingShellCopy : public ShellCopy {
 // change nothing, so they go to the real service and fail as they would.
 class RecordingHelp2 {
  public:
-  static std::string Call(const std::string &name, const std::vector<std::string> &args) {
+  static std::string Call(const std::string& name, const std::vector<std::string>& args) {
     std::string text = name + "(";
     for (std::size_t i = 0; i < args.size(); ++i) text += (i ? ", " : "") + args[i];
     return text + ")";
   }
 
-  static Help2Status Forward(ChangeRecord &record, const std::string &call,
-                             const std::function<Help2Status()> &real) {
+  static Help2Status Forward(ChangeRecord& record, const std::string& call,
+                             const std::function<Help2Status()>& real) {
     if (record.mode_ == ChangeRecord::Mode::kDryRun) {
       record.AddHelpCall(call);
       return Help2Status();
@@ -482,18 +481,18 @@ namespace {
 
 class RecordingRegister : public Help2Register {
  public:
-  RecordingRegister(ChangeRecord &record, std::unique_ptr<Help2Register> real)
+  RecordingRegister(ChangeRecord& record, std::unique_ptr<Help2Register> real)
       : record_(record), real_(std::move(real)) {}
-  Help2Status RegisterNamespace(const std::string &name_space, const std::string &collection_file,
-                                const std::string &description) override {
+  Help2Status RegisterNamespace(const std::string& name_space, const std::string& collection_file,
+                                const std::string& description) override {
     return RecordingHelp2::Forward(
         record_,
         RecordingHelp2::Call("RegisterNamespace",
                              {Quoted(name_space), Quoted(collection_file), Quoted(description)}),
         [&] { return real_->RegisterNamespace(name_space, collection_file, description); });
   }
-  Help2Status RegisterHelpFile(const std::string &name_space, const std::string &help_file_id,
-                               std::int32_t language_id, const std::string &help_file) override {
+  Help2Status RegisterHelpFile(const std::string& name_space, const std::string& help_file_id,
+                               std::int32_t language_id, const std::string& help_file) override {
     return RecordingHelp2::Forward(
         record_,
         RecordingHelp2::Call("RegisterHelpFile", {Quoted(name_space), Quoted(help_file_id),
@@ -502,17 +501,17 @@ class RecordingRegister : public Help2Register {
   }
 
  private:
-  ChangeRecord &record_;
+  ChangeRecord& record_;
   std::unique_ptr<Help2Register> real_;
 };
 
 class RecordingPlugIn : public Help2PlugIn {
  public:
-  RecordingPlugIn(ChangeRecord &record, std::unique_ptr<Help2PlugIn> real)
+  RecordingPlugIn(ChangeRecord& record, std::unique_ptr<Help2PlugIn> real)
       : record_(record), real_(std::move(real)) {}
-  Help2Status RegisterHelpPlugIn(const std::string &parent_namespace, const std::string &parent_toc,
-                                 const std::string &name_space, const std::string &toc,
-                                 const std::string &attribute, std::int32_t options) override {
+  Help2Status RegisterHelpPlugIn(const std::string& parent_namespace, const std::string& parent_toc,
+                                 const std::string& name_space, const std::string& toc,
+                                 const std::string& attribute, std::int32_t options) override {
     return RecordingHelp2::Forward(
         record_,
         RecordingHelp2::Call("RegisterHelpPlugIn",
@@ -525,15 +524,15 @@ class RecordingPlugIn : public Help2PlugIn {
   }
 
  private:
-  ChangeRecord &record_;
+  ChangeRecord& record_;
   std::unique_ptr<Help2PlugIn> real_;
 };
 
 class RecordingSession : public Help2Session {
  public:
-  RecordingSession(ChangeRecord &record, std::unique_ptr<Help2Session> real)
+  RecordingSession(ChangeRecord& record, std::unique_ptr<Help2Session> real)
       : record_(record), real_(std::move(real)) {}
-  Help2Status CreateTransaction(const std::string &token) override {
+  Help2Status CreateTransaction(const std::string& token) override {
     return RecordingHelp2::Forward(record_,
                                    RecordingHelp2::Call("CreateTransaction", {Quoted(token)}),
                                    [&] { return real_->CreateTransaction(token); });
@@ -542,13 +541,13 @@ class RecordingSession : public Help2Session {
     return RecordingHelp2::Forward(record_, RecordingHelp2::Call("CommitTransaction", {}),
                                    [&] { return real_->CommitTransaction(); });
   }
-  Help2Status GetNamespaceRegistration(std::unique_ptr<Help2Register> *out) override {
+  Help2Status GetNamespaceRegistration(std::unique_ptr<Help2Register>* out) override {
     std::unique_ptr<Help2Register> real;
     Help2Status status = real_->GetNamespaceRegistration(&real);
     if (real) *out = std::make_unique<RecordingRegister>(record_, std::move(real));
     return status;
   }
-  Help2Status GetPlugInRegistration(std::unique_ptr<Help2PlugIn> *out) override {
+  Help2Status GetPlugInRegistration(std::unique_ptr<Help2PlugIn>* out) override {
     std::unique_ptr<Help2PlugIn> real;
     Help2Status status = real_->GetPlugInRegistration(&real);
     if (real) *out = std::make_unique<RecordingPlugIn>(record_, std::move(real));
@@ -556,14 +555,14 @@ class RecordingSession : public Help2Session {
   }
 
  private:
-  ChangeRecord &record_;
+  ChangeRecord& record_;
   std::unique_ptr<Help2Session> real_;
 };
 
 class RecordingService : public Help2Service {
  public:
-  explicit RecordingService(ChangeRecord &record) : record_(record) {}
-  Help2Status CreateSession(std::unique_ptr<Help2Session> *out) override {
+  explicit RecordingService(ChangeRecord& record) : record_(record) {}
+  Help2Status CreateSession(std::unique_ptr<Help2Session>* out) override {
     std::unique_ptr<Help2Session> real;
     Help2Status status = record_.real().help2->CreateSession(&real);
     if (real) *out = std::make_unique<RecordingSession>(record_, std::move(real));
@@ -571,7 +570,7 @@ class RecordingService : public Help2Service {
   }
 
  private:
-  ChangeRecord &record_;
+  ChangeRecord& record_;
 };
 
 }  // namespace
@@ -591,7 +590,7 @@ ChangeRecord::ChangeRecord(Platform real, Mode mode) : real_(std::move(real)), m
 
 ChangeRecord::~ChangeRecord() = default;
 
-Change &ChangeRecord::Record(const std::string &id, Change before) {
+Change& ChangeRecord::Record(const std::string& id, Change before) {
   auto found = index_.find(id);
   if (found != index_.end()) return changes_[found->second];
   index_[id] = changes_.size();
@@ -599,14 +598,14 @@ Change &ChangeRecord::Record(const std::string &id, Change before) {
   return changes_.back();
 }
 
-void ChangeRecord::AddHelpCall(const std::string &call) {
+void ChangeRecord::AddHelpCall(const std::string& call) {
   Change change;
   change.kind = Change::Kind::kHelpCall;
   change.call = call;
   changes_.push_back(std::move(change));
 }
 
-bool ChangeRecord::Mismatch(const std::string &text, std::string *error) {
+bool ChangeRecord::Mismatch(const std::string& text, std::string* error) {
   if (error) *error = text;
   if (reporter_) reporter_(text);
   return false;

@@ -45,7 +45,7 @@ struct Change {
 
 /// False for a write that left everything as it was (a file rewritten with its own bytes),
 /// which neither a listing nor an undo needs to show.
-bool Changed(const Change &change);
+bool Changed(const Change& change);
 
 /// "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE", as the registry editor names a
 /// root.
@@ -68,21 +68,21 @@ class ChangeRecord {
   /// Takes the real services over; they live as long as the record.
   ChangeRecord(Platform real, Mode mode);
   ~ChangeRecord();
-  ChangeRecord(const ChangeRecord &) = delete;
-  ChangeRecord &operator=(const ChangeRecord &) = delete;
+  ChangeRecord(const ChangeRecord&) = delete;
+  ChangeRecord& operator=(const ChangeRecord&) = delete;
 
   /// The recording services to hand to the system's own code.
-  Platform &services() { return services_; }
+  Platform& services() { return services_; }
   /// The real services, for what must bypass the record (its own journal, say).
-  Platform &real() { return real_; }
+  Platform& real() { return real_; }
   Mode mode() const { return mode_; }
 
   /// The changes in the order they were first made; one per file or value.
-  const std::vector<Change> &changes() const { return changes_; }
+  const std::vector<Change>& changes() const { return changes_; }
 
   /// Called with the text of each difference a real run finds when reading a
   /// write back.
-  void SetMismatchReporter(std::function<void(const std::string &text)> reporter) {
+  void SetMismatchReporter(std::function<void(const std::string& text)> reporter) {
     reporter_ = std::move(reporter);
   }
 
@@ -102,10 +102,10 @@ class ChangeRecord {
 
   // The change of this value or file; `before` (its state as read now) opens it
   // when it is the first. A reference valid until the next change is opened.
-  Change &Record(const std::string &id, Change before);
-  bool Recorded(const std::string &id) const { return index_.count(id) != 0; }
-  void AddHelpCall(const std::string &call);
-  bool Mismatch(const std::string &text, std::string *error);
+  Change& Record(const std::string& id, Change before);
+  bool Recorded(const std::string& id) const { return index_.count(id) != 0; }
+  void AddHelpCall(const std::string& call);
+  bool Mismatch(const std::string& text, std::string* error);
 
   Platform real_;
   Platform services_;
@@ -117,7 +117,7 @@ class ChangeRecord {
   std::map<std::string, std::string> values_;
   std::map<std::string, FileState> files_;
   std::set<std::string> folders_;
-  std::function<void(const std::string &)> reporter_;
+  std::function<void(const std::string&)> reporter_;
 };
 
 }  // namespace platform

@@ -36,7 +36,7 @@ const char kBackupList[] = "C:\\Lib\\directories.txt";
 
 // Visual C++ 6.0 with its MSDN collection and the library, as the sample
 // machine has them; `vary` changes it before the run.
-void SampleMachine(FakePlatform &f, const std::function<void(FakePlatform &)> &vary) {
+void SampleMachine(FakePlatform& f, const std::function<void(FakePlatform&)>& vary) {
   f.registry.AddKey(RootKey::kLocalMachine,
                     "Software\\Microsoft\\DevStudio\\6.0\\Products\\Microsoft Visual C++");
   f.registry.Set(RootKey::kCurrentUser, "Software\\Microsoft\\DevStudio\\6.0\\Directories",
@@ -61,23 +61,23 @@ void SampleMachine(FakePlatform &f, const std::function<void(FakePlatform &)> &v
 
 // One run of the whole Visual C++ 6.0 integration through a change record.
 struct Vc6Run {
-  Vc6Run(ChangeRecord::Mode mode, const std::function<void(FakePlatform &)> &vary) {
+  Vc6Run(ChangeRecord::Mode mode, const std::function<void(FakePlatform&)>& vary) {
     SampleMachine(fake, vary);
     record = std::make_unique<ChangeRecord>(std::move(fake.services), mode);
-    record->SetMismatchReporter([this](const std::string &text) { host.ShowMessage(text, 0); });
+    record->SetMismatchReporter([this](const std::string& text) { host.ShowMessage(text, 0); });
     integrate::IntegrationEngine engine(&host, "C:\\Lib", record->services());
     result = engine.IntegrateVc6(true, true, true, true);
   }
   std::vector<std::string> Messages() const {
     std::vector<std::string> texts;
-    for (const auto &m : host.owner.messages) texts.push_back(m.text);
+    for (const auto& m : host.owner.messages) texts.push_back(m.text);
     return texts;
   }
   // The messages without the platform's reasons in parentheses, which a dry run
   // words as the Wine file services do.
   std::vector<std::string> Gist() const {
     std::vector<std::string> texts = Messages();
-    for (std::string &text : texts) {
+    for (std::string& text : texts) {
       const std::size_t open = text.find(" ("), close = text.rfind(')');
       if (open != std::string::npos && close > open) text.erase(open, close + 1 - open);
     }
@@ -92,17 +92,17 @@ struct Vc6Run {
 
 TEST(ChangeRecord, DryRunTakesTheRealRunsCourseAndChangesNothing) {
   const struct {
-    const char *name;
-    std::function<void(FakePlatform &)> vary;
+    const char* name;
+    std::function<void(FakePlatform&)> vary;
   } machines[] = {
       {"sample machine", nullptr},
       {"earlier read-only wizard copy",
-       [](FakePlatform &f) {
+       [](FakePlatform& f) {
          f.files.Put(kSkinCopy, "old");
          f.files.SetReadOnly(kSkinCopy, true);
        }},
       {"template folder missing",
-       [](FakePlatform &f) {
+       [](FakePlatform& f) {
          f.files.Remove(kTemplate);
          f.files = MemoryFiles();
          f.files.Put(kAppSource, "app wizard");
@@ -113,12 +113,12 @@ TEST(ChangeRecord, DryRunTakesTheRealRunsCourseAndChangesNothing) {
          f.files.Put(kRegFile, msdn_samples::SampleFile("hhcolreg.dat"));
        }},
       {"read-only backup list",
-       [](FakePlatform &f) {
+       [](FakePlatform& f) {
          f.files.Put(kBackupList, "mine");
          f.files.SetReadOnly(kBackupList, true);
        }},
   };
-  for (const auto &machine : machines) {
+  for (const auto& machine : machines) {
     SCOPED_TRACE(machine.name);
     Vc6Run real(ChangeRecord::Mode::kWrite, machine.vary);
     Vc6Run dry(ChangeRecord::Mode::kDryRun, machine.vary);
@@ -132,13 +132,13 @@ TEST(ChangeRecord, DryRunTakesTheRealRunsCourseAndChangesNothing) {
     EXPECT_EQ(dry.fake.registry.CountCalls("write"), 0);
     EXPECT_EQ(dry.fake.files.calls, std::vector<std::string>());
     // What the record says was written is what the real machine holds.
-    for (const platform::Change &change : real.record->changes()) {
+    for (const platform::Change& change : real.record->changes()) {
       if (change.kind == platform::Change::Kind::kRegistryValue) {
-        const std::string *value = real.fake.registry.Get(change.root, change.key, change.name);
+        const std::string* value = real.fake.registry.Get(change.root, change.key, change.name);
         ASSERT_NE(value, nullptr);
         EXPECT_EQ(*value, change.after) << change.name;
       } else if (change.kind == platform::Change::Kind::kFile) {
-        const std::string *bytes = real.fake.files.Get(change.path);
+        const std::string* bytes = real.fake.files.Get(change.path);
         ASSERT_NE(bytes, nullptr);
         EXPECT_EQ(*bytes, change.after) << change.path;
       }
@@ -169,12 +169,12 @@ TEST(ChangeRecord, SampleMachineRunListsEachChangeOnce) {
 
 TEST(ChangeRecord, WriteThatDoesNotStickFailsItsStepWithTheDifference) {
   const struct {
-    const char *name;
-    std::function<void(FakePlatform &)> drop;
-    const char *message;
+    const char* name;
+    std::function<void(FakePlatform&)> drop;
+    const char* message;
   } cases[] = {
       {"registry value",
-       [](FakePlatform &f) {
+       [](FakePlatform& f) {
          f.registry.DropCallsStartingWith("write HKCU\\" + std::string(kDirectoriesKey) +
                                           "|Include Dirs");
        },
@@ -185,16 +185,16 @@ TEST(ChangeRecord, WriteThatDoesNotStickFailsItsStepWithTheDifference) {
        "\"C:\\VS\\VC98\\INCLUDE;C:\\VS\\VC98\\MFC\\INCLUDE\" instead of "
        "\"C:\\VS\\VC98\\INCLUDE;C:\\VS\\VC98\\MFC\\INCLUDE;C:"
        "\\Lib\\Tessaline\"."},
-      {"text file", [](FakePlatform &f) { f.files.DropWritesTo(kBackupList); },
+      {"text file", [](FakePlatform& f) { f.files.DropWritesTo(kBackupList); },
        "Written, C:\\Lib\\directories.txt cannot be read back."},
-      {"short copy", [](FakePlatform &f) { f.files.DropWritesTo(kSkinCopy); },
+      {"short copy", [](FakePlatform& f) { f.files.DropWritesTo(kSkinCopy); },
        "The copy C:\\VS\\Common\\MSDev98\\Template\\TSLSkinWizard.awx came out "
        "5 bytes long; its "
        "source C:\\Lib\\TSLSkinWizard\\Release\\TSLSkinWizard.awx has 11."},
-      {"edited collection registry", [](FakePlatform &f) { f.files.DropWritesTo(kRegFile); },
+      {"edited collection registry", [](FakePlatform& f) { f.files.DropWritesTo(kRegFile); },
        "Written, C:\\windows\\Help\\hhcolreg.dat reads back as "},
   };
-  for (const auto &c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Vc6Run run(ChangeRecord::Mode::kWrite, c.drop);
     EXPECT_FALSE(run.result);
@@ -214,7 +214,7 @@ TEST(ChangeRecord, DryRunReadsSeeItsOwnWrites) {
   f.registry.Set(RootKey::kCurrentUser, "Software\\X", "Long", "short");
   f.files.AddFolder("C:\\Data");
   ChangeRecord record(std::move(f.services), ChangeRecord::Mode::kDryRun);
-  platform::Platform &p = record.services();
+  platform::Platform& p = record.services();
   std::string error;
 
   auto key = p.registry->OpenKey(RootKey::kCurrentUser, "software\\x", platform::KeyAccess::kAll);
@@ -236,7 +236,7 @@ TEST(ChangeRecord, DryRunReadsSeeItsOwnWrites) {
   std::vector<std::string> lines;
   ASSERT_TRUE(p.files->ReadTextLines(
       "c:\\data\\A.TXT",
-      [&](const std::string &line) {
+      [&](const std::string& line) {
         lines.push_back(line);
         return true;
       },
