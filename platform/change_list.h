@@ -1,6 +1,5 @@
 // Portable: no Win32 here.
-// The changes of a run as a person reads them: registry values old -> new,
-// files as diffs.
+// The changes of a run as a person reads them: registry values old -> new, files as diffs.
 #pragma once
 
 #include <string>
@@ -10,12 +9,10 @@
 
 namespace platform {
 
-/// A unified diff of two texts with three lines of context, headed "--- name"
-/// and
-/// "+++ name"; CR LF and LF both end a line. Empty when the texts are equal.
-/// Lines that are not common to the start and the end form one hunk, which is
-/// exact for the insertions and replacements of a settings file, and linear
-/// however big the file.
+/// A unified diff of two texts with three lines of context, headed "--- name" and "+++ name"; CR LF
+/// and LF both end a line. Empty when the texts are equal. Lines that are not common to the start
+/// and the end form one hunk, which is exact for the insertions and replacements of a settings
+/// file, and linear however big the file.
 std::string UnifiedDiff(const std::string& name, const std::string& before,
                         const std::string& after);
 

@@ -85,8 +85,7 @@ std::string RootKeyName(RootKey root) {
   return root == RootKey::kLocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
 }
 
-// --- Registry
-// ---------------------------------------------------------------------------------
+// --- Registry ------------------------------------------------------------------------------------
 
 class RecordingKey : public RegistryKey {
  public:
@@ -123,8 +122,7 @@ class RecordingKey : public RegistryKey {
       before.existed = ReadValue(*this, name, &before.before);
     }
     if (record_.mode_ == ChangeRecord::Mode::kDryRun) {
-      // A key opened for reading refuses writes; the real one would have said
-      // so.
+      // A key opened for reading refuses writes; the real one would have said so.
       if (access_ != KeyAccess::kAll) {
         if (error) *error = "Access denied";
         return false;
@@ -172,8 +170,7 @@ class RecordingRegistry : public Registry {
   ChangeRecord& record_;
 };
 
-// --- Files
-// ------------------------------------------------------------------------------------
+// --- Files ---------------------------------------------------------------------------------------
 
 class RecordingFiles : public FileSystem {
  public:
@@ -332,8 +329,7 @@ class RecordingFiles : public FileSystem {
   std::string FromUserPath(const std::string& path) override { return real_.FromUserPath(path); }
 
  private:
-  // The dry run's state of a file it has touched; nullptr otherwise (and in a
-  // real run).
+  // The dry run's state of a file it has touched; nullptr otherwise (and in a real run).
   const ChangeRecord::FileState* Written(const std::string& path) const {
     if (!dry_) return nullptr;
     auto found = record_.files_.find(FileIdentity(path));
@@ -364,8 +360,7 @@ class RecordingFiles : public FileSystem {
     return change;
   }
 
-  // A dry run refuses what the real services refuse: no folder to write in, a
-  // read-only file.
+  // A dry run refuses what the real services refuse: no folder to write in, a read-only file.
   bool CanWrite(const std::string& what, const std::string& path, std::string* error) {
     const std::string parent = ParentOf(path);
     const char* reason = nullptr;
@@ -408,8 +403,7 @@ class RecordingFiles : public FileSystem {
   bool dry_;
 };
 
-// --- Shell copy
-// -------------------------------------------------------------------------------
+// --- Shell copy ----------------------------------------------------------------------------------
 
 class RecordingShellCopy : public ShellCopy {
  public:
@@ -449,12 +443,11 @@ class RecordingShellCopy : public ShellCopy {
   ChangeRecord& record_;
 };
 
-// --- Help 2 registration
-// ----------------------------------------------------------------------
+// --- Help 2 registration -------------------------------------------------------------------------
 
-// Each registration call is noted with its arguments; a dry run answers success
-// without reaching the service. Creating a session and fetching its objects
-// change nothing, so they go to the real service and fail as they would.
+// Each registration call is noted with its arguments; a dry run answers success without reaching
+// the service. Creating a session and fetching its objects change nothing, so they go to the real
+// service and fail as they would.
 class RecordingHelp2 {
  public:
   static std::string Call(const std::string& name, const std::vector<std::string>& args) {
@@ -575,8 +568,7 @@ class RecordingService : public Help2Service {
 
 }  // namespace
 
-// --- The record
-// -------------------------------------------------------------------------------
+// --- The record ----------------------------------------------------------------------------------
 
 ChangeRecord::ChangeRecord(Platform real, Mode mode) : real_(std::move(real)), mode_(mode) {
   services_.registry = std::make_unique<RecordingRegistry>(*this);

@@ -1,6 +1,5 @@
 // Portable: no Win32 here.
-// The change record: a platform in front of the real one that notes every
-// change a run makes.
+// The change record: a platform in front of the real one that notes every change a run makes.
 #pragma once
 
 #include <functional>
@@ -14,9 +13,8 @@
 
 namespace platform {
 
-/// One thing a run changed on the machine (or, in a dry run, would have
-/// changed): what stood there before its first change and what stands there
-/// after its last.
+/// One thing a run changed on the machine (or, in a dry run, would have changed): what stood there
+/// before its first change and what stands there after its last.
 struct Change {
   enum class Kind {
     kRegistryValue,  ///< a string value of `root`\`key` named `name`
@@ -43,17 +41,16 @@ struct Change {
   std::string call;
 };
 
-/// False for a write that left everything as it was (a file rewritten with its own bytes),
-/// which neither a listing nor an undo needs to show.
+/// False for a write that left everything as it was (a file rewritten with its own bytes), which
+/// neither a listing nor an undo needs to show.
 bool Changed(const Change& change);
 
-/// "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE", as the registry editor names a
-/// root.
+/// "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE", as the registry editor names a root.
 std::string RootKeyName(RootKey root);
 
-/// Stands between a front end and the real platform and keeps a Change for
-/// every mutating call, so one run can be shown before it happens, checked
-/// after, and taken back. The system's own code sees an ordinary Platform.
+/// Stands between a front end and the real platform and keeps a Change for every mutating call, so
+/// one run can be shown before it happens, checked after, and taken back. The system's own code
+/// sees an ordinary Platform.
 ///
 /// In a dry run nothing is written: the record keeps what would have been
 /// written and every later read of the run is served from it, with the same
@@ -80,8 +77,7 @@ class ChangeRecord {
   /// The changes in the order they were first made; one per file or value.
   const std::vector<Change>& changes() const { return changes_; }
 
-  /// Called with the text of each difference a real run finds when reading a
-  /// write back.
+  /// Called with the text of each difference a real run finds when reading a write back.
   void SetMismatchReporter(std::function<void(const std::string& text)> reporter) {
     reporter_ = std::move(reporter);
   }
@@ -100,8 +96,8 @@ class ChangeRecord {
     bool read_only = false;
   };
 
-  // The change of this value or file; `before` (its state as read now) opens it
-  // when it is the first. A reference valid until the next change is opened.
+  // The change of this value or file; `before` (its state as read now) opens it when it is the
+  // first. A reference valid until the next change is opened.
   Change& Record(const std::string& id, Change before);
   bool Recorded(const std::string& id) const { return index_.count(id) != 0; }
   void AddHelpCall(const std::string& call);
@@ -112,8 +108,7 @@ class ChangeRecord {
   Mode mode_;
   std::vector<Change> changes_;
   std::map<std::string, std::size_t> index_;  // lower-cased identity -> changes_ position
-  // A dry run's state: values and files written, folders made (lower-cased
-  // identities).
+  // A dry run's state: values and files written, folders made (upper-cased identities).
   std::map<std::string, std::string> values_;
   std::map<std::string, FileState> files_;
   std::set<std::string> folders_;

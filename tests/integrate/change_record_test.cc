@@ -1,6 +1,5 @@
-// The change record under the Visual C++ 6.0 integration on the doubles: a dry
-// run takes the real run's course without touching anything, and a write that
-// does not stick fails its step.
+// The change record under the Visual C++ 6.0 integration on the doubles: a dry run takes the real
+// run's course without touching anything, and a write that does not stick fails its step.
 #include "platform/change_record.h"
 
 #include <gtest/gtest.h>
@@ -34,8 +33,8 @@ const char kSkinSource[] = "C:\\Lib\\TSLSkinWizard\\Release\\TSLSkinWizard.awx";
 const char kSkinCopy[] = "C:\\VS\\Common\\MSDev98\\Template\\TSLSkinWizard.awx";
 const char kBackupList[] = "C:\\Lib\\directories.txt";
 
-// Visual C++ 6.0 with its MSDN collection and the library, as the sample
-// machine has them; `vary` changes it before the run.
+// Visual C++ 6.0 with its MSDN collection and the library, as the sample machine has them; `vary`
+// changes it before the run.
 void SampleMachine(FakePlatform& f, const std::function<void(FakePlatform&)>& vary) {
   f.registry.AddKey(RootKey::kLocalMachine,
                     "Software\\Microsoft\\DevStudio\\6.0\\Products\\Microsoft Visual C++");
@@ -73,8 +72,8 @@ struct Vc6Run {
     for (const auto& m : host.owner.messages) texts.push_back(m.text);
     return texts;
   }
-  // The messages without the platform's reasons in parentheses, which a dry run
-  // words as the Wine file services do.
+  // The messages without the platform's reasons in parentheses, which a dry run words as the Wine
+  // file services do.
   std::vector<std::string> Gist() const {
     std::vector<std::string> texts = Messages();
     for (std::string& text : texts) {
