@@ -192,6 +192,10 @@ TEST(ChangeRecord, WriteThatDoesNotStickFailsItsStepWithTheDifference) {
        "source C:\\Lib\\TSLSkinWizard\\Release\\TSLSkinWizard.awx has 11."},
       {"edited collection registry", [](FakePlatform& f) { f.files.DropWritesTo(kRegFile); },
        "Written, C:\\windows\\Help\\hhcolreg.dat reads back as "},
+      {"backup copy", [](FakePlatform& f) { f.files.DropWritesTo("C:\\Lib\\Help\\hhcolreg.dat"); },
+       "The copy C:\\Lib\\Help\\hhcolreg.dat came out "},
+      {"edited collection file", [](FakePlatform& f) { f.files.DropWritesTo(kColFile); },
+       "Written, C:\\MSDN\\1033\\MSDNVS98.COL reads back as "},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
