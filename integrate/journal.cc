@@ -236,11 +236,12 @@ bool DecodeJournal(const std::string& bytes, Journal* journal, std::string* erro
       read.time = value;
     } else if (name == "change") {
       Change change;
-      const Change::Kind kinds[] = {Change::Kind::kRegistryValue, Change::Kind::kFile,
-                                    Change::Kind::kFolderCopy, Change::Kind::kHelpCall};
       ok = false;
-      for (Change::Kind kind : kinds) {
-        if (value == KindName(kind)) change.kind = kind, ok = true;
+      for (Change::Kind kind : {Change::Kind::kRegistryValue, Change::Kind::kFile,
+                                Change::Kind::kFolderCopy, Change::Kind::kHelpCall}) {
+        if (value != KindName(kind)) continue;
+        change.kind = kind;
+        ok = true;
       }
       read.changes.push_back(change);
       ++count;

@@ -206,7 +206,8 @@ TEST_F(SkinWizardConsoleTest, HelpNamesEveryOptionAndExitStatus) {
   EXPECT_EQ(Run({"--help"}), 0);
   for (const char* flag : {"--location", "--skin-name", "--author", "--company", "--email", "--url",
                            "--comments", "--look", "--methods", "--common-dir", "--prefix",
-                           "--force", "--yes", "OnHighlightRarelyUsedMenuItems", "73"}) {
+                           "--force", "--yes", "--dry-run", "--answers", "--save-answers",
+                           "OnHighlightRarelyUsedMenuItems", "73"}) {
     EXPECT_NE(out.str().find(flag), std::string::npos) << flag;
   }
 }
