@@ -102,6 +102,8 @@ const StringEntry kTable[] = {
     // tslkt-integrate's own texts.
     {1100,
     "Usage: tslkt-integrate [-p:DIR | /p:DIR] [--prefix DIR] [--ide LIST] [--items LIST] [--yes]\n"
+    "                       [--dry-run]\n"
+    "       tslkt-integrate --undo [JOURNAL] [--force] [--dry-run] [--prefix DIR]\n"
     "\n"
     "Integrates the Tessaline library with Visual C++ 6.0 and the Visual Studio .NET family,\n"
     "as the Tessaline Integration Wizard does, printing each step as it happens.\n"
@@ -124,6 +126,13 @@ const StringEntry kTable[] = {
     "                  and left out.\n"
     "  --yes           run without asking \"Start the integration? [Y/n]\". Without a terminal\n"
     "                  the run needs --yes.\n"
+    "  --dry-run       go through every step and question as a real run would, write nothing,\n"
+    "                  then list each change it would have made: registry values old -> new,\n"
+    "                  files as a unified diff (or \"new file, N bytes\"), copies, help\n"
+    "                  registrations. The exit status is the real run's.\n"
+    "  --undo [JOURNAL] put back what a run changed, newest change first; JOURNAL defaults to\n"
+    "                  the last run's. An item changed since that run is skipped and named.\n"
+    "  --force         with --undo: put back items changed since the run as well.\n"
     "  --help          this text.\n"
     "\n"
     "The options are printed first, as the dialog would show them: [x] ticked, [ ] not ticked,\n"
@@ -133,9 +142,15 @@ const StringEntry kTable[] = {
     "(for example to close a running Visual C++) is asked on a terminal; without one it is\n"
     "answered Cancel, so an unattended run never waits.\n"
     "\n"
+    "Every change is read back after it is written; one that did not stick fails its step\n"
+    "with a message naming the difference. A run that changed anything keeps a journal of\n"
+    "its changes under the user's local application data folder and prints where.\n"
+    "\n"
     "Exit status: 0 every chosen IDE completed; 1 one or more failed; 2 usage error, nothing\n"
     "chosen (\"You need to select at least one item.\") or the run not confirmed; 3 library not\n"
-    "found (\"Unable to locate Tessaline installation.\") or its install folder empty.\n"},
+    "found (\"Unable to locate Tessaline installation.\") or its install folder empty.\n"
+    "With --undo: 0 everything put back; 1 an item skipped or failed; 2 no journal, or one\n"
+    "that is damaged or not ours (nothing is touched).\n"},
     {1101, "Try 'tslkt-integrate --help'."},
     {1102, "%s needs a value"},
     {1103, "%s takes no value"},
@@ -164,6 +179,7 @@ const StringEntry kTable[] = {
     {1125, "it needs Visual C++ 6.0 ticked and the library's TSLSkinWizard.awx"},
     {1126, "no terminal to answer on: Cancel"},
     {1127, "[O]K or [C]ancel? "},
+    {1128, "--force goes with --undo"},
     {kStrVsNetLibraryNotFound, "Unable to locate Tessaline installation"},
     {kStrNet70NotInstalled, "Unable to locate VS.NET installation"},
     {kStrNet71NotInstalled, "Unable to locate VS.NET 2003 installation"},

@@ -89,6 +89,7 @@ enum StringId : int {
   kStrConsoleNoSkinWizard = 1125,
   kStrConsoleNoTerminalCancel = 1126,
   kStrConsoleOkOrCancel = 1127,
+  kStrConsoleForceWithoutUndo = 1128,
   // The Visual Studio .NET family's own messages.
   kStrVsNetLibraryNotFound = 1200,  // no period, unlike 31
   kStrNet70NotInstalled,

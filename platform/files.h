@@ -53,6 +53,10 @@ class FileSystem {
   [[nodiscard]] virtual bool WriteBinaryFile(const std::string& path, const std::string& bytes,
                                std::string* error) = 0;
 
+  /// Deletes a file, so a run can be taken back to a machine without the files it added;
+  /// a read-only file is not deleted. True when no such file exists afterwards.
+  virtual bool RemoveFile(const std::string& path, std::string* error) = 0;
+
   /// Creates a folder and any missing parents; true when it exists afterwards.
   [[nodiscard]] virtual bool CreateDirectories(const std::string& path, std::string* error) = 0;
 

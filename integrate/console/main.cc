@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "console/terminal.h"
+#include "integrate/console/change_commands.h"
 #include "integrate/console/console_owner.h"
 #include "integrate/integration_dialog.h"
 #include "integrate/startup.h"
 #include "integrate/strings.h"
 #include "platform/com.h"
+#include "platform/change_record.h"
 #include "platform/encoding.h"
 #include "platform/platform.h"
 #include "platform/windows_path.h"
@@ -72,6 +74,7 @@ struct CommandLine {
   std::vector<std::string> items;
   bool yes = false;
   bool help = false;
+  ChangeOptions changes;
 };
 
 std::vector<std::string> SplitList(const std::string& list) {
@@ -120,6 +123,16 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl,
       value = arg.substr(equals + 1);
     }
     const bool takesValue = name == "--prefix" || name == "--ide" || name == "--items";
+    if (name == "--undo") {
+      // The journal is optional: the next argument is it unless it is an option.
+      cl->changes.undo = true;
+      if (equals == std::string::npos && i + 1 < args.size() && args[i + 1][0] != '-' &&
+          args[i + 1].rfind("/p:", 0) != 0 && args[i + 1].rfind("/P:", 0) != 0) {
+        value = args[++i];
+      }
+      cl->changes.journal = value;
+      continue;
+    }
     if (takesValue && equals == std::string::npos) {
       if (i + 1 >= args.size()) {
         *error = FormatText(kStrConsoleNeedsValue, name);
@@ -134,6 +147,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl,
       cl->help = true;
     } else if (name == "--yes" || name == "-y") {
       cl->yes = true;
+    } else if (name == "--dry-run") {
+      cl->changes.dryRun = true;
+    } else if (name == "--force") {
+      cl->changes.force = true;
     } else if (name == "--prefix") {
       cl->prefixGiven = true;
       cl->prefix = value;
@@ -147,6 +164,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl,
       *error = FormatText(kStrConsoleUnknownOption, name);
       return false;
     }
+  }
+  if (cl->changes.force && !cl->changes.undo) {
+    *error = LoadText(kStrConsoleForceWithoutUndo);
+    return false;
   }
   std::string unknown;
   if (!KnownNames(cl->ides, kIdeChoices, &unknown)) {
@@ -247,11 +268,18 @@ int Run(int argc, char** argv) {
     std::cerr << "tslkt-integrate: " << LoadText(kStrConsolePrefixOnWindows) << '\n';
     return kExitUsage;
   }
-  platform::Platform services;
-  if (!platform::CreatePlatform(options, &services, &error)) {
+  platform::Platform real;
+  if (!platform::CreatePlatform(options, &real, &error)) {
     std::cerr << "tslkt-integrate: " << error << '\n';
     return kExitUsage;
   }
+  platform::ChangeRecord record(std::move(real), cl.changes.dryRun
+                                                     ? platform::ChangeRecord::Mode::kDryRun
+                                                     : platform::ChangeRecord::Mode::kWrite);
+  // Some steps name only what failed; the difference a read-back found is shown first.
+  record.SetMismatchReporter([&owner](const std::string& text) { owner.ShowMessage(text, kMbOk); });
+  if (cl.changes.undo) return RunUndo(record, cl.changes, std::cout, std::cerr);
+  platform::Platform& services = record.services();
 
   std::string installDir;
   if (!LocateInstallDir(cl.wizardArgs, *services.registry, owner, &installDir)) {
@@ -298,7 +326,9 @@ int Run(int argc, char** argv) {
     std::cout << (line.image == 1 ? "\xE2\x9C\x97 " : "\xE2\x9C\x93 ")  // U+2717, U+2713
               << platform::AnsiToUtf8(line.text) << std::endl;
   });
-  switch (dialog.OnRun()) {
+  const IntegrationDialog::RunResult result = dialog.OnRun();
+  FinishRun(record, installDir, std::cout, std::cerr);
+  switch (result) {
     case IntegrationDialog::kRunCompleted:
       return kExitCompleted;
     case IntegrationDialog::kRunFailed:

@@ -68,6 +68,14 @@ class Win32FileSystem : public FileSystem {
     return false;
   }
 
+  bool RemoveFile(const std::string& path, std::string* error) override {
+    if (DeleteFileA(path.c_str())) return true;
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return true;
+    if (error) *error = Failure("Cannot delete " + path, code);
+    return false;
+  }
+
   bool CopyFile(const std::string& from, const std::string& to, std::string* error) override {
     // Windows refuses a read-only target by itself; wine run as root would not, since root
     // may write any Unix file, so the rule is checked here as well.

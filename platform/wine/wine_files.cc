@@ -263,6 +263,28 @@ bool WineFileSystem::WriteThrough(const std::string& path, const std::function<b
   return ok;
 }
 
+bool WineFileSystem::RemoveFile(const std::string& path, std::string* error) {
+  std::string host;
+  if (!prefix_->ToHostPath(path, &host, error)) return false;
+  struct stat st;
+  if (lstat(host.c_str(), &st) != 0) {
+    if (errno == ENOENT) return true;
+    *error = "Cannot delete " + path + ": " + Reason();
+    return false;
+  }
+  // unlink() ignores the write bits, and Windows refuses to delete a read-only file.
+  if (S_ISDIR(st.st_mode) || IsReadOnlyMode(st.st_mode)) {
+    *error = "Cannot delete " + path + ": " +
+             (S_ISDIR(st.st_mode) ? "it is a folder" : "the file is read-only");
+    return false;
+  }
+  if (unlink(host.c_str()) != 0) {
+    *error = "Cannot delete " + path + ": " + Reason();
+    return false;
+  }
+  return true;
+}
+
 bool WineFileSystem::CreateDirectories(const std::string& path, std::string* error) {
   std::string ignored;
   if (!error) error = &ignored;

@@ -39,6 +39,7 @@ class WineFileSystem : public FileSystem {
   bool ReadBinaryFile(const std::string& path, std::string* bytes, std::string* error) override;
   bool WriteBinaryFile(const std::string& path, const std::string& bytes,
                        std::string* error) override;
+  bool RemoveFile(const std::string& path, std::string* error) override;
   bool CreateDirectories(const std::string& path, std::string* error) override;
   std::string WindowsDirectory() override { return prefix_->WindowsDirectory(); }
   std::string SystemDirectory() override { return prefix_->SystemDirectory(); }

@@ -11,9 +11,12 @@
 #include <sstream>
 
 #include "console/terminal.h"
+#include "platform/change_list.h"
+#include "platform/change_record.h"
 #include "platform/encoding.h"
 #include "platform/platform.h"
 #include "skinwizard/advanced_methods_dialog.h"
+#include "skinwizard/console/answers.h"
 #include "skinwizard/host/project_wizard_host.h"
 #include "skinwizard/skin_name_page.h"
 #include "skinwizard/skin_options_page.h"
@@ -31,9 +34,11 @@ struct Options {
   std::optional<int> look;       // 0 Office 2000, 1 Office XP
   std::optional<int> commonDir;  // 1 yes, 0 no
   std::optional<std::vector<std::string>> methods;  // canonical names to select
+  std::optional<std::string> answers, saveAnswers;  // files, paths as typed
   bool force = false;
   bool yes = false;
   bool help = false;
+  bool dryRun = false;
 };
 
 // A command line is UTF-8 on Linux and ANSI on Windows: text that is not valid UTF-8 is
@@ -99,13 +104,51 @@ bool ParseMethods(const std::string& value, Options* options, std::string* error
   return true;
 }
 
-bool ParseArguments(const std::vector<std::string>& args, Options* options, std::string* error) {
+bool TakesValue(const std::string& flag) {
+  for (const char* name :
+       {"--location", "--skin-name", "--author", "--company", "--email", "--url", "--prefix",
+        "--comments", "--look", "--methods", "--common-dir", "--answers", "--save-answers"}) {
+    if (flag == name) return true;
+  }
+  return false;
+}
+
+// Sets the option a flag that takes a value names; false with the reason.
+bool ApplyOption(const std::string& flag, const std::string& value, Options* options,
+                 std::string* error) {
   const std::map<std::string, std::optional<std::string> Options::*> texts = {
-      {"--location", &Options::location}, {"--skin-name", &Options::skinName},
-      {"--author", &Options::author},     {"--company", &Options::company},
-      {"--email", &Options::email},       {"--url", &Options::url},
-      {"--prefix", &Options::prefix}};
+      {"--location", &Options::location},
+      {"--skin-name", &Options::skinName},
+      {"--author", &Options::author},
+      {"--company", &Options::company},
+      {"--email", &Options::email},
+      {"--url", &Options::url},
+      {"--prefix", &Options::prefix},
+      {"--answers", &Options::answers},
+      {"--save-answers", &Options::saveAnswers}};
   const std::map<std::string, int> yesNo = {{"yes", 1}, {"no", 0}};
+  if (texts.count(flag) != 0) {
+    // Paths for the host itself are kept as typed; texts of the project become ANSI.
+    const bool hostPath = flag == "--prefix" || flag == "--answers" || flag == "--save-answers";
+    options->*texts.at(flag) = hostPath ? value : ArgToAnsi(value);
+  } else if (flag == "--comments") {
+    std::optional<int> yes;
+    if (!ParseChoice(flag, value, yesNo, &yes, error)) return false;
+    options->comments = *yes == 1 ? 0 : 1;
+  } else if (flag == "--look") {
+    if (!ParseChoice(flag, value, {{"2000", 0}, {"xp", 1}}, &options->look, error)) return false;
+  } else if (flag == "--common-dir") {
+    if (!ParseChoice(flag, value, yesNo, &options->commonDir, error)) return false;
+  } else if (flag == "--methods") {
+    if (!ParseMethods(value, options, error)) return false;
+  } else {
+    *error = "unknown option '" + flag + "'";
+    return false;
+  }
+  return true;
+}
+
+bool ParseArguments(const std::vector<std::string>& args, Options* options, std::string* error) {
   bool haveProject = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string arg = args[i];
@@ -119,6 +162,10 @@ bool ParseArguments(const std::vector<std::string>& args, Options* options, std:
     }
     if (arg == "--yes") {
       options->yes = true;
+      continue;
+    }
+    if (arg == "--dry-run") {
+      options->dryRun = true;
       continue;
     }
     if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
@@ -136,37 +183,67 @@ bool ParseArguments(const std::vector<std::string>& args, Options* options, std:
     if (equals != std::string::npos) {
       flag = arg.substr(0, equals);
       value = arg.substr(equals + 1);
-    } else if (flag == "--comments" || flag == "--look" || flag == "--methods" ||
-               flag == "--common-dir" || texts.count(flag) != 0) {
+    } else if (TakesValue(flag)) {
       if (i + 1 >= args.size()) {
         *error = flag + " needs a value";
         return false;
       }
       value = args[++i];
     }
-    if (texts.count(flag) != 0) {
-      // The prefix is a Unix path for Linux itself, never text of the project: kept as typed.
-      options->*texts.at(flag) = flag == "--prefix" ? value : ArgToAnsi(value);
-    } else if (flag == "--comments") {
-      std::optional<int> yes;
-      if (!ParseChoice(flag, value, yesNo, &yes, error)) return false;
-      options->comments = *yes == 1 ? 0 : 1;
-    } else if (flag == "--look") {
-      if (!ParseChoice(flag, value, {{"2000", 0}, {"xp", 1}}, &options->look, error)) return false;
-    } else if (flag == "--common-dir") {
-      if (!ParseChoice(flag, value, yesNo, &options->commonDir, error)) return false;
-    } else if (flag == "--methods") {
-      if (!ParseMethods(value, options, error)) return false;
-    } else {
-      *error = "unknown option '" + flag + "'";
-      return false;
-    }
+    if (!ApplyOption(flag, value, options, error)) return false;
   }
   if (!options->help && !haveProject) {
     *error = "no project name given";
     return false;
   }
   return true;
+}
+
+// Replays an answers file: each answer counts where the command line left its option open.
+bool LoadAnswers(const std::string& path, Options* options, std::string* error) {
+  std::vector<AnswerLine> lines;
+  if (!ReadAnswerLines(path, &lines, error)) return false;
+  Options file;
+  for (const AnswerLine& line : lines) {
+    if (!ApplyOption("--" + line.key, line.value, &file, error)) {
+      *error = path + ":" + std::to_string(line.line) + ": " + *error;
+      return false;
+    }
+  }
+  for (auto text :
+       {&Options::skinName, &Options::author, &Options::company, &Options::email, &Options::url}) {
+    if (!(options->*text)) options->*text = file.*text;
+  }
+  for (auto choice : {&Options::comments, &Options::look, &Options::commonDir}) {
+    if (!(options->*choice)) options->*choice = file.*choice;
+  }
+  if (!options->methods) options->methods = file.methods;
+  return true;
+}
+
+// The answers a run gave, for --save-answers.
+std::vector<AnswerLine> AnswersOf(const SkinNamePage& name, const SkinOptionsPage& page,
+                                  const MethodList& methods) {
+  std::vector<AnswerLine> lines = {{0, "skin-name", platform::AnsiToUtf8(name.skinName)},
+                                   {0, "author", platform::AnsiToUtf8(name.author)},
+                                   {0, "company", platform::AnsiToUtf8(name.company)},
+                                   {0, "email", platform::AnsiToUtf8(name.email)},
+                                   {0, "url", platform::AnsiToUtf8(name.url)},
+                                   {0, "comments", page.comments == 0 ? "yes" : "no"},
+                                   {0, "look", page.baseLook == 0 ? "2000" : "xp"}};
+  // A disabled check keeps its state without a choice being made; replaying "yes" there
+  // would only draw the message that the directory is unknown.
+  if (page.writeCheckEnabled) {
+    lines.push_back({0, "common-dir", page.writeToSkinsDirectory != 0 ? "yes" : "no"});
+  }
+  std::string selected;
+  std::size_t count = 0;
+  for (const auto& method : methods) {
+    if (method->selected == 0) continue;
+    selected += (count++ ? "," : "") + method->name;
+  }
+  lines.push_back({0, "methods", count == methods.size() ? "all" : count == 0 ? "none" : selected});
+  return lines;
 }
 
 // Checked before any question is asked, by the rule the project writer applies later.
@@ -420,14 +497,19 @@ int Session::FillOptionsPage(SkinOptionsPage& page) {
 }
 
 int Session::Run() {
-  platform::Platform services;
+  platform::Platform real;
   platform::PlatformOptions platformOptions;
   platformOptions.wine_prefix = console::WinePrefix(options_.prefix);
   std::string error;
-  if (!platform::CreatePlatform(platformOptions, &services, &error)) {
+  if (!platform::CreatePlatform(platformOptions, &real, &error)) {
     Message(error);
     return kFailed;
   }
+  // Every write is read back; a dry run withholds them and lists them at the end.
+  platform::ChangeRecord record(std::move(real), options_.dryRun
+                                                     ? platform::ChangeRecord::Mode::kDryRun
+                                                     : platform::ChangeRecord::Mode::kWrite);
+  platform::Platform& services = record.services();
   std::string location;
   if (options_.location && IsWindowsPath(*options_.location)) {
     location = *options_.location;
@@ -504,6 +586,16 @@ int Session::Run() {
     Say("Created " + plan.project_folder + ":\n");
     for (const PlannedFile& file : plan.files) Say("  " + file.relative + "\n");
     status = kCreated;
+    if (options_.dryRun) {
+      Say("\nChanges it would make (nothing was written):\n" +
+          platform::DescribeChanges(record.changes()));
+    }
+    if (options_.saveAnswers &&
+        !WriteAnswerLines(*options_.saveAnswers,
+                          AnswersOf(*namePage, *optionsPage, wizard.Methods()), &error)) {
+      Message(error);
+      status = kFailed;
+    }
   }();
   host.EndRun();
   return status;
@@ -533,15 +625,22 @@ Options:
   --look 2000|xp       base the skin on the Office 2000 or the Office XP look (default: 2000)
   --methods all|none|NAME,...
                        visual manager methods to override (default: all); names:
-)" + [] {
+)" +
+         [] {
            std::string names;
-           for (const std::string& name : MethodNames()) names += "                         " + name + "\n";
+           for (const std::string& name : MethodNames())
+             names += "                         " + name + "\n";
            return names;
          }() +
          R"(  --common-dir yes|no  link the DLL into the common skins directory
                        (<Common Files>\Quorvane\Skins; default: yes when it is known)
   --prefix DIR         the Wine prefix whose registry gives the defaults (Linux only;
                        default: $WINEPREFIX, then ~/.wine)
+  --answers FILE       take the answers of the pages and the Advanced dialog from FILE
+                       (written by --save-answers; options given as well win)
+  --save-answers FILE  write this run's answers to FILE once the project is created
+  --dry-run            ask and show everything as a real run, write nothing, then list
+                       each file it would have written
   --force              overwrite files of an earlier project in the same folder
   --yes                ask nothing, create at once
   --help               this text
@@ -565,6 +664,10 @@ int RunSkinWizardConsole(const std::vector<std::string>& args, ConsoleStreams io
   if (options.help) {
     io.out << SkinWizardConsoleHelp();
     return kCreated;
+  }
+  if (options.answers && !LoadAnswers(*options.answers, &options, &error)) {
+    io.err << kProgram << ": " << error << "\n";
+    return kRefused;
   }
   if (!CheckProjectName(options.project, &error)) {
     io.err << kProgram << ": " << error << "\n";

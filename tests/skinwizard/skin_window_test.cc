@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "skinwizard/host/console/console_app.h"
+#include "skinwizard/console/console_app.h"
 #include "skinwizard/overridable_method.h"
 #include "skinwizard/res/resource.h"
 #include "skinwizard/win32/wizard_window.h"

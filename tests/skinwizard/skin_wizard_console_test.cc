@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
@@ -37,7 +38,8 @@ class SkinWizardConsoleTest : public ::testing::Test {
   }
 
   int Run(std::vector<std::string> args, const std::string& input = "", bool terminal = false) {
-    args.insert(args.end(), {"--location", folder.string()});
+    // First, so a test may name another location after it.
+    args.insert(args.begin(), {"--location", folder.string()});
     if (const char* prefix = std::getenv("TSL_TEST_PREFIX")) {
       args.insert(args.end(), {"--prefix", prefix});
     }
@@ -122,11 +124,90 @@ TEST_F(SkinWizardConsoleTest, DecliningTheConfirmationWritesNothing) {
   EXPECT_TRUE(fs::is_empty(folder));
 }
 
+// Every file under a folder with its bytes, by path relative to it.
+std::map<std::string, std::string> Tree(const fs::path& root) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_regular_file()) files[fs::relative(entry.path(), root).string()] = ReadFile(entry);
+  }
+  return files;
+}
+
+TEST_F(SkinWizardConsoleTest, SavedAnswersReplayTheSameProjectAndFlagsWin) {
+  const std::string answers = (folder / "answers.txt").string();
+  ASSERT_EQ(
+      Run({"MySkins", "--save-answers", answers}, "Aqua\nAnn\n\n\n\n2\n2\nn\nn\n3,12\n\ny\n", true),
+      0)
+      << err.str();
+  const std::string saved = ReadFile(answers);
+  EXPECT_NE(saved.find("skin-name=Aqua\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("look=xp\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("methods=OnDrawMenuBorder,OnDrawTab\n"), std::string::npos) << saved;
+
+  const fs::path replay = folder / "replay";
+  fs::create_directories(replay);
+  ASSERT_EQ(Run({"MySkins", "--answers", answers, "--location", replay.string()}), 0) << err.str();
+  const auto first = Tree(folder / "MySkins"), second = Tree(replay / "MySkins");
+  EXPECT_EQ(first.size(), second.size());
+  EXPECT_TRUE(first == second);
+
+  const fs::path flagged = folder / "flagged";
+  fs::create_directories(flagged);
+  ASSERT_EQ(
+      Run({"MySkins", "--answers", answers, "--look", "2000", "--location", flagged.string()}), 0)
+      << err.str();
+  const std::string header = ReadFile(flagged / "MySkins" / "SkinAqua.h");
+  EXPECT_EQ(header.find("CTSLVisualManagerXP"), std::string::npos);
+  EXPECT_NE(header.find("OnDrawTab"), std::string::npos);
+}
+
+TEST_F(SkinWizardConsoleTest, AnswersFileErrorsNameTheLineAndWriteNothing) {
+  const struct {
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {"skin-name=Aqua\n# fine\ncolour=blue\n", "answers.txt:3: unknown key 'colour'"},
+      {"skin-name=Aqua\ncomments=maybe\n", "answers.txt:2: invalid value 'maybe' for --comments"},
+      {"\nlook\n", "answers.txt:2: expected key=value, found 'look'"},
+  };
+  const fs::path file = folder / "answers.txt";
+  for (const auto& c : cases) {
+    std::ofstream(file, std::ios::binary) << c.text;
+    EXPECT_EQ(Run({"MySkins", "--answers", file.string(), "--yes"}), 2);
+    EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
+  }
+  fs::remove(file);
+  EXPECT_EQ(Run({"MySkins", "--answers", file.string()}), 2);
+  EXPECT_NE(err.str().find("cannot read the answers file"), std::string::npos) << err.str();
+  EXPECT_TRUE(fs::is_empty(folder));
+}
+
+TEST_F(SkinWizardConsoleTest, DryRunShowsTheRunAndListsEveryFileItWouldWrite) {
+  ASSERT_EQ(Run({"MySkins", "--skin-name", "Aqua", "--dry-run"}), 0) << err.str();
+  EXPECT_TRUE(fs::is_empty(folder));
+  const std::string shown = out.str();
+  EXPECT_NE(shown.find("Skin Name: \"Aqua\""), std::string::npos) << shown;
+  const std::size_t list = shown.find("Changes it would make (nothing was written):\n");
+  ASSERT_NE(list, std::string::npos) << shown;
+  for (const char* name :
+       {"SkinAqua.h: new file, ", "MySkins.dsp: new file, ", "MySkins.dsw: new file, "}) {
+    EXPECT_NE(shown.find(name, list), std::string::npos) << name;
+  }
+  // Over an earlier project (--force) the list shows what changes in each file.
+  ASSERT_EQ(Run({"MySkins", "--skin-name", "Aqua"}), 0) << err.str();
+  const auto before = Tree(folder);
+  ASSERT_EQ(Run({"MySkins", "--skin-name", "Aqua", "--comments", "no", "--force", "--dry-run"}), 0)
+      << err.str();
+  EXPECT_TRUE(Tree(folder) == before);
+  EXPECT_NE(out.str().find("-\t// TODO"), std::string::npos) << out.str();
+}
+
 TEST_F(SkinWizardConsoleTest, HelpNamesEveryOptionAndExitStatus) {
   EXPECT_EQ(Run({"--help"}), 0);
   for (const char* flag : {"--location", "--skin-name", "--author", "--company", "--email", "--url",
                            "--comments", "--look", "--methods", "--common-dir", "--prefix",
-                           "--force", "--yes", "OnHighlightRarelyUsedMenuItems", "73"}) {
+                           "--force", "--yes", "--dry-run", "--answers", "--save-answers",
+                           "OnHighlightRarelyUsedMenuItems", "73"}) {
     EXPECT_NE(out.str().find(flag), std::string::npos) << flag;
   }
 }

@@ -51,6 +51,9 @@ class FakeKey : public platform::RegistryKey {
       if (error) *error = writable_ ? "injected failure" : "key opened for reading only";
       return false;
     }
+    for (const std::string& prefix : owner_->drop_prefixes_) {
+      if (call.rfind(prefix, 0) == 0) return true;
+    }
     owner_->keys_[id_].values[Lower(name)] = {name, value};
     return true;
   }

@@ -29,6 +29,9 @@ class FakeRegistry : public platform::Registry {
   /// Makes every call whose record starts with `prefix` fail ("write HKCU\...|Include Dirs").
   void FailCallsStartingWith(const std::string& prefix) { fail_prefixes_.push_back(prefix); }
 
+  /// Makes every write whose record starts with `prefix` report success and store nothing.
+  void DropCallsStartingWith(const std::string& prefix) { drop_prefixes_.push_back(prefix); }
+
   /// Number of recorded calls that start with `prefix`.
   int CountCalls(const std::string& prefix) const;
 
@@ -47,6 +50,7 @@ class FakeRegistry : public platform::Registry {
   };
   std::map<std::string, Key> keys_;  // lower-cased "HKCU\path" -> key
   std::vector<std::string> fail_prefixes_;
+  std::vector<std::string> drop_prefixes_;
 };
 
 }  // namespace testing_support

@@ -76,6 +76,7 @@ bool MemoryFiles::CopyFile(const std::string& from, const std::string& to, std::
   }
   if (!CanReplace(to, error)) return false;
   std::string copy = *bytes;
+  if (dropping_.count(Key(to))) copy.resize(copy.size() / 2);
   files_[Key(to)].bytes = copy;
   return true;
 }
@@ -105,6 +106,7 @@ bool MemoryFiles::WriteTextFile(const std::string& path, const std::string& text
                                 std::string* error) {
   calls.push_back("write " + path);
   if (!CanReplace(path, error)) return false;
+  if (dropping_.count(Key(path))) return true;
   std::string bytes;
   for (char c : text) {
     if (c == '\n') bytes += '\r';
@@ -128,7 +130,18 @@ bool MemoryFiles::WriteBinaryFile(const std::string& path, const std::string& by
                                   std::string* error) {
   calls.push_back("write " + path);
   if (!CanReplace(path, error)) return false;
+  if (dropping_.count(Key(path))) return true;
   files_[Key(path)].bytes = bytes;
+  return true;
+}
+
+bool MemoryFiles::RemoveFile(const std::string& path, std::string* error) {
+  calls.push_back("remove " + path);
+  if (IsReadOnly(path) || failing_.count(Key(path))) {
+    if (error) *error = IsReadOnly(path) ? "access denied" : "disk full";
+    return false;
+  }
+  files_.erase(Key(path));
   return true;
 }
 

@@ -33,6 +33,9 @@ class MemoryFiles : public platform::FileSystem {
   bool IsReadOnly(const std::string& path) override;
   /// Makes every later write or copy to `path` fail, leaving the old file whole.
   void FailWritesTo(const std::string& path) { failing_.insert(Key(path)); }
+  /// Makes later writes to `path` report success and store nothing, and copies to it stop
+  /// half way, as a faulty disk or file filter would.
+  void DropWritesTo(const std::string& path) { dropping_.insert(Key(path)); }
 
   bool Exists(const std::string& path) override;
   bool SetNormalAttributes(const std::string& path, std::string* error) override;
@@ -44,6 +47,7 @@ class MemoryFiles : public platform::FileSystem {
   bool ReadBinaryFile(const std::string& path, std::string* bytes, std::string* error) override;
   bool WriteBinaryFile(const std::string& path, const std::string& bytes,
                        std::string* error) override;
+  bool RemoveFile(const std::string& path, std::string* error) override;
   bool CreateDirectories(const std::string& path, std::string* error) override;
   std::string WindowsDirectory() override { return "C:\\windows"; }
   std::string SystemDirectory() override { return "C:\\windows\\system32"; }
@@ -61,6 +65,7 @@ class MemoryFiles : public platform::FileSystem {
   std::map<std::string, File> files_;
   std::set<std::string> folders_;
   std::set<std::string> failing_;
+  std::set<std::string> dropping_;
 };
 
 }  // namespace testing_support

@@ -330,6 +330,8 @@ e2e() {  # how
   run "$how" "$p" -p: --yes
   expect_rc 3
 
+  changes "$how"
+
   if [ "$how" = native ]; then
     current="native: prefix errors and a library outside drive_c"
     WINEPREFIX=$work/none "$exe" --yes </dev/null >/dev/null 2>"$work/err"
@@ -381,6 +383,104 @@ e2e() {  # how
   fi
 }
 
+# --- Dry run, journal and undo ----------------------------------------------------------------
+journals_rel='drive_c/users/*/AppData/Local/Quorvane/Tessaline/Journals'
+# The files of a prefix that differ from the sample's, as Windows paths, sorted; the hives,
+# the journals and the runs' own output files left out.
+changed_files() {  # prefix
+  diff -rq -x '.*' -x '*.reg' -x dosdevices -x wineserver "$sample" "$1" 2>/dev/null | sed -E \
+    -e "s|^Files $sample/(.*) and .* differ$|\1|" -e "s|^Only in $1/?([^:]*): (.*)$|\1/\2|" \
+    | sed -e 's|^/||' -e 's|^drive_c/|C:/|' | grep -v '^C:/users/[^/]*/AppData/Local/Quorvane' \
+    | tr / '\\' | sort
+}
+# The files a dry run's list names, as Windows paths, sorted.
+listed_files() {  # output
+  sed -n '/^Changes it would make/,$p' "$1" | sed -nE \
+    -e 's/^copy .* -> (.*) \((new file|replaces).*$/\1/p' -e 's/^--- (.*)$/\1/p' \
+    -e 's/^(.*): (new file|binary file|deleted|made writable).*$/\1/p' | sort -u
+}
+dirs_query() { WINEPREFIX=$1 wine reg query "$dirs_key" 2>/dev/null | tr -d '\r'; }
+# Every file of the prefix but the journals, with its content and mode.
+tree_state() {  # prefix
+  (cd "$1" && find drive_c -path "*/Quorvane/Tessaline/Journals" -prune -o -type f -print0 \
+     | sort -z | xargs -0 stat -c '%a %n' ; find drive_c -path '*/Journals' -prune -o -type f \
+     -exec md5sum {} + | sort -k2)
+}
+
+changes() {  # how
+  local how=$1 dry real journal
+
+  current="$how: a dry run changes nothing and lists what the real run changes"
+  dry=$(clone "$sample" "$how-dry")
+  real=$(clone "$sample" "$how-real")
+  run "$how" "$dry" --yes --dry-run
+  expect_rc 0
+  expect_lines "$dry" "$full_lines"
+  cp "$dry/.out" "$work/$how-dry.out"
+  expect_eq "files of the dry run's prefix" "" "$(changed_files "$dry")"
+  # Wine itself touches the hives while its server runs: only the native build leaves them
+  # byte for byte; the values are compared for both.
+  if [ "$how" = native ]; then
+    expect_same_file "user.reg after a dry run" "$sample/user.reg" "$dry/user.reg"
+    expect_same_file "system.reg after a dry run" "$sample/system.reg" "$dry/system.reg"
+  fi
+  expect_eq "Directories key after a dry run" "$(dirs_query "$sample")" "$(dirs_query "$dry")"
+  expect_eq "no journal of a dry run" "" "$(ls "$dry"/$journals_rel 2>/dev/null)"
+  run "$how" "$real" --yes
+  expect_rc 0
+  expect_lines "$real" "$full_lines"
+  expect_eq "files listed = files changed" "$(changed_files "$real")" "$(listed_files "$work/$how-dry.out")"
+  expect_grep "new Include Dirs listed" "  new: \"$(reg_value "$real" "$dirs_key" 'Include Dirs')\"" "$work/$how-dry.out"
+  expect_grep "new Library Dirs listed" "  new: \"$(reg_value "$real" "$dirs_key" 'Library Dirs')\"" "$work/$how-dry.out"
+  expect_eq "registry values listed" 2 "$(grep -c '^  new: ' "$work/$how-dry.out")"
+  expect_grep "journal named" "Journal: C:\\users\\" "$real/.out"
+
+  current="$how: undo puts the sample machine back"
+  settle "$real"
+  run "$how" "$real" --undo
+  expect_rc 0
+  expect_eq "files after undo" "" "$(changed_files "$real")"
+  expect_eq "Directories key after undo" "$(dirs_query "$sample")" "$(dirs_query "$real")"
+  expect_eq "files and modes after undo" "$(tree_state "$sample")" "$(tree_state "$real")"
+
+  current="$how: undo skips a value changed by hand and restores the rest"
+  real=$(clone "$sample" "$how-edited")
+  run "$how" "$real" --yes
+  WINEPREFIX=$real wine reg add "$dirs_key" /v 'Library Dirs' /d 'C:\Mine' /f >/dev/null 2>&1
+  settle "$real"
+  run "$how" "$real" --undo --dry-run
+  expect_rc 1
+  expect_grep "dry undo names the item" "✗ skipped: HKEY_CURRENT_USER\\" "$real/.out"
+  expect_eq "dry undo writes nothing" "C:\\Mine" "$(reg_value "$real" "$dirs_key" 'Library Dirs')"
+  settle "$real"
+  run "$how" "$real" --undo
+  expect_rc 1
+  expect_grep "skipped and named" "✗ skipped: HKEY_CURRENT_USER\\Software\\Microsoft\\DevStudio\\6.0\\Build System\\Components\\Platforms\\Win32 (x86)\\Directories  \"Library Dirs\": changed since the run (now \"C:\\Mine\")" "$real/.out"
+  expect_eq "Library Dirs kept" "C:\\Mine" "$(reg_value "$real" "$dirs_key" 'Library Dirs')"
+  expect_eq "Include Dirs restored" "$old_include" "$(reg_value "$real" "$dirs_key" 'Include Dirs')"
+  expect_eq "files restored" "" "$(changed_files "$real")"
+
+  current="$how: a damaged or foreign journal is refused and nothing changes"
+  real=$(clone "$sample" "$how-damaged")
+  run "$how" "$real" --yes
+  journal=$(ls "$real"/$journals_rel/*.jnl)
+  settle "$real"
+  tree_state "$real" >"$work/before"
+  dirs_query "$real" >"$work/dirs"
+  settle "$real"
+  head -c -40 "$journal" >"$work/cut" && cat "$work/cut" >"$journal"
+  run "$how" "$real" --undo
+  expect_rc 2
+  expect_grep "damaged" "it is damaged (cut short or altered); nothing was changed" "$real/.err"
+  printf 'Old Include Directories\r\n' >"$real/drive_c/foreign.jnl"
+  run "$how" "$real" --undo 'C:\foreign.jnl'
+  expect_rc 2
+  expect_grep "foreign" "cannot undo from C:\\foreign.jnl: it is not a journal of tslkt-integrate; nothing was changed" "$real/.err"
+  rm "$real/drive_c/foreign.jnl"
+  expect_eq "nothing changed" "$(cat "$work/before")" "$(tree_state "$real")"
+  expect_eq "Directories key untouched" "$(cat "$work/dirs")" "$(dirs_query "$real")"
+}
+
 # The two builds on twin prefixes give the same lines, messages, registry lists and files.
 compare() {
   current="native and Windows builds agree"
@@ -390,8 +490,10 @@ compare() {
   winexe_run=$winexe
   run native "$n" --yes
   run wine "$w" --yes
-  grep -v '^Wine prefix: ' "$n/.out" >"$work/native.out"
-  expect_same_file "standard output" "$work/native.out" "$w/.out"
+  # The journal's name carries the time of its run.
+  grep -v -e '^Wine prefix: ' -e '^Journal: ' "$n/.out" >"$work/native.out"
+  grep -v '^Journal: ' "$w/.out" >"$work/windows.out"
+  expect_same_file "standard output" "$work/native.out" "$work/windows.out"
   expect_same_file "standard error" "$n/.err" "$w/.err"
   for p in "$n" "$w"; do
     WINEPREFIX=$p wine reg query "$dirs_key" 2>/dev/null | tr -d '\r' >"$p/.dirs"

@@ -1,0 +1,606 @@
+// Portable: no Win32 here.
+#include "platform/change_record.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "platform/encoding.h"
+
+namespace platform {
+namespace {
+
+// Registry and file names compare case-insensitively, as Windows compares them.
+std::string ValueIdentity(RootKey root, const std::string& key, const std::string& name) {
+  return "value|" + AnsiToUpper(RootKeyName(root) + "\\" + key + "|" + name);
+}
+
+std::string FileIdentity(const std::string& path) {
+  std::string id = "file|" + AnsiToUpper(path);
+  for (char& c : id) {
+    if (c == '/') c = '\\';
+  }
+  while (id.size() > 5 && id.back() == '\\') id.pop_back();
+  return id;
+}
+
+std::string ParentOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// Text mode's writing: every LF becomes CR LF.
+std::string TextModeBytes(const std::string& text) {
+  std::string bytes;
+  bytes.reserve(text.size() + text.size() / 32);
+  for (char c : text) {
+    if (c == '\n') bytes += '\r';
+    bytes += c;
+  }
+  return bytes;
+}
+
+// Reads a value of any length; false when it cannot be read.
+bool ReadValue(RegistryKey& key, const std::string& name, std::string* value) {
+  std::vector<char> buffer(260, '\0');
+  for (int tries = 0; tries < 4; ++tries) {
+    std::size_t size = buffer.size();
+    const RegResult result = key.QueryString(name, buffer.data(), &size);
+    if (result == RegResult::kMoreData) {
+      buffer.assign(size + 1, '\0');
+      continue;
+    }
+    if (result != RegResult::kOk) return false;
+    std::size_t length = 0;
+    while (length < size && length < buffer.size() && buffer[length] != '\0') ++length;
+    value->assign(buffer.data(), length);
+    return true;
+  }
+  return false;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// Where two byte strings first differ, for a message about a file read back.
+std::string FirstDifference(const std::string& expected, const std::string& actual) {
+  std::size_t at = 0;
+  while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) ++at;
+  return std::to_string(at);
+}
+
+}  // namespace
+
+bool Changed(const Change& change) {
+  switch (change.kind) {
+    case Change::Kind::kRegistryValue:
+      return !change.existed || change.before != change.after;
+    case Change::Kind::kFile:
+      return !change.existed || !change.exists_after || change.read_only_before ||
+             change.before != change.after;
+    default:
+      return true;
+  }
+}
+
+std::string RootKeyName(RootKey root) {
+  return root == RootKey::kLocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+}
+
+// --- Registry ------------------------------------------------------------------------------------
+
+class RecordingKey : public RegistryKey {
+ public:
+  RecordingKey(ChangeRecord& record, RootKey root, std::string path, KeyAccess access,
+               std::unique_ptr<RegistryKey> real)
+      : record_(record),
+        root_(root),
+        path_(std::move(path)),
+        access_(access),
+        real_(std::move(real)) {}
+
+  RegResult QueryString(const std::string& name, char* buffer, std::size_t* size) override {
+    auto written = record_.values_.find(ValueIdentity(root_, path_, name));
+    if (written == record_.values_.end()) return real_->QueryString(name, buffer, size);
+    const std::size_t needed = written->second.size() + 1;
+    if (*size < needed) {
+      *size = needed;
+      return RegResult::kMoreData;
+    }
+    written->second.copy(buffer, written->second.size());
+    buffer[written->second.size()] = '\0';
+    *size = needed;
+    return RegResult::kOk;
+  }
+
+  bool SetString(const std::string& name, const std::string& value, std::string* error) override {
+    const std::string id = ValueIdentity(root_, path_, name);
+    Change before;
+    if (!record_.Recorded(id)) {
+      before.kind = Change::Kind::kRegistryValue;
+      before.root = root_;
+      before.key = path_;
+      before.name = name;
+      before.existed = ReadValue(*this, name, &before.before);
+    }
+    if (record_.mode_ == ChangeRecord::Mode::kDryRun) {
+      // A key opened for reading refuses writes; the real one would have said so.
+      if (access_ != KeyAccess::kAll) {
+        if (error) *error = "Access denied";
+        return false;
+      }
+      record_.values_[id] = value;
+      record_.Record(id, std::move(before)).after = value;
+      return true;
+    }
+    if (!real_->SetString(name, value, error)) return false;
+    record_.Record(id, std::move(before)).after = value;
+    std::string stored;
+    const std::string where =
+        "the value " + Quoted(name) + " of " + RootKeyName(root_) + "\\" + path_;
+    if (!ReadValue(*real_, name, &stored)) {
+      return record_.Mismatch("Written, " + where + " cannot be read back.", error);
+    }
+    if (stored != value) {
+      return record_.Mismatch("Written, " + where + " reads back as " + Quoted(stored) +
+                                  " instead of " + Quoted(value) + ".",
+                              error);
+    }
+    return true;
+  }
+
+ private:
+  ChangeRecord& record_;
+  RootKey root_;
+  std::string path_;
+  KeyAccess access_;
+  std::unique_ptr<RegistryKey> real_;
+};
+
+class RecordingRegistry : public Registry {
+ public:
+  explicit RecordingRegistry(ChangeRecord& record) : record_(record) {}
+
+  std::unique_ptr<RegistryKey> OpenKey(RootKey root, const std::string& path, KeyAccess access,
+                                       std::string* error) override {
+    auto real = record_.real_.registry->OpenKey(root, path, access, error);
+    if (!real) return nullptr;
+    return std::make_unique<RecordingKey>(record_, root, path, access, std::move(real));
+  }
+
+ private:
+  ChangeRecord& record_;
+};
+
+// --- Files ---------------------------------------------------------------------------------------
+
+class RecordingFiles : public FileSystem {
+ public:
+  explicit RecordingFiles(ChangeRecord& record)
+      : record_(record),
+        real_(*record.real_.files),
+        dry_(record.mode_ == ChangeRecord::Mode::kDryRun) {}
+
+  bool Exists(const std::string& path) override {
+    if (const auto* state = Written(path)) return state->exists;
+    if (dry_ && record_.folders_.count(FileIdentity(path))) return true;
+    return real_.Exists(path);
+  }
+
+  bool IsReadOnly(const std::string& path) override {
+    if (const auto* state = Written(path)) return state->exists && state->read_only;
+    return real_.IsReadOnly(path);
+  }
+
+  bool SetNormalAttributes(const std::string& path, std::string* error) override {
+    const bool read_only = IsReadOnly(path);
+    Change before = Snapshot(path, read_only);
+    if (dry_) {
+      if (!Exists(path)) {
+        if (error) *error = "Cannot change the attributes of " + path + ": no such file";
+        return false;
+      }
+      if (!read_only) return true;
+      std::string bytes;
+      ReadBytes(path, &bytes);
+      record_.files_[FileIdentity(path)] = {true, bytes, false};
+      Record(path, std::move(before), bytes);
+      return true;
+    }
+    if (!real_.SetNormalAttributes(path, error)) return false;
+    if (!read_only) return true;
+    Change& change = Record(path, std::move(before), std::string());
+    ReadBytes(path, &change.after);
+    if (real_.IsReadOnly(path)) {
+      return record_.Mismatch(
+          "After its attributes were set to normal, " + path + " is still read-only.", error);
+    }
+    return true;
+  }
+
+  bool CopyFile(const std::string& from, const std::string& to, std::string* error) override {
+    std::string bytes, read_error;
+    const bool readable = ReadBinaryFile(from, &bytes, &read_error);
+    Change before = Snapshot(to, true);
+    if (dry_) {
+      if (!readable) {
+        if (error) *error = "Cannot copy " + from + " to " + to + ": " + read_error;
+        return false;
+      }
+      const bool source_read_only = IsReadOnly(from);
+      if (!CanWrite("Cannot copy " + from + " to " + to, to, error)) return false;
+      record_.files_[FileIdentity(to)] = {true, bytes, source_read_only};
+      Record(to, std::move(before), bytes).source = from;
+      return true;
+    }
+    if (!real_.CopyFile(from, to, error)) return false;
+    Change& change = Record(to, std::move(before), bytes);
+    change.source = from;
+    if (!readable) return true;  // nothing known to compare with
+    std::string copied;
+    if (!ReadBytes(to, &copied)) {
+      return record_.Mismatch("The copy " + to + " of " + from + " cannot be read back.", error);
+    }
+    if (copied.size() != bytes.size()) {
+      return record_.Mismatch("The copy " + to + " came out " + std::to_string(copied.size()) +
+                                  " bytes long; its source " + from + " has " +
+                                  std::to_string(bytes.size()) + ".",
+                              error);
+    }
+    if (copied != bytes) {
+      return record_.Mismatch("The copy " + to + " differs from its source " + from + " at byte " +
+                                  FirstDifference(bytes, copied) + ".",
+                              error);
+    }
+    return true;
+  }
+
+  bool ReadTextLines(const std::string& path,
+                     const std::function<bool(const std::string& line)>& on_line,
+                     std::string* error) override {
+    const ChangeRecord::FileState* state = Written(path);
+    if (!state) return real_.ReadTextLines(path, on_line, error);
+    if (!state->exists) {
+      if (error) *error = "Cannot open " + path + ": no such file";
+      return false;
+    }
+    const std::string& bytes = state->bytes;
+    for (std::size_t start = 0; start < bytes.size();) {
+      std::size_t end = bytes.find('\n', start);
+      if (end == std::string::npos) end = bytes.size();
+      std::string line = bytes.substr(start, end - start);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (!on_line(line)) break;
+      start = end + 1;
+    }
+    return true;
+  }
+
+  bool WriteTextFile(const std::string& path, const std::string& text,
+                     std::string* error) override {
+    return WriteBytes(path, TextModeBytes(text), error,
+                      [&](std::string* e) { return real_.WriteTextFile(path, text, e); });
+  }
+
+  bool ReadBinaryFile(const std::string& path, std::string* bytes, std::string* error) override {
+    const ChangeRecord::FileState* state = Written(path);
+    if (!state) return real_.ReadBinaryFile(path, bytes, error);
+    if (!state->exists) {
+      if (error) *error = "Cannot open " + path + ": no such file";
+      return false;
+    }
+    *bytes = state->bytes;
+    return true;
+  }
+
+  bool WriteBinaryFile(const std::string& path, const std::string& bytes,
+                       std::string* error) override {
+    return WriteBytes(path, bytes, error,
+                      [&](std::string* e) { return real_.WriteBinaryFile(path, bytes, e); });
+  }
+
+  bool RemoveFile(const std::string& path, std::string* error) override {
+    if (!Exists(path)) return true;
+    Change before = Snapshot(path, true);
+    if (dry_) {
+      if (IsReadOnly(path)) {
+        if (error) *error = "Cannot delete " + path + ": the file is read-only";
+        return false;
+      }
+      record_.files_[FileIdentity(path)] = {false, std::string(), false};
+    } else if (!real_.RemoveFile(path, error)) {
+      return false;
+    }
+    Record(path, std::move(before), std::string()).exists_after = false;
+    if (!dry_ && real_.Exists(path)) {
+      return record_.Mismatch("After it was deleted, " + path + " still exists.", error);
+    }
+    return true;
+  }
+
+  bool CreateDirectories(const std::string& path, std::string* error) override {
+    if (!dry_) return real_.CreateDirectories(path, error);
+    for (std::string folder = path; folder.size() > 3; folder = ParentOf(folder)) {
+      record_.folders_.insert(FileIdentity(folder));
+    }
+    return true;
+  }
+
+  std::string WindowsDirectory() override { return real_.WindowsDirectory(); }
+  std::string SystemDirectory() override { return real_.SystemDirectory(); }
+  std::string FromUserPath(const std::string& path) override { return real_.FromUserPath(path); }
+
+ private:
+  // The dry run's state of a file it has touched; nullptr otherwise (and in a real run).
+  const ChangeRecord::FileState* Written(const std::string& path) const {
+    if (!dry_) return nullptr;
+    auto found = record_.files_.find(FileIdentity(path));
+    return found == record_.files_.end() ? nullptr : &found->second;
+  }
+
+  bool ReadBytes(const std::string& path, std::string* bytes) {
+    std::string ignored;
+    return ReadBinaryFile(path, bytes, &ignored);
+  }
+
+  // The file as it stands now, read only when it opens the file's change.
+  Change Snapshot(const std::string& path, bool needed) {
+    Change before;
+    if (!needed || record_.Recorded(FileIdentity(path))) return before;
+    before.kind = Change::Kind::kFile;
+    before.path = path;
+    before.existed = Exists(path) && ReadBytes(path, &before.before);
+    before.read_only_before = before.existed && IsReadOnly(path);
+    return before;
+  }
+
+  Change& Record(const std::string& path, Change before, std::string after) {
+    Change& change = record_.Record(FileIdentity(path), std::move(before));
+    change.after = std::move(after);
+    change.exists_after = true;
+    change.source.clear();
+    return change;
+  }
+
+  // A dry run refuses what the real services refuse: no folder to write in, a read-only file.
+  bool CanWrite(const std::string& what, const std::string& path, std::string* error) {
+    const std::string parent = ParentOf(path);
+    const char* reason = nullptr;
+    if (parent.size() > 2 && !Exists(parent)) {
+      reason = "the folder does not exist";
+    } else if (IsReadOnly(path)) {
+      reason = "the file is read-only";
+    }
+    if (reason && error) *error = what + ": " + reason;
+    return reason == nullptr;
+  }
+
+  bool WriteBytes(const std::string& path, const std::string& bytes, std::string* error,
+                  const std::function<bool(std::string*)>& write) {
+    Change before = Snapshot(path, true);
+    if (dry_) {
+      if (!CanWrite("Cannot write " + path, path, error)) return false;
+      record_.files_[FileIdentity(path)] = {true, bytes, false};
+      Record(path, std::move(before), bytes);
+      return true;
+    }
+    if (!write(error)) return false;
+    Record(path, std::move(before), bytes);
+    std::string stored;
+    if (!ReadBytes(path, &stored)) {
+      return record_.Mismatch("Written, " + path + " cannot be read back.", error);
+    }
+    if (stored != bytes) {
+      return record_.Mismatch("Written, " + path + " reads back as " +
+                                  std::to_string(stored.size()) + " bytes differing from the " +
+                                  std::to_string(bytes.size()) + " written at byte " +
+                                  FirstDifference(bytes, stored) + ".",
+                              error);
+    }
+    return true;
+  }
+
+  ChangeRecord& record_;
+  FileSystem& real_;
+  bool dry_;
+};
+
+// --- Shell copy ----------------------------------------------------------------------------------
+
+class RecordingShellCopy : public ShellCopy {
+ public:
+  explicit RecordingShellCopy(ChangeRecord& record) : record_(record) {}
+
+  bool Copy(const std::string& from, const std::string& to, std::string* error) override {
+    FileSystem& files = *record_.services_.files;
+    std::string source = from;
+    const std::string kAll = "\\*.*";
+    if (source.size() > kAll.size() &&
+        source.compare(source.size() - kAll.size(), kAll.size(), kAll) == 0) {
+      source.erase(source.size() - kAll.size());
+    }
+    if (record_.mode_ == ChangeRecord::Mode::kDryRun) {
+      if (!files.Exists(source)) {
+        if (error) *error = "Cannot copy " + from + ": it does not exist";
+        return false;
+      }
+      files.CreateDirectories(to, error);
+    } else if (!record_.real_.shell->Copy(from, to, error)) {
+      return false;
+    }
+    Change change;
+    change.kind = Change::Kind::kFolderCopy;
+    change.source = from;
+    change.path = to;
+    change.existed = files.Exists(to);
+    record_.changes_.push_back(std::move(change));
+    if (record_.mode_ == ChangeRecord::Mode::kWrite && !files.Exists(to)) {
+      return record_.Mismatch(
+          "After copying " + from + " to it, the folder " + to + " does not exist.", error);
+    }
+    return true;
+  }
+
+ private:
+  ChangeRecord& record_;
+};
+
+// --- Help 2 registration -------------------------------------------------------------------------
+
+// Each registration call is noted with its arguments; a dry run answers success without reaching
+// the service. Creating a session and fetching its objects change nothing, so they go to the real
+// service and fail as they would.
+class RecordingHelp2 {
+ public:
+  static std::string Call(const std::string& name, const std::vector<std::string>& args) {
+    std::string text = name + "(";
+    for (std::size_t i = 0; i < args.size(); ++i) text += (i ? ", " : "") + args[i];
+    return text + ")";
+  }
+
+  static Help2Status Forward(ChangeRecord& record, const std::string& call,
+                             const std::function<Help2Status()>& real) {
+    if (record.mode_ == ChangeRecord::Mode::kDryRun) {
+      record.AddHelpCall(call);
+      return Help2Status();
+    }
+    Help2Status status = real();
+    char code[16];
+    std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(status.code));
+    record.AddHelpCall(call + (status.Failed() ? std::string(" failed: ") + code : ""));
+    return status;
+  }
+};
+
+namespace {
+
+class RecordingRegister : public Help2Register {
+ public:
+  RecordingRegister(ChangeRecord& record, std::unique_ptr<Help2Register> real)
+      : record_(record), real_(std::move(real)) {}
+  Help2Status RegisterNamespace(const std::string& name_space, const std::string& collection_file,
+                                const std::string& description) override {
+    return RecordingHelp2::Forward(
+        record_,
+        RecordingHelp2::Call("RegisterNamespace",
+                             {Quoted(name_space), Quoted(collection_file), Quoted(description)}),
+        [&] { return real_->RegisterNamespace(name_space, collection_file, description); });
+  }
+  Help2Status RegisterHelpFile(const std::string& name_space, const std::string& help_file_id,
+                               std::int32_t language_id, const std::string& help_file) override {
+    return RecordingHelp2::Forward(
+        record_,
+        RecordingHelp2::Call("RegisterHelpFile", {Quoted(name_space), Quoted(help_file_id),
+                                                  std::to_string(language_id), Quoted(help_file)}),
+        [&] { return real_->RegisterHelpFile(name_space, help_file_id, language_id, help_file); });
+  }
+
+ private:
+  ChangeRecord& record_;
+  std::unique_ptr<Help2Register> real_;
+};
+
+class RecordingPlugIn : public Help2PlugIn {
+ public:
+  RecordingPlugIn(ChangeRecord& record, std::unique_ptr<Help2PlugIn> real)
+      : record_(record), real_(std::move(real)) {}
+  Help2Status RegisterHelpPlugIn(const std::string& parent_namespace, const std::string& parent_toc,
+                                 const std::string& name_space, const std::string& toc,
+                                 const std::string& attribute, std::int32_t options) override {
+    return RecordingHelp2::Forward(
+        record_,
+        RecordingHelp2::Call("RegisterHelpPlugIn",
+                             {Quoted(parent_namespace), Quoted(parent_toc), Quoted(name_space),
+                              Quoted(toc), Quoted(attribute), std::to_string(options)}),
+        [&] {
+          return real_->RegisterHelpPlugIn(parent_namespace, parent_toc, name_space, toc, attribute,
+                                           options);
+        });
+  }
+
+ private:
+  ChangeRecord& record_;
+  std::unique_ptr<Help2PlugIn> real_;
+};
+
+class RecordingSession : public Help2Session {
+ public:
+  RecordingSession(ChangeRecord& record, std::unique_ptr<Help2Session> real)
+      : record_(record), real_(std::move(real)) {}
+  Help2Status CreateTransaction(const std::string& token) override {
+    return RecordingHelp2::Forward(record_,
+                                   RecordingHelp2::Call("CreateTransaction", {Quoted(token)}),
+                                   [&] { return real_->CreateTransaction(token); });
+  }
+  Help2Status CommitTransaction() override {
+    return RecordingHelp2::Forward(record_, RecordingHelp2::Call("CommitTransaction", {}),
+                                   [&] { return real_->CommitTransaction(); });
+  }
+  Help2Status GetNamespaceRegistration(std::unique_ptr<Help2Register>* out) override {
+    std::unique_ptr<Help2Register> real;
+    Help2Status status = real_->GetNamespaceRegistration(&real);
+    if (real) *out = std::make_unique<RecordingRegister>(record_, std::move(real));
+    return status;
+  }
+  Help2Status GetPlugInRegistration(std::unique_ptr<Help2PlugIn>* out) override {
+    std::unique_ptr<Help2PlugIn> real;
+    Help2Status status = real_->GetPlugInRegistration(&real);
+    if (real) *out = std::make_unique<RecordingPlugIn>(record_, std::move(real));
+    return status;
+  }
+
+ private:
+  ChangeRecord& record_;
+  std::unique_ptr<Help2Session> real_;
+};
+
+class RecordingService : public Help2Service {
+ public:
+  explicit RecordingService(ChangeRecord& record) : record_(record) {}
+  Help2Status CreateSession(std::unique_ptr<Help2Session>* out) override {
+    std::unique_ptr<Help2Session> real;
+    Help2Status status = record_.real().help2->CreateSession(&real);
+    if (real) *out = std::make_unique<RecordingSession>(record_, std::move(real));
+    return status;
+  }
+
+ private:
+  ChangeRecord& record_;
+};
+
+}  // namespace
+
+// --- The record ----------------------------------------------------------------------------------
+
+ChangeRecord::ChangeRecord(Platform real, Mode mode) : real_(std::move(real)), mode_(mode) {
+  services_.registry = std::make_unique<RecordingRegistry>(*this);
+  services_.files = std::make_unique<RecordingFiles>(*this);
+  services_.shell = std::make_unique<RecordingShellCopy>(*this);
+  if (real_.help2) services_.help2 = std::make_unique<RecordingService>(*this);
+  // Reading processes and version blocks changes nothing.
+  services_.processes = std::move(real_.processes);
+  services_.versions = std::move(real_.versions);
+}
+
+ChangeRecord::~ChangeRecord() = default;
+
+Change& ChangeRecord::Record(const std::string& id, Change before) {
+  auto found = index_.find(id);
+  if (found != index_.end()) return changes_[found->second];
+  index_[id] = changes_.size();
+  changes_.push_back(std::move(before));
+  return changes_.back();
+}
+
+void ChangeRecord::AddHelpCall(const std::string& call) {
+  Change change;
+  change.kind = Change::Kind::kHelpCall;
+  change.call = call;
+  changes_.push_back(std::move(change));
+}
+
+bool ChangeRecord::Mismatch(const std::string& text, std::string* error) {
+  if (error) *error = text;
+  if (reporter_) reporter_(text);
+  return false;
+}
+
+}  // namespace platform

@@ -1,0 +1,118 @@
+// Portable: no Win32 here.
+// The change record: a platform in front of the real one that notes every change a run makes.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+/// One thing a run changed on the machine (or, in a dry run, would have changed): what stood there
+/// before its first change and what stands there after its last.
+struct Change {
+  enum class Kind {
+    kRegistryValue,  ///< a string value of `root`\`key` named `name`
+    kFile,           ///< the file `path`, written, copied over, made writable or deleted
+    kFolderCopy,     ///< the shell copied `source` into the folder `path`
+    kHelpCall,       ///< a call of the Help 2 registration service, spelt in `call`
+  };
+  Kind kind = Kind::kFile;
+  RootKey root = RootKey::kCurrentUser;
+  std::string key;
+  std::string name;
+  std::string path;
+  /// The file a copy came from; empty when the file was written.
+  std::string source;
+  bool existed = false;
+  /// The value or the file's bytes before; empty when it did not exist.
+  std::string before;
+  bool read_only_before = false;
+  /// False when the run deleted the file.
+  bool exists_after = true;
+  /// The value or the file's bytes after.
+  std::string after;
+  /// kHelpCall: the call with its arguments and the status it returned.
+  std::string call;
+};
+
+/// False for a write that left everything as it was (a file rewritten with its own bytes), which
+/// neither a listing nor an undo needs to show.
+bool Changed(const Change& change);
+
+/// "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE", as the registry editor names a root.
+std::string RootKeyName(RootKey root);
+
+/// Stands between a front end and the real platform and keeps a Change for every mutating call, so
+/// one run can be shown before it happens, checked after, and taken back. The system's own code
+/// sees an ordinary Platform.
+///
+/// In a dry run nothing is written: the record keeps what would have been
+/// written and every later read of the run is served from it, with the same
+/// refusals the real services give (a missing folder, a read-only file), so the
+/// run takes the same course. In a real run each write is read back through the
+/// same service; a difference fails the call with the reason, and the reporter
+/// hears of it, since not every caller shows the reason.
+class ChangeRecord {
+ public:
+  enum class Mode { kWrite, kDryRun };
+
+  /// Takes the real services over; they live as long as the record.
+  ChangeRecord(Platform real, Mode mode);
+  ~ChangeRecord();
+  ChangeRecord(const ChangeRecord&) = delete;
+  ChangeRecord& operator=(const ChangeRecord&) = delete;
+
+  /// The recording services to hand to the system's own code.
+  Platform& services() { return services_; }
+  /// The real services, for what must bypass the record (its own journal, say).
+  Platform& real() { return real_; }
+  Mode mode() const { return mode_; }
+
+  /// The changes in the order they were first made; one per file or value.
+  const std::vector<Change>& changes() const { return changes_; }
+
+  /// Called with the text of each difference a real run finds when reading a write back.
+  void SetMismatchReporter(std::function<void(const std::string& text)> reporter) {
+    reporter_ = std::move(reporter);
+  }
+
+ private:
+  friend class RecordingRegistry;
+  friend class RecordingKey;
+  friend class RecordingFiles;
+  friend class RecordingShellCopy;
+  friend class RecordingHelp2;
+
+  // What a dry run knows of a file it has written.
+  struct FileState {
+    bool exists = true;
+    std::string bytes;
+    bool read_only = false;
+  };
+
+  // The change of this value or file; `before` (its state as read now) opens it when it is the
+  // first. A reference valid until the next change is opened.
+  Change& Record(const std::string& id, Change before);
+  bool Recorded(const std::string& id) const { return index_.count(id) != 0; }
+  void AddHelpCall(const std::string& call);
+  bool Mismatch(const std::string& text, std::string* error);
+
+  Platform real_;
+  Platform services_;
+  Mode mode_;
+  std::vector<Change> changes_;
+  std::map<std::string, std::size_t> index_;  // lower-cased identity -> changes_ position
+  // A dry run's state: values and files written, folders made (upper-cased identities).
+  std::map<std::string, std::string> values_;
+  std::map<std::string, FileState> files_;
+  std::set<std::string> folders_;
+  std::function<void(const std::string&)> reporter_;
+};
+
+}  // namespace platform
