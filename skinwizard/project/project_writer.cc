@@ -14,6 +14,16 @@ namespace {
 
 const char kFileList[] = "NEWPROJ.INF";
 
+// MAX_PATH: the IDE and the file functions it uses stop at 260 characters with the NUL; a
+// folder must leave room for an 8.3 name inside it, so CreateDirectory stops at 248.
+constexpr std::size_t kMaxPath = 260;
+constexpr std::size_t kMaxFolderPath = 248;
+
+std::string TooLong(const std::string& path, std::size_t limit) {
+  return path + " is longer than the " + std::to_string(limit - 1) +
+         " characters Windows allows here; choose a shorter location or name";
+}
+
 // Texts the user typed freely. The templates put them only inside string literals, so each
 // is escaped for the language of the file it lands in; every other symbol is a name the
 // wizard or host made safe (letters, digits, underscores) and goes in as it is.
@@ -46,14 +56,26 @@ std::string EscapeForCString(const std::string& text) {
 }
 
 // Resource-script string: the resource compiler takes "" for a quote and reads backslash
-// escapes, so a backslash is doubled.
+// escapes, so a backslash is doubled; a line break would end the string, so control
+// characters go in as escapes as on the C++ side.
 std::string EscapeForRcString(const std::string& text) {
   std::string out;
   for (char c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
     if (c == '"') {
       out += "\"\"";
     } else if (c == '\\') {
       out += "\\\\";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (u < 0x20 || u == 0x7F) {
+      char octal[5];
+      std::snprintf(octal, sizeof octal, "\\%03o", u);
+      out += octal;
     } else {
       out += c;
     }
@@ -108,8 +130,17 @@ std::string Where(int line) { return std::string(kFileList) + "(" + std::to_stri
 
 }  // namespace
 
+bool IsReservedDeviceName(const std::string& name) {
+  // Windows opens the device whatever the extension: "con.txt" and "CON .h" are CON.
+  std::string base = Upper(name.substr(0, name.find('.')));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
+  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+         base[3] >= '1' && base[3] <= '9';
+}
+
 bool IsPlainName(const std::string& name) {
-  if (name.empty() || name == "." || name == "..") return false;
+  if (name.empty() || name == "." || name == ".." || IsReservedDeviceName(name)) return false;
   for (char c : name) {
     unsigned char u = static_cast<unsigned char>(c);
     if (u < 0x20 || std::string("\\/:*?\"<>|").find(c) != std::string::npos) return false;
@@ -211,6 +242,19 @@ bool PlanProject(const ProjectRequest& request, ProjectPlan* plan, std::string* 
                           BuildDspText(name, list.entries)});
   result.files.push_back(
       {result.project_folder + "\\" + name + ".dsw", name + ".dsw", BuildDswText(name)});
+  // Checked before anything is written, so a long location cannot leave half a project.
+  for (const std::string& folder : result.directories) {
+    if (folder.size() >= kMaxFolderPath) {
+      *error = TooLong(folder, kMaxFolderPath);
+      return false;
+    }
+  }
+  for (const PlannedFile& file : result.files) {
+    if (file.path.size() >= kMaxPath) {
+      *error = TooLong(file.path, kMaxPath);
+      return false;
+    }
+  }
   *plan = std::move(result);
   return true;
 }
