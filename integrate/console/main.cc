@@ -308,6 +308,10 @@ int Run(int argc, char** argv) {
   if (!InstallDirFromArguments(cl.wizardArgs).empty()) {
     installDir = services.files->FromUserPath(installDir);
   }
+  if (!CheckInstallDir(installDir, &error)) {
+    std::cerr << "tslkt-integrate: " << error << " (" << platform::AnsiToUtf8(installDir) << ")\n";
+    return kExitUsage;
+  }
 
   IntegrationDialog dialog(installDir, services, owner);
   dialog.OnInitDialog();
