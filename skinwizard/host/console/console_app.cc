@@ -465,6 +465,7 @@ int Session::FillOptionsPage(SkinOptionsPage& page) {
 int Session::Run() {
   platform::Platform services;
   platform::PlatformOptions platformOptions;
+  platformOptions.reads_current_registry = true;
   if (options_.prefix) {
     platformOptions.wine_prefix = *options_.prefix;
   } else if (const char* prefix = std::getenv("WINEPREFIX")) {
