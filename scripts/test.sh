@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the native and both Windows presets, runs every test:
-# natively, and the Windows test executables under wine (64-bit and 32-bit). Ends with one
-# summary line over all three runs.
+# natively, and the Windows test executables under wine (64-bit and 32-bit); then builds the
+# fuzzers and runs each briefly. Ends with one summary line over all four runs.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 scripts/install-deps.sh || { echo "test.sh: installing the packages failed" >&2; exit 1; }
 export WINEDEBUG=-all
 jobs=$(nproc 2>/dev/null || echo 2)
-presets=(default mingw64 mingw32)
+# The fuzz preset builds the fuzzers with clang and its sanitizers and runs each briefly.
+presets=(default mingw64 mingw32 fuzz)
 logdir=$root/build/logs
 mkdir -p "$logdir"
 
@@ -21,8 +22,8 @@ for preset in "${presets[@]}"; do
   if ! cmake --build --preset "$preset" -j "$jobs" >"$logdir/$preset-build.log" 2>&1; then
     grep -E 'error|Error' "$logdir/$preset-build.log" | head -n 40; broken+=("$preset"); continue
   fi
-  # One Wine prefix per build directory, made once and reused.
-  if ! scripts/make-prefix.sh "$root/build/$preset/wineprefix"; then
+  # One Wine prefix per build directory, made once and reused; the fuzzers need none.
+  if [ "$preset" != fuzz ] && ! scripts/make-prefix.sh "$root/build/$preset/wineprefix"; then
     broken+=("$preset"); continue
   fi
   echo "== $preset: test"
