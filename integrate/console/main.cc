@@ -300,6 +300,17 @@ int Run(int argc, char** argv) {
     return kExitUsage;
   }
 
+  // A damaged hive would read as a missing library or IDE; its own reason comes first,
+  // before anything is changed.
+  for (const platform::RootKey root :
+       {platform::RootKey::kLocalMachine, platform::RootKey::kCurrentUser}) {
+    if (!services.registry->CheckReadable(root, &error)) {
+      std::cerr << "tslkt-integrate: cannot read the registry: " << error
+                << "; nothing was changed\n";
+      return kExitFailed;
+    }
+  }
+
   std::string installDir;
   if (!LocateInstallDir(cl.wizardArgs, *services.registry, owner, &installDir)) {
     return kExitNoLibrary;
