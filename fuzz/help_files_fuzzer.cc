@@ -1,7 +1,9 @@
 // Fuzzes the help step end to end on in-memory files: the collection-file scan, the
 // hhcolreg.dat entry and the collection folder. Whatever the two files hold, the step must
 // not crash, and a second run must leave both files as the first run left them, but for the
-// six blanks each run leaves where its earlier entry began.
+// six blanks each run leaves where its earlier entry began. (A damaged file may fail the
+// second run, when the first one's text landed inside a line it reads: then it must fail
+// without a change.)
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -56,9 +58,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!engine.IntegrateMsdnHelp()) return 0;
   const std::string colOnce = Bytes(fake.files, kColFile);
   const std::string regOnce = Bytes(fake.files, kRegFile);
-  fuzz::Check(engine.IntegrateMsdnHelp(), "a second run fails where the first succeeded");
+  const bool again = engine.IntegrateMsdnHelp();
   fuzz::Check(Bytes(fake.files, kColFile) == colOnce, "a second run changes the collection file");
-  fuzz::Check(WithoutBlanks(Bytes(fake.files, kRegFile)) == WithoutBlanks(regOnce),
-              "a second run changes hhcolreg.dat");
+  if (again) {
+    fuzz::Check(WithoutBlanks(Bytes(fake.files, kRegFile)) == WithoutBlanks(regOnce),
+                "a second run changes hhcolreg.dat");
+  } else {
+    fuzz::Check(Bytes(fake.files, kRegFile) == regOnce, "a failed second run changes hhcolreg.dat");
+  }
   return 0;
 }
