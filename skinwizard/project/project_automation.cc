@@ -1,6 +1,9 @@
 // Portable: no Win32 here.
 #include "skinwizard/project/project_automation.h"
 
+#include <functional>
+#include <utility>
+
 #include "skinwizard/project/dsp_file.h"
 
 namespace skinwizard {
@@ -22,10 +25,12 @@ class DspConfiguration : public BuildConfiguration {
   std::string name_;
 };
 
+// Where a changed project text goes: the file, or the caller's copy in memory.
+using SaveText = std::function<bool(const std::string& text, std::string* error)>;
+
 class DspProject : public BuildProject {
  public:
-  DspProject(platform::FileSystem& files, std::string path, std::string text)
-      : files_(files), path_(std::move(path)), text_(std::move(text)) {
+  DspProject(SaveText save, std::string text) : save_(std::move(save)), text_(std::move(text)) {
     for (const std::string& name : DspConfigurationNames(text_)) {
       configurations_.push_back(std::make_unique<DspConfiguration>(this, name));
     }
@@ -46,18 +51,13 @@ class DspProject : public BuildProject {
     std::string changed = text_;
     if (!AddDspLinkOption(&changed, configuration, option, error)) return false;
     if (changed == text_) return true;
-    std::string reason;
-    if (!files_.WriteBinaryFile(path_, changed, &reason)) {
-      *error = "cannot write " + path_ + ": " + reason;
-      return false;
-    }
+    if (!save_(changed, error)) return false;
     text_ = std::move(changed);
     return true;
   }
 
  private:
-  platform::FileSystem& files_;
-  std::string path_;
+  SaveText save_;
   std::string text_;
   std::vector<std::unique_ptr<DspConfiguration>> configurations_;
 };
@@ -82,9 +82,28 @@ std::unique_ptr<BuildProject> OpenDspProject(platform::FileSystem& files,
     *error = "cannot read " + dsp_path + ": " + reason;
     return nullptr;
   }
-  auto project = std::make_unique<DspProject>(files, dsp_path, std::move(text));
+  auto save = [&files, dsp_path](const std::string& changed, std::string* error) {
+    std::string reason;
+    if (files.WriteBinaryFile(dsp_path, changed, &reason)) return true;
+    *error = "cannot write " + dsp_path + ": " + reason;
+    return false;
+  };
+  auto project = std::make_unique<DspProject>(save, std::move(text));
   if (!project->HasConfigurations()) {
     *error = dsp_path + " holds no configuration";
+    return nullptr;
+  }
+  return project;
+}
+
+std::unique_ptr<BuildProject> OpenDspText(std::string* dsp_text, std::string* error) {
+  auto save = [dsp_text](const std::string& changed, std::string*) {
+    *dsp_text = changed;
+    return true;
+  };
+  auto project = std::make_unique<DspProject>(save, *dsp_text);
+  if (!project->HasConfigurations()) {
+    *error = "the project file holds no configuration";
     return nullptr;
   }
   return project;
