@@ -96,6 +96,15 @@ same() {  # file version-file
     *) return 1 ;;
   esac
 }
+# The directory lists are two values written one after the other, each in a whole file: a run
+# killed between them leaves the first list new and the second old. Such a hive holds every
+# line of either version in its place.
+between() {  # file: each line as in the old version or as in the new one
+  [ "${1##*.}" = reg ] || return 1
+  stamps "$1" | awk -v old="$work/old/${1#"$p/"}.stamps" -v new="$work/new/${1#"$p/"}.stamps" '
+    { if ((getline o < old) <= 0 || (getline n < new) <= 0 || ($0 != o && $0 != n)) exit 1 }
+    END { if ((getline o < old) > 0 || (getline n < new) > 0) exit 1 }'
+}
 # Puts the old files back. Copies, not links: a wineserver writes into a file with more than
 # one link in place, which would change the snapshot.
 restore() {
@@ -115,7 +124,8 @@ check_files() {  # what
   local f
   for f in "${touched[@]}"; do
     if [ -e "$p/$f" ]; then
-      same "$p/$f" "$work/old/$f" 2>/dev/null || same "$p/$f" "$work/new/$f" 2>/dev/null || {
+      same "$p/$f" "$work/old/$f" 2>/dev/null || same "$p/$f" "$work/new/$f" 2>/dev/null ||
+        between "$p/$f" || {
         torn=$((torn + 1)); echo "TORN after $1: $f"; cp "$p/$f" "$work/torn-$torn"; }
     elif [ -e "$work/old/$f" ]; then
       torn=$((torn + 1)); echo "LOST after $1: $f"
