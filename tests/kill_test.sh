@@ -171,6 +171,28 @@ echo "integration: $kills runs killed at random within ${full_run_ms} ms (${land
 status=0
 [ "$torn" -eq 0 ] && [ "$left" -eq 0 ] || status=1
 
+# --- Two runs at once ----------------------------------------------------------------------------
+# The second writer waits for the first: both succeed, and each list gains the folder once.
+pairs=$(( kills < 100 ? kills : 100 )) bad_pairs=0
+for ((i = 1; i <= pairs; i++)); do
+  restore
+  "$integrate" --prefix "$p" --yes </dev/null >"$work/a.log" 2>&1 &
+  a=$!
+  "$integrate" --prefix "$p" --yes </dev/null >"$work/b.log" 2>&1
+  b_rc=$?
+  wait "$a"
+  a_rc=$?
+  include=$(grep -c 'Include Dirs.*Quorvane\\\\Tessaline\\\\Tessaline' "$p/user.reg")
+  added=$(grep -o 'Quorvane\\\\Tessaline\\\\Bin' "$p/user.reg" | wc -l)
+  if [ "$a_rc" -ne 0 ] || [ "$b_rc" -ne 0 ] || [ "$include" -ne 1 ] || [ "$added" -ne 1 ]; then
+    bad_pairs=$((bad_pairs + 1))
+    echo "pair $i: exit $a_rc and $b_rc, Include Dirs with the folder: $include, Bin added: $added"
+    cat "$work/a.log" "$work/b.log" | grep -v '^ ' | head -n 5
+  fi
+done
+echo "two runs at once: $pairs pairs, $bad_pairs wrong"
+[ "$bad_pairs" -eq 0 ] || status=1
+
 # --- Kills of the project generation ---------------------------------------------------------
 # Each file of the project is either missing or complete; a rerun with --force completes it.
 loc=$work/projects

@@ -121,8 +121,12 @@ bool FindRunningServer(const std::string& prefix_dir, ServerStatus* status, std:
     if (fd < 0) continue;
     struct flock fl = ByteRange(F_WRLCK, kServerByte);
     const int r = ::fcntl(fd, F_GETLK, &fl);
+    // A run of ours holds both bytes; it is no server, and Acquire waits for it.
+    struct flock run = ByteRange(F_WRLCK, kRunByte);
+    const bool ours = r == 0 && fl.l_type != F_UNLCK && ::fcntl(fd, F_GETLK, &run) == 0 &&
+                      run.l_type != F_UNLCK && run.l_pid == fl.l_pid;
     ::close(fd);
-    if (r == 0 && fl.l_type != F_UNLCK) {
+    if (r == 0 && fl.l_type != F_UNLCK && !ours) {
       status->running = true;
       status->pid = static_cast<long>(fl.l_pid);
       status->lock_path = lock;
@@ -185,9 +189,18 @@ bool PrefixLock::Acquire(const std::string& prefix_dir, std::unique_ptr<PrefixLo
     ::close(fd);
     return false;
   }
-  std::lock_guard<std::mutex> guard(HeldLocksMutex());
-  HeldLocks().insert(lock);
-  out->reset(new PrefixLock(fd, lock));
+  {
+    std::lock_guard<std::mutex> guard(HeldLocksMutex());
+    HeldLocks().insert(lock);
+  }
+  std::unique_ptr<PrefixLock> held(new PrefixLock(fd, lock));
+  // While this run waited, a server of another user or in another folder may have started.
+  if (!FindRunningServer(prefix_dir, &server, error)) return false;
+  if (server.running) {
+    *error = ServerRunningMessage(prefix_dir, server);
+    return false;
+  }
+  *out = std::move(held);
   return true;
 }
 
