@@ -17,8 +17,10 @@ unset DISPLAY
 "$root/scripts/make-prefix.sh" "$base" || exit 1
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tsl-hostile.XXXXXX")
+mounts=()
 cleanup() {
-  local p
+  local p m
+  for m in "${mounts[@]}"; do umount "$m" 2>/dev/null; done
   for p in "$work"/*/; do [ -f "$p/system.reg" ] && WINEPREFIX=$p wineserver -k 2>/dev/null; done
   chmod -R u+w "$work" 2>/dev/null
   rm -rf "$work"
@@ -105,6 +107,8 @@ hostile() {
     [ "$before" == "$after" ] || fail "files changed or lost:
 $(diff <(echo "$before") <(echo "$after") | head -n 10)"
   fi
+  for w in "${mounts[@]}"; do umount "$w"; done
+  mounts=()
   [ "$tool" = integrate ] && [ -d "$P" ] && { chmod -R u+w "$P" 2>/dev/null; rm -rf "$P"; }
 }
 
@@ -144,6 +148,16 @@ server_on_sample() { WINEPREFIX=$sample wineserver -p 2>/dev/null; sleep 1; }
 not_a_prefix() { mkdir -p "$work/empty"; }
 earlier_project() { mkdir -p "$L/MySkins" && printf 'mine\r\n' >"$L/MySkins/ReadMe.txt"; }
 file_as_location() { rmdir "$L" && printf 'x' >"$L"; }
+# Moves a folder's content onto a small tmpfs and fills it: a full disk. Needs root.
+full_disk() {  # folder
+  [ "$(id -u)" -eq 0 ] || return 1
+  local keep=$work/keep-$cases
+  mv "$1" "$keep" && mkdir "$1" && mount -t tmpfs -o size=512k tmpfs "$1" || return 1
+  mounts+=("$1")
+  cp -a "$keep"/. "$1"/ && { dd if=/dev/zero of="$1/.filler" bs=4k 2>/dev/null; true; }
+}
+full_lib_disk() { full_disk "$P/$lib_rel"; }
+full_location_disk() { full_disk "$L"; }
 only_as_user() { [ "$(id -u)" -ne 0 ]; }  # root writes into read-only folders anyway
 read_only_location() { only_as_user && chmod 555 "$L"; }
 read_only_lib() { only_as_user && chmod 555 "$P/$lib_rel/Help"; }
@@ -175,6 +189,7 @@ hostile integrate 0 "" "user.reg $lib_rel $template_rel $colreg_rel $col_rel" nu
 hostile integrate 1 "" "$colreg_rel $col_rel $lib_rel $template_rel" read_only_dirs_txt
 hostile integrate 1 "" - c_drive_loop
 hostile integrate 1 "" - c_drive_nowhere
+hostile integrate 1 "" - full_lib_disk
 hostile integrate 2 "wineserver -k" - server_running
 hostile integrate 0 "" "user.reg $lib_rel $template_rel" no_help_files --items directories,appwizard,skinwizard
 
