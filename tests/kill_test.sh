@@ -192,12 +192,17 @@ for ((i = 1; i <= pairs; i++)); do
   b_rc=$?
   wait "$a"
   a_rc=$?
+  # Another test's stand-in for Visual C++ that appeared meanwhile makes both runs give up.
+  if grep -q 'Please close Microsoft Visual C++' "$work/a.log" "$work/b.log"; then
+    i=$((i - 1))
+    continue
+  fi
   include=$(grep -c 'Include Dirs.*Quorvane\\\\Tessaline\\\\Tessaline' "$p/user.reg")
   added=$(grep -o 'Quorvane\\\\Tessaline\\\\Bin' "$p/user.reg" | wc -l)
   if [ "$a_rc" -ne 0 ] || [ "$b_rc" -ne 0 ] || [ "$include" -ne 1 ] || [ "$added" -ne 1 ]; then
     bad_pairs=$((bad_pairs + 1))
     echo "pair $i: exit $a_rc and $b_rc, Include Dirs with the folder: $include, Bin added: $added"
-    cat "$work/a.log" "$work/b.log" | grep -v '^ ' | head -n 5
+    grep -hE '^(tslkt|✗)' "$work/a.log" "$work/b.log" | head -n 5
   fi
 done
 echo "two runs at once: $pairs pairs, $bad_pairs wrong"
