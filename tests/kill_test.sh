@@ -182,7 +182,7 @@ status=0
 
 # --- Two runs at once ----------------------------------------------------------------------------
 # The second writer waits for the first: both succeed, and each list gains the folder once.
-pairs=$(( kills < 100 ? kills : 100 )) bad_pairs=0
+pairs=$(( kills < 100 ? kills : 100 )) bad_pairs=0 retries=0
 for ((i = 1; i <= pairs; i++)); do
   restore
   settle_ide
@@ -193,7 +193,8 @@ for ((i = 1; i <= pairs; i++)); do
   wait "$a"
   a_rc=$?
   # Another test's stand-in for Visual C++ that appeared meanwhile makes both runs give up.
-  if grep -q 'Please close Microsoft Visual C++' "$work/a.log" "$work/b.log"; then
+  if grep -q 'Please close Microsoft Visual C++' "$work/a.log" "$work/b.log" &&
+     [ $((retries += 1)) -le 20 ]; then
     i=$((i - 1))
     continue
   fi
