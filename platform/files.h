@@ -50,6 +50,12 @@ class FileSystem {
   /// Creates a folder and any missing parents; true when it exists afterwards.
   virtual bool CreateDirectories(const std::string& path, std::string* error) = 0;
 
+  /// Deletes a file, so a step that fails half-way can take back what it created.
+  virtual bool RemoveFile(const std::string& path, std::string* error) = 0;
+
+  /// Deletes a folder that is empty; one that still holds anything stays, with false.
+  virtual bool RemoveEmptyFolder(const std::string& path, std::string* error) = 0;
+
   /// The Windows directory, without a trailing backslash ("C:\windows").
   virtual std::string WindowsDirectory() = 0;
 

@@ -190,6 +190,18 @@ class Win32FileSystem : public FileSystem {
     return false;
   }
 
+  bool RemoveFile(const std::string& path, std::string* error) override {
+    if (DeleteFileA(path.c_str())) return true;
+    if (error) *error = Failure("Cannot delete " + path, GetLastError());
+    return false;
+  }
+
+  bool RemoveEmptyFolder(const std::string& path, std::string* error) override {
+    if (RemoveDirectoryA(path.c_str())) return true;
+    if (error) *error = Failure("Cannot remove the folder " + path, GetLastError());
+    return false;
+  }
+
   std::string WindowsDirectory() override { return FetchDirectory(GetWindowsDirectoryA); }
 
   std::string SystemDirectory() override { return SystemDirectoryPath(); }

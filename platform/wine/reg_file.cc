@@ -729,9 +729,10 @@ std::unique_ptr<RegFile> RegFile::Parse(const std::string& name, std::string tex
 }
 
 std::unique_ptr<RegFile> RegFile::Load(const std::string& path, std::string* error) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  std::string reason;
+  const int fd = OpenRegularFile(path, &reason);
   if (fd < 0) {
-    if (error) *error = path + ": " + std::strerror(errno);
+    if (error) *error = path + ": " + reason;
     return nullptr;
   }
   std::string text;
@@ -1092,12 +1093,12 @@ bool RegFile::Save(const std::string& path, std::string* error) const {
   std::size_t slash = target.rfind('/');
   std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
   std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  std::string tmp = dir + "/." + base + ".tsl-XXXXXX";
+  std::string tmp;
   auto fail = [&](const std::string& what) {
     if (error) *error = "cannot write " + path + ": " + what + ": " + std::strerror(errno);
     return false;
   };
-  int fd = ::mkstemp(&tmp[0]);
+  int fd = CreateReplacement(dir, base, &tmp);
   if (fd < 0) return fail("cannot create a temporary file in " + dir);
   struct stat st;
   if (::stat(target.c_str(), &st) == 0) {

@@ -58,9 +58,8 @@ bool ReplaceAtomically(const std::string& target, const Replacement& how, Fill f
   const std::size_t slash = target.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
   const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  // Cut so the temporary name stays within the file system's name length.
-  std::string temp = folder + "/." + base.substr(0, 128) + ".tsl-XXXXXX";
-  const int fd = mkstemp(temp.data());
+  std::string temp;
+  const int fd = CreateReplacement(folder, base, &temp);
   if (fd < 0) {
     *error = errno == ENOENT ? "the folder does not exist" : Reason();
     return false;
@@ -129,19 +128,14 @@ bool IsReadOnlyMode(mode_t mode) { return (mode & (S_IWUSR | S_IWGRP | S_IWOTH))
 
 bool CopyHostFile(const std::string& from, const std::string& to, bool replace_read_only,
                   std::string* error) {
-  const int in = open(from.c_str(), O_RDONLY);
+  const int in = OpenRegularFile(from, error);
   if (in < 0) {
-    *error = Reason();
+    *error = "the source: " + *error;
     return false;
   }
   struct stat source;
   if (fstat(in, &source) != 0) {
     *error = Reason();
-    close(in);
-    return false;
-  }
-  if (!S_ISREG(source.st_mode)) {
-    *error = S_ISDIR(source.st_mode) ? "the source is a folder" : "the source is no file";
     close(in);
     return false;
   }
@@ -227,9 +221,10 @@ bool WineFileSystem::ReadTextLines(const std::string& path,
                                    std::string* error) {
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;
-  const int fd = open(host.c_str(), O_RDONLY);
+  std::string reason;
+  const int fd = OpenRegularFile(host, &reason);
   if (fd < 0) {
-    *error = "Cannot open " + path + ": " + Reason();
+    *error = "Cannot open " + path + ": " + reason;
     return false;
   }
   // Text mode: LF ends a line and a CR right before it goes with it; a lone CR is data.
@@ -317,9 +312,10 @@ bool WineFileSystem::ReadBinaryFile(const std::string& path, std::string* bytes,
                                     std::string* error) {
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;
-  const int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  std::string reason;
+  const int fd = OpenRegularFile(host, &reason);
   if (fd < 0) {
-    *error = "Cannot open " + path + ": " + Reason();
+    *error = "Cannot open " + path + ": " + reason;
     return false;
   }
   if (!ReadToEnd(fd, bytes)) {

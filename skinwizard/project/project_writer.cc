@@ -268,20 +268,43 @@ std::vector<std::string> ExistingFiles(const ProjectPlan& plan, platform::FileSy
 }
 
 bool WriteProject(const ProjectPlan& plan, platform::FileSystem& files, std::string* error) {
-  for (const std::string& dir : plan.directories) {
-    std::string reason;
-    if (!files.CreateDirectories(dir, &reason)) {
-      *error = "cannot create the folder " + dir + ": " + reason;
-      return false;
+  // What this run made, so that a failure takes it away again: a rerun then meets no
+  // leftovers of a half-written project. Files that were there before stay as they are.
+  std::vector<std::string> made_folders;
+  std::vector<std::string> made_files;
+  auto fail = [&](const std::string& reason) {
+    std::string ignored;
+    for (auto file = made_files.rbegin(); file != made_files.rend(); ++file) {
+      files.RemoveFile(*file, &ignored);
     }
+    for (auto folder = made_folders.rbegin(); folder != made_folders.rend(); ++folder) {
+      files.RemoveEmptyFolder(*folder, &ignored);
+    }
+    *error = reason;
+    return false;
+  };
+  for (const std::string& dir : plan.directories) {
+    // The missing folders on the way, outermost first, as CreateDirectories makes them.
+    std::vector<std::string> missing;
+    for (std::string folder = dir; !folder.empty() && !files.Exists(folder);) {
+      missing.push_back(folder);
+      const std::size_t slash = folder.find_last_of("\\/");
+      if (slash == std::string::npos || slash < 3) break;
+      folder.resize(slash);
+    }
+    std::string reason;
+    const bool made = files.CreateDirectories(dir, &reason);
+    made_folders.insert(made_folders.end(), missing.rbegin(), missing.rend());
+    if (!made) return fail("cannot create the folder " + dir + ": " + reason);
   }
   // Text files are already CR LF, so every file goes out byte for byte.
   for (const PlannedFile& file : plan.files) {
+    const bool existed = files.Exists(file.path);
     std::string reason;
     if (!files.WriteBinaryFile(file.path, file.bytes, &reason)) {
-      *error = "cannot write " + file.path + ": " + reason;
-      return false;
+      return fail("cannot write " + file.path + ": " + reason);
     }
+    if (!existed) made_files.push_back(file.path);
   }
   return true;
 }

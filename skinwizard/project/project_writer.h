@@ -64,7 +64,8 @@ bool PlanProject(const ProjectRequest& request, ProjectPlan* plan, std::string* 
 std::vector<std::string> ExistingFiles(const ProjectPlan& plan, platform::FileSystem& files);
 
 /// Creates the folders and writes every planned file byte for byte. Stops at the first
-/// failure with its reason; files written before it stay.
+/// failure with its reason, after removing every file and folder the call created (files
+/// it replaced keep their new content).
 bool WriteProject(const ProjectPlan& plan, platform::FileSystem& files, std::string* error);
 
 }  // namespace skinwizard

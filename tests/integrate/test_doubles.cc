@@ -141,6 +141,33 @@ bool MemoryFiles::CreateDirectories(const std::string& path, std::string*) {
   return true;
 }
 
+bool MemoryFiles::RemoveFile(const std::string& path, std::string* error) {
+  calls.push_back("remove " + path);
+  if (files_.erase(Key(path)) == 1) return true;
+  *error = "not found";
+  return false;
+}
+
+bool MemoryFiles::RemoveEmptyFolder(const std::string& path, std::string* error) {
+  calls.push_back("rmdir " + path);
+  const std::string key = Key(path);
+  for (const auto& file : files_) {
+    if (file.first.compare(0, key.size() + 1, key + "\\") == 0) {
+      *error = "not empty";
+      return false;
+    }
+  }
+  for (const std::string& folder : folders_) {
+    if (folder.compare(0, key.size() + 1, key + "\\") == 0) {
+      *error = "not empty";
+      return false;
+    }
+  }
+  if (folders_.erase(key) == 1) return true;
+  *error = "not found";
+  return false;
+}
+
 namespace {
 
 template <typename T, typename Service>

@@ -239,6 +239,24 @@ TEST(GenerateProject, ListsTheFilesThatWouldBeOverwritten) {
                                       drive.Root() + "\\MySkins\\res\\SKINAQUA.bmp"}));
 }
 
+TEST(GenerateProject, FailedWriteTakesBackWhatItMadeAndKeepsWhatWasThere) {
+  testing_support::TempDrive drive;
+  ProjectPlan plan = Plan(AquaRequest(drive.Path("New\\Deeper")));
+  platform::FileSystem& files = *drive.Services().files;
+  std::string error;
+  // A file of the user's that cannot be replaced stops the project near its end.
+  drive.WriteRaw("New\\Deeper\\MySkins\\StdAfx.h", "mine");
+  drive.SetReadOnlyRaw("New\\Deeper\\MySkins\\StdAfx.h", true);
+  EXPECT_FALSE(WriteProject(plan, files, &error));
+  EXPECT_NE(error.find("StdAfx.h"), std::string::npos) << error;
+  for (const PlannedFile& file : plan.files) {
+    EXPECT_EQ(files.Exists(file.path), file.relative == "StdAfx.h") << file.relative;
+  }
+  EXPECT_FALSE(files.Exists(drive.Path("New\\Deeper\\MySkins\\res")));
+  EXPECT_EQ(drive.ReadRaw("New\\Deeper\\MySkins\\StdAfx.h"), "mine");
+  drive.SetReadOnlyRaw("New\\Deeper\\MySkins\\StdAfx.h", false);
+}
+
 TEST(DspAutomation, LinksEveryConfigurationIntoTheSkinsDirectory) {
   testing_support::TempDrive drive;
   ProjectPlan plan = Plan(AquaRequest(drive.Root()));
