@@ -17,9 +17,11 @@ endif()
 # once (the test command calls it before ctest). The fixture makes it too, so that a bare
 # `ctest` works; it returns at once when the prefix is ready.
 set(TSL_TEST_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
-add_test(NAME tsl_wine_prefix
-         COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-prefix.sh ${TSL_TEST_PREFIX})
-set_tests_properties(tsl_wine_prefix PROPERTIES FIXTURES_SETUP tsl_prefix TIMEOUT 300)
+if(NOT TSL_FUZZ)
+  add_test(NAME tsl_wine_prefix
+           COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-prefix.sh ${TSL_TEST_PREFIX})
+  set_tests_properties(tsl_wine_prefix PROPERTIES FIXTURES_SETUP tsl_prefix TIMEOUT 300)
+endif()
 
 # tsl_add_test(NAME SOURCES... [LIBS libs...])
 # Natively every GoogleTest case becomes a CTest test; a cross-built executable is one CTest

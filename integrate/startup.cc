@@ -17,6 +17,19 @@ std::string InstallDirFromArguments(const std::vector<std::string>& args) {
   return installDir;
 }
 
+bool CheckInstallDir(const std::string& installDir, std::string* reason) {
+  for (const char c : installDir) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (c == ';' || c == '"' || u < 0x20 || u == 0x7F) {
+      *reason =
+          "the library's install folder cannot hold ';', '\"' or control characters: "
+          "Visual C++ would read it as other folders";
+      return false;
+    }
+  }
+  return true;
+}
+
 bool LocateInstallDir(const std::vector<std::string>& args, platform::Registry& registry,
                       Owner& owner, std::string* installDir) {
   *installDir = InstallDirFromArguments(args);

@@ -13,6 +13,12 @@ namespace integrate {
 /// alone gives ""); "" when no argument gives one. Arguments exclude the program name.
 std::string InstallDirFromArguments(const std::vector<std::string>& args);
 
+/// Whether the install folder can go into the places the integration writes it: the IDE
+/// reads "Include Dirs" and the other lists as ';'-separated folders and hhcolreg.dat holds it
+/// in a quoted XML attribute, so a ';', a '"' or a control character would turn it into other
+/// folders or break the file. False with the reason, before anything is changed.
+bool CheckInstallDir(const std::string& installDir, std::string* reason);
+
 /// Where the library is installed: the argument, else the "InstallDir" value the library's
 /// installer wrote under HKLM. False after message 31 when neither gives it; an empty
 /// registry value is not an error (the dialog then disables OK).

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/encoding.h"
+#include "platform/text_mode.h"
 
 namespace platform {
 namespace {
@@ -302,7 +303,7 @@ class RecordingFiles : public FileSystem {
     Change before = Snapshot(path, true);
     if (dry_) {
       if (IsReadOnly(path)) {
-        if (error) *error = "Cannot delete " + path + ": the file is read-only";
+        if (error) *error = FileError(kCannotDelete, path, "the file is read-only");
         return false;
       }
       record_.files_[FileIdentity(path)] = {false, std::string(), false};
@@ -313,6 +314,13 @@ class RecordingFiles : public FileSystem {
     if (!dry_ && real_.Exists(path)) {
       return record_.Mismatch("After it was deleted, " + path + " still exists.", error);
     }
+    return true;
+  }
+
+  // A folder made by this run and removed again: neither needs a place in the record.
+  bool RemoveEmptyFolder(const std::string& path, std::string* error) override {
+    if (!dry_) return real_.RemoveEmptyFolder(path, error);
+    record_.folders_.erase(FileIdentity(path));
     return true;
   }
 

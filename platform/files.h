@@ -53,12 +53,16 @@ class FileSystem {
   [[nodiscard]] virtual bool WriteBinaryFile(const std::string& path, const std::string& bytes,
                                std::string* error) = 0;
 
-  /// Deletes a file, so a run can be taken back to a machine without the files it added;
-  /// a read-only file is not deleted. True when no such file exists afterwards.
-  virtual bool RemoveFile(const std::string& path, std::string* error) = 0;
+  /// Deletes a file, so a run can be taken back to a machine without the files it added, and
+  /// a step that fails half-way can take back what it created; a read-only file is not
+  /// deleted. True when no such file exists afterwards.
+  [[nodiscard]] virtual bool RemoveFile(const std::string& path, std::string* error) = 0;
 
   /// Creates a folder and any missing parents; true when it exists afterwards.
   [[nodiscard]] virtual bool CreateDirectories(const std::string& path, std::string* error) = 0;
+
+  /// Deletes a folder that is empty; one that still holds anything stays, with false.
+  [[nodiscard]] virtual bool RemoveEmptyFolder(const std::string& path, std::string* error) = 0;
 
   /// The Windows directory, without a trailing backslash ("C:\windows").
   virtual std::string WindowsDirectory() = 0;

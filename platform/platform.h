@@ -15,6 +15,9 @@ namespace platform {
 
 /// Every service the system reaches the machine through, chosen once at start-up.
 struct Platform {
+  /// What the platform holds for the run's length (a Wine prefix's lock against other writers);
+  /// declared first so it is released after every service is gone.
+  std::shared_ptr<void> held;
   std::unique_ptr<Registry> registry;
   std::unique_ptr<FileSystem> files;
   std::unique_ptr<Processes> processes;
@@ -30,6 +33,9 @@ struct PlatformOptions {
   /// The program will write the registry: refuse at start-up when it could not, rather
   /// than fail half-way (a Wine prefix whose wineserver runs would undo the writes).
   bool writes_registry = false;
+  /// The program takes defaults from the registry: over a Wine prefix the files may be older
+  /// than what a running wineserver holds, so refuse at start-up rather than use stale values.
+  bool reads_current_registry = false;
 };
 
 /// Builds the services of this build's platform; false with the reason in *error (for

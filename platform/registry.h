@@ -44,6 +44,11 @@ class Registry {
   virtual std::unique_ptr<RegistryKey> OpenKey(RootKey root, const std::string& path,
                                                KeyAccess access,
                                                std::string* error = nullptr) = 0;
+
+  /// Whether the hive can be read at all, so a damaged one is reported with its reason
+  /// rather than taken for missing keys; false with the reason. A registry that is always
+  /// there (Windows' own) has nothing to check.
+  virtual bool CheckReadable(RootKey /*root*/, std::string* /*error*/) { return true; }
 };
 
 }  // namespace platform

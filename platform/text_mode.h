@@ -50,6 +50,8 @@ inline constexpr char kCannotRead[] = "Cannot read";
 inline constexpr char kCannotWrite[] = "Cannot write";
 inline constexpr char kCannotCreateFolder[] = "Cannot create the folder";
 inline constexpr char kCannotSetAttributes[] = "Cannot change the attributes of";
+inline constexpr char kCannotDelete[] = "Cannot delete";
+inline constexpr char kCannotRemoveFolder[] = "Cannot remove the folder";
 /// A folder wanted where a file is.
 inline constexpr char kFileInTheWay[] = "a file of that name exists";
 

@@ -4,7 +4,7 @@ set -euo pipefail
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 for p in cmake g++ googletest libgtest-dev wine wine64 wine32:i386 g++-mingw-w64-x86-64 g++-mingw-w64-i686 \
-         xvfb xdotool imagemagick; do
+         xvfb xdotool imagemagick clang libclang-rt-dev; do
   have "$p" || need+=("$p")
 done
 [ ${#need[@]} -eq 0 ] && exit 0

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the native and both Windows presets, runs every test:
-# natively, and the Windows test executables under wine (64-bit and 32-bit). Ends with one
-# summary line over all three runs.
+# natively, and the Windows test executables under wine (64-bit and 32-bit); then builds the
+# fuzzers and runs each briefly. Ends with one summary line over all four runs.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -9,7 +9,8 @@ scripts/install-deps.sh || { echo "test.sh: installing the packages failed" >&2;
 export WINEDEBUG=-all
 source scripts/wine-env.sh
 jobs=$(nproc 2>/dev/null || echo 2)
-presets=(default mingw64 mingw32)
+# The fuzz preset builds the fuzzers with clang and its sanitizers and runs each briefly.
+presets=(default mingw64 mingw32 fuzz)
 logdir=$root/build/logs
 mkdir -p "$logdir"
 
@@ -26,8 +27,8 @@ for preset in "${presets[@]}"; do
     echo "== $preset: built; its tests not run: this kernel cannot run 32-bit programs"
     skipped+=("$preset"); continue
   fi
-  # One Wine prefix per build directory, made once and reused.
-  if ! scripts/make-prefix.sh "$root/build/$preset/wineprefix"; then
+  # One Wine prefix per build directory, made once and reused; the fuzzers need none.
+  if [ "$preset" != fuzz ] && ! scripts/make-prefix.sh "$root/build/$preset/wineprefix"; then
     broken+=("$preset"); continue
   fi
   echo "== $preset: test"

@@ -281,6 +281,17 @@ int Run(int argc, char** argv) {
   if (cl.changes.undo) return RunUndo(record, cl.changes, std::cout, std::cerr);
   platform::Platform& services = record.services();
 
+  // A damaged hive would read as a missing library or IDE; its own reason comes first,
+  // before anything is changed.
+  for (const platform::RootKey root :
+       {platform::RootKey::kLocalMachine, platform::RootKey::kCurrentUser}) {
+    if (!services.registry->CheckReadable(root, &error)) {
+      std::cerr << "tslkt-integrate: cannot read the registry: " << error
+                << "; nothing was changed\n";
+      return kExitFailed;
+    }
+  }
+
   std::string installDir;
   if (!LocateInstallDir(cl.wizardArgs, *services.registry, owner, &installDir)) {
     return kExitNoLibrary;
@@ -288,6 +299,10 @@ int Run(int argc, char** argv) {
   // A path typed by the user may be a Unix one; the registry's value is in drive form.
   if (!InstallDirFromArguments(cl.wizardArgs).empty()) {
     installDir = services.files->FromUserPath(installDir);
+  }
+  if (!CheckInstallDir(installDir, &error)) {
+    std::cerr << "tslkt-integrate: " << error << " (" << platform::AnsiToUtf8(installDir) << ")\n";
+    return kExitUsage;
   }
 
   IntegrationDialog dialog(installDir, services, owner);

@@ -178,8 +178,14 @@ bool IntegrationEngine::IntegrateMsdnHelp() {
 bool IntegrationEngine::BackupToHelpDir(const std::string& file, const std::string& backupDir,
                                         std::string* copy) {
   *copy = backupDir + platform::FileName(file);
+  // MSDN installed from CD keeps its files read-only and a copy keeps that mark; the backup
+  // is ours, so neither an earlier read-only copy nor this one may block the next run.
   std::string error;
-  return platform_.files->CopyFile(file, *copy, &error);
+  if (platform_.files->IsReadOnly(*copy) && !platform_.files->SetNormalAttributes(*copy, &error)) {
+    return false;
+  }
+  return platform_.files->CopyFile(file, *copy, &error) &&
+         platform_.files->SetNormalAttributes(*copy, &error);
 }
 
 bool IntegrationEngine::AddDocCompilation(const std::string& path, const std::string& entry,

@@ -99,7 +99,17 @@ bool IntegrationEngine::IntegrateVc6(bool directories, bool appWizard, bool skin
 
 bool IntegrationEngine::SetUpVc6Directories() {
   // directories.txt is the user's only record of the lists as they were, so it is
-  // written before either list changes, and nothing changes when it cannot be written.
+  // written before either list changes, and nothing changes when it cannot be written. A
+  // hive that cannot be read would look like missing lists and empty that record.
+  std::string error;
+  if (!platform_.registry->CheckReadable(RootKey::kCurrentUser, &error)) {
+    dialog_->ShowMessage(
+        Format("Can not read the Visual C++ 6.0 directory lists (%s). "
+               "directories.txt and the lists were left unchanged. "
+               "Integration terminated.",
+               error));
+    return false;
+  }
   std::string includeList;
   std::string libraryList;
   bool includeRead = ReadDirectoryList(LoadText(kStrIncludeDirsValue), &includeList);
@@ -113,7 +123,6 @@ bool IntegrationEngine::SetUpVc6Directories() {
     if (c == ';') c = '\n';
   }
   const std::string backupPath = installDir_ + "directories.txt";
-  std::string error;
   if (!platform_.files->WriteTextFile(backupPath, backup, &error)) {
     dialog_->ShowMessage(FormatText(kStrCannotWriteDirectoriesBackup, backupPath, error));
     return false;

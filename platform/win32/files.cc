@@ -72,7 +72,7 @@ class Win32FileSystem : public FileSystem {
     if (DeleteFileA(path.c_str())) return true;
     const DWORD code = GetLastError();
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return true;
-    if (error) *error = Failure("Cannot delete " + path, code);
+    if (error) *error = FileError(kCannotDelete, path, ErrorText(code));
     return false;
   }
 
@@ -174,6 +174,12 @@ class Win32FileSystem : public FileSystem {
                    ? FileError(kCannotCreateFolder, path, ErrorText(GetLastError()))
                    : FileError(kCannotCreateFolder, path, kFileInTheWay);
     }
+    return false;
+  }
+
+  bool RemoveEmptyFolder(const std::string& path, std::string* error) override {
+    if (RemoveDirectoryA(path.c_str())) return true;
+    if (error) *error = FileError(kCannotRemoveFolder, path, ErrorText(GetLastError()));
     return false;
   }
 

@@ -35,15 +35,21 @@ std::unique_ptr<ComApartment> EnterComApartment() { return std::make_unique<ComA
 bool CreatePlatform(const PlatformOptions& options, Platform* out, std::string* error) {
   std::shared_ptr<const wine::Prefix> prefix;
   if (!wine::Prefix::Open(options.wine_prefix, &prefix, error)) return false;
+  Platform platform;
   if (options.writes_registry) {
+    // Held to the end of the run: a second run waits here for the first, and no wineserver
+    // can start between our check and our last write.
+    std::unique_ptr<wine::PrefixLock> lock;
+    if (!wine::PrefixLock::Acquire(prefix->Dir(), &lock, error)) return false;
+    platform.held = std::move(lock);
+  } else if (options.reads_current_registry) {
     wine::ServerStatus server;
     if (!wine::FindRunningServer(prefix->Dir(), &server, error)) return false;
     if (server.running) {
-      *error = wine::ServerRunningMessage(prefix->Dir(), server);
+      *error = wine::ServerHoldsNewerMessage(prefix->Dir(), server);
       return false;
     }
   }
-  Platform platform;
   // The hive files are read when first needed; a broken one is reported by that call.
   platform.registry = wine::NewWineRegistry(prefix->Dir());
   platform.files = std::make_unique<wine::WineFileSystem>(prefix);

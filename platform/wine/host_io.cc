@@ -1,7 +1,9 @@
 // A Wine prefix seen from Linux: no Wine code runs here.
 #include "platform/wine/host_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +13,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 namespace platform::wine {
 
@@ -50,6 +53,68 @@ void AdviseHugePages(const void* data, std::size_t bytes) {
   }
 }
 
+namespace {
+
+// A live run locks its temporary file right after making it; one younger than this may be
+// in that instant, so only older ones are judged by their lock.
+constexpr long kSettledNanoseconds = 1000000000L;
+
+void RemoveAbandonedReplacements(const std::string& folder, const std::string& prefix) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  const int dir_fd = ::dirfd(dir);
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    const int fd = ::openat(dir_fd, entry->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) continue;
+    struct stat st;
+    const bool settled =
+        ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        (now.tv_sec - st.st_mtim.tv_sec) * 1000000000L + (now.tv_nsec - st.st_mtim.tv_nsec) >
+            kSettledNanoseconds;
+    if (settled && ::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlinkat(dir_fd, entry->d_name, 0);
+    ::close(fd);
+  }
+  ::closedir(dir);
+}
+
+}  // namespace
+
+int CreateReplacement(const std::string& folder, const std::string& base,
+                      std::string* temp_path) {
+  // Cut so the temporary name stays within the file system's name length.
+  const std::string prefix = "." + base.substr(0, 128) + ".tsl-";
+  RemoveAbandonedReplacements(folder, prefix);
+  *temp_path = folder + "/" + prefix + "XXXXXX";
+  const int fd = ::mkstemp(temp_path->data());
+  // The lock goes with the process: a killed run leaves its file unlocked.
+  if (fd >= 0) ::flock(fd, LOCK_EX);
+  return fd;
+}
+
+int OpenRegularFile(const std::string& path, std::string* error) {
+  // Non-blocking, so a FIFO without a writer does not hold the open itself.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    *error = std::strerror(errno);
+    return -1;
+  }
+  struct stat st;
+  const bool known = ::fstat(fd, &st) == 0;
+  if (!known || !S_ISREG(st.st_mode)) {
+    *error = !known                 ? std::strerror(errno)
+             : S_ISDIR(st.st_mode) ? "it is a folder, not a file"
+                                   : "it is not a regular file";
+    ::close(fd);
+    return -1;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
 bool ReplaceHostFile(const std::string& target, const Replacement& how,
                      const std::function<bool(int fd, std::string* error)>& fill,
                      std::string* error) {
@@ -58,9 +123,8 @@ bool ReplaceHostFile(const std::string& target, const Replacement& how,
   const std::string folder =
       slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
   const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  // Cut so the temporary name stays within the file system's name length.
-  std::string temp = folder + "/." + base.substr(0, 128) + ".tsl-XXXXXX";
-  const int fd = ::mkstemp(temp.data());
+  std::string temp;
+  const int fd = CreateReplacement(folder, base, &temp);
   if (fd < 0) {
     *error = errno == ENOENT ? "the folder does not exist" : reason();
     return false;

@@ -282,7 +282,7 @@ std::unique_ptr<VersionInfo> ParseVersionBlock(std::string block) {
 std::unique_ptr<VersionInfo> PeVersionResources::Load(const std::string& path) {
   std::string host, error;
   if (!prefix_->ToHostPath(path, &host, &error)) return nullptr;
-  const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = OpenRegularFile(host, &error);
   if (fd < 0) return nullptr;
   std::string image;
   const bool read = ReadToEnd(fd, &image);

@@ -268,9 +268,10 @@ std::unique_ptr<RegFile> RegFile::Parse(const std::string& name, std::string tex
 }
 
 std::unique_ptr<RegFile> RegFile::Load(const std::string& path, std::string* error) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  std::string reason;
+  const int fd = OpenRegularFile(path, &reason);
   if (fd < 0) {
-    if (error) *error = path + ": " + std::strerror(errno);
+    if (error) *error = path + ": " + reason;
     return nullptr;
   }
   std::string text;

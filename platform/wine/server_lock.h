@@ -1,6 +1,7 @@
 // A Wine prefix seen from Linux: no Wine code runs here.
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace platform::wine {
@@ -16,14 +17,41 @@ struct ServerStatus {
 
 /// Looks for the wineserver of a prefix folder. A server holds an fcntl write lock on byte 0
 /// of `lock` in its folder server-<dev>-<inode> (of the prefix folder, in hex): upstream
-/// Wine keeps that folder in /tmp/.wine-<uid>/, Debian's Wine in /tmp/<name>/ (or under
-/// $TMPDIR) where <name> is the content of the prefix's file `wineserver`. False with the
-/// reason when the prefix folder cannot be examined.
+/// Wine keeps that folder in /tmp/.wine-<uid>/ (any user's server counts, where this user
+/// may look), Debian's Wine in /tmp/<name>/ (or under $TMPDIR) where <name> is the content
+/// of the prefix's file `wineserver`. A lock this process holds (PrefixLock) is no server.
+/// False with the reason when the prefix folder cannot be examined.
 bool FindRunningServer(const std::string& prefix_dir, ServerStatus* status,
                        std::string* error);
+
+/// Holds a prefix for the length of a run's writes. It first waits while another run of
+/// ours holds the prefix, so two runs never read and write the same files at once; then it
+/// takes the lock a starting wineserver takes, so no server can start meanwhile and later
+/// save its older copy of the registry over ours. The kernel drops both locks when the
+/// process ends, a killed run included.
+class PrefixLock {
+ public:
+  ~PrefixLock();
+  PrefixLock(const PrefixLock&) = delete;
+  PrefixLock& operator=(const PrefixLock&) = delete;
+
+  /// False with the reason when a wineserver runs for the prefix (ServerRunningMessage) or
+  /// the lock cannot be taken.
+  static bool Acquire(const std::string& prefix_dir, std::unique_ptr<PrefixLock>* out,
+                      std::string* error);
+
+ private:
+  PrefixLock(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  int fd_;
+  std::string path_;
+};
 
 /// The message for a write refused because a server runs: names the prefix and says what
 /// to do.
 std::string ServerRunningMessage(const std::string& prefix_dir, const ServerStatus& status);
+
+/// The message for a read refused because a server runs: its values may be newer than the
+/// files'.
+std::string ServerHoldsNewerMessage(const std::string& prefix_dir, const ServerStatus& status);
 
 }  // namespace platform::wine

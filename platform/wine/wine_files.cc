@@ -73,19 +73,14 @@ bool IsReadOnlyMode(mode_t mode) { return (mode & (S_IWUSR | S_IWGRP | S_IWOTH))
 
 bool CopyHostFile(const std::string& from, const std::string& to, bool replace_read_only,
                   std::string* error) {
-  const int in = open(from.c_str(), O_RDONLY);
+  const int in = OpenRegularFile(from, error);
   if (in < 0) {
-    *error = Reason();
+    *error = "the source: " + *error;
     return false;
   }
   struct stat source;
   if (fstat(in, &source) != 0) {
     *error = Reason();
-    close(in);
-    return false;
-  }
-  if (!S_ISREG(source.st_mode)) {
-    *error = S_ISDIR(source.st_mode) ? "the source is a folder" : "the source is no file";
     close(in);
     return false;
   }
@@ -174,9 +169,10 @@ bool WineFileSystem::ReadTextLines(const std::string& path,
   if (!error) error = &ignored;
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;
-  const int fd = open(host.c_str(), O_RDONLY);
+  std::string reason;
+  const int fd = OpenRegularFile(host, &reason);
   if (fd < 0) {
-    *error = FileError(kCannotOpen, path, Reason());
+    *error = FileError(kCannotOpen, path, reason);
     return false;
   }
   TextLineSplitter lines(on_line);
@@ -223,9 +219,10 @@ bool WineFileSystem::ReadBinaryFile(const std::string& path, std::string* bytes,
   if (!error) error = &ignored;
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;
-  const int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  std::string reason;
+  const int fd = OpenRegularFile(host, &reason);
   if (fd < 0) {
-    *error = FileError(kCannotOpen, path, Reason());
+    *error = FileError(kCannotOpen, path, reason);
     return false;
   }
   if (!ReadToEnd(fd, bytes)) {
@@ -264,22 +261,36 @@ bool WineFileSystem::WriteThrough(const std::string& path, const std::function<b
 }
 
 bool WineFileSystem::RemoveFile(const std::string& path, std::string* error) {
+  std::string ignored;
+  if (!error) error = &ignored;
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;
   struct stat st;
   if (lstat(host.c_str(), &st) != 0) {
     if (errno == ENOENT) return true;
-    *error = "Cannot delete " + path + ": " + Reason();
+    *error = FileError(kCannotDelete, path, Reason());
     return false;
   }
   // unlink() ignores the write bits, and Windows refuses to delete a read-only file.
   if (S_ISDIR(st.st_mode) || IsReadOnlyMode(st.st_mode)) {
-    *error = "Cannot delete " + path + ": " +
-             (S_ISDIR(st.st_mode) ? "it is a folder" : "the file is read-only");
+    *error = FileError(kCannotDelete, path,
+                       S_ISDIR(st.st_mode) ? "it is a folder" : "the file is read-only");
     return false;
   }
   if (unlink(host.c_str()) != 0) {
-    *error = "Cannot delete " + path + ": " + Reason();
+    *error = FileError(kCannotDelete, path, Reason());
+    return false;
+  }
+  return true;
+}
+
+bool WineFileSystem::RemoveEmptyFolder(const std::string& path, std::string* error) {
+  std::string ignored;
+  if (!error) error = &ignored;
+  std::string host;
+  if (!prefix_->ToHostPath(path, &host, error)) return false;
+  if (rmdir(host.c_str()) != 0) {
+    *error = FileError(kCannotRemoveFolder, path, Reason());
     return false;
   }
   return true;

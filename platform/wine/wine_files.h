@@ -40,6 +40,7 @@ class WineFileSystem : public FileSystem {
   bool WriteBinaryFile(const std::string& path, const std::string& bytes,
                        std::string* error) override;
   bool RemoveFile(const std::string& path, std::string* error) override;
+  bool RemoveEmptyFolder(const std::string& path, std::string* error) override;
   bool CreateDirectories(const std::string& path, std::string* error) override;
   std::string WindowsDirectory() override { return prefix_->WindowsDirectory(); }
   std::string SystemDirectory() override { return prefix_->SystemDirectory(); }

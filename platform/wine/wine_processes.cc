@@ -1,10 +1,11 @@
 // A Wine prefix seen from Linux: no Wine code runs here.
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 #include "platform/encoding.h"
 #include "platform/wine/wine_services.h"
@@ -13,9 +14,21 @@
 namespace platform::wine {
 namespace {
 
+// Plain reads: a process that ends while its /proc files are read makes read() fail with
+// ESRCH, which a stream turns into an exception; here it is only an empty answer.
 std::string ReadSmallFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::string text;
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return text;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  close(fd);
+  return text;
 }
 
 bool AllDigits(const char* name) {

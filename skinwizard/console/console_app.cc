@@ -3,6 +3,7 @@
 #include "skinwizard/console/console_app.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <istream>
 #include <map>
@@ -43,10 +44,21 @@ struct Options {
 
 // A command line is UTF-8 on Linux and ANSI on Windows: text that is not valid UTF-8 is
 // taken as ANSI already.
-std::string ArgToAnsi(const std::string& arg) {
+std::string ArgToAnsi(const std::string& arg, bool* lossless = nullptr) {
   bool valid = true;
   platform::Utf8ToUtf16(arg, &valid);
-  return valid ? platform::Utf8ToAnsi(arg) : arg;
+  return valid ? platform::Utf8ToAnsi(arg, lossless) : arg;
+}
+
+// Names of files and folders become '?' where Windows-1252 has no letter: a folder literally
+// named "??" would be made, so such names are refused as typed.
+bool ArgToAnsiName(const std::string& what, const std::string& arg, std::string* ansi,
+                   std::string* error) {
+  bool lossless = true;
+  *ansi = ArgToAnsi(arg, &lossless);
+  if (lossless) return true;
+  *error = what + " '" + arg + "' has characters the Windows code page 1252 cannot hold";
+  return false;
 }
 
 std::string Lower(std::string text) {
@@ -127,7 +139,18 @@ bool ApplyOption(const std::string& flag, const std::string& value, Options* opt
       {"--answers", &Options::answers},
       {"--save-answers", &Options::saveAnswers}};
   const std::map<std::string, int> yesNo = {{"yes", 1}, {"no", 0}};
-  if (texts.count(flag) != 0) {
+  if (flag == "--location") {
+    std::string location;
+    if (!ArgToAnsiName("the location", value, &location, error)) return false;
+    // Wildcards and the other characters Windows refuses in names would be taken literally.
+    for (const char c : location) {
+      if (static_cast<unsigned char>(c) < 0x20 || std::strchr("*?\"<>|", c) != nullptr) {
+        *error = "the location '" + value + "' holds characters Windows refuses in a folder name";
+        return false;
+      }
+    }
+    options->location = location;
+  } else if (texts.count(flag) != 0) {
     // Paths for the host itself are kept as typed; texts of the project become ANSI.
     const bool hostPath = flag == "--prefix" || flag == "--answers" || flag == "--save-answers";
     options->*texts.at(flag) = hostPath ? value : ArgToAnsi(value);
@@ -174,7 +197,7 @@ bool ParseArguments(const std::vector<std::string>& args, Options* options, std:
                  "', '" + arg + "')";
         return false;
       }
-      options->project = ArgToAnsi(arg);
+      if (!ArgToAnsiName("the project name", arg, &options->project, error)) return false;
       haveProject = true;
       continue;
     }
@@ -249,6 +272,11 @@ std::vector<AnswerLine> AnswersOf(const SkinNamePage& name, const SkinOptionsPag
 // Checked before any question is asked, by the rule the project writer applies later.
 bool CheckProjectName(const std::string& name, std::string* error) {
   if (IsPlainName(name)) return true;
+  if (IsReservedDeviceName(name)) {
+    *error = "'" + platform::AnsiToUtf8(name) +
+             "' cannot be a project name: Windows reserves it for a device";
+    return false;
+  }
   for (unsigned char c : name) {
     if (c < 32) {
       *error = "a project name cannot hold control characters";
@@ -499,6 +527,7 @@ int Session::FillOptionsPage(SkinOptionsPage& page) {
 int Session::Run() {
   platform::Platform real;
   platform::PlatformOptions platformOptions;
+  platformOptions.reads_current_registry = true;
   platformOptions.wine_prefix = console::WinePrefix(options_.prefix);
   std::string error;
   if (!platform::CreatePlatform(platformOptions, &real, &error)) {

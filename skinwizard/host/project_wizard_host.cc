@@ -150,12 +150,17 @@ bool ProjectWizardHost::PlanProject(ProjectPlan* plan, std::string* error) const
 }
 
 bool ProjectWizardHost::Generate(const ProjectPlan& plan, std::string* error) {
-  if (!WriteProject(plan, files_, error)) return false;
-  std::string dsp = plan.project_folder + "\\" + wizard_->dictionary.Value("root") + ".dsp";
-  std::unique_ptr<BuildProject> project = OpenDspProject(files_, dsp, error);
-  if (!project) return false;
-  wizard_->ConfigureProject(*project);
-  return true;
+  // The wizard configures the project before anything is written, so a run that stops
+  // part way never leaves a project file without its settings.
+  ProjectPlan configured = plan;
+  const std::string dsp = wizard_->dictionary.Value("root") + ".dsp";
+  for (PlannedFile& file : configured.files) {
+    if (file.relative != dsp) continue;
+    std::unique_ptr<BuildProject> project = OpenDspText(&file.bytes, error);
+    if (!project) return false;
+    wizard_->ConfigureProject(*project);
+  }
+  return WriteProject(configured, files_, error);
 }
 
 void ProjectWizardHost::EndRun() {

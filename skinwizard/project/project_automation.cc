@@ -1,6 +1,9 @@
 // Portable: no Win32 here.
 #include "skinwizard/project/project_automation.h"
 
+#include <functional>
+#include <utility>
+
 #include "skinwizard/project/dsp_file.h"
 
 namespace skinwizard {
@@ -22,10 +25,12 @@ class DspConfiguration : public BuildConfiguration {
   std::string name_;
 };
 
+// Where a changed project text goes: the file, or the caller's copy in memory.
+using SaveText = std::function<bool(const std::string& text, std::string* error)>;
+
 class DspProject : public BuildProject {
  public:
-  DspProject(platform::FileSystem& files, std::string path, std::string text)
-      : files_(files), path_(std::move(path)), text_(std::move(text)) {
+  DspProject(SaveText save, std::string text) : save_(std::move(save)), text_(std::move(text)) {
     for (const std::string& name : DspConfigurationNames(text_)) {
       configurations_.push_back(std::make_unique<DspConfiguration>(this, name));
     }
@@ -46,15 +51,13 @@ class DspProject : public BuildProject {
     std::string changed = text_;
     if (!AddDspLinkOption(&changed, configuration, option, error)) return false;
     if (changed == text_) return true;
-    // The file service's message already names the file.
-    if (!files_.WriteBinaryFile(path_, changed, error)) return false;
+    if (!save_(changed, error)) return false;
     text_ = std::move(changed);
     return true;
   }
 
  private:
-  platform::FileSystem& files_;
-  std::string path_;
+  SaveText save_;
   std::string text_;
   std::vector<std::unique_ptr<DspConfiguration>> configurations_;
 };
@@ -75,9 +78,26 @@ std::unique_ptr<BuildProject> OpenDspProject(platform::FileSystem& files,
                                             const std::string& dsp_path, std::string* error) {
   std::string text;
   if (!files.ReadBinaryFile(dsp_path, &text, error)) return nullptr;
-  auto project = std::make_unique<DspProject>(files, dsp_path, std::move(text));
+  // The file service's message already names the file.
+  auto save = [&files, dsp_path](const std::string& changed, std::string* error) {
+    return files.WriteBinaryFile(dsp_path, changed, error);
+  };
+  auto project = std::make_unique<DspProject>(save, std::move(text));
   if (!project->HasConfigurations()) {
     *error = dsp_path + " holds no configuration";
+    return nullptr;
+  }
+  return project;
+}
+
+std::unique_ptr<BuildProject> OpenDspText(std::string* dsp_text, std::string* error) {
+  auto save = [dsp_text](const std::string& changed, std::string*) {
+    *dsp_text = changed;
+    return true;
+  };
+  auto project = std::make_unique<DspProject>(save, *dsp_text);
+  if (!project->HasConfigurations()) {
+    *error = "the project file holds no configuration";
     return nullptr;
   }
   return project;

@@ -15,6 +15,16 @@ namespace {
 
 const char kFileList[] = "NEWPROJ.INF";
 
+// MAX_PATH: the IDE and the file functions it uses stop at 260 characters with the NUL; a
+// folder must leave room for an 8.3 name inside it, so CreateDirectory stops at 248.
+constexpr std::size_t kMaxPath = 260;
+constexpr std::size_t kMaxFolderPath = 248;
+
+std::string TooLong(const std::string& path, std::size_t limit) {
+  return path + " is longer than the " + std::to_string(limit - 1) +
+         " characters Windows allows here; choose a shorter location or name";
+}
+
 // Texts the user typed freely. The templates put them only inside string literals, so each
 // is escaped for the language of the file it lands in; every other symbol is a name the
 // wizard or host made safe (letters, digits, underscores) and goes in as it is.
@@ -47,14 +57,26 @@ std::string EscapeForCString(const std::string& text) {
 }
 
 // Resource-script string: the resource compiler takes "" for a quote and reads backslash
-// escapes, so a backslash is doubled.
+// escapes, so a backslash is doubled; a line break would end the string, so control
+// characters go in as escapes as on the C++ side.
 std::string EscapeForRcString(const std::string& text) {
   std::string out;
   for (char c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
     if (c == '"') {
       out += "\"\"";
     } else if (c == '\\') {
       out += "\\\\";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (u < 0x20 || u == 0x7F) {
+      char octal[5];
+      std::snprintf(octal, sizeof octal, "\\%03o", u);
+      out += octal;
     } else {
       out += c;
     }
@@ -101,8 +123,17 @@ std::string Where(int line) { return std::string(kFileList) + "(" + std::to_stri
 
 }  // namespace
 
+bool IsReservedDeviceName(const std::string& name) {
+  // Windows opens the device whatever the extension: "con.txt" and "CON .h" are CON.
+  std::string base = Upper(name.substr(0, name.find('.')));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
+  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+         base[3] >= '1' && base[3] <= '9';
+}
+
 bool IsPlainName(const std::string& name) {
-  if (name.empty() || name == "." || name == "..") return false;
+  if (name.empty() || name == "." || name == ".." || IsReservedDeviceName(name)) return false;
   for (char c : name) {
     unsigned char u = static_cast<unsigned char>(c);
     if (u < 0x20 || std::string("\\/:*?\"<>|").find(c) != std::string::npos) return false;
@@ -202,6 +233,19 @@ bool PlanProject(const ProjectRequest& request, ProjectPlan* plan, std::string* 
                           BuildDspText(name, list.entries)});
   result.files.push_back(
       {result.project_folder + "\\" + name + ".dsw", name + ".dsw", BuildDswText(name)});
+  // Checked before anything is written, so a long location cannot leave half a project.
+  for (const std::string& folder : result.directories) {
+    if (folder.size() >= kMaxFolderPath) {
+      *error = TooLong(folder, kMaxFolderPath);
+      return false;
+    }
+  }
+  for (const PlannedFile& file : result.files) {
+    if (file.path.size() >= kMaxPath) {
+      *error = TooLong(file.path, kMaxPath);
+      return false;
+    }
+  }
   *plan = std::move(result);
   return true;
 }
@@ -215,13 +259,42 @@ std::vector<std::string> ExistingFiles(const ProjectPlan& plan, platform::FileSy
 }
 
 bool WriteProject(const ProjectPlan& plan, platform::FileSystem& files, std::string* error) {
+  // What this run made, so that a failure takes it away again: a rerun then meets no
+  // leftovers of a half-written project. Files that were there before stay as they are.
+  std::vector<std::string> made_folders;
+  std::vector<std::string> made_files;
   // The file services' messages name the folder or file already.
+  auto fail = [&](const std::string& reason) {
+    std::string left;
+    std::string ignored;
+    for (auto file = made_files.rbegin(); file != made_files.rend(); ++file) {
+      if (!files.RemoveFile(*file, &ignored)) left += "\n  " + *file;
+    }
+    for (auto folder = made_folders.rbegin(); folder != made_folders.rend(); ++folder) {
+      if (!files.RemoveEmptyFolder(*folder, &ignored)) left += "\n  " + *folder;
+    }
+    *error = reason;
+    if (!left.empty()) *error += "\nand could not take back what it made:" + left;
+    return false;
+  };
   for (const std::string& dir : plan.directories) {
-    if (!files.CreateDirectories(dir, error)) return false;
+    // The missing folders on the way, outermost first, as CreateDirectories makes them.
+    std::vector<std::string> missing;
+    for (std::string folder = dir; folder.size() > 3 && !files.Exists(folder);
+         folder = platform::ParentPath(folder)) {
+      missing.push_back(folder);
+    }
+    std::string reason;
+    const bool made = files.CreateDirectories(dir, &reason);
+    made_folders.insert(made_folders.end(), missing.rbegin(), missing.rend());
+    if (!made) return fail(reason);
   }
   // Text files are already CR LF, so every file goes out byte for byte.
   for (const PlannedFile& file : plan.files) {
-    if (!files.WriteBinaryFile(file.path, file.bytes, error)) return false;
+    const bool existed = files.Exists(file.path);
+    std::string reason;
+    if (!files.WriteBinaryFile(file.path, file.bytes, &reason)) return fail(reason);
+    if (!existed) made_files.push_back(file.path);
   }
   return true;
 }

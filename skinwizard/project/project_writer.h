@@ -37,9 +37,14 @@ struct ProjectPlan {
   std::vector<PlannedFile> files;         ///< The listed files, then <root>.dsp and <root>.dsw.
 };
 
+/// Whether Windows takes `name` for a device (CON, NUL, COM1, LPT1..., any case, with or
+/// without an extension): such a file cannot be made, whatever the folder.
+bool IsReservedDeviceName(const std::string& name);
+
 /// Whether `name` can be one component of a Windows path as given: not empty, not "." or
-/// "..", none of the characters Windows refuses in names, no trailing dot or blank (which
-/// Windows would drop). The project name must be one, as it names the folder and its files.
+/// "..", no device name, none of the characters Windows refuses in names, no trailing dot or
+/// blank (which Windows would drop). The project name must be one, as it names the folder and
+/// its files.
 bool IsPlainName(const std::string& name);
 
 /// Expands one template of the set by name, e.g. "CONFIRM.INF" for the host's confirmation
@@ -51,14 +56,16 @@ bool ExpandNamedTemplate(const std::string& name, const SymbolMap& symbols, std:
 /// Expands NEWPROJ.INF and every listed template, and builds <root>.dsp (a DLL using the
 /// class framework as a shared library, "Win32 Release" and "Win32 Debug") and <root>.dsw.
 /// Touches no file; false with a message naming the template and line on any template
-/// error, or when `root` is missing or not usable as a file name.
+/// error, when `root` is missing or not usable as a file name, or when a file's full path
+/// would pass the Windows path limit.
 bool PlanProject(const ProjectRequest& request, ProjectPlan* plan, std::string* error);
 
 /// The planned files that already exist, so a host can refuse to overwrite them.
 std::vector<std::string> ExistingFiles(const ProjectPlan& plan, platform::FileSystem& files);
 
 /// Creates the folders and writes every planned file byte for byte. Stops at the first
-/// failure with its reason; files written before it stay.
+/// failure with its reason, after removing every file and folder the call created (files
+/// it replaced keep their new content).
 bool WriteProject(const ProjectPlan& plan, platform::FileSystem& files, std::string* error);
 
 }  // namespace skinwizard

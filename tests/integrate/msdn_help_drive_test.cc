@@ -52,15 +52,23 @@ TEST(MsdnHelpOnDrive, IntegratesAndLeavesAReadOnlyRegistryFileWhole) {
   EXPECT_EQ(drive.ReadRaw("Lib\\Help\\hhcolreg.dat"), reg);
   EXPECT_EQ(drive.ReadRaw("Lib\\Help\\MSDNVS98.COL"), col);
 
-  // A read-only hhcolreg.dat cannot be opened for writing: it keeps every byte, is not
-  // "restored" from the backup, and the step goes on without a message, as for a file
-  // that lacks its closing tag.
-  const std::string before = drive.ReadRaw(regPath);
+  // Read-only help files (MSDN from CD) cannot be opened for writing: they keep every byte,
+  // are not "restored" from the backup, and the step goes on without a message, as for a
+  // file that lacks its closing tag. Their backups must not inherit the mark, or the next
+  // run could not replace them and would stop there.
+  const std::string colPath = "MSDN\\MSDNVS98.COL";
+  const std::string regBefore = drive.ReadRaw(regPath);
+  const std::string colBefore = drive.ReadRaw(colPath);
   drive.SetReadOnlyRaw(regPath, true);
-  EXPECT_TRUE(engine.IntegrateMsdnHelp());
-  EXPECT_TRUE(host.owner.messages.empty());
-  EXPECT_EQ(drive.ReadRaw(regPath), before);
+  drive.SetReadOnlyRaw(colPath, true);
+  for (int run = 0; run < 2; ++run) {
+    EXPECT_TRUE(engine.IntegrateMsdnHelp()) << "run " << run;
+    EXPECT_TRUE(host.owner.messages.empty()) << "run " << run;
+    EXPECT_EQ(drive.ReadRaw(regPath), regBefore);
+    EXPECT_EQ(drive.ReadRaw(colPath), colBefore);
+  }
   drive.SetReadOnlyRaw(regPath, false);
+  drive.SetReadOnlyRaw(colPath, false);
 }
 
 }  // namespace

@@ -22,6 +22,17 @@ TEST(InstallDirArgument, DashOrSlashThenPThenColon) {
   EXPECT_EQ(InstallDirFromArguments({"-p:C:\\Program Files\\Lib"}), "C:\\Program Files\\Lib");
 }
 
+TEST(CheckInstallDir, RefusesWhatTheListsAndTheHelpFileWouldSplit) {
+  std::string reason;
+  for (const char* dir : {"C:\\Tess;aline", "C:\\\"Lib\"", "C:\\Li\nb", "C:\\Lib\t", "C:\\L\x7F"}) {
+    EXPECT_FALSE(integrate::CheckInstallDir(dir, &reason)) << dir;
+  }
+  EXPECT_NE(reason.find("';'"), std::string::npos);
+  for (const char* dir : {"C:\\Program Files\\Tess (x86)\\Lib", "D:\\Caf\xE9 & Co", ""}) {
+    EXPECT_TRUE(integrate::CheckInstallDir(dir, &reason)) << dir;
+  }
+}
+
 TEST(LocateInstallDir, ArgumentWinsWithoutTouchingTheRegistry) {
   testing_support::FakeRegistry registry;
   RecordingOwner owner;

@@ -169,6 +169,17 @@ TEST_F(Vc6Test, MissingDirectoriesKeyLeavesOnlyTheHeadings) {
   EXPECT_EQ(bare.registry.CountCalls("write "), 0);
 }
 
+TEST_F(Vc6Test, UnreadableHiveIsReportedAndLeavesTheRecordAndTheLists) {
+  fake.files.Put("C:\\Lib\\directories.txt", "the only record");
+  fake.registry.FailCallsStartingWith("check HKCU");
+  EXPECT_FALSE(engine.IntegrateVc6(true, false, false, false));
+  ASSERT_EQ(host.owner.messages.size(), 1u);
+  EXPECT_NE(host.owner.messages[0].text.find("(hive of HKCU damaged)"), std::string::npos)
+      << host.owner.messages[0].text;
+  EXPECT_EQ(File("C:\\Lib\\directories.txt"), "the only record");
+  EXPECT_EQ(fake.registry.CountCalls("write"), 0);
+}
+
 // directories.txt is the only record of the old lists: without it nothing may change.
 TEST_F(Vc6Test, UnwritableBackupLeavesTheListsAndFails) {
   fake.files.Put("C:\\Lib\\directories.txt", "earlier record");

@@ -222,6 +222,20 @@ TEST_F(FilesTest, CreateDirectoriesMakesMissingParents) {
   EXPECT_FALSE(files().CreateDirectories(drive_.Path("file"), &error));
 }
 
+TEST_F(FilesTest, RemovesFilesAndOnlyEmptyFolders) {
+  std::string error;
+  drive_.WriteRaw("a\\b\\f.txt", "x");
+  EXPECT_FALSE(files().RemoveEmptyFolder(drive_.Path("a\\b"), &error));
+  EXPECT_TRUE(files().Exists(drive_.Path("a\\b\\f.txt")));
+  EXPECT_FALSE(files().RemoveFile(drive_.Path("a\\b"), &error));
+  EXPECT_TRUE(files().RemoveFile(drive_.Path("A\\B\\F.TXT"), &error)) << error;
+  EXPECT_FALSE(files().Exists(drive_.Path("a\\b\\f.txt")));
+  EXPECT_TRUE(files().RemoveFile(drive_.Path("a\\b\\f.txt"), &error)) << "already gone";
+  EXPECT_TRUE(files().RemoveEmptyFolder(drive_.Path("a\\b"), &error)) << error;
+  EXPECT_FALSE(files().Exists(drive_.Path("a\\b")));
+  EXPECT_TRUE(files().Exists(drive_.Path("a")));
+}
+
 TEST_F(FilesTest, SystemDirectoryLiesInTheWindowsDirectory) {
   const std::string windows = files().WindowsDirectory();
   const std::string system = files().SystemDirectory();

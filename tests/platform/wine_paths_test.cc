@@ -324,6 +324,26 @@ TEST(WineProcesses, RunningImageNamesShowWineProgramsAsStarted) {
   EXPECT_TRUE(seen(expected[1]));
 }
 
+TEST(WineProcesses, ProcessesEndingDuringTheScanAreSkipped) {
+  // Reading the cmdline of a process that is just ending fails with ESRCH; a churn of
+  // short-lived processes beside the scan must never make it throw.
+  const pid_t spawner = fork();
+  ASSERT_GE(spawner, 0);
+  if (spawner == 0) {
+    for (;;) {
+      const pid_t child = fork();
+      if (child == 0) _exit(0);
+      if (child > 0) waitpid(child, nullptr, 0);
+    }
+  }
+  auto processes = platform::wine::NewWineProcesses(nullptr);
+  for (int scan = 0; scan < 300; ++scan) {
+    EXPECT_NO_THROW(processes->RunningImageNames()) << "scan " << scan;
+  }
+  kill(spawner, SIGKILL);
+  waitpid(spawner, nullptr, 0);
+}
+
 TEST(WineProcesses, OsVersionIsWhatThePrefixClaims) {
   const std::string key = "Software\\Microsoft\\Windows NT\\CurrentVersion";
   testing_support::FakeRegistry registry;

@@ -101,16 +101,17 @@ SymbolMap Choices(const std::vector<std::string>& methods, bool verbose, bool xp
   return symbols;
 }
 
-// Texts with quotes, backslashes, a trigraph, a tab and Windows-1252 letters, in a project
-// whose name needs Safe_root.
+// Texts with quotes, backslashes, a trigraph, a tab, a line break, a control character and
+// Windows-1252 letters, in a project whose name needs Safe_root.
 SymbolMap AwkwardSymbols() {
   SymbolMap symbols = AquaSymbols();
   symbols["SKIN_NAME"] = "Say \"Hi\" ?\?/ C:\\";
   symbols["AUTHOR"] = "Jos\xE9 \"JJ\" O'Neil\\";
-  symbols["COMPANY"] = "\"Q\"\tLtd\\";
+  symbols["COMPANY"] = "\"Q\"\tLtd\\\r\nBranch\x01";
   symbols["AUTHOR_MAIL"] = "a\\\"b@example.com";
   symbols["AUTHOR_URL"] = "http://x.example/?a=b?\?=c\\";
-  symbols["COPYRIGHT"] = "Copyright \xA9 2026 Jos\xE9 \"JJ\" O'Neil\\ \"Q\"\tLtd\\. All rights reserved";
+  symbols["COPYRIGHT"] =
+      "Copyright \xA9 2026 Jos\xE9 \"JJ\" O'Neil\\ \"Q\"\tLtd\\\r\nBranch\x01. All rights reserved";
   symbols["root"] = "My Skins-2";
   symbols["ROOT"] = "MY SKINS-2";
   symbols["Safe_root"] = "MySkins2";

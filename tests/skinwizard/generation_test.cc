@@ -170,14 +170,14 @@ TEST(GenerateProject, FreeTextIsEscapedForTheFileItLandsIn) {
   ProjectRequest request = AquaRequest("C:\\Work");
   request.symbols["SKIN_NAME"] = "Say \"Hi\" ?\?/ C:\\";  // "??/" would be a trigraph
   request.symbols["AUTHOR"] = "A \"B\"";
-  request.symbols["COPYRIGHT"] = "Copyright \xA9 2026 A \"B\" C\\D. All rights reserved";
+  request.symbols["COPYRIGHT"] = "Copyright \xA9 2026 A \"B\" C\\D.\r\nAll rights reserved";
   ProjectPlan plan = Plan(request);
   EXPECT_NE(Text(plan, "MySkins.cpp").find("_T(\"Say \\\"Hi\\\" ?\\?/ C:\\\\\")"),
             std::string::npos);
   EXPECT_NE(Text(plan, "MySkins.cpp").find("_T(\"A \\\"B\\\", Blue Water Ltd.\")"),
             std::string::npos);
   EXPECT_NE(Text(plan, "MySkins.rc")
-                .find("\"Copyright \xA9 2026 A \"\"B\"\" C\\\\D. All rights reserved\\0\""),
+                .find("\"Copyright \xA9 2026 A \"\"B\"\" C\\\\D.\\r\\nAll rights reserved\\0\""),
             std::string::npos);
   std::string confirmation;
   std::string error;
@@ -186,7 +186,8 @@ TEST(GenerateProject, FreeTextIsEscapedForTheFileItLandsIn) {
 }
 
 TEST(GenerateProject, RefusesWhatCannotBeAProjectAndNamesTheTemplateLine) {
-  for (const char* name : {"My:Skins", "a\\b", "..", "dot.", "", "q\"uote"}) {
+  for (const char* name : {"My:Skins", "a\\b", "..", "dot.", "", "q\"uote", "CON", "nul.txt",
+                           "Com1", "lpt9.h", "AUX .x"}) {
     ProjectRequest request = AquaRequest("C:\\Work");
     request.symbols["root"] = name;
     ProjectPlan plan;
@@ -194,6 +195,18 @@ TEST(GenerateProject, RefusesWhatCannotBeAProjectAndNamesTheTemplateLine) {
     EXPECT_FALSE(PlanProject(request, &plan, &error)) << name;
     EXPECT_NE(error.find("cannot be a project name"), std::string::npos) << error;
   }
+  for (const char* name : {"CONSOLE", "COM10", "LPT0", "Nully"}) {
+    EXPECT_TRUE(skinwizard::IsPlainName(name)) << name;
+  }
+  // Every file's full path is held to the Windows limit before anything is written.
+  for (std::size_t length : {232, 240}) {  // a file too long, then a folder
+    ProjectRequest request = AquaRequest("C:\\" + std::string(length, 'w'));
+    ProjectPlan plan;
+    std::string error;
+    EXPECT_FALSE(PlanProject(request, &plan, &error)) << length;
+    EXPECT_NE(error.find("characters Windows allows here"), std::string::npos) << error;
+  }
+
   ProjectRequest request = AquaRequest("C:\\Work");
   request.symbols.erase("root");
   ProjectPlan plan;
@@ -224,6 +237,24 @@ TEST(GenerateProject, ListsTheFilesThatWouldBeOverwritten) {
   EXPECT_EQ(ExistingFiles(plan, files),
             (std::vector<std::string>{drive.Root() + "\\MySkins\\ReadMe.txt",
                                       drive.Root() + "\\MySkins\\res\\SKINAQUA.bmp"}));
+}
+
+TEST(GenerateProject, FailedWriteTakesBackWhatItMadeAndKeepsWhatWasThere) {
+  testing_support::TempDrive drive;
+  ProjectPlan plan = Plan(AquaRequest(drive.Path("New\\Deeper")));
+  platform::FileSystem& files = *drive.Services().files;
+  std::string error;
+  // A file of the user's that cannot be replaced stops the project near its end.
+  drive.WriteRaw("New\\Deeper\\MySkins\\StdAfx.h", "mine");
+  drive.SetReadOnlyRaw("New\\Deeper\\MySkins\\StdAfx.h", true);
+  EXPECT_FALSE(WriteProject(plan, files, &error));
+  EXPECT_NE(error.find("StdAfx.h"), std::string::npos) << error;
+  for (const PlannedFile& file : plan.files) {
+    EXPECT_EQ(files.Exists(file.path), file.relative == "StdAfx.h") << file.relative;
+  }
+  EXPECT_FALSE(files.Exists(drive.Path("New\\Deeper\\MySkins\\res")));
+  EXPECT_EQ(drive.ReadRaw("New\\Deeper\\MySkins\\StdAfx.h"), "mine");
+  drive.SetReadOnlyRaw("New\\Deeper\\MySkins\\StdAfx.h", false);
 }
 
 TEST(DspAutomation, LinksEveryConfigurationIntoTheSkinsDirectory) {

@@ -123,4 +123,12 @@ std::unique_ptr<platform::RegistryKey> FakeRegistry::OpenKey(platform::RootKey r
                                    access == platform::KeyAccess::kAll);
 }
 
+bool FakeRegistry::CheckReadable(platform::RootKey root, std::string* error) {
+  const std::string call = "check " + RootName(root);
+  calls.push_back(call);
+  if (!ShouldFail(call)) return true;
+  *error = "hive of " + RootName(root) + " damaged";
+  return false;
+}
+
 }  // namespace testing_support

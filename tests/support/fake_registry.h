@@ -39,6 +39,8 @@ class FakeRegistry : public platform::Registry {
                                                  const std::string& path,
                                                  platform::KeyAccess access,
                                                  std::string* error = nullptr) override;
+  /// Records "check HKCU"; fails when told to, as a damaged hive would.
+  bool CheckReadable(platform::RootKey root, std::string* error) override;
 
  private:
   friend class FakeKey;

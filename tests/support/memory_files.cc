@@ -145,6 +145,29 @@ bool MemoryFiles::RemoveFile(const std::string& path, std::string* error) {
   return true;
 }
 
+bool MemoryFiles::RemoveEmptyFolder(const std::string& path, std::string* error) {
+  calls.push_back("rmdir " + path);
+  const std::string key = Key(path);
+  auto inside = [&](const std::string& entry) {
+    return entry.compare(0, key.size() + 1, key + "\\") == 0;
+  };
+  for (const auto& file : files_) {
+    if (inside(file.first)) {
+      *error = "not empty";
+      return false;
+    }
+  }
+  for (const std::string& folder : folders_) {
+    if (inside(folder)) {
+      *error = "not empty";
+      return false;
+    }
+  }
+  if (folders_.erase(key) == 1) return true;
+  *error = "not found";
+  return false;
+}
+
 bool MemoryFiles::CreateDirectories(const std::string& path, std::string*) {
   AddFolder(path);
   return true;

@@ -48,6 +48,7 @@ class MemoryFiles : public platform::FileSystem {
   bool WriteBinaryFile(const std::string& path, const std::string& bytes,
                        std::string* error) override;
   bool RemoveFile(const std::string& path, std::string* error) override;
+  bool RemoveEmptyFolder(const std::string& path, std::string* error) override;
   bool CreateDirectories(const std::string& path, std::string* error) override;
   std::string WindowsDirectory() override { return "C:\\windows"; }
   std::string SystemDirectory() override { return "C:\\windows\\system32"; }

@@ -1,0 +1,230 @@
+#!/usr/bin/env bash
+# Hostile input for both tools, one case per line: damaged and odd registry and help files,
+# missing and odd folders, paths Windows-1252 cannot spell or Windows cannot hold, project
+# names and texts of every awkward kind. Each case names its exit status and a piece of the
+# message, and checks afterwards that no file it did not allow to change was changed or lost.
+#
+# Usage: tests/hostile_test.sh INTEGRATE_EXE SKINWIZARD_EXE
+# TSL_TEST_PREFIX names a prefix made by scripts/make-prefix.sh; it is only read.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/.." && pwd)
+integrate=${1:?usage: hostile_test.sh INTEGRATE_EXE SKINWIZARD_EXE}
+skinwizard=${2:?usage: hostile_test.sh INTEGRATE_EXE SKINWIZARD_EXE}
+base=${TSL_TEST_PREFIX:?TSL_TEST_PREFIX must name a prefix made by scripts/make-prefix.sh}
+export WINEDEBUG=-all
+unset DISPLAY
+"$root/scripts/make-prefix.sh" "$base" || exit 1
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tsl-hostile.XXXXXX")
+mounts=()
+cleanup() {
+  local p m
+  for m in "${mounts[@]}"; do umount "$m" 2>/dev/null; done
+  for p in "$work"/*/; do [ -f "$p/system.reg" ] && WINEPREFIX=$p wineserver -k 2>/dev/null; done
+  chmod -R u+w "$work" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+lib_rel='drive_c/Program Files (x86)/Quorvane/Tessaline'
+template_rel='drive_c/Program Files (x86)/Microsoft Visual Studio/Common/MSDev98/Template'
+col_rel='drive_c/Program Files (x86)/Microsoft Visual Studio/MSDN98/98VS/1033/MSDNVS98.COL'
+colreg_rel='drive_c/windows/Help/hhcolreg.dat'
+# What the integration may write; every case checks these.
+watched=(system.reg user.reg "$colreg_rel" "$col_rel" "$lib_rel" "$template_rel")
+
+# The sample machine every integration case starts from, and a copy of it per case: links
+# for the thousands of files nobody writes, real copies of every watched file.
+sample=$work/sample
+cp -al "$base" "$sample"
+for f in system.reg user.reg userdef.reg; do cp --remove-destination "$base/$f" "$sample/$f"; done
+"$root/scripts/sample-prefix.sh" "$sample" >/dev/null || { echo "sample-prefix.sh failed" >&2; exit 1; }
+WINEPREFIX=$sample wineserver -w
+clone() {  # name
+  local to=$work/$1 f
+  cp -al "$sample" "$to"
+  for f in "${watched[@]}"; do
+    rm -rf "${to:?}/$f"
+    cp -a "$sample/$f" "$to/$f"
+  done
+  echo "$to"
+}
+# Checksums of what a case watches, names included, so a lost file shows as well.
+sums() {  # folder paths...
+  local dir=$1
+  shift
+  [ -d "$dir" ] || { md5sum "$dir"; return; }
+  (cd "$dir" && find "$@" -print0 2>/dev/null | sort -z | xargs -0 -r md5sum 2>/dev/null;
+   cd "$dir" && find "$@" 2>/dev/null | sort)
+}
+
+msdev_running() { grep -qa 'MSDEV.EXE' /proc/[0-9]*/cmdline 2>/dev/null; }
+failures=0 cases=0 skipped=0
+fail() { echo "FAIL [$current]: $*"; failures=$((failures + 1)); }
+
+# One case. Its line: tool, expected status, a piece of the message (fixed text, "" for
+# none), what may change ("-" nothing, "." anything, else a space-separated list of watched
+# paths), the setup function ("-" none), then the arguments after the tool's own.
+#   tool "integrate": runs on a fresh copy of the sample machine, as `--prefix P --yes ARGS`
+#   tool "skin": creates a project in an empty folder L, `--prefix SAMPLE --location L ARGS`
+# In setups and arguments $P is the case's prefix, $L the project folder, @P and @L stand for
+# them in arguments.
+hostile() {
+  local tool=$1 want=$2 message=$3 may=$4 setup=$5
+  shift 5
+  cases=$((cases + 1))
+  current="$tool $cases: $setup $*"
+  P=$work/case$cases L=$work/case$cases-location
+  if [ "$tool" = integrate ]; then P=$(clone "case$cases"); else P=$sample; fi
+  mkdir -p "$L"
+  local args=() a
+  for a in "$@"; do a=${a//@P/$P}; args+=("${a//@L/$L}"); done
+  if [ "$setup" != - ]; then
+    "$setup" || { skipped=$((skipped + 1)); cases=$((cases - 1)); echo "skipped [$current]"; return; }
+  fi
+  local watch_dir=$P what=("${watched[@]}") keep=() w
+  [ "$tool" = skin ] && watch_dir=$L what=(.)
+  for w in "${what[@]}"; do [[ " $may " == *" $w "* || $may == . ]] || keep+=("$w"); done
+  local before=
+  [ ${#keep[@]} -eq 0 ] || before=$(sums "$watch_dir" "${keep[@]}")
+  if [ "$tool" = integrate ]; then
+    # The running-IDE check sees every process of the machine: wait out another test's
+    # stand-in for Visual C++.
+    for w in $(seq 300); do msdev_running || break; sleep 0.1; done
+    "$integrate" --prefix "$P" --yes "${args[@]}" </dev/null >"$work/out" 2>"$work/err"
+  else
+    "$skinwizard" --prefix "$sample" --location "$L" "${args[@]}" </dev/null >"$work/out" 2>"$work/err"
+  fi
+  local rc=$?
+  [ "$rc" = "$want" ] || fail "exit status $rc, expected $want; stderr: $(head -c 600 "$work/err")"
+  if [ -n "$message" ] && ! grep -qF -- "$message" "$work/err" "$work/out"; then
+    fail "no '$message' in the output: $(head -c 600 "$work/err")"
+  fi
+  if [ ${#keep[@]} -gt 0 ]; then
+    local after
+    after=$(sums "$watch_dir" "${keep[@]}")
+    [ "$before" == "$after" ] || fail "files changed or lost:
+$(diff <(echo "$before") <(echo "$after") | head -n 10)"
+  fi
+  for w in "${mounts[@]}"; do umount "$w"; done
+  mounts=()
+  [ "$tool" = integrate ] && [ -d "$P" ] && { chmod -R u+w "$P" 2>/dev/null; rm -rf "$P"; }
+}
+
+# --- Setups ------------------------------------------------------------------------------------
+replace() { local t; t=$(mktemp "$1.XXXX") && cat >"$t" && mv "$t" "$1"; }  # file < content
+# Turns the copy of a file into the result of a command on it, never writing through a link.
+edit() {  # file command...
+  local f=$1
+  shift
+  "$@" <"$f" | replace "$f"
+}
+truncate_user_reg() { edit "$P/user.reg" head -c 5000; }
+nul_in_user_reg() { edit "$P/user.reg" sed '20s/^/\x00\x00/'; }
+bad_escape_in_user_reg() { printf '\n[Software\\\\Tsl] 1\n"v"="a\\qb\n' >>"$P/user.reg"; }
+giant_line_in_user_reg() { awk 'BEGIN { printf "\n[Software\\\\Tsl] 1\n\"v\"=\""; for (i = 0; i < 200000; i++) printf "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"; printf "\"\n" }' >>"$P/user.reg"; }
+wrong_header_user_reg() { edit "$P/user.reg" sed '1s/.*/WINE REGISTRY Version 9/'; }
+folder_as_user_reg() { rm "$P/user.reg" && mkdir "$P/user.reg"; }
+dangling_user_reg() { rm "$P/user.reg" && ln -s "$P/nowhere.reg" "$P/user.reg"; }
+truncate_system_reg() { edit "$P/system.reg" head -c 30000; }
+fifo_as_user_reg() { rm "$P/user.reg" && mkfifo "$P/user.reg"; }
+read_only_help() { chmod 444 "$P/$colreg_rel" "$P/$col_rel"; }
+# The second run on read-only help files: the first one's backups must not block it.
+read_only_help_twice() { read_only_help && "$integrate" --prefix "$P" --yes </dev/null >/dev/null 2>&1; }
+no_folders_end() { edit "$P/$col_rel" sed 's#</Folders>#</Folderz>#'; }
+no_entries_end() { edit "$P/$colreg_rel" sed 's#</DocCompilations>#</DocCompilationz>#'; }
+no_langid() { edit "$P/$col_rel" sed '/masterlangid/d'; }
+no_collection() { rm "$P/$col_rel"; }
+no_colreg() { rm "$P/$colreg_rel"; }
+nul_in_colreg() { edit "$P/$colreg_rel" sed '3s/$/\x00/'; }
+no_install_dir() { WINEPREFIX=$P wine reg delete 'HKLM\Software\Quorvane\Tessaline' /v InstallDir /f /reg:32 >/dev/null 2>&1; WINEPREFIX=$P wineserver -k; WINEPREFIX=$P wineserver -w; }
+no_help_files() { rm "$P/$lib_rel/Help/TSLHelp.chm"; }
+read_only_dirs_txt() { printf 'mine\r\n' >"$P/$lib_rel/directories.txt" && chmod 444 "$P/$lib_rel/directories.txt"; }
+c_drive_loop() { rm "$P/dosdevices/c:" && ln -s "c:" "$P/dosdevices/c:"; }
+c_drive_nowhere() { rm "$P/dosdevices/c:" && ln -s "../no_drive" "$P/dosdevices/c:"; }
+server_running() { WINEPREFIX=$P wineserver -p 2>/dev/null; sleep 1; }
+server_on_sample() { WINEPREFIX=$sample wineserver -p 2>/dev/null; sleep 1; }
+not_a_prefix() { mkdir -p "$work/empty"; }
+earlier_project() { mkdir -p "$L/MySkins" && printf 'mine\r\n' >"$L/MySkins/ReadMe.txt"; }
+file_as_location() { rmdir "$L" && printf 'x' >"$L"; }
+# Moves a folder's content onto a small tmpfs and fills it: a full disk. Needs root.
+full_disk() {  # folder
+  [ "$(id -u)" -eq 0 ] || return 1
+  local keep=$work/keep-$cases
+  mv "$1" "$keep" && mkdir "$1" && mount -t tmpfs -o size=512k tmpfs "$1" || return 1
+  mounts+=("$1")
+  cp -a "$keep"/. "$1"/ && { dd if=/dev/zero of="$1/.filler" bs=4k 2>/dev/null; true; }
+}
+full_lib_disk() { full_disk "$P/$lib_rel"; }
+full_location_disk() { full_disk "$L"; }
+only_as_user() { [ "$(id -u)" -ne 0 ]; }  # root writes into read-only folders anyway
+read_only_location() { only_as_user && chmod 555 "$L"; }
+read_only_lib() { only_as_user && chmod 555 "$P/$lib_rel/Help"; }
+
+long=$(printf 'w%.0s' $(seq 240))
+name250=$(printf 'n%.0s' $(seq 250))
+
+# --- The integration -----------------------------------------------------------------------------
+hostile integrate 2 "unknown option --frob" - - --frob
+hostile integrate 2 "unknown IDE 'vc7'" - - --ide vc7
+hostile integrate 2 "unknown item 'docs'" - - --items docs
+hostile integrate 2 "You need to select at least one item." - - --ide ''
+hostile integrate 2 "cannot hold ';'" - - '-p:C:\Tess;aline'
+hostile integrate 2 "cannot hold ';'" - - '-p:C:\Tess"aline'
+hostile integrate 2 "cannot hold ';'" - - "-p:C:\\Tess"$'\n'"aline"
+hostile integrate 2 "cannot hold ';'" - - "-p:C:\\Tess"$'\t'"aline"
+hostile integrate 2 "code page 1252 cannot hold" - - '-p:C:\Tessaline中'
+hostile integrate 2 "no Wine prefix" - - --prefix "$work/no-prefix"
+hostile integrate 3 "Unable to locate Tessaline installation." - no_install_dir
+hostile integrate 1 "" - read_only_lib
+hostile integrate 0 "" "user.reg $lib_rel $template_rel" read_only_help
+hostile integrate 0 "" "user.reg $lib_rel $template_rel" read_only_help_twice
+hostile integrate 0 "" "user.reg $lib_rel $template_rel $col_rel" no_entries_end
+hostile integrate 0 "" "user.reg $lib_rel $template_rel $colreg_rel" no_folders_end
+hostile integrate 1 "can not find 'masterlangid' and 'collectionnum'" - no_langid
+hostile integrate 1 "unable to find MSDN location" - no_collection
+hostile integrate 1 "file not found: hhcolreg.dat" - no_colreg
+hostile integrate 0 "" "user.reg $lib_rel $template_rel $colreg_rel $col_rel" nul_in_colreg
+hostile integrate 1 "" "$colreg_rel $col_rel $lib_rel $template_rel" read_only_dirs_txt
+hostile integrate 1 "" - c_drive_loop
+hostile integrate 1 "" - c_drive_nowhere
+hostile integrate 1 "" - full_lib_disk
+hostile integrate 2 "wineserver -k" - server_running
+hostile integrate 0 "" "user.reg $lib_rel $template_rel" no_help_files --items directories,appwizard,skinwizard
+
+# --- The skin wizard ---------------------------------------------------------------------------
+hostile skin 2 "no project name given" - - --yes
+hostile skin 2 "more than one project name" - - A B --yes
+hostile skin 2 "unknown option '--frob'" - - P --frob
+hostile skin 2 "invalid value 'vista' for --look" - - P --look vista
+hostile skin 2 "invalid value 'maybe' for --comments" - - P --comments maybe
+hostile skin 2 "unknown method 'OnPaintAll'" - - P --methods OnPaintAll
+hostile skin 2 "--author needs a value" - - P --author
+for device in CON nul.txt Com1 LPT9.h 'AUX .x' PRN; do
+  hostile skin 2 "Windows reserves it for a device" - - "$device" --skin-name Aqua --yes
+done
+for odd in 'a\b' a/b 'dot.' 'blank ' '' 'q"uote' '..' 'My:Skins' 'star*'; do
+  hostile skin 2 "cannot be a project name" - - "$odd" --skin-name Aqua --yes
+done
+hostile skin 2 "control characters" - - $'tab\there' --skin-name Aqua --yes
+hostile skin 2 "code page 1252 cannot hold" - - 'Skins中' --skin-name Aqua --yes
+hostile skin 2 "code page 1252 cannot hold" - - P --location '/tmp/中' --skin-name Aqua --yes
+hostile skin 2 "refuses in a folder name" - - P --location "@L/??" --skin-name Aqua --yes
+hostile skin 2 "refuses in a folder name" - - P --location "@L/*" --skin-name Aqua --yes
+hostile skin 2 "refuses in a folder name" - - P --location "@L/a"$'\n'"b" --skin-name Aqua --yes
+hostile skin 1 "characters Windows allows here" - - P --location "@L/$long" --skin-name Aqua --yes
+hostile skin 1 "characters Windows allows here" - - "$name250" --skin-name Aqua --yes
+hostile skin 2 "The skin name must include at least one alphabetic character" - - P --skin-name '!!' --yes
+hostile skin 2 "The skin name must include at least one alphabetic character" - - P --skin-name '' --yes
+hostile skin 73 "--force" - earlier_project MySkins --skin-name Aqua --yes
+hostile skin 1 "" - file_as_location P --skin-name Aqua --yes
+hostile skin 1 "" - read_only_location P --skin-name Aqua --yes
+hostile skin 1 "is not a folder" - - P --prefix "$work/no-prefix" --skin-name Aqua --yes
+hostile skin 1 "" - not_a_prefix P --prefix "$work/empty" --skin-name Aqua --yes
+hostile skin 0 "" . - 'Café & Co' --skin-name 'Élan' --author $'Line\r\nBreak "q" \\' --yes
+hostile skin 1 "may hold newer registry values" - server_on_sample P --skin-name Aqua --yes
+WINEPREFIX=$sample wineserver -k 2>/dev/null
+
+echo "hostile inputs: $cases cases, $failures failed, $skipped skipped"
+[ "$failures" -eq 0 ]
