@@ -12,15 +12,20 @@ runs=${1:-21}
 [ -x "$exe" ] || { echo "build the default preset first" >&2; exit 1; }
 "$root/scripts/make-prefix.sh" "$base" || exit 1
 export WINEDEBUG=-all
+source "$root/scripts/wine-env.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/tsl-bench.XXXXXX")
 trap 'WINEPREFIX=$work/sample wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
-cp -a "$base" "$work/sample"
+"$root/scripts/copy-prefix.sh" "$base" "$work/sample"
 "$root/scripts/sample-prefix.sh" "$work/sample" >/dev/null || exit 1
 WINEPREFIX=$work/sample wineserver -w
 
+# The files a run edits in place of the hives; the rest it replaces or adds.
+edited=(drive_c/windows/Help/hhcolreg.dat
+  "drive_c/Program Files (x86)/Microsoft Visual Studio/MSDN98/98VS/1033/MSDNVS98.COL"
+  "$(cd "$work/sample" && find drive_c/users -name VCComponents.dat | head -n 1)")
 times=()
 for i in $(seq "$runs"); do
-  cp -a "$work/sample" "$work/run"
+  "$root/scripts/copy-prefix.sh" "$work/sample" "$work/run" "${edited[@]}"
   start=$(date +%s%N)
   WINEPREFIX=$work/run "$exe" --yes </dev/null >/dev/null 2>&1
   rc=$?
