@@ -1,3 +1,4 @@
+// The integration wizard's main dialog as a model: dialog 102's texts, option rules and the run.
 // Portable: no Win32 here.
 #include "integrate/integration_dialog.h"
 

@@ -1,3 +1,4 @@
+// The integration wizard's main dialog (template 102) without a window: ids, states, the run.
 // Portable: no Win32 here.
 #pragma once
 

@@ -1,3 +1,4 @@
+// The journal of an integration run: its bytes and checksum, its folder, the undo that reads it.
 // Portable: no Win32 here.
 #include "integrate/journal.h"
 

@@ -1,5 +1,5 @@
-// Portable: no Win32 here.
 // The journal of an integration run and the undo that reads it.
+// Portable: no Win32 here.
 #pragma once
 
 #include <string>

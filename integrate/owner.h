@@ -1,3 +1,4 @@
+// What the integration needs from a view: Owner (message boxes, beeps, cursor) and EngineHost.
 // Portable: no Win32 here.
 #pragma once
 

@@ -1,3 +1,4 @@
+// Where the library is installed: the -p:DIR argument or the registry; what the folder may hold.
 // Portable: no Win32 here.
 #pragma once
 

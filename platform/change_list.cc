@@ -1,3 +1,4 @@
+// The changes of a run as a person reads them: registry values old -> new, files as unified diffs.
 // Portable: no Win32 here.
 #include "platform/change_list.h"
 

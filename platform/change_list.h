@@ -1,5 +1,5 @@
-// Portable: no Win32 here.
 // The changes of a run as a person reads them: registry values old -> new, files as diffs.
+// Portable: no Win32 here.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// The change record's recording registry, files, shell copy and Help 2 in front of the real ones.
 // Portable: no Win32 here.
 #include "platform/change_record.h"
 

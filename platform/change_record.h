@@ -1,5 +1,5 @@
-// Portable: no Win32 here.
 // The change record: a platform in front of the real one that notes every change a run makes.
+// Portable: no Win32 here.
 #pragma once
 
 #include <functional>

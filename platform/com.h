@@ -1,3 +1,4 @@
+// The COM apartment a run keeps for the Help 2 service; nothing where there is no COM.
 // Portable: no Win32 here.
 #pragma once
 

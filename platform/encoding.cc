@@ -1,3 +1,4 @@
+// Conversions between Windows-1252, UTF-16 and UTF-8, and upper-casing as Windows-1252 does it.
 // Portable: no Win32 here.
 #include "platform/encoding.h"
 

@@ -1,3 +1,4 @@
+// The file services over Windows paths (FileSystem) and their one error convention.
 // Portable: no Win32 here.
 #pragma once
 

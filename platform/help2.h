@@ -1,3 +1,4 @@
+// The Help 2 registration service: sessions, transactions, namespace and plug-in registration.
 // Portable: no Win32 here.
 #pragma once
 

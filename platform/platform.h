@@ -1,3 +1,4 @@
+// The platform: every service the system reaches the machine through, made once at start-up.
 // Portable: no Win32 here.
 #pragma once
 

@@ -1,3 +1,4 @@
+// The running processes and the OS version, abstract for the running-IDE check.
 // Portable: no Win32 here.
 #pragma once
 

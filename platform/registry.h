@@ -1,3 +1,4 @@
+// The registry service: the two hives, open keys, and their string values read and written.
 // Portable: no Win32 here.
 #pragma once
 

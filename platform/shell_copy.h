@@ -1,3 +1,4 @@
+// The shell's folder copy, abstract so the wizard installation runs on a prefix and in tests.
 // Portable: no Win32 here.
 #pragma once
 

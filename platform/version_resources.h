@@ -1,3 +1,4 @@
+// Version resources: a file's version block, its translations and its strings.
 // Portable: no Win32 here.
 #pragma once
 

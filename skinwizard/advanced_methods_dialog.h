@@ -1,3 +1,4 @@
+// The Advanced dialog's model (template 120): the overridable methods as a check list.
 // Portable: no Win32 here.
 #pragma once
 

@@ -1,3 +1,4 @@
+// The twelve drawing methods a skin may override, with the descriptions the Advanced dialog shows.
 // Portable: no Win32 here.
 #include "skinwizard/overridable_method.h"
 

@@ -1,3 +1,4 @@
+// The drawing methods a skin may override, as records a run works on.
 // Portable: no Win32 here.
 #pragma once
 

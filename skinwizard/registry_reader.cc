@@ -1,3 +1,4 @@
+// The skin wizard's read-only registry accessor below HKEY_LOCAL_MACHINE.
 // Portable: no Win32 here.
 #include "skinwizard/registry_reader.h"
 

@@ -1,3 +1,4 @@
+// The skin wizard's first page (template 129): the skin's name and the author information.
 // Portable: no Win32 here.
 #include "skinwizard/skin_name_page.h"
 

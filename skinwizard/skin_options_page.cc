@@ -1,3 +1,4 @@
+// The skin wizard's second page (template 130): comments, look, output and the Advanced button.
 // Portable: no Win32 here.
 #include "skinwizard/skin_options_page.h"
 

@@ -1,3 +1,4 @@
+// The skin project wizard: its runs, its pages and methods, the skins directory, the link output.
 // Portable: no Win32 here.
 #include "skinwizard/skin_wizard.h"
 

@@ -1,3 +1,4 @@
+// The skin wizard's walk over its two pages after the host's own first step.
 // Portable: no Win32 here.
 #pragma once
 

@@ -1,3 +1,4 @@
+// tslkt-integrate's dry-run listing, the journal a run leaves and --undo, on the console.
 // Portable: no Win32 here.
 #include "integrate/console/change_commands.h"
 

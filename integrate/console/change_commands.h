@@ -1,5 +1,5 @@
-// Portable: no Win32 here.
 // tslkt-integrate's dry run, journal and undo on the console.
+// Portable: no Win32 here.
 #pragma once
 
 #include <ostream>

@@ -1,6 +1,6 @@
+// tslkt-integrate: the integration wizard's dialog driven from a terminal or a script.
 // Portable: no Win32 here.
-// tslkt-integrate: the integration wizard's dialog driven from a terminal or a script. The
-// same dialog model as the Win32 program, with option flags in place of the checkboxes and
+// The same dialog model as the Win32 program, with option flags in place of the checkboxes and
 // the progress lines printed as they are added.
 #include <iostream>
 #include <optional>

@@ -1,5 +1,5 @@
-// Portable: no Win32 here.
 // The library's Help 2 title, registered and plugged into an IDE's help collection.
+// Portable: no Win32 here.
 #include <exception>
 
 #include "integrate/engine/integration_engine.h"

@@ -1,3 +1,4 @@
+// IntegrationEngine's shared checks: the wizard sources, the installed IDEs, a running IDE.
 // Portable: no Win32 here.
 #include "integrate/engine/integration_engine.h"
 

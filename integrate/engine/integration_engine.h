@@ -1,3 +1,4 @@
+// IntegrationEngine: the library's integration with Visual C++ 6.0 and the .NET family.
 // Portable: no Win32 here.
 #pragma once
 

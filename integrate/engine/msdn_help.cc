@@ -1,6 +1,5 @@
+// The library's HTML Help title in Visual C++ 6.0's MSDN collection: hhcolreg.dat and the .COL.
 // Portable: no Win32 here.
-// The library's HTML Help title in the Visual C++ 6.0 help collection (MSDN): the entry in
-// the collection registry file hhcolreg.dat and the folder in the collection file.
 #include <cctype>
 #include <cstdint>
 #include <string_view>

@@ -1,3 +1,4 @@
+// The engine's two string reads of registry values: a fixed 260-byte buffer, or one that grows.
 // Portable: no Win32 here.
 #include "integrate/engine/registry_values.h"
 

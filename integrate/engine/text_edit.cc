@@ -1,3 +1,4 @@
+// Whole-file edits of the IDEs' settings files (TextEdit) and the search and replace they use.
 // Portable: no Win32 here.
 #include "integrate/engine/text_edit.h"
 

@@ -1,3 +1,4 @@
+// The Visual C++ 6.0 integration: its folders, the Service Pack 3 check, the lists, the wizards.
 // Portable: no Win32 here.
 #include <cstdlib>
 

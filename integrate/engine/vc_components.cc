@@ -1,5 +1,5 @@
-// Portable: no Win32 here.
 // The VC++ directory lists of Visual Studio .NET and .NET 2003 in the user's VCComponents.dat.
+// Portable: no Win32 here.
 #include "integrate/engine/integration_engine.h"
 #include "integrate/engine/registry_values.h"
 #include "integrate/engine/text_edit.h"

@@ -1,5 +1,5 @@
-// Portable: no Win32 here.
 // The Visual Studio .NET family's integration sequence and its wizard installation.
+// Portable: no Win32 here.
 #include "integrate/engine/integration_engine.h"
 #include "integrate/engine/text_edit.h"
 #include "integrate/engine/vsnet_versions.h"

@@ -1,3 +1,4 @@
+// The Visual Studio .NET family's versions (7.0, 7.1, 8.0): what differs between them.
 // Portable: no Win32 here.
 #pragma once
 

@@ -1,3 +1,4 @@
+// The Win32 platform: its services made at start-up, the COM apartment and Windows error texts.
 #include <objbase.h>
 
 #include "platform/com.h"

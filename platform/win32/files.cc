@@ -1,3 +1,4 @@
+// The Win32 file services: attributes, copies, reads, replacing writes and folders through the API.
 #include <string>
 
 #include "platform/text_mode.h"

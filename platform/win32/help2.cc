@@ -1,3 +1,4 @@
+// The Win32 Help 2 registration service over the help runtime's COM objects, declared by vtable.
 #include "platform/win32/win32_services.h"
 
 #include <ole2.h>

@@ -1,3 +1,4 @@
+// The Win32 running processes: the Toolhelp or the PSAPI enumeration, chosen by OS version.
 #include "platform/win32/win32_services.h"
 
 #include <tlhelp32.h>

@@ -1,3 +1,4 @@
+// The Win32 registry service: keys opened and string values read and written through the API.
 #include <cstring>
 #include <limits>
 

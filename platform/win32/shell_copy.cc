@@ -1,3 +1,4 @@
+// The Win32 shell copy: one SHFileOperation that asks no questions.
 #include "platform/win32/win32_services.h"
 
 #include <shellapi.h>

@@ -1,3 +1,4 @@
+// The Win32 version resources: a file's version block read and queried through the API.
 #include <cstring>
 
 #include "platform/win32/win32_services.h"

@@ -1,3 +1,4 @@
+// The Wine prefix platform: the prefix opened and locked, its services made; no Help 2, no COM.
 // A Wine prefix seen from Linux: no Wine code runs here.
 #include <memory>
 

@@ -1,3 +1,4 @@
+// Host file I/O for the Wine services: whole writes, flushes, atomic replacement, safe reads.
 // A Wine prefix seen from Linux: no Wine code runs here.
 #pragma once
 

@@ -1,3 +1,4 @@
+// The PE version reader: a PE image's version resource found and its block parsed, without Wine.
 // A Wine prefix seen from Linux: no Wine code runs here.
 #include "platform/wine/pe_version.h"
 

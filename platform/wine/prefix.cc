@@ -1,3 +1,4 @@
+// A Wine prefix folder and its mapping of Windows paths to host paths, as Wine resolves them.
 // A Wine prefix seen from Linux: no Wine code runs here.
 #include "platform/wine/prefix.h"
 

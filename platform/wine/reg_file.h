@@ -1,3 +1,4 @@
+// One of the Wine prefix's registry files: parse, load, keys and values, and the atomic save.
 // A Wine prefix seen from Linux: no Wine code runs here.
 #pragma once
 

@@ -1,3 +1,4 @@
+// A prefix's running wineserver found by its lock, and the lock a run holds on the prefix.
 // A Wine prefix seen from Linux: no Wine code runs here.
 #pragma once
 

@@ -1,3 +1,4 @@
+// The file services over a Wine prefix's drives: host files under Wine's attribute rules.
 // A Wine prefix seen from Linux: no Wine code runs here.
 #pragma once
 

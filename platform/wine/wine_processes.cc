@@ -1,3 +1,4 @@
+// The running processes of this Linux machine from /proc, and the OS version the prefix claims.
 // A Wine prefix seen from Linux: no Wine code runs here.
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// A Wine prefix's registry as a 32-bit program sees it, kept in system.reg and user.reg.
 // A Wine prefix seen from Linux: no Wine code runs here.
 #pragma once
 

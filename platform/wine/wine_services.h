@@ -1,3 +1,4 @@
+// The Wine prefix's process list and shell copy, as the Wine platform makes them.
 // A Wine prefix seen from Linux: no Wine code runs here.
 #pragma once
 

@@ -1,3 +1,4 @@
+// The shell's folder copy as a recursive copy over a Wine prefix's drives.
 // A Wine prefix seen from Linux: no Wine code runs here.
 #include <dirent.h>
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// The answers file of tslkt-skinwizard: its key=value lines read and written.
 // Portable: no Win32 here.
 #include "skinwizard/console/answers.h"
 

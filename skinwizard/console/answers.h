@@ -1,5 +1,5 @@
-// Portable: no Win32 here.
 // The answers file of tslkt-skinwizard: a run's page answers and Advanced choices, replayed.
+// Portable: no Win32 here.
 #pragma once
 
 #include <string>

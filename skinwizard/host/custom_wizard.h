@@ -1,3 +1,4 @@
+// CustomWizard: the base of a wizard module, which the host calls at fixed moments of a run.
 // Portable: no Win32 here.
 #pragma once
 

@@ -1,3 +1,4 @@
+// Our own project wizard host: a run through the pages, the project symbols, the generation.
 // Portable: no Win32 here.
 #include "skinwizard/host/project_wizard_host.h"
 

@@ -1,3 +1,4 @@
+// Our own project wizard host and the frame it shows pages in.
 // Portable: no Win32 here.
 #pragma once
 

@@ -1,3 +1,4 @@
+// The host's symbol dictionary the templates are expanded from, with an observer of its changes.
 // Portable: no Win32 here.
 #pragma once
 

@@ -1,3 +1,4 @@
+// WizardHost: what a wizard module calls in its host.
 // Portable: no Win32 here.
 #pragma once
 

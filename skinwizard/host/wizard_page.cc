@@ -1,3 +1,4 @@
+// A modal dialog's data exchange through the view it is shown in.
 // Portable: no Win32 here.
 #include "skinwizard/host/wizard_page.h"
 

@@ -1,3 +1,4 @@
+// The models of step pages and modal dialogs, and the PageView a front end shows them in.
 // Portable: no Win32 here.
 #pragma once
 

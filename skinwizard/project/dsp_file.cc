@@ -1,3 +1,4 @@
+// The Visual C++ 6.0 project (.dsp) and workspace (.dsw) texts, and the .dsp's link-option edit.
 // Portable: no Win32 here.
 #include "skinwizard/project/dsp_file.h"
 

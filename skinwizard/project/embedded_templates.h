@@ -1,3 +1,4 @@
+// The skin project's templates as the build embeds them into the program.
 // Portable: no Win32 here.
 #pragma once
 

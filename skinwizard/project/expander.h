@@ -1,3 +1,4 @@
+// The template expander ($$name$$, $$IF/$$ENDIF, $$//) and the NEWPROJ.INF file-list parser.
 // Portable: no Win32 here.
 #pragma once
 

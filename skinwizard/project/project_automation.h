@@ -1,3 +1,4 @@
+// The generated project's build automation over its .dsp: configurations and AddToolSettings.
 // Portable: no Win32 here.
 #pragma once
 

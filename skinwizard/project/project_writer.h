@@ -1,3 +1,4 @@
+// The project writer: the new project planned in memory, then written whole or taken back.
 // Portable: no Win32 here.
 #pragma once
 

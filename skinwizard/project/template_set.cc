@@ -1,3 +1,4 @@
+// The skin project's templates by name, from the set embedded in the program.
 // Portable: no Win32 here.
 #include "skinwizard/project/template_set.h"
 

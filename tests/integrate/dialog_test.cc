@@ -1,3 +1,4 @@
+// The integration dialog on the doubles: what it offers, the skin-wizard tick, runs, pictures.
 #include "integrate/integration_dialog.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// TextEdit and the Visual C++ 6.0 lists on a real drive, through this build's file services.
 #include <gtest/gtest.h>
 
 #include "integrate/engine/integration_engine.h"

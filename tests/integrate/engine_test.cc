@@ -1,3 +1,4 @@
+// IntegrationEngine's shared checks on the doubles: sources, installed IDEs, a running IDE.
 #include "integrate/engine/integration_engine.h"
 
 #include <gtest/gtest.h>

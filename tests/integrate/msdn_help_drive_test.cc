@@ -1,3 +1,4 @@
+// The MSDN help step on a real drive: a read-only hhcolreg.dat is left whole.
 #include <gtest/gtest.h>
 
 #include <memory>

@@ -1,3 +1,4 @@
+// The MSDN help step on the doubles: the collection found, its files edited, backed up, restored.
 #include <gtest/gtest.h>
 
 #include <climits>

@@ -1,7 +1,6 @@
+// The sample MSDN collection and the texts the help step writes into it, for the help tests.
 #pragma once
 
-// The sample MSDN collection (tests/integrate/data/msdn) and the texts the help step
-// writes into it, shared by the tests on the doubles and on a real drive.
 #include <cstdio>
 #include <string>
 

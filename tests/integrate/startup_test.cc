@@ -1,3 +1,4 @@
+// The install folder: the -p: argument, the registry and message 31, the refused characters.
 #include "integrate/startup.h"
 
 #include <gtest/gtest.h>

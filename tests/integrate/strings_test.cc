@@ -1,3 +1,4 @@
+// The string table: each id once and in order, Windows-1252 texts, and Format.
 #include "integrate/strings.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// TextEdit's line ends and writes on the in-memory files, and FindText and ReplaceAll.
 #include "integrate/engine/text_edit.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// The Visual C++ 6.0 integration on the doubles: folders, service pack, lists, wizard copies.
 #include <gtest/gtest.h>
 
 #include "integrate/engine/integration_engine.h"

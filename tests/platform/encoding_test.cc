@@ -1,3 +1,4 @@
+// The conversions between Windows-1252, UTF-16 and UTF-8, and Windows-1252 upper-casing.
 #include "platform/encoding.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// Win32-only behaviour: the two process enumerations and the rule that chooses between
-// them; file attributes that only Windows has.
+// Win32-only behaviour: both process enumerations, the rule between them, the hidden mark.
 #include <windows.h>
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The registry file: round trips, Wine's escapes, value types, key order, bad input, the save.
 #include "platform/wine/reg_file.h"
 
 #include <gtest/gtest.h>

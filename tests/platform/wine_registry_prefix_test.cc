@@ -1,3 +1,4 @@
+// The Wine registry on a synthetic prefix and on a real one, checked against `wine reg`.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>

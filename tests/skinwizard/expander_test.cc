@@ -1,3 +1,4 @@
+// The template expander and the file-list parser, and the errors they name.
 #include "skinwizard/project/expander.h"
 
 #include <gtest/gtest.h>

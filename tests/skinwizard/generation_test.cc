@@ -1,3 +1,4 @@
+// Project generation: the Aqua project byte for byte, escapes, refusals, the .dsp and its link.
 #include <gtest/gtest.h>
 
 #include <algorithm>

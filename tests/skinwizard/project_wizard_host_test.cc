@@ -1,3 +1,4 @@
+// Our project wizard host: the order of its calls, its symbols, and the skin wizard run in it.
 #include <gtest/gtest.h>
 
 #include <memory>

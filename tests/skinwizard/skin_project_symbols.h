@@ -1,3 +1,4 @@
+// The method names and a finished run's dictionary for skin Aqua in project MySkins.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// tslkt-skinwizard run in process: exit statuses, the pages asked, answers files, dry run, help.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

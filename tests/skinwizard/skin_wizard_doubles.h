@@ -1,3 +1,4 @@
+// The skin wizard tests' doubles: a recording host and page view, a fake project.
 #pragma once
 
 #include <functional>

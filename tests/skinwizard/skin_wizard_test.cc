@@ -1,3 +1,4 @@
+// The skin wizard on the doubles: its start, steps, both pages, the Advanced dialog, the project.
 #include <gtest/gtest.h>
 
 #include <ctime>

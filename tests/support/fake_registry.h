@@ -1,3 +1,4 @@
+// The in-memory registry double that records its calls and fails the ones it is told to.
 #pragma once
 
 #include <map>

@@ -1,3 +1,4 @@
+// The process list and version resource doubles.
 #include "tests/support/fakes.h"
 
 namespace testing_support {

@@ -1,3 +1,4 @@
+// The process list and version resource doubles.
 #pragma once
 
 #include <map>

@@ -1,3 +1,4 @@
+// TempDrive: a fresh folder this build's real file services reach by a Windows path.
 #pragma once
 
 #include <string>

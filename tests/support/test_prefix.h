@@ -1,3 +1,4 @@
+// The Wine prefix this build's tests share.
 #pragma once
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// The console owner: texts made fit for a terminal, message boxes and the yes/no question.
 #include "integrate/console/console_owner.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// The temporary drive of the Windows builds: a folder under the temporary directory.
 #include "tests/support/temp_drive.h"
 
 #include <windows.h>
