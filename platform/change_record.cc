@@ -357,7 +357,8 @@ class RecordingFiles : public FileSystem {
       return false;
     }
     if (record_.Recorded(id)) {
-      record_.Record(id, Change()).exists_after = false;
+      Change& change = record_.Record(id, Change());
+      if (change.kind == Change::Kind::kFolder) change.exists_after = false;
     } else if (!made) {
       Change change;
       change.kind = Change::Kind::kFolder;
@@ -436,8 +437,10 @@ class RecordingFiles : public FileSystem {
     std::set<std::string> planned;
     std::string reason;
     const std::string what = "Cannot copy " + from + " to " + to;
+    // A copy the rules refuse is refused in a real run as well, without reaching the shell:
+    // Wine's shell reports success for a missing source or a target inside the source, having
+    // copied nothing, and Windows' refuses both.
     if (!PlanCopy(from, to, &steps, &planned, &reason)) {
-      if (!dry_) return shell.Copy(from, to, error);  // the shell says why in its own words
       if (error) *error = what + ": " + reason;
       return false;
     }
