@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "integrate/engine/registry_values.h"
+#include "integrate/strings.h"
 
 namespace integrate {
 namespace {
@@ -41,8 +42,8 @@ const char* KindName(Change::Kind kind) {
       return "registry";
     case Change::Kind::kFile:
       return "file";
-    case Change::Kind::kFolderCopy:
-      return "folder-copy";
+    case Change::Kind::kFolder:
+      return "folder";
     case Change::Kind::kHelpCall:
       return "help";
   }
@@ -110,36 +111,29 @@ bool SetMember(Change* change, const std::string& name, const std::string& value
   return true;
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
-std::string ValueName(const Change& change) {
-  return platform::RootKeyName(change.root) + "\\" + change.key + "  " + Quoted(change.name);
-}
-
 UndoItem UndoValue(platform::Platform& platform, const Change& change, bool force) {
   using Outcome = UndoItem::Outcome;
-  const std::string what = ValueName(change);
+  const std::string what =
+      FormatText(kStrUndoValueName, platform::RootKeyName(change.root), change.key, change.name);
   std::string error;
   auto key = platform.registry->OpenKey(change.root, change.key, platform::KeyAccess::kAll, &error);
-  if (!key) return {Outcome::kFailed, what + ": cannot open the key (" + error + ")"};
+  if (!key) return {Outcome::kFailed, FormatText(kStrUndoCannotOpenKey, what, error)};
   std::string current;
   const bool present = ReadGrowingString(*key, change.name, &current);
   if (change.existed && present && current == change.before) {
-    return {Outcome::kRestored, what + ": already as before the run"};
+    return {Outcome::kRestored, FormatText(kStrUndoAlreadyAsBefore, what)};
   }
   if (!force && (!present || current != change.after)) {
-    return {Outcome::kSkipped, what + ": changed since the run (now " +
-                                   (present ? Quoted(current) : "missing") +
-                                   "); --force puts it back"};
+    return {Outcome::kSkipped, present ? FormatText(kStrUndoValueChanged, what, current)
+                                       : FormatText(kStrUndoValueMissing, what)};
   }
   if (!change.existed) {
-    return {Outcome::kNotUndone,
-            what + ": did not exist before the run; the registry service cannot remove a value"};
+    return {Outcome::kNotUndone, FormatText(kStrUndoValueNotRemovable, what)};
   }
   if (!key->SetString(change.name, change.before, &error)) {
-    return {Outcome::kFailed, what + ": " + error};
+    return {Outcome::kFailed, FormatText(kStrUndoError, what, error)};
   }
-  return {Outcome::kRestored, what + " = " + Quoted(change.before)};
+  return {Outcome::kRestored, FormatText(kStrUndoValuePutBack, what, change.before)};
 }
 
 UndoItem UndoFile(platform::Platform& platform, const Change& change, bool force) {
@@ -150,26 +144,56 @@ UndoItem UndoFile(platform::Platform& platform, const Change& change, bool force
   const bool readable = exists && files.ReadBinaryFile(change.path, &current, &error);
   const bool as_left = change.exists_after ? readable && current == change.after : !exists;
   if (change.existed ? readable && current == change.before : !exists) {
-    return {Outcome::kRestored, change.path + ": already as before the run"};
+    return {Outcome::kRestored, FormatText(kStrUndoAlreadyAsBefore, change.path)};
   }
   if (!force && !as_left) {
-    return {Outcome::kSkipped, change.path + ": changed since the run; --force puts it back"};
+    return {Outcome::kSkipped, FormatText(kStrUndoFileChanged, change.path)};
   }
   // A copy takes its source's read-only attribute; the run's own file may be replaced.
   if (files.IsReadOnly(change.path) && !files.SetNormalAttributes(change.path, &error)) {
-    return {Outcome::kFailed, change.path + ": " + error};
+    return {Outcome::kFailed, FormatText(kStrUndoError, change.path, error)};
   }
   if (!change.existed) {
-    if (!files.RemoveFile(change.path, &error))
-      return {Outcome::kFailed, change.path + ": " + error};
-    return {Outcome::kRestored, change.path + ": removed"};
+    if (!files.RemoveFile(change.path, &error)) {
+      return {Outcome::kFailed, FormatText(kStrUndoError, change.path, error)};
+    }
+    return {Outcome::kRestored, FormatText(kStrUndoRemoved, change.path)};
   }
   if (!files.WriteBinaryFile(change.path, change.before, &error)) {
-    return {Outcome::kFailed, change.path + ": " + error};
+    return {Outcome::kFailed, FormatText(kStrUndoError, change.path, error)};
   }
   return {Outcome::kRestored,
-          change.path + ": put back" +
-              (change.read_only_before ? " (it was read-only; it is left writable)" : "")};
+          FormatText(change.read_only_before ? kStrUndoFilePutBackWritable : kStrUndoFilePutBack,
+                     change.path)};
+}
+
+// A folder the run made goes again once empty (its files, undone before it, have gone); one it
+// removed is made again.
+UndoItem UndoFolder(platform::Platform& platform, const Change& change) {
+  using Outcome = UndoItem::Outcome;
+  platform::FileSystem& files = *platform.files;
+  std::string error;
+  const bool exists = files.Exists(change.path);
+  if (exists == change.existed) {
+    return {Outcome::kRestored, FormatText(kStrUndoAlreadyAsBefore, change.path)};
+  }
+  if (change.existed) {
+    if (!files.CreateDirectories(change.path, &error)) {
+      return {Outcome::kFailed, FormatText(kStrUndoError, change.path, error)};
+    }
+    return {Outcome::kRestored, FormatText(kStrUndoFolderMadeAgain, change.path)};
+  }
+  std::vector<platform::FolderEntry> inside;
+  if (!files.ListFolder(change.path, &inside, &error)) {
+    return {Outcome::kFailed, FormatText(kStrUndoError, change.path, error)};
+  }
+  if (!inside.empty()) {
+    return {Outcome::kSkipped, FormatText(kStrUndoFolderNotEmpty, change.path)};
+  }
+  if (!files.RemoveEmptyFolder(change.path, &error)) {
+    return {Outcome::kFailed, FormatText(kStrUndoError, change.path, error)};
+  }
+  return {Outcome::kRestored, FormatText(kStrUndoRemoved, change.path)};
 }
 
 }  // namespace
@@ -201,9 +225,10 @@ std::string EncodeJournal(const Journal& journal) {
         Field(&out, "exists-after", change.exists_after ? "1" : "0");
         Field(&out, "after", change.after);
         break;
-      case Change::Kind::kFolderCopy:
-        Field(&out, "source", change.source);
+      case Change::Kind::kFolder:
         Field(&out, "path", change.path);
+        Field(&out, "existed", change.existed ? "1" : "0");
+        Field(&out, "exists-after", change.exists_after ? "1" : "0");
         break;
       case Change::Kind::kHelpCall:
         Field(&out, "call", change.call);
@@ -217,7 +242,7 @@ std::string EncodeJournal(const Journal& journal) {
 bool DecodeJournal(const std::string& bytes, Journal* journal, std::string* error) {
   const std::string header = kHeader;
   if (bytes.compare(0, header.size(), header) != 0) {
-    *error = "it is not a journal of tslkt-integrate";
+    *error = LoadText(kStrJournalNotOurs);
     return false;
   }
   Journal read;
@@ -239,7 +264,7 @@ bool DecodeJournal(const std::string& bytes, Journal* journal, std::string* erro
       Change change;
       ok = false;
       for (Change::Kind kind : {Change::Kind::kRegistryValue, Change::Kind::kFile,
-                                Change::Kind::kFolderCopy, Change::Kind::kHelpCall}) {
+                                Change::Kind::kFolder, Change::Kind::kHelpCall}) {
         if (value != KindName(kind)) continue;
         change.kind = kind;
         ok = true;
@@ -251,7 +276,7 @@ bool DecodeJournal(const std::string& bytes, Journal* journal, std::string* erro
     }
   }
   if (!ok) {
-    *error = "it is damaged (cut short or altered)";
+    *error = LoadText(kStrJournalDamaged);
     return false;
   }
   *journal = std::move(read);
@@ -263,10 +288,7 @@ bool JournalFolder(platform::Platform& platform, std::string* folder, std::strin
                                         platform::KeyAccess::kRead);
   std::string local;
   if (!key || !ReadGrowingString(*key, "Local AppData", &local) || local.empty()) {
-    *error = std::string(
-                 "the user's local application data folder is not known (no \"Local "
-                 "AppData\" under HKEY_CURRENT_USER\\") +
-             kShellFolders + ")";
+    *error = FormatText(kStrJournalNoLocalAppData, kShellFolders);
     return false;
   }
   if (local.back() == '\\') local.pop_back();
@@ -307,7 +329,7 @@ bool LastJournal(platform::Platform& platform, std::string* path, std::string* e
       },
       &ignored);
   if (name.empty() || name.find_first_of("\\/:") != std::string::npos) {
-    *error = "no journal of an earlier run in " + folder;
+    *error = FormatText(kStrJournalNoneEarlier, folder);
     return false;
   }
   *path = folder + "\\" + name;
@@ -324,15 +346,12 @@ std::vector<UndoItem> Undo(platform::Platform& platform, const Journal& journal,
       case Change::Kind::kFile:
         items.push_back(UndoFile(platform, *change, force));
         break;
-      case Change::Kind::kFolderCopy:
-        items.push_back({UndoItem::Outcome::kNotUndone,
-                         "copy folder " + change->source + " -> " + change->path +
-                             ": the copied files are not known one by one"});
+      case Change::Kind::kFolder:
+        items.push_back(UndoFolder(platform, *change));
         break;
       case Change::Kind::kHelpCall:
-        items.push_back({UndoItem::Outcome::kNotUndone,
-                         "help registration " + change->call +
-                             ": the Help 2 service cannot take it back through this program"});
+        items.push_back(
+            {UndoItem::Outcome::kNotUndone, FormatText(kStrUndoHelpCall, change->call)});
         break;
     }
   }

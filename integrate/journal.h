@@ -46,8 +46,9 @@ struct UndoItem {
 };
 
 /// Puts back what a run changed, in reverse order, item by item. An item whose value or
-/// file is no longer what the run left is skipped unless `force`; help registrations and
-/// folder copies cannot be taken back through the services and are named as not undone.
+/// file is no longer what the run left is skipped unless `force`; a folder the run made is
+/// removed once empty, and left in place (skipped) when it still holds anything; help
+/// registrations cannot be taken back through the services and are named as not undone.
 /// Works through any platform: a dry-run change record shows what an undo would do.
 std::vector<UndoItem> Undo(platform::Platform& platform, const Journal& journal, bool force);
 

@@ -9,7 +9,8 @@ namespace integrate {
 
 /// String-table ids by name. 2 to 46 and 103 to 105 are the program's own table; the
 /// texts this program adds for its own messages take ids from kStrOwnFirst up: the
-/// engine's from 1000, the console's from 1100, the Visual Studio .NET family's from 1200.
+/// engine's from 1000, the console's from 1100, the Visual Studio .NET family's from 1200,
+/// the dry run's, the journal's and the undo's from 1300.
 enum StringId : int {
   kStrVc6ProductKey = 2,           // DevStudio 6.0 "Microsoft Visual C++" product key
   kStrVc6InstallDirsValue = 3,
@@ -101,6 +102,39 @@ enum StringId : int {
   kStrVcComponentsNotAdded,
   kStrHelp2Failed,     // display name, status (hex), description or "(null)"
   kStrHelp2Exception,
+  // The dry run, the journal and the undo.
+  kStrJournalNotOurs = 1300,
+  kStrJournalDamaged,
+  kStrJournalNoLocalAppData,  // the Shell Folders key
+  kStrJournalNoneEarlier,     // the journal folder
+  kStrJournalWritten,         // the journal's path
+  kStrJournalUndoHint,
+  kStrJournalNotWritten,      // the reason
+  kStrNothingWouldChange,
+  kStrChangesWouldMake,
+  kStrUndoNothing,            // the reason
+  kStrUndoCannotRead,         // journal, reason
+  kStrUndoHeading,            // time, library
+  kStrUndoDryHeading,         // time, library
+  kStrUndoSkipped,            // an item's text, after its mark
+  kStrUndoFailed,
+  kStrUndoNotUndone,
+  kStrUndoValueName,          // root, key, value name
+  kStrUndoCannotOpenKey,      // value, reason
+  kStrUndoAlreadyAsBefore,    // value, file or folder
+  kStrUndoValueChanged,       // value, its content now
+  kStrUndoValueMissing,
+  kStrUndoValueNotRemovable,
+  kStrUndoValuePutBack,       // value, its content before
+  kStrUndoError,              // value, file or folder; reason
+  kStrUndoFileChanged,
+  kStrUndoRemoved,            // file or folder
+  kStrUndoFilePutBack,
+  kStrUndoFilePutBackWritable,
+  kStrUndoFolderMadeAgain,
+  kStrUndoFolderNotEmpty,
+  kStrUndoHelpCall,           // the call
+  kStrConsoleRegistryUnreadable,  // the reason
 };
 
 /// The key IsVc6Installed tries when kStrVc6ProductKey does not open: Visual Studio's own

@@ -88,8 +88,8 @@ std::string DescribeChanges(const std::vector<Change>& changes) {
         }
         break;
       }
-      case Change::Kind::kFolderCopy:
-        text += "copy folder " + change.source + " -> " + change.path + "\n";
+      case Change::Kind::kFolder:
+        text += change.path + (change.existed ? ": folder removed\n" : ": new folder\n");
         break;
       case Change::Kind::kHelpCall:
         text += "help registration: " + change.call + "\n";

@@ -21,6 +21,7 @@ std::string UnifiedDiff(const std::string& name, const std::string& before,
 ///   HKEY_CURRENT_USER\Key  "Name"  then  old: "value" (or (none))  and  new: "value"
 ///   C:\path: new file, 130 bytes     or a unified diff against what is there
 ///   copy C:\from -> C:\to (new file, 1024 bytes | replaces 900 bytes)
+///   C:\folder: new folder     or     C:\folder: folder removed
 ///   help registration: CreateTransaction("...")
 std::string DescribeChanges(const std::vector<Change>& changes);
 

@@ -2,11 +2,14 @@
 // Portable: no Win32 here.
 #include "platform/change_record.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <set>
 #include <vector>
 
 #include "platform/encoding.h"
 #include "platform/text_mode.h"
+#include "platform/windows_path.h"
 
 namespace platform {
 namespace {
@@ -62,6 +65,34 @@ bool ReadValue(RegistryKey& key, const std::string& name, std::string* value) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// A shell pattern ("*.*", "*.js", "a?c") against a name, ignoring case; "*.*" takes every name,
+// those without a dot too, as the shell's own matching does.
+bool MatchesPattern(const std::string& name, const std::string& pattern) {
+  if (pattern == "*.*" || pattern == "*") return true;
+  const std::string n = AnsiToUpper(name), p = AnsiToUpper(pattern);
+  std::size_t ni = 0, pi = 0, star = std::string::npos, mark = 0;
+  while (ni < n.size()) {
+    if (pi < p.size() && (p[pi] == '?' || p[pi] == n[ni])) {
+      ++ni, ++pi;
+    } else if (pi < p.size() && p[pi] == '*') {
+      star = pi++, mark = ni;
+    } else if (star != std::string::npos) {
+      pi = star + 1, ni = ++mark;
+    } else {
+      return false;
+    }
+  }
+  while (pi < p.size() && p[pi] == '*') ++pi;
+  return pi == p.size();
+}
+
+// One thing a shell copy does: make a folder, or copy a file over `to`.
+struct CopyStep {
+  bool folder = false;
+  std::string from;
+  std::string to;
+};
+
 // Where two byte strings first differ, for a message about a file read back.
 std::string FirstDifference(const std::string& expected, const std::string& actual) {
   std::size_t at = 0;
@@ -78,6 +109,8 @@ bool Changed(const Change& change) {
     case Change::Kind::kFile:
       return !change.existed || !change.exists_after || change.read_only_before ||
              change.before != change.after;
+    case Change::Kind::kFolder:
+      return change.existed != change.exists_after;
     default:
       return true;
   }
@@ -183,7 +216,7 @@ class RecordingFiles : public FileSystem {
 
   bool Exists(const std::string& path) override {
     if (const auto* state = Written(path)) return state->exists;
-    if (dry_ && record_.folders_.count(FileIdentity(path))) return true;
+    if (const auto* folder = Folder(path)) return folder->exists;
     return real_.Exists(path);
   }
 
@@ -203,7 +236,7 @@ class RecordingFiles : public FileSystem {
       if (!read_only) return true;
       std::string bytes;
       ReadBytes(path, &bytes);
-      record_.files_[FileIdentity(path)] = {true, bytes, false};
+      record_.files_[FileIdentity(path)] = {true, bytes, false, path};
       Record(path, std::move(before), bytes);
       return true;
     }
@@ -229,7 +262,7 @@ class RecordingFiles : public FileSystem {
       }
       const bool source_read_only = IsReadOnly(from);
       if (!CanWrite("Cannot copy " + from + " to " + to, to, error)) return false;
-      record_.files_[FileIdentity(to)] = {true, bytes, source_read_only};
+      record_.files_[FileIdentity(to)] = {true, bytes, source_read_only, to};
       Record(to, std::move(before), bytes).source = from;
       return true;
     }
@@ -237,22 +270,7 @@ class RecordingFiles : public FileSystem {
     Change& change = Record(to, std::move(before), bytes);
     change.source = from;
     if (!readable) return true;  // nothing known to compare with
-    std::string copied;
-    if (!ReadBytes(to, &copied)) {
-      return record_.Mismatch("The copy " + to + " of " + from + " cannot be read back.", error);
-    }
-    if (copied.size() != bytes.size()) {
-      return record_.Mismatch("The copy " + to + " came out " + std::to_string(copied.size()) +
-                                  " bytes long; its source " + from + " has " +
-                                  std::to_string(bytes.size()) + ".",
-                              error);
-    }
-    if (copied != bytes) {
-      return record_.Mismatch("The copy " + to + " differs from its source " + from + " at byte " +
-                                  FirstDifference(bytes, copied) + ".",
-                              error);
-    }
-    return true;
+    return VerifyCopy(from, to, bytes, error);
   }
 
   bool ReadTextLines(const std::string& path,
@@ -307,7 +325,7 @@ class RecordingFiles : public FileSystem {
         if (error) *error = FileError(kCannotDelete, path, "the file is read-only");
         return false;
       }
-      record_.files_[FileIdentity(path)] = {false, std::string(), false};
+      record_.files_[FileIdentity(path)] = {false, std::string(), false, path};
     } else if (!real_.RemoveFile(path, error)) {
       return false;
     }
@@ -318,17 +336,165 @@ class RecordingFiles : public FileSystem {
     return true;
   }
 
-  // A folder made by this run and removed again: neither needs a place in the record.
+  // A folder made by this run and removed again needs no place in the record; any other folder
+  // removed is a change, which an undo of a run that made it is.
   bool RemoveEmptyFolder(const std::string& path, std::string* error) override {
-    if (!dry_) return real_.RemoveEmptyFolder(path, error);
-    record_.folders_.erase(FileIdentity(path));
+    const std::string id = FileIdentity(path);
+    auto known = record_.folders_.find(id);
+    const bool made = known != record_.folders_.end() && known->second.made;
+    if (dry_) {
+      std::vector<FolderEntry> inside;
+      if (!Exists(path)) {
+        if (error) *error = FileError(kCannotRemoveFolder, path, "no such folder");
+        return false;
+      }
+      if (!ListFolder(path, &inside, error)) return false;
+      if (!inside.empty()) {
+        if (error) *error = FileError(kCannotRemoveFolder, path, "the folder is not empty");
+        return false;
+      }
+      record_.folders_[id] = {path, false, made};
+    } else if (!real_.RemoveEmptyFolder(path, error)) {
+      return false;
+    }
+    if (record_.Recorded(id)) {
+      Change& change = record_.Record(id, Change());
+      if (change.kind == Change::Kind::kFolder) change.exists_after = false;
+    } else if (!made) {
+      Change change;
+      change.kind = Change::Kind::kFolder;
+      change.path = path;
+      change.existed = true;
+      change.exists_after = false;
+      record_.Record(id, std::move(change));
+    }
+    if (!dry_ && real_.Exists(path)) {
+      return record_.Mismatch("After it was removed, the folder " + path + " still exists.", error);
+    }
     return true;
   }
 
+  // Folders made on the way are noted as the run's own, though not as changes: a step that fails
+  // half-way removes them again.
   bool CreateDirectories(const std::string& path, std::string* error) override {
-    if (!dry_) return real_.CreateDirectories(path, error);
+    std::vector<std::string> missing;
     for (std::string folder = path; folder.size() > 3; folder = ParentOf(folder)) {
-      record_.folders_.insert(FileIdentity(folder));
+      if (!Exists(folder)) missing.push_back(folder);
+    }
+    if (!dry_ && !real_.CreateDirectories(path, error)) return false;
+    for (const std::string& folder : missing) {
+      ChangeRecord::FolderState& state = record_.folders_[FileIdentity(folder)];
+      if (state.path.empty()) state = {folder, true, true};
+      state.exists = true;
+    }
+    return true;
+  }
+
+  bool ListFolder(const std::string& path, std::vector<FolderEntry>* entries,
+                  std::string* error) override {
+    if (!dry_) return real_.ListFolder(path, entries, error);
+    const std::string id = FileIdentity(path);
+    const ChangeRecord::FileState* file = Written(path);
+    const ChangeRecord::FolderState* folder = Folder(path);
+    if ((file && file->exists) || (folder && !folder->exists)) {
+      if (error) *error = FileError(kCannotList, path, file ? "it is a file" : "no such folder");
+      return false;
+    }
+    std::vector<FolderEntry> found;
+    // A folder this dry run made has nothing on the disk to list.
+    if (!real_.ListFolder(path, &found, folder ? nullptr : error)) {
+      if (!folder) return false;
+      found.clear();
+    }
+    auto place = [&](const std::string& child, bool exists, bool is_folder) {
+      const std::string name = FileName(child), upper = AnsiToUpper(name);
+      auto same = std::find_if(found.begin(), found.end(), [&](const FolderEntry& entry) {
+        return AnsiToUpper(entry.name) == upper;
+      });
+      if (!exists) {
+        if (same != found.end()) found.erase(same);
+      } else if (same == found.end()) {
+        found.push_back({name, is_folder});
+      }
+    };
+    for (const auto& [child, state] : record_.files_) {
+      if (ParentOf(child) == id) place(state.path, state.exists, false);
+    }
+    for (const auto& [child, state] : record_.folders_) {
+      if (ParentOf(child) == id) place(state.path, state.exists, true);
+    }
+    std::sort(found.begin(), found.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    *entries = std::move(found);
+    return true;
+  }
+
+  // The shell's copy, taken file by file: each file it creates or replaces is a file change with
+  // its source, each folder it makes a folder change. A dry run does what the shell would do in
+  // the record; a real run has the shell copy and reads each file back.
+  bool ShellCopy(const std::string& from, const std::string& to, std::string* error,
+                 platform::ShellCopy& shell) {
+    std::vector<CopyStep> steps;
+    std::set<std::string> planned;
+    std::string reason;
+    const std::string what = "Cannot copy " + from + " to " + to;
+    // A copy the rules refuse is refused in a real run as well, without reaching the shell:
+    // Wine's shell reports success for a missing source or a target inside the source, having
+    // copied nothing, and Windows' refuses both.
+    if (!PlanCopy(from, to, &steps, &planned, &reason)) {
+      if (error) *error = what + ": " + reason;
+      return false;
+    }
+    // What stood at each target, and each source's bytes, before anything is copied.
+    std::vector<Change> befores(steps.size());
+    std::vector<std::string> sources(steps.size());
+    std::vector<bool> existed(steps.size(), false);
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+      const CopyStep& step = steps[i];
+      existed[i] = Exists(step.to);
+      if (step.folder) continue;
+      std::string read_error;
+      if (!ReadBinaryFile(step.from, &sources[i], &read_error)) {
+        if (!dry_) return shell.Copy(from, to, error);
+        if (error) *error = what + ": " + read_error;
+        return false;
+      }
+      befores[i] = Snapshot(step.to, true);
+    }
+    if (dry_) {
+      for (std::size_t i = 0; i < steps.size(); ++i) {
+        const CopyStep& step = steps[i];
+        if (step.folder) {
+          MadeFolder(step.to);
+          continue;
+        }
+        record_.files_[FileIdentity(step.to)] = {true, sources[i], IsReadOnly(step.from), step.to};
+        Record(step.to, std::move(befores[i]), sources[i]).source = step.from;
+      }
+      return true;
+    }
+    const bool copied = shell.Copy(from, to, error);
+    // Whatever the shell did, done or half done, is noted, so an undo can take it back.
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+      const CopyStep& step = steps[i];
+      const bool exists = real_.Exists(step.to);
+      if (step.folder) {
+        if (!existed[i] && exists) MadeFolder(step.to);
+        continue;
+      }
+      if (!exists && !befores[i].existed && !record_.Recorded(FileIdentity(step.to))) continue;
+      Change& change = Record(step.to, std::move(befores[i]), std::string());
+      change.source = step.from;
+      change.exists_after = exists && ReadBytes(step.to, &change.after);
+    }
+    if (!copied) return false;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+      const CopyStep& step = steps[i];
+      if (!real_.Exists(step.to)) {
+        return record_.Mismatch(
+            "After copying " + from + " to " + to + ", " + step.to + " does not exist.", error);
+      }
+      if (!step.folder && !VerifyCopy(step.from, step.to, sources[i], error)) return false;
     }
     return true;
   }
@@ -338,6 +504,154 @@ class RecordingFiles : public FileSystem {
   std::string FromUserPath(const std::string& path) override { return real_.FromUserPath(path); }
 
  private:
+  // The dry run's state of a folder it has made or removed; nullptr otherwise (and in a real run).
+  const ChangeRecord::FolderState* Folder(const std::string& path) const {
+    if (!dry_) return nullptr;
+    auto found = record_.folders_.find(FileIdentity(path));
+    return found == record_.folders_.end() ? nullptr : &found->second;
+  }
+
+  bool IsFolder(const std::string& path) {
+    std::vector<FolderEntry> ignored;
+    return ListFolder(path, &ignored, nullptr);
+  }
+
+  // A folder the shell made: the run's own, and a change.
+  void MadeFolder(const std::string& path) {
+    const std::string id = FileIdentity(path);
+    record_.folders_[id] = {path, true, true};
+    Change change;
+    change.kind = Change::Kind::kFolder;
+    change.path = path;
+    change.existed = false;
+    record_.Record(id, std::move(change)).exists_after = true;
+  }
+
+  // The folders on the way to `path` that neither exist nor are planned, outermost first; false
+  // when a file stands in the way.
+  bool PlanFolders(const std::string& path, std::vector<CopyStep>* steps,
+                   std::set<std::string>* planned, std::string* reason) {
+    std::vector<std::string> missing;
+    for (std::string folder = path; folder.size() > 3; folder = ParentOf(folder)) {
+      if (planned->count(FileIdentity(folder))) break;
+      if (Exists(folder)) {
+        if (IsFolder(folder)) break;
+        *reason = folder + " is a file";
+        return false;
+      }
+      missing.push_back(folder);
+    }
+    for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder) {
+      planned->insert(FileIdentity(*folder));
+      steps->push_back({true, std::string(), *folder});
+    }
+    return true;
+  }
+
+  static bool IsSameOrInside(const std::string& inner, const std::string& outer) {
+    const std::string a = FileIdentity(inner), b = FileIdentity(outer);
+    return a == b || a.compare(0, b.size() + 1, b + "\\") == 0;
+  }
+
+  // The steps of a shell copy, by the rules of the shell: "folder\*.*" merges the folder's
+  // entries into the target (made once there is something to copy); a plain folder lands in an
+  // existing target folder under its own name, or becomes a missing target; folders merge and
+  // files are replaced, read-only ones too.
+  bool PlanCopy(const std::string& from, const std::string& to, std::vector<CopyStep>* steps,
+                std::set<std::string>* planned, std::string* reason) {
+    std::string source = from;
+    while (source.size() > 3 && (source.back() == '\\' || source.back() == '/')) source.pop_back();
+    const std::string last = FileName(source);
+    if (last.find_first_of("*?") != std::string::npos) {
+      const std::string folder = ParentPath(source);
+      if (!Exists(folder)) {
+        *reason = "the source does not exist";
+        return false;
+      }
+      if (!IsFolder(folder)) {
+        *reason = "the source is not a folder";
+        return false;
+      }
+      return PlanContents(folder, last, to, steps, planned, reason);
+    }
+    if (!Exists(source)) {
+      *reason = "the source does not exist";
+      return false;
+    }
+    const bool source_folder = IsFolder(source);
+    std::string target = to;
+    if (Exists(to)) {
+      if (IsFolder(to)) {
+        target = WithoutTrailingBackslash(to) + "\\" + last;
+      } else if (source_folder) {
+        *reason = "the destination is a file";
+        return false;
+      }
+    }
+    if (!source_folder) {
+      if (!PlanFolders(ParentOf(target), steps, planned, reason)) return false;
+      steps->push_back({false, source, target});
+      return true;
+    }
+    if (IsSameOrInside(target, source)) {
+      *reason = "the destination lies inside the source folder";
+      return false;
+    }
+    return PlanFolders(target, steps, planned, reason) &&
+           PlanContents(source, "*", target, steps, planned, reason);
+  }
+
+  bool PlanContents(const std::string& source, const std::string& pattern,
+                    const std::string& target, std::vector<CopyStep>* steps,
+                    std::set<std::string>* planned, std::string* reason) {
+    std::vector<FolderEntry> entries;
+    if (!ListFolder(source, &entries, reason)) return false;
+    bool made = false;
+    for (const FolderEntry& entry : entries) {
+      if (!MatchesPattern(entry.name, pattern)) continue;
+      const std::string from = source + "\\" + entry.name;
+      if (entry.folder && IsSameOrInside(target, from)) {
+        *reason = "the destination lies inside the source folder";
+        return false;
+      }
+      if (!made && !PlanFolders(target, steps, planned, reason)) return false;
+      made = true;
+      const std::string to = WithoutTrailingBackslash(target) + "\\" + entry.name;
+      if (!entry.folder) {
+        if (Exists(to) && IsFolder(to)) {
+          *reason = to + " is a folder";
+          return false;
+        }
+        steps->push_back({false, from, to});
+      } else if (!PlanFolders(to, steps, planned, reason) ||
+                 !PlanContents(from, "*", to, steps, planned, reason)) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // A real copy read back against its source's bytes.
+  bool VerifyCopy(const std::string& from, const std::string& to, const std::string& bytes,
+                  std::string* error) {
+    std::string copied;
+    if (!ReadBytes(to, &copied)) {
+      return record_.Mismatch("The copy " + to + " of " + from + " cannot be read back.", error);
+    }
+    if (copied.size() != bytes.size()) {
+      return record_.Mismatch("The copy " + to + " came out " + std::to_string(copied.size()) +
+                                  " bytes long; its source " + from + " has " +
+                                  std::to_string(bytes.size()) + ".",
+                              error);
+    }
+    if (copied != bytes) {
+      return record_.Mismatch("The copy " + to + " differs from its source " + from + " at byte " +
+                                  FirstDifference(bytes, copied) + ".",
+                              error);
+    }
+    return true;
+  }
+
   // The dry run's state of a file it has touched; nullptr otherwise (and in a real run).
   const ChangeRecord::FileState* Written(const std::string& path) const {
     if (!dry_) return nullptr;
@@ -387,7 +701,7 @@ class RecordingFiles : public FileSystem {
     Change before = Snapshot(path, true);
     if (dry_) {
       if (!CanWrite("Cannot write " + path, path, error)) return false;
-      record_.files_[FileIdentity(path)] = {true, bytes, false};
+      record_.files_[FileIdentity(path)] = {true, bytes, false, path};
       Record(path, std::move(before), bytes);
       return true;
     }
@@ -419,33 +733,8 @@ class RecordingShellCopy : public ShellCopy {
   explicit RecordingShellCopy(ChangeRecord& record) : record_(record) {}
 
   bool Copy(const std::string& from, const std::string& to, std::string* error) override {
-    FileSystem& files = *record_.services_.files;
-    std::string source = from;
-    const std::string kAll = "\\*.*";
-    if (source.size() > kAll.size() &&
-        source.compare(source.size() - kAll.size(), kAll.size(), kAll) == 0) {
-      source.erase(source.size() - kAll.size());
-    }
-    if (record_.mode_ == ChangeRecord::Mode::kDryRun) {
-      if (!files.Exists(source)) {
-        if (error) *error = "Cannot copy " + from + ": it does not exist";
-        return false;
-      }
-      files.CreateDirectories(to, error);
-    } else if (!record_.real_.shell->Copy(from, to, error)) {
-      return false;
-    }
-    Change change;
-    change.kind = Change::Kind::kFolderCopy;
-    change.source = from;
-    change.path = to;
-    change.existed = files.Exists(to);
-    record_.changes_.push_back(std::move(change));
-    if (record_.mode_ == ChangeRecord::Mode::kWrite && !files.Exists(to)) {
-      return record_.Mismatch(
-          "After copying " + from + " to it, the folder " + to + " does not exist.", error);
-    }
-    return true;
+    return static_cast<RecordingFiles&>(*record_.services_.files)
+        .ShellCopy(from, to, error, *record_.real_.shell);
   }
 
  private:

@@ -5,7 +5,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -19,8 +18,8 @@ struct Change {
   enum class Kind {
     kRegistryValue,  ///< a string value of `root`\`key` named `name`
     kFile,           ///< the file `path`, written, copied over, made writable or deleted
-    kFolderCopy,     ///< the shell copied `source` into the folder `path`
-    kHelpCall,       ///< a call of the Help 2 registration service, spelt in `call`
+    kFolder,    ///< the folder `path`, made (`existed` false) or removed (`exists_after` false)
+    kHelpCall,  ///< a call of the Help 2 registration service, spelt in `call`
   };
   Kind kind = Kind::kFile;
   RootKey root = RootKey::kCurrentUser;
@@ -33,7 +32,7 @@ struct Change {
   /// The value or the file's bytes before; empty when it did not exist.
   std::string before;
   bool read_only_before = false;
-  /// False when the run deleted the file.
+  /// False when the run deleted the file or removed the folder.
   bool exists_after = true;
   /// The value or the file's bytes after.
   std::string after;
@@ -94,6 +93,14 @@ class ChangeRecord {
     bool exists = true;
     std::string bytes;
     bool read_only = false;
+    std::string path;  // as the run spelt it, for folder listings
+  };
+  // A folder the run made or removed: a dry run's state, and in both modes whether the run
+  // made it (taking such a folder away again is no change).
+  struct FolderState {
+    std::string path;
+    bool exists = true;
+    bool made = false;
   };
 
   // The change of this value or file; `before` (its state as read now) opens it when it is the
@@ -108,10 +115,11 @@ class ChangeRecord {
   Mode mode_;
   std::vector<Change> changes_;
   std::map<std::string, std::size_t> index_;  // lower-cased identity -> changes_ position
-  // A dry run's state: values and files written, folders made (upper-cased identities).
+  // A dry run's state: values and files written, folders made or removed (upper-cased
+  // identities); folders_ also notes, in a real run, which folders the run made.
   std::map<std::string, std::string> values_;
   std::map<std::string, FileState> files_;
-  std::set<std::string> folders_;
+  std::map<std::string, FolderState> folders_;
   std::function<void(const std::string&)> reporter_;
 };
 

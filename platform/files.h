@@ -4,8 +4,15 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace platform {
+
+/// One entry of a folder: a file or a subfolder, by its name as the folder spells it.
+struct FolderEntry {
+  std::string name;
+  bool folder = false;
+};
 
 /// File services over Windows paths ("C:\Lib\Help\TSLHelp.chm"), abstract so the edits run
 /// on temporary folders, on a Wine prefix and on Windows alike. Every path argument and
@@ -64,6 +71,11 @@ class FileSystem {
 
   /// Deletes a folder that is empty; one that still holds anything stays, with false.
   [[nodiscard]] virtual bool RemoveEmptyFolder(const std::string& path, std::string* error) = 0;
+
+  /// The files and subfolders a folder holds ("." and ".." left out), sorted by name; false
+  /// when the path is missing or is no folder.
+  [[nodiscard]] virtual bool ListFolder(const std::string& path, std::vector<FolderEntry>* entries,
+                                        std::string* error) = 0;
 
   /// The Windows directory, without a trailing backslash ("C:\windows").
   virtual std::string WindowsDirectory() = 0;

@@ -52,6 +52,7 @@ inline constexpr char kCannotCreateFolder[] = "Cannot create the folder";
 inline constexpr char kCannotSetAttributes[] = "Cannot change the attributes of";
 inline constexpr char kCannotDelete[] = "Cannot delete";
 inline constexpr char kCannotRemoveFolder[] = "Cannot remove the folder";
+inline constexpr char kCannotList[] = "Cannot list the folder";
 /// A folder wanted where a file is.
 inline constexpr char kFileInTheWay[] = "a file of that name exists";
 

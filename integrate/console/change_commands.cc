@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "integrate/journal.h"
+#include "integrate/strings.h"
 #include "platform/change_list.h"
 #include "platform/encoding.h"
 
@@ -31,10 +32,11 @@ bool AnyChange(const std::vector<platform::Change>& changes) {
 
 void PrintChanges(const platform::ChangeRecord& record, std::ostream& out) {
   if (!AnyChange(record.changes())) {
-    out << "\nNothing would change.\n";
+    out << '\n' << LoadText(kStrNothingWouldChange) << '\n';
     return;
   }
-  out << "\nChanges it would make (nothing was written):\n"
+  out << '\n'
+      << LoadText(kStrChangesWouldMake) << '\n'
       << platform::AnsiToUtf8(platform::DescribeChanges(record.changes()));
 }
 
@@ -51,12 +53,12 @@ void FinishRun(platform::ChangeRecord& record, const std::string& library, std::
   std::string path, error;
   // The journal itself is no change of the run's: it goes to the real services.
   if (WriteJournal(record.real(), journal, &path, &error)) {
-    out << "\nJournal: " << platform::AnsiToUtf8(path) << "\n"
-        << "(" << kProgram << " --undo takes this run back)\n";
+    out << '\n'
+        << platform::AnsiToUtf8(FormatText(kStrJournalWritten, path)) << '\n'
+        << LoadText(kStrJournalUndoHint) << '\n';
   } else {
-    err << kProgram
-        << ": the journal of this run could not be written: " << platform::AnsiToUtf8(error)
-        << "\n";
+    err << kProgram << ": " << platform::AnsiToUtf8(FormatText(kStrJournalNotWritten, error))
+        << '\n';
   }
 }
 
@@ -66,7 +68,7 @@ int RunUndo(platform::ChangeRecord& record, const ChangeOptions& options, std::o
   std::string path, error, bytes;
   if (options.journal.empty()) {
     if (!LastJournal(real, &path, &error)) {
-      err << kProgram << ": nothing to undo: " << platform::AnsiToUtf8(error) << "\n";
+      err << kProgram << ": " << platform::AnsiToUtf8(FormatText(kStrUndoNothing, error)) << '\n';
       return 2;
     }
   } else {
@@ -75,34 +77,38 @@ int RunUndo(platform::ChangeRecord& record, const ChangeOptions& options, std::o
   Journal journal;
   if (!real.files->ReadBinaryFile(path, &bytes, &error) ||
       !DecodeJournal(bytes, &journal, &error)) {
-    err << kProgram << ": cannot undo from " << platform::AnsiToUtf8(path) << ": "
-        << platform::AnsiToUtf8(error) << "; nothing was changed\n";
+    err << kProgram << ": " << platform::AnsiToUtf8(FormatText(kStrUndoCannotRead, path, error))
+        << '\n';
     return 2;
   }
   const bool dry = record.mode() == platform::ChangeRecord::Mode::kDryRun;
-  out << (dry ? "Undo (dry run) of the run of " : "Undo of the run of ") << journal.time
-      << ", library " << platform::AnsiToUtf8(journal.library)
-      << "\nJournal: " << platform::AnsiToUtf8(path) << "\n";
+  out << platform::AnsiToUtf8(
+             FormatText(dry ? kStrUndoDryHeading : kStrUndoHeading, journal.time, journal.library))
+      << '\n'
+      << platform::AnsiToUtf8(FormatText(kStrJournalWritten, path)) << '\n';
   bool complete = true;
   for (const UndoItem& item : Undo(record.services(), journal, options.force)) {
-    const char* mark = "";
+    // The marks are the progress lines' own (U+2713, U+2717), outside the code page.
+    const char* mark = "\xE2\x9C\x97 ";
+    std::string text = item.text;
     switch (item.outcome) {
       case UndoItem::Outcome::kRestored:
         mark = "\xE2\x9C\x93 ";
-        break;  // U+2713
+        break;
       case UndoItem::Outcome::kSkipped:
-        mark = "\xE2\x9C\x97 skipped: ";
-        break;  // U+2717
+        text = FormatText(kStrUndoSkipped, item.text);
+        break;
       case UndoItem::Outcome::kFailed:
-        mark = "\xE2\x9C\x97 failed: ";
+        text = FormatText(kStrUndoFailed, item.text);
         break;
       case UndoItem::Outcome::kNotUndone:
-        mark = "- not undone: ";
+        mark = "- ";
+        text = FormatText(kStrUndoNotUndone, item.text);
         break;
     }
     complete = complete && (item.outcome == UndoItem::Outcome::kRestored ||
                             item.outcome == UndoItem::Outcome::kNotUndone);
-    out << mark << platform::AnsiToUtf8(item.text) << "\n";
+    out << mark << platform::AnsiToUtf8(text) << '\n';
   }
   if (dry) PrintChanges(record, out);
   return complete ? 0 : 1;

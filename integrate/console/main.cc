@@ -286,8 +286,7 @@ int Run(int argc, char** argv) {
   for (const platform::RootKey root :
        {platform::RootKey::kLocalMachine, platform::RootKey::kCurrentUser}) {
     if (!services.registry->CheckReadable(root, &error)) {
-      std::cerr << "tslkt-integrate: cannot read the registry: " << error
-                << "; nothing was changed\n";
+      std::cerr << "tslkt-integrate: " << FormatText(kStrConsoleRegistryUnreadable, error) << '\n';
       return kExitFailed;
     }
   }

@@ -1,5 +1,7 @@
 // The Win32 file services: attributes, copies, reads, replacing writes and folders through the API.
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "platform/text_mode.h"
 #include "platform/win32/win32_services.h"
@@ -182,6 +184,39 @@ class Win32FileSystem : public FileSystem {
     if (RemoveDirectoryA(path.c_str())) return true;
     if (error) *error = FileError(kCannotRemoveFolder, path, ErrorText(GetLastError()));
     return false;
+  }
+
+  bool ListFolder(const std::string& path, std::vector<FolderEntry>* entries,
+                  std::string* error) override {
+    // FindFirstFile finds a file named by the pattern too: a folder is checked first.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      const DWORD code = attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_DIRECTORY;
+      if (error) *error = FileError(kCannotList, path, ErrorText(code));
+      return false;
+    }
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((WithoutTrailingBackslash(path) + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+      if (error) *error = FileError(kCannotList, path, ErrorText(GetLastError()));
+      return false;
+    }
+    std::vector<FolderEntry> found;
+    do {
+      const std::string name = data.cFileName;
+      if (name == "." || name == "..") continue;
+      found.push_back({name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileA(find, &data));
+    const DWORD last = GetLastError();
+    FindClose(find);
+    if (last != ERROR_NO_MORE_FILES) {
+      if (error) *error = FileError(kCannotList, path, ErrorText(last));
+      return false;
+    }
+    std::sort(found.begin(), found.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    *entries = std::move(found);
+    return true;
   }
 
   std::string WindowsDirectory() override { return FetchDirectory(GetWindowsDirectoryA); }

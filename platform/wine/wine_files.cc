@@ -2,6 +2,7 @@
 // A Wine prefix seen from Linux: no Wine code runs here.
 #include "platform/wine/wine_files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -294,6 +295,33 @@ bool WineFileSystem::RemoveEmptyFolder(const std::string& path, std::string* err
     *error = FileError(kCannotRemoveFolder, path, Reason());
     return false;
   }
+  return true;
+}
+
+bool WineFileSystem::ListFolder(const std::string& path, std::vector<FolderEntry>* entries,
+                                std::string* error) {
+  std::string ignored;
+  if (!error) error = &ignored;
+  std::string host;
+  if (!prefix_->ToHostPath(path, &host, error)) return false;
+  DIR* dir = opendir(host.c_str());
+  if (!dir) {
+    *error = FileError(kCannotList, path, Reason());
+    return false;
+  }
+  std::vector<FolderEntry> found;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    // A link counts as what it leads to, as Wine shows it; a dangling one is left out.
+    struct stat st;
+    if (stat((host + "/" + name).c_str(), &st) != 0) continue;
+    found.push_back({Utf8ToAnsi(name), S_ISDIR(st.st_mode)});
+  }
+  closedir(dir);
+  std::sort(found.begin(), found.end(),
+            [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+  *entries = std::move(found);
   return true;
 }
 

@@ -43,6 +43,8 @@ class WineFileSystem : public FileSystem {
   bool RemoveFile(const std::string& path, std::string* error) override;
   bool RemoveEmptyFolder(const std::string& path, std::string* error) override;
   bool CreateDirectories(const std::string& path, std::string* error) override;
+  bool ListFolder(const std::string& path, std::vector<FolderEntry>* entries,
+                  std::string* error) override;
   std::string WindowsDirectory() override { return prefix_->WindowsDirectory(); }
   std::string SystemDirectory() override { return prefix_->SystemDirectory(); }
   std::string FromUserPath(const std::string& path) override;

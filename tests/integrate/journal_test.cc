@@ -38,7 +38,13 @@ Journal Sample() {
   Change help;
   help.kind = Change::Kind::kHelpCall;
   help.call = "CommitTransaction()";
-  journal.changes = {value, file, unchanged, help};
+  Change folder;  // made by a folder copy
+  folder.kind = Change::Kind::kFolder;
+  folder.path = "C:\\VS\\Vc7\\VCWizards\\TSLAppWizard";
+  Change made_and_gone = folder;  // made and removed again: no change
+  made_and_gone.path = "C:\\gone";
+  made_and_gone.exists_after = false;
+  journal.changes = {value, folder, file, unchanged, made_and_gone, help};
   return journal;
 }
 
@@ -49,16 +55,20 @@ TEST(Journal, RoundTripsEveryChangeThatChangedSomething) {
   ASSERT_TRUE(DecodeJournal(EncodeJournal(journal), &read, &error)) << error;
   EXPECT_EQ(read.library, journal.library);
   EXPECT_EQ(read.time, journal.time);
-  ASSERT_EQ(read.changes.size(), 3u);
+  ASSERT_EQ(read.changes.size(), 4u);
   const Change& value = read.changes[0];
   EXPECT_EQ(value.root, platform::RootKey::kLocalMachine);
   EXPECT_EQ(value.key + "|" + value.name + "|" + value.before + "|" + value.after,
             "Software\\X|List|a;b|a;b;C:\\Lib\\Bin");
-  const Change& file = read.changes[1];
-  EXPECT_EQ(file.before, journal.changes[1].before);
+  const Change& folder = read.changes[1];
+  EXPECT_EQ(folder.kind, Change::Kind::kFolder);
+  EXPECT_EQ(folder.path, "C:\\VS\\Vc7\\VCWizards\\TSLAppWizard");
+  EXPECT_TRUE(!folder.existed && folder.exists_after);
+  const Change& file = read.changes[2];
+  EXPECT_EQ(file.before, journal.changes[2].before);
   EXPECT_EQ(file.source, "C:\\Lib\\w.awx");
   EXPECT_TRUE(file.existed && file.read_only_before && file.exists_after);
-  EXPECT_EQ(read.changes[2].call, "CommitTransaction()");
+  EXPECT_EQ(read.changes[3].call, "CommitTransaction()");
 }
 
 TEST(Journal, RefusesCutAlteredAndForeignBytes) {

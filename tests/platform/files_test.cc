@@ -41,6 +41,26 @@ TEST_F(FilesTest, ExistsReportsFilesAndFoldersAlike) {
   EXPECT_FALSE(files().Exists(drive_.Path("Missing\\file.txt")));
 }
 
+TEST_F(FilesTest, ListFolderNamesFilesAndSubfoldersAndRefusesTheRest) {
+  drive_.WriteRaw("Wiz\\b.js", "b");
+  drive_.WriteRaw("Wiz\\A.vsz", "a");
+  drive_.WriteRaw("Wiz\\Scripts\\1033\\default.js", "d");
+  std::vector<platform::FolderEntry> entries;
+  std::string error;
+  ASSERT_TRUE(files().ListFolder(drive_.Path("wiz"), &entries, &error)) << error;
+  std::vector<std::string> listed;
+  for (const auto& entry : entries) listed.push_back(entry.name + (entry.folder ? "\\" : ""));
+  EXPECT_EQ(listed, (std::vector<std::string>{"A.vsz", "Scripts\\", "b.js"}));
+  ASSERT_TRUE(files().ListFolder(drive_.Path("Wiz\\Scripts\\1033") + "\\", &entries, &error));
+  EXPECT_EQ(entries.size(), 1u);
+
+  for (const char* what : {"Missing", "Wiz\\b.js"}) {
+    EXPECT_FALSE(files().ListFolder(drive_.Path(what), &entries, &error)) << what;
+    EXPECT_EQ(error.rfind("Cannot list the folder " + drive_.Path(what) + ": ", 0), 0u) << error;
+    EXPECT_FALSE(files().ListFolder(drive_.Path(what), &entries, nullptr));
+  }
+}
+
 TEST_F(FilesTest, PathsMatchExistingNamesIgnoringCase) {
   drive_.WriteRaw("Include\\Header.H", "one\r\n");
   EXPECT_TRUE(files().Exists(drive_.Path("INCLUDE\\header.h")));

@@ -1,6 +1,7 @@
 // The in-memory file double's file rules.
 #include "tests/support/memory_files.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "platform/windows_path.h"
@@ -166,6 +167,27 @@ bool MemoryFiles::RemoveEmptyFolder(const std::string& path, std::string* error)
   if (folders_.erase(key) == 1) return true;
   *error = "not found";
   return false;
+}
+
+bool MemoryFiles::ListFolder(const std::string& path, std::vector<platform::FolderEntry>* entries,
+                             std::string* error) {
+  const std::string key = Key(path);
+  if (!folders_.count(key)) {
+    if (error) *error = "Cannot list the folder " + path + ": not found";
+    return false;
+  }
+  entries->clear();
+  // Entries are kept by their lower-case keys: names come back in lower case.
+  auto add = [&](const std::string& entry, bool folder) {
+    if (Parent(entry) == key) entries->push_back({entry.substr(key.size() + 1), folder});
+  };
+  for (const auto& file : files_) add(file.first, false);
+  for (const std::string& folder : folders_) add(folder, true);
+  std::sort(entries->begin(), entries->end(),
+            [](const platform::FolderEntry& a, const platform::FolderEntry& b) {
+              return a.name < b.name;
+            });
+  return true;
 }
 
 bool MemoryFiles::CreateDirectories(const std::string& path, std::string*) {

@@ -50,6 +50,8 @@ class MemoryFiles : public platform::FileSystem {
   bool RemoveFile(const std::string& path, std::string* error) override;
   bool RemoveEmptyFolder(const std::string& path, std::string* error) override;
   bool CreateDirectories(const std::string& path, std::string* error) override;
+  bool ListFolder(const std::string& path, std::vector<platform::FolderEntry>* entries,
+                  std::string* error) override;
   std::string WindowsDirectory() override { return "C:\\windows"; }
   std::string SystemDirectory() override { return "C:\\windows\\system32"; }
   std::string FromUserPath(const std::string& path) override { return path; }

@@ -385,10 +385,10 @@ e2e() {  # how
 
 # --- Dry run, journal and undo ----------------------------------------------------------------
 journals_rel='drive_c/users/*/AppData/Local/Quorvane/Tessaline/Journals'
-# The files of a prefix that differ from the sample's, as Windows paths, sorted; the hives,
-# the journals and the runs' own output files left out.
+# The files of a prefix that differ from the sample's, one by one inside new folders too, as
+# Windows paths, sorted; the hives, the journals and the runs' own output files left out.
 changed_files() {  # prefix
-  diff -rq -x '.*' -x '*.reg' -x dosdevices -x wineserver "$sample" "$1" 2>/dev/null | sed -E \
+  diff -rqN -x '.*' -x '*.reg' -x dosdevices -x wineserver "$sample" "$1" 2>/dev/null | sed -E \
     -e "s|^Files $sample/(.*) and .* differ$|\1|" -e "s|^Only in $1/?([^:]*): (.*)$|\1/\2|" \
     | sed -e 's|^/||' -e 's|^drive_c/|C:/|' | grep -v '^C:/users/[^/]*/AppData/Local/Quorvane' \
     | tr / '\\' | sort
@@ -400,11 +400,13 @@ listed_files() {  # output
     -e 's/^(.*): (new file|binary file|deleted|made writable).*$/\1/p' | sort -u
 }
 dirs_query() { WINEPREFIX=$1 wine reg query "$dirs_key" 2>/dev/null | tr -d '\r'; }
-# Every file of the prefix but the journals, with its content and mode.
+# Every file of the prefix but the journals, with its content and mode, and every folder but
+# the journals' own.
 tree_state() {  # prefix
   (cd "$1" && find drive_c -path "*/Quorvane/Tessaline/Journals" -prune -o -type f -print0 \
      | sort -z | xargs -0 stat -c '%a %n' ; find drive_c -path '*/Journals' -prune -o -type f \
-     -exec md5sum {} + | sort -k2)
+     -exec md5sum {} + | sort -k2 ; find drive_c -path '*/AppData/Local/Quorvane' -prune -o \
+     -type d -print | sort)
 }
 
 changes() {  # how
