@@ -1,5 +1,4 @@
-// The integration's file steps on a real drive through this build's file services: text edits,
-// the directories backup, and the shell's folder copies through the change record.
+// The integration's file steps on a real drive: text edits, the backup, recorded folder copies.
 #include <gtest/gtest.h>
 
 #include <algorithm>
