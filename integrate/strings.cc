@@ -192,6 +192,10 @@ const StringEntry kTable[] = {
     {kStrVcComponentsNotAdded, "Unable to add Tessaline directories to VS.NET"},
     {kStrHelp2Failed, "Unable to integrate help with VS%s. Error: %x, %s"},
     {kStrHelp2Exception, "VS.NET Help integration: Exception occured..."},
+    {kStrWindowBadInstallDir, "%s.\n\n%s"},
+    {kStrWindowJournalNotWritten,
+     "The integration is done, but its journal could not be written, so tslkt-integrate "
+     "--undo cannot take this run back: %s"},
 };
 
 }  // namespace
