@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 
 #include "integrate/engine/registry_values.h"
 #include "integrate/strings.h"
@@ -314,6 +315,22 @@ bool WriteJournal(platform::Platform& platform, const Journal& journal, std::str
   *path = folder + "\\" + name + ".jnl";
   return files.WriteBinaryFile(*path, EncodeJournal(journal), error) &&
          files.WriteTextFile(folder + "\\" + kLastName, name + ".jnl\n", error);
+}
+
+bool KeepJournal(platform::ChangeRecord& record, const std::string& library, std::string* path,
+                 std::string* error) {
+  path->clear();
+  if (record.mode() == platform::ChangeRecord::Mode::kDryRun) return true;
+  bool changed = false;
+  for (const Change& change : record.changes()) changed = changed || platform::Changed(change);
+  if (!changed) return true;
+  const std::time_t now = std::time(nullptr);
+  char time[32] = "";
+  if (const std::tm* local = std::localtime(&now)) {
+    std::strftime(time, sizeof time, "%Y-%m-%d %H:%M:%S", local);
+  }
+  // The journal itself is no change of the run's: it goes to the real services.
+  return WriteJournal(record.real(), Journal{library, time, record.changes()}, path, error);
 }
 
 bool LastJournal(platform::Platform& platform, std::string* path, std::string* error) {

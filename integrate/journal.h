@@ -35,6 +35,12 @@ bool JournalFolder(platform::Platform& platform, std::string* folder, std::strin
 bool WriteJournal(platform::Platform& platform, const Journal& journal, std::string* path,
                   std::string* error);
 
+/// Keeps the journal of a real run that changed anything: the changes `record` holds, written
+/// through its real services. True with an empty *path when there was nothing to keep (a dry run,
+/// or nothing changed); false with the reason when the journal could not be written.
+bool KeepJournal(platform::ChangeRecord& record, const std::string& library, std::string* path,
+                 std::string* error);
+
 /// The path of the last run's journal.
 bool LastJournal(platform::Platform& platform, std::string* path, std::string* error);
 

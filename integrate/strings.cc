@@ -228,6 +228,10 @@ const StringEntry kTable[] = {
     {kStrUndoHelpCall,
      "help registration %s: the Help 2 service cannot take it back through this program"},
     {kStrConsoleRegistryUnreadable, "cannot read the registry: %s; nothing was changed"},
+    {kStrWindowBadInstallDir, "%s.\n\n%s"},
+    {kStrWindowJournalNotWritten,
+     "The integration is done, but its journal could not be written, so tslkt-integrate "
+     "--undo cannot take this run back: %s"},
 };
 
 }  // namespace

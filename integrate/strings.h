@@ -10,7 +10,7 @@ namespace integrate {
 /// String-table ids by name. 2 to 46 and 103 to 105 are the program's own table; the
 /// texts this program adds for its own messages take ids from kStrOwnFirst up: the
 /// engine's from 1000, the console's from 1100, the Visual Studio .NET family's from 1200,
-/// the dry run's, the journal's and the undo's from 1300.
+/// the dry run's, the journal's and the undo's from 1300, the Windows dialog program's from 1400.
 enum StringId : int {
   kStrVc6ProductKey = 2,           // DevStudio 6.0 "Microsoft Visual C++" product key
   kStrVc6InstallDirsValue = 3,
@@ -135,6 +135,9 @@ enum StringId : int {
   kStrUndoFolderNotEmpty,
   kStrUndoHelpCall,           // the call
   kStrConsoleRegistryUnreadable,  // the reason
+  // The Windows dialog program's own messages.
+  kStrWindowBadInstallDir = 1400,  // the reason, then the folder
+  kStrWindowJournalNotWritten,     // the reason
 };
 
 /// The key IsVc6Installed tries when kStrVc6ProductKey does not open: Visual Studio's own

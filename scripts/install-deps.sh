@@ -7,6 +7,9 @@ for p in cmake g++ googletest libgtest-dev wine wine64 wine32:i386 g++-mingw-w64
          xvfb xdotool imagemagick clang libclang-rt-dev; do
   have "$p" || need+=("$p")
 done
+# Wine's own "MS Sans Serif" and Tahoma: without them the dialogs fall back to a wider font and
+# their texts are clipped.
+have fonts-wine || need+=(fonts-wine)
 [ ${#need[@]} -eq 0 ] && exit 0
 SUDO=
 [ "$(id -u)" -ne 0 ] && SUDO=sudo

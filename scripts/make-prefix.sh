@@ -3,7 +3,18 @@
 # Usage: scripts/make-prefix.sh DIR
 set -euo pipefail
 dir=$(realpath -m "${1:?usage: make-prefix.sh DIR}")  # wine takes absolute prefixes only
+# Wine's own fonts ("MS Sans Serif", Tahoma; Debian's fonts-wine) linked into the prefix's Fonts
+# folder: Debian's 64-bit loader does not look for them in Wine's data folder, and the dialogs
+# would be drawn in a wider font with their texts cut off.
+link_fonts() {
+  local f fonts=$dir/drive_c/windows/Fonts
+  [ -d /usr/share/wine/fonts ] && [ -d "$fonts" ] || return 0
+  for f in /usr/share/wine/fonts/*; do
+    [ -e "$fonts/${f##*/}" ] || ln -s "$f" "$fonts/"
+  done
+}
 if [ -f "$dir/system.reg" ] && [ -f "$dir/user.reg" ] && [ -f "$dir/.tsl-ready" ]; then
+  link_fonts
   exit 0
 fi
 rm -rf "$dir"
@@ -21,4 +32,5 @@ if [ "${TSL_WINE32:-1}" = 0 ]; then
   wine reg add "$key" /reg:32 /v ProgramFilesDir /d 'C:\Program Files (x86)' /f >/dev/null
   wineserver -w
 fi
+link_fonts
 touch "$dir/.tsl-ready"

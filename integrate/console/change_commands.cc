@@ -2,8 +2,6 @@
 // Portable: no Win32 here.
 #include "integrate/console/change_commands.h"
 
-#include <ctime>
-
 #include "integrate/journal.h"
 #include "integrate/strings.h"
 #include "platform/change_list.h"
@@ -13,15 +11,6 @@ namespace integrate {
 namespace {
 
 const char kProgram[] = "tslkt-integrate";
-
-std::string Now() {
-  const std::time_t now = std::time(nullptr);
-  char text[32] = "";
-  if (const std::tm* local = std::localtime(&now)) {
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", local);
-  }
-  return text;
-}
 
 bool AnyChange(const std::vector<platform::Change>& changes) {
   for (const platform::Change& change : changes) {
@@ -48,11 +37,9 @@ void FinishRun(platform::ChangeRecord& record, const std::string& library, std::
     PrintChanges(record, out);
     return;
   }
-  if (!AnyChange(record.changes())) return;
-  Journal journal{library, Now(), record.changes()};
   std::string path, error;
-  // The journal itself is no change of the run's: it goes to the real services.
-  if (WriteJournal(record.real(), journal, &path, &error)) {
+  if (KeepJournal(record, library, &path, &error)) {
+    if (path.empty()) return;  // nothing changed
     out << '\n'
         << platform::AnsiToUtf8(FormatText(kStrJournalWritten, path)) << '\n'
         << LoadText(kStrJournalUndoHint) << '\n';

@@ -202,12 +202,13 @@ void IntegrationWindow::OnInitDialog() {
 
 void IntegrationWindow::OnCommand(int id) {
   if (id == IDOK) {
-    model_.OnRun();
+    const IntegrationDialog::RunResult result = model_.OnRun();
     Draw();
     if (model_.FocusedControl() != 0) {
       SendMessageW(window_, WM_NEXTDLGCTL,
                    reinterpret_cast<WPARAM>(GetDlgItem(window_, model_.FocusedControl())), TRUE);
     }
+    if (result != IntegrationDialog::kRunNotStarted && runObserver_) runObserver_(result);
   } else if (id == IDCANCEL) {
     if (modal_) {
       EndDialog(window_, IDCANCEL);

@@ -8,6 +8,7 @@
 // clang-format on
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "integrate/integration_dialog.h"
@@ -62,6 +63,11 @@ class IntegrationWindow {
   /// Cancel then destroys the window.
   HWND Create(HINSTANCE instance);
 
+  /// Called when a run has ended, with how it ended, before the user closes the dialog.
+  void SetRunObserver(std::function<void(integrate::IntegrationDialog::RunResult)> observer) {
+    runObserver_ = std::move(observer);
+  }
+
   /// Which bitmap the banner shows (129 or 130).
   int BannerId() const { return bannerId_; }
 
@@ -77,6 +83,7 @@ class IntegrationWindow {
 
   integrate::IntegrationDialog model_;
   WindowOwner& owner_;
+  std::function<void(integrate::IntegrationDialog::RunResult)> runObserver_;
   HINSTANCE instance_ = nullptr;
   HWND window_ = nullptr;
   bool modal_ = false;

@@ -11,8 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "integrate/journal.h"
 #include "integrate/startup.h"
+#include "integrate/strings.h"
 #include "integrate/win32/integration_window.h"
+#include "platform/change_record.h"
 #include "platform/platform.h"
 
 namespace {
@@ -31,19 +34,38 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   platform::PlatformOptions options;
   options.writes_registry = true;
-  platform::Platform services;
+  platform::Platform real;
   std::string error;
-  if (!platform::CreatePlatform(options, &services, &error)) {
+  if (!platform::CreatePlatform(options, &real, &error)) {
     owner.ShowMessage(error, integrate::kMbOk);
     return 1;
   }
+  // The same record as the console's: every write is read back, and the run's journal lets
+  // tslkt-integrate --undo take a window's run back too.
+  platform::ChangeRecord record(std::move(real), platform::ChangeRecord::Mode::kWrite);
+  record.SetMismatchReporter(
+      [&owner](const std::string& text) { owner.ShowMessage(text, integrate::kMbOk); });
+  platform::Platform& services = record.services();
+
   std::string installDir;
   if (!integrate::LocateInstallDir(args, *services.registry, owner, &installDir)) return 0;
+  if (!integrate::CheckInstallDir(installDir, &error)) {
+    owner.ShowMessage(integrate::FormatText(integrate::kStrWindowBadInstallDir, error, installDir),
+                      integrate::kMbOk);
+    return 0;
+  }
 
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
   integrate_win32::IntegrationWindow window(installDir, services, owner);
+  window.SetRunObserver([&](integrate::IntegrationDialog::RunResult) {
+    std::string path, reason;
+    if (!integrate::KeepJournal(record, installDir, &path, &reason)) {
+      owner.ShowMessage(integrate::FormatText(integrate::kStrWindowJournalNotWritten, reason),
+                        integrate::kMbOk);
+    }
+  });
   window.RunModal(instance);
   return 0;
 }

@@ -38,13 +38,48 @@ std::string Text(HWND window) {
   return Utf8(text);
 }
 
+// The list view's lines as "<mark> <text>", the mark a check mark for image 0 and a cross for
+// image 1, as the console prints them. The item and its text buffer live in the list's process.
+bool PrintLines(HWND list) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return false;
+  constexpr int kTextChars = 1024;
+  const SIZE_T size = sizeof(LVITEMW) + kTextChars * sizeof(wchar_t);
+  auto* remote = static_cast<char*>(
+      VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  bool ok = remote != nullptr;
+  const long count = ok ? static_cast<long>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
+  for (long i = 0; ok && i < count; ++i) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = static_cast<int>(i);
+    item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+    item.cchTextMax = kTextChars;
+    wchar_t text[kTextChars] = {};
+    ok = WriteProcessMemory(process, remote, &item, sizeof item, nullptr) &&
+         SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote)) &&
+         ReadProcessMemory(process, remote, &item, sizeof item, nullptr) &&
+         ReadProcessMemory(process, remote + sizeof(LVITEMW), text, sizeof text - sizeof(wchar_t),
+                           nullptr);
+    if (ok)
+      std::printf("%s %s\n", item.iImage == 1 ? "\xe2\x9c\x97" : "\xe2\x9c\x93",
+                  Utf8(text).c_str());
+  }
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) {
     std::fprintf(stderr,
                  "usage: window_probe find CAPTION | text CAPTION ID | click CAPTION ID |\n"
-                 "       count CAPTION ID | box CAPTION | rect CAPTION\n");
+                 "       count CAPTION ID | lines CAPTION ID | box CAPTION | rect CAPTION\n");
     return kUsage;
   }
   const std::string verb = argv[1];
@@ -81,6 +116,8 @@ int main(int argc, char** argv) {
     // Posted, so the probe never waits for what the click starts.
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(std::atoi(argv[3]), BN_CLICKED),
                  reinterpret_cast<LPARAM>(control));
+  } else if (verb == "lines") {
+    if (!PrintLines(control)) return kNotFound;
   } else if (verb == "count") {
     std::printf("%ld\n", static_cast<long>(SendMessageW(control, LVM_GETITEMCOUNT, 0, 0)));
   } else {
