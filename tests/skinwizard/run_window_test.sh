@@ -16,10 +16,8 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-# Hard links keep the copy cheap; the hives are real copies, since Wine rewrites them. The
-# server name file goes, or the copy would share the original's wineserver.
-mkdir "$prefix" && cp -al "$base/." "$prefix/" && rm -f "$prefix"/*.reg "$prefix/wineserver" &&
-  cp -p "$base"/*.reg "$prefix/" || { echo "run_window_test: cannot copy $base" >&2; exit 1; }
+"$(cd "$(dirname "$0")/../.." && pwd)/scripts/copy-prefix.sh" "$base" "$prefix" ||
+  { echo "run_window_test: cannot copy $base" >&2; exit 1; }
 
 # -displayfd lets the server pick a free display, so parallel runs never meet.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &

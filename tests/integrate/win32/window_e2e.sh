@@ -26,15 +26,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Copies share the big, never-written files with the source through hard links; the hives
-# and every file a run edits are copied for real.
 clone() {  # name
-  local to=$work/$1 f
-  cp -al "$base" "$to"
-  for f in system.reg user.reg userdef.reg; do
-    [ -e "$base/$f" ] && cp --remove-destination "$base/$f" "$to/$f"
-  done
-  echo "$to"
+  "$root/scripts/copy-prefix.sh" "$base" "$work/$1" && echo "$work/$1"
 }
 
 if [ "${1:-}" = --unit ]; then
