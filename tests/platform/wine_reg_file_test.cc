@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -440,6 +442,35 @@ TEST(RegFileSave, ReplacesTheFileAtomicallyKeepingItsMode) {
   // A folder we may not write to leaves the file as it was and says why.
   EXPECT_FALSE(file->Save(dir.Path("missing/user.reg"), &error));
   EXPECT_NE(error.find("missing/user.reg"), std::string::npos) << error;
+}
+
+// A killed run leaves its temporary file; the next save beside it removes every one of ours
+// that no live run holds, whatever file it was for (a journal's name is new on every run),
+// but leaves one a run may be starting on (younger than a second), a locked one, and others.
+TEST(RegFileSave, RemovesTemporaryFilesNoLiveRunOwns) {
+  TempDir dir;
+  const std::string path = dir.Path("user.reg");
+  std::ofstream(path) << kWineText;
+  const char* abandoned[] = {".integrate-20261208-201700.jnl.tsl-seWsZG", ".user.reg.tsl-AbCdEf"};
+  const char* kept[] = {".young.tsl-qwerty", ".locked.tsl-zxcvbn", "plain.tsl-asdfgh",
+                        ".short.tsl-abc"};
+  for (const char* name : abandoned) std::ofstream(dir.Path(name)) << "torn";
+  for (const char* name : kept) std::ofstream(dir.Path(name)) << "torn";
+  const timespec old_times[2] = {{::time(nullptr) - 10, 0}, {::time(nullptr) - 10, 0}};
+  for (const char* name : {abandoned[0], abandoned[1], kept[1], kept[2], kept[3]}) {
+    ASSERT_EQ(::utimensat(AT_FDCWD, dir.Path(name).c_str(), old_times, 0), 0) << name;
+  }
+  const int locked = ::open(dir.Path(kept[1]).c_str(), O_RDONLY);
+  ASSERT_GE(locked, 0);
+  ASSERT_EQ(::flock(locked, LOCK_EX), 0);
+
+  std::string error;
+  std::unique_ptr<RegFile> file = MustParse(kWineText);
+  ASSERT_NE(file, nullptr);
+  ASSERT_TRUE(file->Save(path, &error)) << error;
+  ::close(locked);
+  for (const char* name : abandoned) EXPECT_NE(::access(dir.Path(name).c_str(), F_OK), 0) << name;
+  for (const char* name : kept) EXPECT_EQ(::access(dir.Path(name).c_str(), F_OK), 0) << name;
 }
 
 }  // namespace
