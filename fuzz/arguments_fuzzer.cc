@@ -10,7 +10,7 @@
 #include "fuzz/fuzz_input.h"
 #include "integrate/startup.h"
 #include "platform/encoding.h"
-#include "skinwizard/host/console/console_app.h"
+#include "skinwizard/console/console_app.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Input input(data, size);

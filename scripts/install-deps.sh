@@ -3,8 +3,10 @@
 set -euo pipefail
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+# clang and its runtime (libFuzzer, the sanitizers) build the fuzz preset; Debian 12's clang is
+# version 14.
 for p in cmake g++ googletest libgtest-dev wine wine64 wine32:i386 g++-mingw-w64-x86-64 g++-mingw-w64-i686 \
-         xvfb xdotool imagemagick clang libclang-rt-dev; do
+         xvfb xdotool imagemagick clang libclang-rt-14-dev; do
   have "$p" || need+=("$p")
 done
 # Wine's own "MS Sans Serif" and Tahoma: without them the dialogs fall back to a wider font and

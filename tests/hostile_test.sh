@@ -107,6 +107,10 @@ hostile() {
     [ "$before" == "$after" ] || fail "files changed or lost:
 $(diff <(echo "$before") <(echo "$after") | head -n 10)"
   fi
+  # A setup may bring its own check of the result: the function of its name with "_after".
+  if [ "$setup" != - ] && declare -F "${setup}_after" >/dev/null; then
+    "${setup}_after" || fail "${setup}_after found the result wrong"
+  fi
   for w in "${mounts[@]}"; do umount "$w"; done
   mounts=()
   [ "$tool" = integrate ] && [ -d "$P" ] && { chmod -R u+w "$P" 2>/dev/null; rm -rf "$P"; }
@@ -127,6 +131,19 @@ giant_line_in_user_reg() { awk 'BEGIN { printf "\n[Software\\\\Tsl] 1\n\"v\"=\""
 wrong_header_user_reg() { edit "$P/user.reg" sed '1s/.*/WINE REGISTRY Version 9/'; }
 folder_as_user_reg() { rm "$P/user.reg" && mkdir "$P/user.reg"; }
 dangling_user_reg() { rm "$P/user.reg" && ln -s "$P/nowhere.reg" "$P/user.reg"; }
+# The directory lists' key twice in user.reg, the later block overriding "Include Dirs": Wine
+# merges the blocks, so the integration must extend the list Wine reads and keep the rest.
+dirs_key='Software\\Microsoft\\DevStudio\\6.0\\Build System\\Components\\Platforms\\Win32 (x86)\\Directories'
+duplicate_dirs_key() { printf '\n[%s] 1700000000\n"Include Dirs"="C:\\\\Later"\n' "$dirs_key" >>"$P/user.reg"; }
+duplicate_dirs_key_after() {
+  local blocks out
+  blocks=$(grep -c '^\[.*Win32 (x86)\\\\Directories\]' "$P/user.reg")
+  out=$(WINEPREFIX=$P wine reg query "HKCU\\${dirs_key//\\\\/\\}" 2>&1 | tr -d '\r')
+  WINEPREFIX=$P wineserver -k 2>/dev/null
+  [ "$blocks" -eq 1 ] && grep -q 'Include Dirs    REG_SZ    C:\\Later;.*Tessaline\\Tessaline' <<<"$out" &&
+    grep -q 'Library Dirs    REG_SZ    .*VC98.*Tessaline\\Bin' <<<"$out" ||
+    { echo "$blocks blocks of the key; Wine reads:"; echo "$out" | head -n 8; false; }
+}
 truncate_system_reg() { edit "$P/system.reg" head -c 30000; }
 fifo_as_user_reg() { rm "$P/user.reg" && mkfifo "$P/user.reg"; }
 read_only_help() { chmod 444 "$P/$colreg_rel" "$P/$col_rel"; }
@@ -179,6 +196,7 @@ hostile integrate 2 "no Wine prefix" - - --prefix "$work/no-prefix"
 hostile integrate 3 "Unable to locate Tessaline installation." - no_install_dir
 hostile integrate 1 "" - read_only_lib
 hostile integrate 0 "" "user.reg $lib_rel $template_rel" read_only_help
+hostile integrate 0 "" . duplicate_dirs_key
 hostile integrate 0 "" "user.reg $lib_rel $template_rel" read_only_help_twice
 hostile integrate 0 "" "user.reg $lib_rel $template_rel $col_rel" no_entries_end
 hostile integrate 0 "" "user.reg $lib_rel $template_rel $colreg_rel" no_folders_end

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string_view>
 
 namespace platform::wine {
 
@@ -60,7 +61,10 @@ namespace {
 // in that instant, so only older ones are judged by their lock.
 constexpr long kSettledNanoseconds = 1000000000L;
 
-void RemoveAbandonedReplacements(const std::string& folder, const std::string& prefix) {
+// Removes the temporary files of ours in `folder` that no live run owns: those of any file,
+// since a file with a new name on every run (a journal) would never meet its own again.
+void RemoveAbandonedReplacements(const std::string& folder) {
+  static constexpr std::string_view kMark = ".tsl-";
   DIR* dir = ::opendir(folder.c_str());
   if (!dir) return;
   timespec now{};
@@ -68,7 +72,10 @@ void RemoveAbandonedReplacements(const std::string& folder, const std::string& p
   const int dir_fd = ::dirfd(dir);
   while (const dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
-    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    if (name.size() < 2 + kMark.size() + 6 || name[0] != '.' ||
+        name.compare(name.size() - 6 - kMark.size(), kMark.size(), kMark) != 0) {
+      continue;
+    }
     const int fd = ::openat(dir_fd, entry->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) continue;
     struct stat st;
@@ -84,11 +91,10 @@ void RemoveAbandonedReplacements(const std::string& folder, const std::string& p
 
 }  // namespace
 
-int CreateReplacement(const std::string& folder, const std::string& base,
-                      std::string* temp_path) {
+int CreateReplacement(const std::string& folder, const std::string& base, std::string* temp_path) {
   // Cut so the temporary name stays within the file system's name length.
   const std::string prefix = "." + base.substr(0, 128) + ".tsl-";
-  RemoveAbandonedReplacements(folder, prefix);
+  RemoveAbandonedReplacements(folder);
   *temp_path = folder + "/" + prefix + "XXXXXX";
   const int fd = ::mkstemp(temp_path->data());
   // The lock goes with the process: a killed run leaves its file unlocked.
@@ -106,7 +112,7 @@ int OpenRegularFile(const std::string& path, std::string* error) {
   struct stat st;
   const bool known = ::fstat(fd, &st) == 0;
   if (!known || !S_ISREG(st.st_mode)) {
-    *error = !known                 ? std::strerror(errno)
+    *error = !known                ? std::strerror(errno)
              : S_ISDIR(st.st_mode) ? "it is a folder, not a file"
                                    : "it is not a regular file";
     ::close(fd);
@@ -121,8 +127,9 @@ bool ReplaceHostFile(const std::string& target, const Replacement& how,
                      std::string* error) {
   const auto reason = [] { return std::string(std::strerror(errno)); };
   const std::size_t slash = target.rfind('/');
-  const std::string folder =
-      slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  const std::string folder = slash == std::string::npos ? "."
+                             : slash == 0               ? "/"
+                                                        : target.substr(0, slash);
   const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
   std::string temp;
   const int fd = CreateReplacement(folder, base, &temp);

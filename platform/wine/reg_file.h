@@ -91,8 +91,16 @@ class RegFile {
   std::vector<std::string_view> Pieces() const;
   bool FindKey(std::u16string_view canonical, std::uint32_t* id, bool* explicit_block,
                std::size_t* components) const;
-  // The id of the key's own block; false when the key is missing or only a parent.
-  bool OwnBlock(std::u16string_view path, std::uint32_t* id) const;
+  // Every block of its own a key has, in file order: a file may hold a key more than once,
+  // and Wine merges such blocks when it loads the file. Empty when the key is missing or
+  // only a parent.
+  std::vector<std::uint32_t> OwnBlocks(std::u16string_view canonical) const;
+  // The blocks of a key whose values Wine loads: all of OwnBlocks up to the first one that
+  // makes the key a link, since Wine cannot open a link key to add the later ones.
+  std::vector<std::uint32_t> LoadedBlocks(std::u16string_view path) const;
+  // Merges the blocks of a key into its first one, as Wine saves a key it loaded from
+  // several; the others leave the file.
+  void MergeBlocks(const std::vector<std::uint32_t>& ids);
   std::string RawKeyName(std::uint32_t id) const;
   void AddIndexEntry(std::uint64_t hash, std::uint32_t id, bool explicit_block);
   void RebuildIndexTable();
@@ -102,7 +110,7 @@ class RegFile {
   std::size_t header_end_ = 0;  // the header is text_[0, header_end_)
   bool win64_ = false;
   std::u16string root_;
-  std::vector<Block> blocks_;      // by id; ids never change
+  std::vector<Block> blocks_;         // by id; ids never change
   std::vector<std::uint32_t> order_;  // ids in file order
   std::vector<std::string> edited_;   // texts of rewritten or new blocks
   std::vector<Slot> entries_;         // every index entry, table_ is rebuilt from it

@@ -221,6 +221,7 @@ struct RegFile::Block {
   std::size_t begin = 0;  // raw range in text_, used while edited < 0
   std::size_t end = 0;
   std::int32_t edited = -1;  // index into edited_
+  bool merged_away = false;  // a later block of a key, merged into its first and left out
 };
 
 // An index entry: a key with a block of its own, or a key that exists only as the parent

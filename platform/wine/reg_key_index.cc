@@ -131,6 +131,7 @@ bool RegFile::FindKey(std::u16string_view canonical, std::uint32_t* id, bool* ex
   for (std::size_t s = h & mask; table_[s]; s = (s + 1) & mask) {
     const Slot& e = entries_[table_[s] - 1];
     if (e.hash != h || (found && !e.explicit_block)) continue;
+    if (e.explicit_block && blocks_[e.id].merged_away) continue;
     std::u16string name = CanonicalOfRaw(RawKeyName(e.id));
     bool match = e.explicit_block ? name == canonical
                                   : name.size() > canonical.size() &&
@@ -149,18 +150,28 @@ bool RegFile::FindKey(std::u16string_view canonical, std::uint32_t* id, bool* ex
   return found;
 }
 
+std::vector<std::uint32_t> RegFile::OwnBlocks(std::u16string_view canonical) const {
+  std::vector<std::uint32_t> ids;
+  if (table_.empty()) return ids;
+  std::uint64_t h = HashPath(canonical);
+  std::size_t mask = table_.size() - 1;
+  // Entries of one hash lie along one probe run; the whole run is read, so every block of
+  // a key that the file holds more than once is found.
+  for (std::size_t s = h & mask; table_[s]; s = (s + 1) & mask) {
+    const Slot& e = entries_[table_[s] - 1];
+    if (e.hash != h || !e.explicit_block || blocks_[e.id].merged_away) continue;
+    if (CanonicalOfRaw(RawKeyName(e.id)) == canonical) ids.push_back(e.id);
+  }
+  // Parsed blocks are numbered in file order; a block added later is a key's only one.
+  std::sort(ids.begin(), ids.end());
+  return ids;
+}
+
 bool RegFile::KeyExists(std::u16string_view path) const {
   std::u16string canonical;
   std::uint32_t id;
   bool explicit_block;
   return CanonicalOfPath(path, &canonical) && FindKey(canonical, &id, &explicit_block, nullptr);
-}
-
-bool RegFile::OwnBlock(std::u16string_view path, std::uint32_t* id) const {
-  std::u16string canonical;
-  bool explicit_block;
-  return CanonicalOfPath(path, &canonical) && FindKey(canonical, id, &explicit_block, nullptr) &&
-         explicit_block;
 }
 
 }  // namespace platform::wine

@@ -137,38 +137,120 @@ void DecodeValue(std::string_view data, RegValue* value) {
   }
 }
 
+// Whether a block's options make its key a symbolic link.
+bool IsLinkBlock(std::string_view text) {
+  for (const BlockLine& l : SplitBlock(text)) {
+    if (l.kind != BlockLine::kOption) continue;
+    std::string_view line = text.substr(l.begin, l.end - l.begin);
+    if (line.substr(SkipSpaces(line, 0), 5) == "#link") return true;
+  }
+  return false;
+}
+
+// A line of a block with its '\n', which the last line of a file may lack.
+std::string WholeLine(std::string_view text, const BlockLine& l) {
+  std::string line(text.substr(l.begin, l.end - l.begin));
+  if (line.empty() || line.back() != '\n') line += '\n';
+  return line;
+}
+
 }  // namespace
 
-bool RegFile::GetValue(std::u16string_view path, std::u16string_view name, RegValue* value) const {
-  std::uint32_t id;
-  if (!OwnBlock(path, &id)) return false;
-  const BlockLine* found = nullptr;
-  std::vector<BlockLine> lines = SplitBlock(BlockText(id));
-  // Wine lets a later line of the same name win.
-  for (const BlockLine& l : lines) {
-    if (l.kind == BlockLine::kValue && CompareNames(l.name, name) == 0) found = &l;
+std::vector<std::uint32_t> RegFile::LoadedBlocks(std::u16string_view path) const {
+  std::u16string canonical;
+  std::vector<std::uint32_t> ids;
+  if (!CanonicalOfPath(path, &canonical)) return ids;
+  ids = OwnBlocks(canonical);
+  for (std::size_t i = 0; i + 1 < ids.size(); ++i) {
+    if (IsLinkBlock(BlockText(ids[i]))) {
+      ids.resize(i + 1);
+      break;
+    }
   }
-  if (!found) return false;
-  DecodeValue(found->data, value);
+  return ids;
+}
+
+bool RegFile::GetValue(std::u16string_view path, std::u16string_view name, RegValue* value) const {
+  std::string_view found;
+  bool any = false;
+  // Wine lets a later line of the same name win, in a block and across the blocks of a key.
+  for (std::uint32_t id : LoadedBlocks(path)) {
+    for (const BlockLine& l : SplitBlock(BlockText(id))) {
+      if (l.kind == BlockLine::kValue && CompareNames(l.name, name) == 0) {
+        found = l.data;
+        any = true;
+      }
+    }
+  }
+  if (!any) return false;
+  DecodeValue(found, value);
   return true;
 }
 
 bool RegFile::LinkTarget(std::u16string_view path, std::u16string* target) const {
-  std::uint32_t id;
-  if (!OwnBlock(path, &id)) return false;
   bool link = false;
-  for (const BlockLine& l : SplitBlock(BlockText(id))) {
-    if (l.kind == BlockLine::kOption) {
-      std::string_view text = BlockText(id).substr(l.begin, l.end - l.begin);
-      link |= text.substr(SkipSpaces(text, 0), 5) == "#link";
-    }
-  }
+  for (std::uint32_t id : LoadedBlocks(path)) link |= IsLinkBlock(BlockText(id));
   RegValue value;
   if (!link || !GetValue(path, u"SymbolicLinkValue", &value)) return false;
   *target = RegBytesToText(value.data);
   const std::size_t nul = target->find(u'\0');
   if (nul != std::u16string::npos) target->resize(nul);
   return true;
+}
+
+void RegFile::MergeBlocks(const std::vector<std::uint32_t>& ids) {
+  // Wine keeps the first block's key name, stamp and value names, takes the data of a
+  // value from its last line, and adds the values only later blocks have; it cannot add
+  // to a link, so blocks after the first link block count for nothing.
+  std::string head, options;
+  struct Merged {
+    std::u16string name;
+    std::string written_name, line;
+  };
+  std::vector<Merged> values;
+  bool link = false;
+  for (std::size_t k = 0; k < ids.size() && !link; ++k) {
+    std::string_view text = BlockText(ids[k]);
+    link = IsLinkBlock(text);
+    for (const BlockLine& l : SplitBlock(text)) {
+      switch (l.kind) {
+        case BlockLine::kKey:
+        case BlockLine::kTime:
+          if (k == 0) (l.kind == BlockLine::kKey ? head : options) += WholeLine(text, l);
+          break;
+        case BlockLine::kOption:
+          if (options.find(WholeLine(text, l)) == std::string::npos) options += WholeLine(text, l);
+          break;
+        case BlockLine::kValue: {
+          auto same = std::find_if(values.begin(), values.end(), [&l](const Merged& m) {
+            return CompareNames(m.name, l.name) == 0;
+          });
+          if (same == values.end()) {
+            values.push_back(Merged{l.name, std::string(l.written_name), WholeLine(text, l)});
+          } else {
+            same->line = same->written_name + "=" + std::string(l.data) + "\n";
+          }
+          break;
+        }
+        case BlockLine::kOther:
+          break;
+      }
+    }
+  }
+  std::string out = head + options;
+  for (const Merged& m : values) out += m.line;
+  out += '\n';
+  Block& first = blocks_[ids[0]];
+  if (first.edited < 0) {
+    edited_.push_back(std::move(out));
+    first.edited = static_cast<std::int32_t>(edited_.size() - 1);
+  } else {
+    edited_[first.edited] = std::move(out);
+  }
+  for (std::size_t k = 1; k < ids.size(); ++k) {
+    blocks_[ids[k]].merged_away = true;
+    order_.erase(std::find(order_.begin(), order_.end(), ids[k]));
+  }
 }
 
 std::uint32_t RegFile::InsertBlock(const std::string& raw_name, std::u16string_view canonical) {
@@ -201,7 +283,13 @@ bool RegFile::SetValue(std::u16string_view path, std::u16string_view name, const
     return false;
   }
   std::string raw = RawKeyName(id);
-  if (!explicit_block) {
+  if (explicit_block) {
+    // A key the file holds more than once is written as one block, as Wine saves it, so the
+    // value written is the one Wine reads.
+    std::vector<std::uint32_t> ids = OwnBlocks(canonical);
+    if (ids.size() > 1) MergeBlocks(ids);
+    id = ids.front();
+  } else {
     // The key exists as the parent of this block: its name is the start of this one's.
     std::size_t cut = 0, seen = 0;
     while (cut < raw.size()) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -297,6 +299,43 @@ TEST(RegFileKeys, EveryKeyAndParentIsFoundWhateverTheirOrder) {
   for (std::size_t i = 0; i < std::size(absent); ++i) EXPECT_FALSE(file->KeyExists(absent[i])) << i;
 }
 
+// A key held in several blocks reads as Wine loads it: the blocks merge, the later line of a
+// name wins, and blocks after the one that makes the key a link count for nothing. A write
+// leaves one block with what Wine would have seen plus the new value.
+TEST(RegFileKeys, KeyHeldTwiceIsReadAndWrittenAsWineMergesIt) {
+  const std::string text =
+      "WINE REGISTRY Version 2\n\n"
+      "[Dup] 1700000000\n#time=1d9f0f0f0f0f0f0\n\"A\"=\"first\"\n\"B\"=\"onlyfirst\"\n"
+      "\"a\"=\"first-lower-later\"\n\n"
+      "[Link] 1700000000\n#link\n\"SymbolicLinkValue\"=hex(6):5c,00\n\n"
+      "[Other] 1700000000\n\"X\"=\"x\"\n\n"
+      "[dUP] 1700000001\n\"A\"=\"second\"\n\"C\"=\"onlysecond\"\n\n"
+      "[Link] 1700000002\n\"Late\"=\"ignored\"\n\n"
+      "[Dup] 1700000002\n\"C\"=\"third\"\n";
+  std::unique_ptr<RegFile> file = MustParse(text);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(Get(*file, u"dup", u"a").data, Sz(u"second").data);
+  EXPECT_EQ(Get(*file, u"Dup", u"B").data, Sz(u"onlyfirst").data);
+  EXPECT_EQ(Get(*file, u"Dup", u"C").data, Sz(u"third").data);
+  RegValue v;
+  EXPECT_FALSE(file->GetValue(u"Link", u"Late", &v));
+  EXPECT_TRUE(file->GetValue(u"Link", u"SymbolicLinkValue", &v));
+
+  ASSERT_TRUE(file->SetValue(u"DUP", u"b", Sz(u"new"), kStamp));
+  ASSERT_TRUE(file->SetValue(u"Link", u"Z", Sz(u"z"), kStamp));
+  EXPECT_EQ(file->Text(),
+            "WINE REGISTRY Version 2\n\n"
+            "[Dup] 1796742331\n#time=1dd8725915eebd4\n\"A\"=\"second\"\n\"B\"=\"new\"\n"
+            "\"C\"=\"third\"\n\n"
+            "[Link] 1796742331\n#time=1dd8725915eebd4\n#link\n\"SymbolicLinkValue\"=hex(6):5c,00\n"
+            "\"Z\"=\"z\"\n\n"
+            "[Other] 1700000000\n\"X\"=\"x\"\n\n");
+  std::unique_ptr<RegFile> again = MustParse(file->Text());
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(Get(*again, u"Dup", u"B").data, Sz(u"new").data);
+  EXPECT_EQ(Get(*again, u"Dup", u"C").data, Sz(u"third").data);
+}
+
 TEST(RegFileKeys, NewValuesAreInsertedInWineOrder) {
   std::unique_ptr<RegFile> file = MustParse("WINE REGISTRY Version 2\n\n[K] 1\n#time=1\n"
                                             "\"a\"=\"1\"\n\"c\"=\"3\"\n\n[L] 1\n");
@@ -404,6 +443,35 @@ TEST(RegFileSave, ReplacesTheFileAtomicallyKeepingItsMode) {
   // A folder we may not write to leaves the file as it was and says why.
   EXPECT_FALSE(file->Save(dir.Path("missing/user.reg"), &error));
   EXPECT_NE(error.find("missing/user.reg"), std::string::npos) << error;
+}
+
+// A killed run leaves its temporary file; the next save beside it removes every one of ours
+// that no live run holds, whatever file it was for (a journal's name is new on every run),
+// but leaves one a run may be starting on (younger than a second), a locked one, and others.
+TEST(RegFileSave, RemovesTemporaryFilesNoLiveRunOwns) {
+  TempDir dir;
+  const std::string path = dir.Path("user.reg");
+  std::ofstream(path) << kWineText;
+  const char* abandoned[] = {".integrate-20261208-201700.jnl.tsl-seWsZG", ".user.reg.tsl-AbCdEf"};
+  const char* kept[] = {".young.tsl-qwerty", ".locked.tsl-zxcvbn", "plain.tsl-asdfgh",
+                        ".short.tsl-abc"};
+  for (const char* name : abandoned) std::ofstream(dir.Path(name)) << "torn";
+  for (const char* name : kept) std::ofstream(dir.Path(name)) << "torn";
+  const timespec old_times[2] = {{::time(nullptr) - 10, 0}, {::time(nullptr) - 10, 0}};
+  for (const char* name : {abandoned[0], abandoned[1], kept[1], kept[2], kept[3]}) {
+    ASSERT_EQ(::utimensat(AT_FDCWD, dir.Path(name).c_str(), old_times, 0), 0) << name;
+  }
+  const int locked = ::open(dir.Path(kept[1]).c_str(), O_RDONLY);
+  ASSERT_GE(locked, 0);
+  ASSERT_EQ(::flock(locked, LOCK_EX), 0);
+
+  std::string error;
+  std::unique_ptr<RegFile> file = MustParse(kWineText);
+  ASSERT_NE(file, nullptr);
+  ASSERT_TRUE(file->Save(path, &error)) << error;
+  ::close(locked);
+  for (const char* name : abandoned) EXPECT_NE(::access(dir.Path(name).c_str(), F_OK), 0) << name;
+  for (const char* name : kept) EXPECT_EQ(::access(dir.Path(name).c_str(), F_OK), 0) << name;
 }
 
 }  // namespace

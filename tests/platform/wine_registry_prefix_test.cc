@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -487,6 +488,52 @@ TEST_F(RealPrefix, ValuesWineRegAddsAreReadByUs) {
   EXPECT_EQ(reg->OpenKey(lm, "Software\\TslAdd64", KeyAccess::kRead), nullptr);
   EXPECT_EQ(Query(*reg, RootKey::kCurrentUser, "Control Panel\\Desktop", "TslUser"),
             Z("M\xfcller"));
+}
+
+// A key the user's hive holds in several blocks: we read what Wine reads, and what we write
+// is what Wine then reads, the values only the other blocks held included.
+TEST_F(RealPrefix, KeyHeldTwiceReadsAndWritesAsWineSeesIt) {
+  const std::string hive = prefix_ + "/user.reg";
+  std::string text = ReadFile(hive);
+  const std::size_t first = text.find("\n[");
+  ASSERT_NE(first, std::string::npos);
+  text.insert(first + 1,
+              "[Software\\\\TslDup] 1700000000\n\"A\"=\"first\"\n\"B\"=\"onlyfirst\"\n"
+              "\"a\"=\"first-lower-later\"\n\n");
+  text += "\n[software\\\\tsldup] 1700000001\n\"A\"=\"second\"\n\"C\"=\"onlysecond\"\n\n"
+          "[Software\\\\TslDup] 1700000002\n\"C\"=\"third\"\n";
+  WriteFile(hive, text);
+  // Wine's view of the untouched file (its lines end in CR LF); the server saves the file
+  // merged, so it is put back.
+  std::string output;
+  auto query = [&] {
+    int rc = WineReg({"query", "HKCU\\Software\\TslDup"}, &output);
+    output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
+    return rc;
+  };
+  ASSERT_EQ(query(), 0) << output;
+  ASSERT_EQ(Shell(Env() + "wineserver -w"), 0);
+  WriteFile(hive, text);
+  std::unique_ptr<Registry> reg = NewWineRegistry(prefix_);
+  const RootKey cu = RootKey::kCurrentUser;
+  for (const char* name : {"A", "B", "C"}) {
+    std::string value = Query(*reg, cu, "Software\\TslDup", name);
+    ASSERT_FALSE(value.empty()) << name;
+    value.pop_back();
+    EXPECT_NE(output.find(std::string("    ") + name + "    REG_SZ    " + value + "\n"),
+              std::string::npos)
+        << name << " reads as " << value << "; Wine reads:\n" << output;
+  }
+  EXPECT_EQ(Query(*reg, cu, "Software\\TslDup", "A"), Z("second"));
+
+  std::string error;
+  std::unique_ptr<RegistryKey> key = reg->OpenKey(cu, "Software\\TslDup", KeyAccess::kAll, &error);
+  ASSERT_NE(key, nullptr) << error;
+  ASSERT_TRUE(key->SetString("C", "ours", &error)) << error;
+  ASSERT_EQ(query(), 0) << output;
+  EXPECT_NE(output.find("    A    REG_SZ    second\n"), std::string::npos) << output;
+  EXPECT_NE(output.find("    B    REG_SZ    onlyfirst\n"), std::string::npos) << output;
+  EXPECT_NE(output.find("    C    REG_SZ    ours\n"), std::string::npos) << output;
 }
 
 TEST_F(RealPrefix, WritesAreRefusedWhileAWineserverRuns) {
