@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes a throw-away copy of a Wine prefix for one test or benchmark run.
-# Usage: scripts/copy-prefix.sh SOURCE DEST [FILE...]
+# Usage: scripts/copy-prefix.sh SOURCE DEST [FILE-OR-FOLDER...]
 # DEST may exist (empty) or not. Files are hard-linked, which keeps the copy cheap; the
 # registry hives and every FILE given (relative to the prefix) are real copies, since Wine
 # and the programs rewrite those and a rewrite in place would reach the source through its
@@ -17,5 +17,9 @@ for f in "$src"/*.reg "$@"; do
     "$src"/*) rel=${f#"$src"/} ;;
     *) rel=$f ;;
   esac
-  if [ -e "$src/$rel" ]; then cp -p --remove-destination "$src/$rel" "$dest/$rel"; fi
+  if [ -d "$src/$rel" ] && [ ! -L "$src/$rel" ]; then
+    rm -rf "${dest:?}/$rel" && cp -a "$src/$rel" "$dest/$rel"  # a folder: a real copy of its tree
+  elif [ -e "$src/$rel" ]; then
+    cp -p --remove-destination "$src/$rel" "$dest/$rel"
+  fi
 done

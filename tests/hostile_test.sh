@@ -37,18 +37,11 @@ watched=(system.reg user.reg "$colreg_rel" "$col_rel" "$lib_rel" "$template_rel"
 # The sample machine every integration case starts from, and a copy of it per case: links
 # for the thousands of files nobody writes, real copies of every watched file.
 sample=$work/sample
-cp -al "$base" "$sample"
-for f in system.reg user.reg userdef.reg; do cp --remove-destination "$base/$f" "$sample/$f"; done
+"$root/scripts/copy-prefix.sh" "$base" "$sample"
 "$root/scripts/sample-prefix.sh" "$sample" >/dev/null || { echo "sample-prefix.sh failed" >&2; exit 1; }
 WINEPREFIX=$sample wineserver -w
 clone() {  # name
-  local to=$work/$1 f
-  cp -al "$sample" "$to"
-  for f in "${watched[@]}"; do
-    rm -rf "${to:?}/$f"
-    cp -a "$sample/$f" "$to/$f"
-  done
-  echo "$to"
+  "$root/scripts/copy-prefix.sh" "$sample" "$work/$1" "${watched[@]}" && echo "$work/$1"
 }
 # Checksums of what a case watches, names included, so a lost file shows as well.
 sums() {  # folder paths...

@@ -43,8 +43,7 @@ integrate_run() { settle_ide; "$integrate" --prefix "$p" --yes </dev/null "$@"; 
 
 # --- A large sample prefix --------------------------------------------------------------------
 p=$work/p
-cp -al "$base" "$p"
-for f in system.reg user.reg userdef.reg; do cp --remove-destination "$base/$f" "$p/$f"; done
+"$root/scripts/copy-prefix.sh" "$base" "$p"
 "$root/scripts/sample-prefix.sh" "$p" >/dev/null || { echo "sample-prefix.sh failed" >&2; exit 1; }
 WINEPREFIX=$p wineserver -w
 # Keys of 200-byte values until system.reg passes 20 MB, and a few MB more in user.reg, so a
