@@ -65,11 +65,11 @@ std::string MakeRegistryFile(int entries) {
       "Platform SDK and DDK Documentation\\";
   std::string text =
       "<XML>\r\n<HTMLHelpDocInfo>\r\n\t<NextCollectionId value=2/>\r\n\t<Collections>\r\n"
-      "\t\t<Collection>\r\n\t\t\t<ColNum value=1/>\r\n\t\t\t<ColName value=\"" + msdn +
-      "MSDNVS98.COL\"/>\r\n\t\t</Collection>\r\n\t</Collections>\r\n\t<DocCompilations>\r\n";
+      "\t\t<Collection>\r\n\t\t\t<ColNum value=1/>\r\n\t\t\t<ColName value=\"" +
+      msdn + "MSDNVS98.COL\"/>\r\n\t\t</Collection>\r\n\t</Collections>\r\n\t<DocCompilations>\r\n";
   text.reserve(static_cast<std::size_t>(entries) * 1024 + 4096);
-  const std::string ours = integrate::FormatText(
-      103, kId, "1033", 1, "C:\\Old\\Help\\TSLHelp.chm", "C:\\Old\\Help\\TSLHelp.chi");
+  const std::string ours = integrate::FormatText(103, kId, "1033", 1, "C:\\Old\\Help\\TSLHelp.chm",
+                                                 "C:\\Old\\Help\\TSLHelp.chi");
   for (int i = 0; i < entries; ++i) {
     if (i == entries / 2) {
       for (char c : ours) {
@@ -81,12 +81,14 @@ std::string MakeRegistryFile(int entries) {
     const std::string stem = "title" + std::to_string(i);
     text += "\t\t<DocCompilation>\r\n\t\t\t<DocCompId value=\"" + stem +
             "\"/>\r\n\t\t\t<DocCompLanguage value=1033/>\r\n\t\t\t<LocationHistory>\r\n"
-            "\t\t\t\t<ColNum value=1/>\r\n\t\t\t\t<TitleLocation value=\"" + msdn + "Titles\\" +
-            stem + ".chm\"/>\r\n\t\t\t\t<IndexLocation value=\"" + msdn + "Titles\\" + stem +
-            ".chi\"/>\r\n\t\t\t\t<QueryLocation value=\"" + msdn + "Queries\\" + stem +
+            "\t\t\t\t<ColNum value=1/>\r\n\t\t\t\t<TitleLocation value=\"" +
+            msdn + "Titles\\" + stem + ".chm\"/>\r\n\t\t\t\t<IndexLocation value=\"" + msdn +
+            "Titles\\" + stem + ".chi\"/>\r\n\t\t\t\t<QueryLocation value=\"" + msdn + "Queries\\" +
+            stem +
             ".chq\"/>\r\n\t\t\t\t<LocationRef value=\"MSDNVS6a\"/>\r\n"
             "\t\t\t\t<Version value=29884416/>\r\n\t\t\t\t<LastPromptedVersion value=0/>\r\n"
-            "\t\t\t\t<TitleSampleLocation value=\"" + msdn + "Samples\\" + stem +
+            "\t\t\t\t<TitleSampleLocation value=\"" +
+            msdn + "Samples\\" + stem +
             "\"/>\r\n\t\t\t\t<TitleQueryLocation value=\"\"/>\r\n"
             "\t\t\t\t<SupportsMerge value=0/>\r\n\t\t\t</LocationHistory>\r\n"
             "\t\t</DocCompilation>\r\n";
@@ -126,8 +128,9 @@ Figures Measure(integrate::IntegrationEngine& engine, const std::string& dir, in
   WriteHostFile(original, MakeRegistryFile(entries));
   struct stat st;
   stat(original.c_str(), &st);
-  const std::string entry = integrate::FormatText(integrate::kStrDocCompilationEntry, kId, "1033", 1, "C:\\Lib\\Help\\TSLHelp.chm",
-                                                  "C:\\Lib\\Help\\TSLHelp.chi");
+  const std::string entry =
+      integrate::FormatText(integrate::kStrDocCompilationEntry, kId, "1033", 1,
+                            "C:\\Lib\\Help\\TSLHelp.chm", "C:\\Lib\\Help\\TSLHelp.chi");
   const std::string windowsTarget = "Z:" + target;  // Z: is the host's root
   std::vector<double> cp, cpSync, cpReplace, edit;
   // Warm the page cache so every run starts alike.
@@ -149,8 +152,8 @@ Figures Measure(integrate::IntegrationEngine& engine, const std::string& dir, in
     Run("cp '" + original + "' '" + target + "'");
     bool written = false;
     bool ok = false;
-    edit.push_back(Seconds(
-        [&] { ok = engine.AddDocCompilation(windowsTarget, entry, kId, &written); }));
+    edit.push_back(
+        Seconds([&] { ok = engine.AddDocCompilation(windowsTarget, entry, kId, &written); }));
     if (!ok) Die("AddDocCompilation failed on " + target);
   }
   // The earlier entry is replaced, not doubled.
@@ -204,9 +207,9 @@ int main(int argc, char** argv) {
   std::printf("%-8s %10s %10s %14s %14s %10s %10s %12s %12s\n", "size", "MB", "cp s", "cp+sync s",
               "+mv over s", "edit s", "edit/cp", "edit/cp+sync", "edit/+mv");
   for (const auto& [name, f] : {std::make_pair("1x", small), std::make_pair("10x", large)}) {
-    std::printf("%-8s %10.1f %10.4f %14.4f %14.4f %10.4f %10.2f %12.2f %12.2f\n", name,
-                f.megabytes, f.cp, f.cpSync, f.cpReplace, f.edit, f.edit / f.cp,
-                f.edit / f.cpSync, f.edit / f.cpReplace);
+    std::printf("%-8s %10.1f %10.4f %14.4f %14.4f %10.4f %10.2f %12.2f %12.2f\n", name, f.megabytes,
+                f.cp, f.cpSync, f.cpReplace, f.edit, f.edit / f.cp, f.edit / f.cpSync,
+                f.edit / f.cpReplace);
   }
   std::printf("10x size takes %.2fx the time of 1x (edit)\n", large.edit / small.edit);
   return host.messages == 0 ? 0 : 1;

@@ -198,22 +198,22 @@ int main(int argc, char** argv) {
 
   // Interleaved, so a busy machine slows both alike; medians of the runs.
   const int kRuns = 7;
-  std::vector<double> cp_wall, cp_cpu, sync_wall, replace_wall, ours_wall, ours_cpu, ours_inside, ours_load,
-      ours_save;
+  std::vector<double> cp_wall, cp_cpu, sync_wall, replace_wall, ours_wall, ours_cpu, ours_inside,
+      ours_load, ours_save;
   long ours_rss = 0;
   for (int i = 0; i < kRuns; ++i) {
     Run cp = Spawn({"cp", system_reg, work + "/cp.reg"});
-    Run sync = Spawn({"dd", "if=" + system_reg, "of=" + work + "/dd.reg", "bs=4M", "conv=fsync",
-                      "status=none"});
+    Run sync = Spawn(
+        {"dd", "if=" + system_reg, "of=" + work + "/dd.reg", "bs=4M", "conv=fsync", "status=none"});
     // The same rule as ours: a flushed copy renamed over an existing file, whose pages and
     // blocks the rename frees (cp and dd above write to a fresh name). Includes sh and mv.
     std::string old_reg = work + "/old.reg", tmp_reg = work + "/old.reg.tmp";
     Run setup = Spawn({"cp", system_reg, old_reg});
-    Run replace = Shell("dd if=" + Quote(system_reg) + " of=" + Quote(tmp_reg) +
-                        " bs=4M conv=fsync status=none && mv " + Quote(tmp_reg) + " " +
-                        Quote(old_reg));
-    Run ours = Spawn({self, "--load-save", prefix, "C:\\Program Files (x86)\\Common Files " +
-                                                       std::to_string(i)});
+    Run replace =
+        Shell("dd if=" + Quote(system_reg) + " of=" + Quote(tmp_reg) +
+              " bs=4M conv=fsync status=none && mv " + Quote(tmp_reg) + " " + Quote(old_reg));
+    Run ours = Spawn({self, "--load-save", prefix,
+                      "C:\\Program Files (x86)\\Common Files " + std::to_string(i)});
     if (cp.status != 0 || sync.status != 0 || setup.status != 0 || replace.status != 0 ||
         ours.status != 0) {
       std::fprintf(stderr, "registry_bench: a run failed\n");
@@ -263,9 +263,10 @@ int main(int argc, char** argv) {
   std::printf("  cp                         %8.1f ms wall  %6.1f ms CPU\n", cp, Median(cp_cpu));
   std::printf("  dd conv=fsync (cp + flush) %8.1f ms wall\n", Median(sync_wall));
   std::printf("  dd conv=fsync + mv over old%8.1f ms wall  (sh, dd, mv)\n", Median(replace_wall));
-  std::printf("  load + set + atomic save   %8.1f ms wall  %6.1f ms CPU  (inside: %.1f ms, "
-              "load %.1f + set and save %.1f)\n",
-              ours, Median(ours_cpu), Median(ours_inside), Median(ours_load), Median(ours_save));
+  std::printf(
+      "  load + set + atomic save   %8.1f ms wall  %6.1f ms CPU  (inside: %.1f ms, "
+      "load %.1f + set and save %.1f)\n",
+      ours, Median(ours_cpu), Median(ours_inside), Median(ours_load), Median(ours_save));
   std::printf("  wine reg add + server save %8.1f ms wall\n", wine);
   std::printf("  ratio to cp                %8.2f (wall)  %.2f (CPU)   target <= 2\n", ours / cp,
               Median(ours_cpu) / Median(cp_cpu));
@@ -273,8 +274,9 @@ int main(int argc, char** argv) {
   std::printf("  ratio to dd + mv over old  %8.2f (wall)\n", ours / Median(replace_wall));
   std::printf("  wine reg add / ours        %8.1f                      target >= 20\n",
               wine / ours);
-  std::printf("  peak memory                %8.1f MB above an idle run (VmHWM %ld KB, idle %ld KB), "
-              "%.2f x the file   target <= 3\n",
-              peak_mb, ours_rss, idle_rss, peak_mb / file_mb);
+  std::printf(
+      "  peak memory                %8.1f MB above an idle run (VmHWM %ld KB, idle %ld KB), "
+      "%.2f x the file   target <= 3\n",
+      peak_mb, ours_rss, idle_rss, peak_mb / file_mb);
   return 0;
 }

@@ -9,9 +9,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const skinwizard::SymbolMap symbols = {
-      {"root", "MySkins"},     {"ROOT", "MYSKINS"},      {"Safe_root", "MySkins"},
-      {"SKIN_NAME", "Aqua"},   {"skin_file", "SkinAqua"}, {"VERBOSE", "1"},
-      {"AUTHOR", "A $$B$$"},   {"FILE_NAME_SYMBOL", "X"}, {"empty", ""}};
+      {"root", "MySkins"},   {"ROOT", "MYSKINS"},       {"Safe_root", "MySkins"},
+      {"SKIN_NAME", "Aqua"}, {"skin_file", "SkinAqua"}, {"VERBOSE", "1"},
+      {"AUTHOR", "A $$B$$"}, {"FILE_NAME_SYMBOL", "X"}, {"empty", ""}};
   const std::string text(reinterpret_cast<const char*>(data), size);
   std::string out;
   std::string error;

@@ -39,7 +39,8 @@ class Input {
   std::string Until(char end) {
     const std::size_t stop = bytes_.find(end, pos_);
     const std::size_t next = stop == std::string::npos ? bytes_.size() : stop + 1;
-    std::string piece = bytes_.substr(pos_, (stop == std::string::npos ? bytes_.size() : stop) - pos_);
+    std::string piece =
+        bytes_.substr(pos_, (stop == std::string::npos ? bytes_.size() : stop) - pos_);
     pos_ = next;
     return piece;
   }

@@ -42,8 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fake.registry.Set(RootKey::kLocalMachine, kCollections, "Language", "0x0409");
   fake.registry.Set(RootKey::kLocalMachine, std::string(kCollections) + "\\0x0409", "Preferred",
                     "0x1");
-  fake.registry.Set(RootKey::kLocalMachine, std::string(kCollections) + "\\0x0409\\0x1",
-                    "Filename", kColFile);
+  fake.registry.Set(RootKey::kLocalMachine, std::string(kCollections) + "\\0x0409\\0x1", "Filename",
+                    kColFile);
   fake.registry.Set(RootKey::kLocalMachine,
                     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
                     "Common AppData", "C:\\windows");  // numbers from 10000 look here

@@ -56,8 +56,8 @@ class WaitCursor {
 
 }  // namespace
 
-IntegrationDialog::IntegrationDialog(const std::string& installDir,
-                                     platform::Platform& platform, Owner& owner)
+IntegrationDialog::IntegrationDialog(const std::string& installDir, platform::Platform& platform,
+                                     Owner& owner)
     : installDir_(installDir), owner_(owner) {
   for (int id : ControlIds()) controls_[id];
   for (const auto& [id, text] : kTemplateTexts) controls_[id].text = text;
@@ -72,9 +72,10 @@ IntegrationDialog::~IntegrationDialog() = default;
 
 const std::vector<int>& IntegrationDialog::ControlIds() {
   static const std::vector<int> ids = {
-      kIdVs2005Option,     kIdProgressList,    kIdWelcomeText, kIdNet71Option, kIdNet70Option,
-      kIdVc6Option,        kIdSkinWizardOption, kIdDirectoriesOption, kIdAppWizardOption,
-      kIdHelpOption,       kIdOkButton,        kIdCancelButton, kIdBanner};
+      kIdVs2005Option,    kIdProgressList, kIdWelcomeText,      kIdNet71Option,
+      kIdNet70Option,     kIdVc6Option,    kIdSkinWizardOption, kIdDirectoriesOption,
+      kIdAppWizardOption, kIdHelpOption,   kIdOkButton,         kIdCancelButton,
+      kIdBanner};
   return ids;
 }
 
@@ -112,7 +113,9 @@ void IntegrationDialog::UpdateData(bool saveAndValidate) {
   }
 }
 
-void IntegrationDialog::Enable(int controlId, bool enabled) { Mutable(controlId).enabled = enabled; }
+void IntegrationDialog::Enable(int controlId, bool enabled) {
+  Mutable(controlId).enabled = enabled;
+}
 
 void IntegrationDialog::Disable(int controlId, int IntegrationDialog::*option) {
   this->*option = 0;

@@ -71,8 +71,7 @@ struct ProgressLine {
 class IntegrationDialog : public EngineHost {
  public:
   /// `platform` and `owner` are not owned and must outlive the dialog.
-  IntegrationDialog(const std::string& installDir, platform::Platform& platform,
-                    Owner& owner);
+  IntegrationDialog(const std::string& installDir, platform::Platform& platform, Owner& owner);
   ~IntegrationDialog() override;
 
   /// Runs once when the window exists: OK only with an install directory, then the

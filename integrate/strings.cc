@@ -14,8 +14,9 @@ namespace {
 const StringEntry kTable[] = {
     {2, "Software\\Microsoft\\DevStudio\\6.0\\Products\\Microsoft Visual C++"},
     {3, "Install Dirs"},
-    {4, "Software\\Microsoft\\DevStudio\\6.0\\Build System\\Components\\Platforms\\"
-        "Win32 (x86)\\Directories"},
+    {4,
+     "Software\\Microsoft\\DevStudio\\6.0\\Build System\\Components\\Platforms\\"
+     "Win32 (x86)\\Directories"},
     {5, "Include Dirs"},
     {6, "Library Dirs"},
     {7, "Path Dirs"},
@@ -35,9 +36,10 @@ const StringEntry kTable[] = {
     {20, "Integration failed"},
     {21, "Close"},
     {22, "    Copy TSLSkinWizard"},
-    {23, "Tessaline Library requires Microsoft\xAE VisualStudio\xAE 6.0 Service Pack 3 or "
-         "higher.\r\nPlease, install the Service Pack before you use the library.\r\n\r\n"
-         "Remark: you can download the Service Pack from the Microsoft\xAE Web site."},
+    {23,
+     "Tessaline Library requires Microsoft\xAE VisualStudio\xAE 6.0 Service Pack 3 or "
+     "higher.\r\nPlease, install the Service Pack before you use the library.\r\n\r\n"
+     "Remark: you can download the Service Pack from the Microsoft\xAE Web site."},
     {24, "You need to select at least one item."},
     {25, "    MSDN Integration"},
     {31, "Unable to locate Tessaline installation."},
@@ -95,62 +97,63 @@ const StringEntry kTable[] = {
     {1004, "MSDN integration failure: can not modify data files."},
     {1005, "MSDN integration failure: can not modify collection entry."},
     // The backup's path, then the reason the write failed.
-    {1006, "Can not write file %s (%s). The VC++ directories were left unchanged. Integration "
-           "terminated."},
+    {1006,
+     "Can not write file %s (%s). The VC++ directories were left unchanged. Integration "
+     "terminated."},
     {1007, "Old Include Directories"},
     {1008, "Old Library Directories"},
     // tslkt-integrate's own texts.
     {1100,
-    "Usage: tslkt-integrate [-p:DIR | /p:DIR] [--prefix DIR] [--ide LIST] [--items LIST] [--yes]\n"
-    "                       [--dry-run]\n"
-    "       tslkt-integrate --undo [JOURNAL] [--force] [--dry-run] [--prefix DIR]\n"
-    "\n"
-    "Integrates the Tessaline library with Visual C++ 6.0 and the Visual Studio .NET family,\n"
-    "as the Tessaline Integration Wizard does, printing each step as it happens.\n"
-    "\n"
-    "  -p:DIR, /p:DIR  the library's install folder (any letter case of p; the last one wins).\n"
-    "                  Without it, the \"InstallDir\" value under HKEY_LOCAL_MACHINE\n"
-    "                  Software\\Quorvane\\Tessaline is used. On Linux a Unix path maps to its\n"
-    "                  drive form: /home/u/lib is Z:\\home\\u\\lib, a folder under the prefix's\n"
-    "                  drive_c is C:\\...\n"
-    "  --prefix DIR    Linux only: the Wine prefix to integrate into; default $WINEPREFIX, else\n"
-    "                  ~/.wine. The Windows build works on the machine it runs on and rejects\n"
-    "                  this option. No wineserver may run for the prefix during the run.\n"
-    "  --ide LIST      the IDEs to integrate with, comma-separated: vc6, net70 (Visual Studio\n"
-    "                  .NET), net71 (.NET 2003), vs2005. They run in that order, each after its\n"
-    "                  header line and ending with its result line. An empty LIST chooses none.\n"
-    "  --items LIST    what to do for each, comma-separated: directories, help, appwizard,\n"
-    "                  skinwizard (Visual C++ 6.0 only).\n"
-    "                  Without --ide or --items, every option the wizard finds available stays\n"
-    "                  ticked, as in the dialog. An option asked for but unavailable is named\n"
-    "                  and left out.\n"
-    "  --yes           run without asking \"Start the integration? [Y/n]\". Without a terminal\n"
-    "                  the run needs --yes.\n"
-    "  --dry-run       go through every step and question as a real run would, write nothing,\n"
-    "                  then list each change it would have made: registry values old -> new,\n"
-    "                  files as a unified diff (or \"new file, N bytes\"), copies, help\n"
-    "                  registrations. The exit status is the real run's.\n"
-    "  --undo [JOURNAL] put back what a run changed, newest change first; JOURNAL defaults to\n"
-    "                  the last run's. An item changed since that run is skipped and named.\n"
-    "  --force         with --undo: put back items changed since the run as well.\n"
-    "  --help          this text.\n"
-    "\n"
-    "The options are printed first, as the dialog would show them: [x] ticked, [ ] not ticked,\n"
-    "[-] unavailable (what the library or the machine lacks). Then the progress lines are\n"
-    "printed on standard output as they are added: a check mark or a cross,\n"
-    "a space and the line's text. Messages go to standard error. A question with OK and Cancel\n"
-    "(for example to close a running Visual C++) is asked on a terminal; without one it is\n"
-    "answered Cancel, so an unattended run never waits.\n"
-    "\n"
-    "Every change is read back after it is written; one that did not stick fails its step\n"
-    "with a message naming the difference. A run that changed anything keeps a journal of\n"
-    "its changes under the user's local application data folder and prints where.\n"
-    "\n"
-    "Exit status: 0 every chosen IDE completed; 1 one or more failed; 2 usage error, nothing\n"
-    "chosen (\"You need to select at least one item.\") or the run not confirmed; 3 library not\n"
-    "found (\"Unable to locate Tessaline installation.\") or its install folder empty.\n"
-    "With --undo: 0 everything put back; 1 an item skipped or failed; 2 no journal, or one\n"
-    "that is damaged or not ours (nothing is touched).\n"},
+     "Usage: tslkt-integrate [-p:DIR | /p:DIR] [--prefix DIR] [--ide LIST] [--items LIST] [--yes]\n"
+     "                       [--dry-run]\n"
+     "       tslkt-integrate --undo [JOURNAL] [--force] [--dry-run] [--prefix DIR]\n"
+     "\n"
+     "Integrates the Tessaline library with Visual C++ 6.0 and the Visual Studio .NET family,\n"
+     "as the Tessaline Integration Wizard does, printing each step as it happens.\n"
+     "\n"
+     "  -p:DIR, /p:DIR  the library's install folder (any letter case of p; the last one wins).\n"
+     "                  Without it, the \"InstallDir\" value under HKEY_LOCAL_MACHINE\n"
+     "                  Software\\Quorvane\\Tessaline is used. On Linux a Unix path maps to its\n"
+     "                  drive form: /home/u/lib is Z:\\home\\u\\lib, a folder under the prefix's\n"
+     "                  drive_c is C:\\...\n"
+     "  --prefix DIR    Linux only: the Wine prefix to integrate into; default $WINEPREFIX, else\n"
+     "                  ~/.wine. The Windows build works on the machine it runs on and rejects\n"
+     "                  this option. No wineserver may run for the prefix during the run.\n"
+     "  --ide LIST      the IDEs to integrate with, comma-separated: vc6, net70 (Visual Studio\n"
+     "                  .NET), net71 (.NET 2003), vs2005. They run in that order, each after its\n"
+     "                  header line and ending with its result line. An empty LIST chooses none.\n"
+     "  --items LIST    what to do for each, comma-separated: directories, help, appwizard,\n"
+     "                  skinwizard (Visual C++ 6.0 only).\n"
+     "                  Without --ide or --items, every option the wizard finds available stays\n"
+     "                  ticked, as in the dialog. An option asked for but unavailable is named\n"
+     "                  and left out.\n"
+     "  --yes           run without asking \"Start the integration? [Y/n]\". Without a terminal\n"
+     "                  the run needs --yes.\n"
+     "  --dry-run       go through every step and question as a real run would, write nothing,\n"
+     "                  then list each change it would have made: registry values old -> new,\n"
+     "                  files as a unified diff (or \"new file, N bytes\"), copies, help\n"
+     "                  registrations. The exit status is the real run's.\n"
+     "  --undo [JOURNAL] put back what a run changed, newest change first; JOURNAL defaults to\n"
+     "                  the last run's. An item changed since that run is skipped and named.\n"
+     "  --force         with --undo: put back items changed since the run as well.\n"
+     "  --help          this text.\n"
+     "\n"
+     "The options are printed first, as the dialog would show them: [x] ticked, [ ] not ticked,\n"
+     "[-] unavailable (what the library or the machine lacks). Then the progress lines are\n"
+     "printed on standard output as they are added: a check mark or a cross,\n"
+     "a space and the line's text. Messages go to standard error. A question with OK and Cancel\n"
+     "(for example to close a running Visual C++) is asked on a terminal; without one it is\n"
+     "answered Cancel, so an unattended run never waits.\n"
+     "\n"
+     "Every change is read back after it is written; one that did not stick fails its step\n"
+     "with a message naming the difference. A run that changed anything keeps a journal of\n"
+     "its changes under the user's local application data folder and prints where.\n"
+     "\n"
+     "Exit status: 0 every chosen IDE completed; 1 one or more failed; 2 usage error, nothing\n"
+     "chosen (\"You need to select at least one item.\") or the run not confirmed; 3 library not\n"
+     "found (\"Unable to locate Tessaline installation.\") or its install folder empty.\n"
+     "With --undo: 0 everything put back; 1 an item skipped or failed; 2 no journal, or one\n"
+     "that is damaged or not ours (nothing is touched).\n"},
     {1101, "Try 'tslkt-integrate --help'."},
     {1102, "%s needs a value"},
     {1103, "%s takes no value"},

@@ -12,13 +12,13 @@ namespace integrate {
 /// engine's from 1000, the console's from 1100, the Visual Studio .NET family's from 1200,
 /// the dry run's, the journal's and the undo's from 1300, the Windows dialog program's from 1400.
 enum StringId : int {
-  kStrVc6ProductKey = 2,           // DevStudio 6.0 "Microsoft Visual C++" product key
+  kStrVc6ProductKey = 2,  // DevStudio 6.0 "Microsoft Visual C++" product key
   kStrVc6InstallDirsValue = 3,
-  kStrVc6DirectoriesKey = 4,       // Build System ... Win32 (x86)\Directories
+  kStrVc6DirectoriesKey = 4,  // Build System ... Win32 (x86)\Directories
   kStrIncludeDirsValue = 5,
   kStrLibraryDirsValue = 6,
   kStrPathDirsValue = 7,
-  kStrLibraryName = 8,             // "Tessaline": the include folder under installDir
+  kStrLibraryName = 8,  // "Tessaline": the include folder under installDir
   kStrLibraryBinFolder = 9,
   kStrMsdevImage = 10,
   kStrCloseVc6Prompt = 11,
@@ -100,7 +100,7 @@ enum StringId : int {
   kStrVs2005DirectoriesNotImplemented,
   kStrVcComponentsNotFound,
   kStrVcComponentsNotAdded,
-  kStrHelp2Failed,     // display name, status (hex), description or "(null)"
+  kStrHelp2Failed,  // display name, status (hex), description or "(null)"
   kStrHelp2Exception,
   // The dry run, the journal and the undo.
   kStrJournalNotOurs = 1300,
@@ -109,31 +109,31 @@ enum StringId : int {
   kStrJournalNoneEarlier,     // the journal folder
   kStrJournalWritten,         // the journal's path
   kStrJournalUndoHint,
-  kStrJournalNotWritten,      // the reason
+  kStrJournalNotWritten,  // the reason
   kStrNothingWouldChange,
   kStrChangesWouldMake,
-  kStrUndoNothing,            // the reason
-  kStrUndoCannotRead,         // journal, reason
-  kStrUndoHeading,            // time, library
-  kStrUndoDryHeading,         // time, library
-  kStrUndoSkipped,            // an item's text, after its mark
+  kStrUndoNothing,     // the reason
+  kStrUndoCannotRead,  // journal, reason
+  kStrUndoHeading,     // time, library
+  kStrUndoDryHeading,  // time, library
+  kStrUndoSkipped,     // an item's text, after its mark
   kStrUndoFailed,
   kStrUndoNotUndone,
-  kStrUndoValueName,          // root, key, value name
-  kStrUndoCannotOpenKey,      // value, reason
-  kStrUndoAlreadyAsBefore,    // value, file or folder
-  kStrUndoValueChanged,       // value, its content now
+  kStrUndoValueName,        // root, key, value name
+  kStrUndoCannotOpenKey,    // value, reason
+  kStrUndoAlreadyAsBefore,  // value, file or folder
+  kStrUndoValueChanged,     // value, its content now
   kStrUndoValueMissing,
   kStrUndoValueNotRemovable,
-  kStrUndoValuePutBack,       // value, its content before
-  kStrUndoError,              // value, file or folder; reason
+  kStrUndoValuePutBack,  // value, its content before
+  kStrUndoError,         // value, file or folder; reason
   kStrUndoFileChanged,
-  kStrUndoRemoved,            // file or folder
+  kStrUndoRemoved,  // file or folder
   kStrUndoFilePutBack,
   kStrUndoFilePutBackWritable,
   kStrUndoFolderMadeAgain,
   kStrUndoFolderNotEmpty,
-  kStrUndoHelpCall,           // the call
+  kStrUndoHelpCall,               // the call
   kStrConsoleRegistryUnreadable,  // the reason
   // The Windows dialog program's own messages.
   kStrWindowBadInstallDir = 1400,  // the reason, then the folder

@@ -39,27 +39,27 @@ class FileSystem {
 
   /// Copies a file, replacing an existing target unless that target is read-only.
   [[nodiscard]] virtual bool CopyFile(const std::string& from, const std::string& to,
-                        std::string* error) = 0;
+                                      std::string* error) = 0;
 
   /// Reads a text file line by line as text mode does: CR LF and LF end a line, the end is
   /// not part of the line, a last line without an end is still a line, no length limit.
   /// on_line returns false to stop reading early.
-  [[nodiscard]] virtual bool ReadTextLines(const std::string& path,
-                             const std::function<bool(const std::string& line)>& on_line,
-                             std::string* error) = 0;
+  [[nodiscard]] virtual bool ReadTextLines(
+      const std::string& path, const std::function<bool(const std::string& line)>& on_line,
+      std::string* error) = 0;
 
   /// Replaces a file wholly with `text` written in text mode (every LF becomes CR LF).
   /// Atomic: on any failure the old file stays whole. A read-only file is not replaced.
   [[nodiscard]] virtual bool WriteTextFile(const std::string& path, const std::string& text,
-                             std::string* error) = 0;
+                                           std::string* error) = 0;
 
   /// Reads a whole file's bytes.
   [[nodiscard]] virtual bool ReadBinaryFile(const std::string& path, std::string* bytes,
-                              std::string* error) = 0;
+                                            std::string* error) = 0;
 
   /// Replaces a file wholly with `bytes`, atomically, with the same rules as WriteTextFile.
   [[nodiscard]] virtual bool WriteBinaryFile(const std::string& path, const std::string& bytes,
-                               std::string* error) = 0;
+                                             std::string* error) = 0;
 
   /// Deletes a file, so a run can be taken back to a machine without the files it added, and
   /// a step that fails half-way can take back what it created; a read-only file is not

@@ -25,8 +25,7 @@ class Help2Register {
                                         const std::string& collection_file,
                                         const std::string& description) = 0;
   virtual Help2Status RegisterHelpFile(const std::string& name_space,
-                                       const std::string& help_file_id,
-                                       std::int32_t language_id,
+                                       const std::string& help_file_id, std::int32_t language_id,
                                        const std::string& help_file) = 0;
 };
 
@@ -36,10 +35,8 @@ class Help2PlugIn {
   virtual ~Help2PlugIn() = default;
   virtual Help2Status RegisterHelpPlugIn(const std::string& parent_namespace,
                                          const std::string& parent_toc,
-                                         const std::string& name_space,
-                                         const std::string& toc,
-                                         const std::string& attribute,
-                                         std::int32_t options) = 0;
+                                         const std::string& name_space, const std::string& toc,
+                                         const std::string& attribute, std::int32_t options) = 0;
 };
 
 /// One registration session; it carries the transactions.

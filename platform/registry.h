@@ -30,8 +30,7 @@ class RegistryKey {
 
   /// Writes a string value (REG_SZ); false with the reason in *error. The value is stored
   /// for good when this returns true.
-  virtual bool SetString(const std::string& name, const std::string& value,
-                         std::string* error) = 0;
+  virtual bool SetString(const std::string& name, const std::string& value, std::string* error) = 0;
 };
 
 /// The registry, abstract so the integration and the wizard run without Windows.
@@ -43,8 +42,7 @@ class Registry {
   /// reason in *error when error is not null. Paths use backslashes and compare
   /// case-insensitively.
   virtual std::unique_ptr<RegistryKey> OpenKey(RootKey root, const std::string& path,
-                                               KeyAccess access,
-                                               std::string* error = nullptr) = 0;
+                                               KeyAccess access, std::string* error = nullptr) = 0;
 
   /// Whether the hive can be read at all, so a damaged one is reported with its reason
   /// rather than taken for missing keys; false with the reason. A registry that is always

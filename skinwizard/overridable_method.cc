@@ -17,12 +17,15 @@ void AppendOverridableMethods(MethodList* methods) {
       {"OnDrawButtonBorder", "Called by the framework to display the border of a toolbar button"},
       {"OnHighlightMenuItem", "Called by the framework to draw a highlighted menu item"},
       // sic: "highligh"
-      {"OnHighlightRarelyUsedMenuItems", "Called by the framework by highligh a rarely used menu area"},
-      {"OnEraseTabsArea", "Called by the framework when the tab area in tab window needs to be erased"},
+      {"OnHighlightRarelyUsedMenuItems",
+       "Called by the framework by highligh a rarely used menu area"},
+      {"OnEraseTabsArea",
+       "Called by the framework when the tab area in tab window needs to be erased"},
       {"OnDrawTab", "Called by the framework when a tab should be redrawn"},
   };
   for (const auto& method : kMethods) {
-    methods->push_back(std::make_unique<OverridableMethod>(OverridableMethod{method[0], method[1], 1}));
+    methods->push_back(
+        std::make_unique<OverridableMethod>(OverridableMethod{method[0], method[1], 1}));
   }
 }
 

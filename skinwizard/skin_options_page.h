@@ -40,8 +40,8 @@ class SkinOptionsPage : public WizardPage {
   void OnAdvanced();
 
   // The controls' values, as the data exchange binds them.
-  int comments = 0;   ///< 0 "&Yes, please", 1 "No, &thank you"
-  int baseLook = 0;   ///< 0 "Office &2000 look", 1 "Office &XP look"
+  int comments = 0;  ///< 0 "&Yes, please", 1 "No, &thank you"
+  int baseLook = 0;  ///< 0 "Office &2000 look", 1 "Office &XP look"
   std::string skinsLine;
   int writeToSkinsDirectory = 1;
   /// The write check box is disabled, keeping its state, when there is no skins directory.

@@ -2,10 +2,11 @@
 // Portable: no Win32 here.
 // The same dialog model as the Win32 program, with option flags in place of the checkboxes and
 // the progress lines printed as they are added.
+#include <sys/stat.h>
+
 #include <iostream>
 #include <optional>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 #include "console/terminal.h"
@@ -14,8 +15,8 @@
 #include "integrate/integration_dialog.h"
 #include "integrate/startup.h"
 #include "integrate/strings.h"
-#include "platform/com.h"
 #include "platform/change_record.h"
+#include "platform/com.h"
 #include "platform/encoding.h"
 #include "platform/platform.h"
 #include "platform/windows_path.h"
@@ -59,10 +60,9 @@ const Choice kItemChoices[] = {
 };
 
 // The checkboxes in the order the dialog shows them, IDEs first.
-const int kFaceOrder[] = {kIdVc6Option,         kIdNet70Option, kIdNet71Option,
-                          kIdVs2005Option,      kIdDirectoriesOption, kIdHelpOption,
-                          kIdAppWizardOption,   kIdSkinWizardOption};
-
+const int kFaceOrder[] = {kIdVc6Option,       kIdNet70Option,       kIdNet71Option,
+                          kIdVs2005Option,    kIdDirectoriesOption, kIdHelpOption,
+                          kIdAppWizardOption, kIdSkinWizardOption};
 
 struct CommandLine {
   std::vector<std::string> wizardArgs;  // every argument that is not one of ours
@@ -105,8 +105,7 @@ bool KnownNames(const std::vector<std::string>& names, const Choice (&choices)[N
   return true;
 }
 
-bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl,
-                      std::string* error) {
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl, std::string* error) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     const bool ours = arg.rfind("--", 0) == 0 || arg == "-h" || arg == "-y";
@@ -215,7 +214,10 @@ void PrintFace(IntegrationDialog& dialog, std::ostream& out) {
     const ControlState& box = dialog.Control(id);
     const bool item = id == kIdDirectoriesOption || id == kIdHelpOption ||
                       id == kIdAppWizardOption || id == kIdSkinWizardOption;
-    out << (item ? "      " : "  ") << (!box.enabled ? "[-] " : box.checked ? "[x] " : "[ ] ")
+    out << (item ? "      " : "  ")
+        << (!box.enabled  ? "[-] "
+            : box.checked ? "[x] "
+                          : "[ ] ")
         << Label(box.text) << (box.enabled ? "" : LoadText(kStrConsoleUnavailable)) << '\n';
   }
 }

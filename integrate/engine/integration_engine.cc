@@ -38,8 +38,7 @@ bool IntegrationEngine::SkinWizardSourcePresent() {
 bool IntegrationEngine::NetWizardSourcesPresent(int versionCode) {
   platform::FileSystem& files = *platform_.files;
   if (versionCode == 80) {
-    return files.Exists(wizardSources_.vs2005Wizard) &&
-           files.Exists(wizardSources_.vs2005Projects);
+    return files.Exists(wizardSources_.vs2005Wizard) && files.Exists(wizardSources_.vs2005Projects);
   }
   return files.Exists(wizardSources_.net7Wizard) && files.Exists(wizardSources_.net7Projects);
 }
@@ -59,9 +58,9 @@ bool IntegrationEngine::IsVc6Installed() {
 bool IntegrationEngine::GetVsNetIdeDir(const std::string& versionString, bool reportFailure,
                                        std::string* ideDir) {
   ideDir->clear();
-  auto key = platform_.registry->OpenKey(
-      RootKey::kLocalMachine, "Software\\Microsoft\\VisualStudio\\" + versionString,
-      KeyAccess::kRead);
+  auto key = platform_.registry->OpenKey(RootKey::kLocalMachine,
+                                         "Software\\Microsoft\\VisualStudio\\" + versionString,
+                                         KeyAccess::kRead);
   std::string value;
   if (!key || !ReadFixedString(*key, "InstallDir", &value)) {
     if (reportFailure) dialog_->ShowMessage(FormatText(kStrVsNetVersionNotFound, versionString));
@@ -79,10 +78,14 @@ bool IntegrationEngine::IsVsNetInstalled(const std::string& versionString) {
 
 std::string IntegrationEngine::GetVsDisplayName(int versionCode) {
   switch (versionCode) {
-    case 70: return ".NET";
-    case 71: return ".NET 2003";
-    case 80: return " 2005";
-    default: return std::string();
+    case 70:
+      return ".NET";
+    case 71:
+      return ".NET 2003";
+    case 80:
+      return " 2005";
+    default:
+      return std::string();
   }
 }
 

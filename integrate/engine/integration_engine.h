@@ -12,12 +12,12 @@ namespace integrate {
 
 /// The wizard sources the library ships, as full paths under the install directory.
 struct WizardSourceTable {
-  std::string vc6AppWizard;   ///< TSLAppWizard\Release\TSLXAppWizard.awx (file)
-  std::string skinWizard;     ///< TSLSkinWizard\Release\TSLSkinWizard.awx (file)
-  std::string net7Wizard;     ///< TSLAppWizard7\TSLAppWizard (folder, 7.0 and 7.1)
-  std::string net7Projects;   ///< TSLAppWizard7\vcprojects (folder, 7.0 and 7.1)
-  std::string vs2005Wizard;   ///< TSLAppWizard2005\TSLAppWizard (folder, 8.0)
-  std::string vs2005Projects; ///< TSLAppWizard2005\vcprojects (folder, 8.0)
+  std::string vc6AppWizard;    ///< TSLAppWizard\Release\TSLXAppWizard.awx (file)
+  std::string skinWizard;      ///< TSLSkinWizard\Release\TSLSkinWizard.awx (file)
+  std::string net7Wizard;      ///< TSLAppWizard7\TSLAppWizard (folder, 7.0 and 7.1)
+  std::string net7Projects;    ///< TSLAppWizard7\vcprojects (folder, 7.0 and 7.1)
+  std::string vs2005Wizard;    ///< TSLAppWizard2005\TSLAppWizard (folder, 8.0)
+  std::string vs2005Projects;  ///< TSLAppWizard2005\vcprojects (folder, 8.0)
 };
 
 /// Answer of the service-pack check; callers treat kUndetermined like kYes.
@@ -51,8 +51,7 @@ class IntegrationEngine {
   bool IsVc6Installed();
   /// The IDE folder of a .NET family version ("7.0", "7.1", "8.0") without its trailing
   /// backslash; with reportFailure a missing registry entry shows message 41.
-  bool GetVsNetIdeDir(const std::string& versionString, bool reportFailure,
-                      std::string* ideDir);
+  bool GetVsNetIdeDir(const std::string& versionString, bool reportFailure, std::string* ideDir);
   bool IsVsNetInstalled(const std::string& versionString);
   /// ".NET", ".NET 2003", " 2005" for 70, 71, 80; "" otherwise.
   static std::string GetVsDisplayName(int versionCode);
@@ -95,8 +94,7 @@ class IntegrationEngine {
   /// Adds the library's help title to the collection; false after a message.
   bool IntegrateMsdnHelp();
   /// Copies `file` into `backupDir` under its own name; *copy is the copy's path.
-  bool BackupToHelpDir(const std::string& file, const std::string& backupDir,
-                       std::string* copy);
+  bool BackupToHelpDir(const std::string& file, const std::string& backupDir, std::string* copy);
   /// Registers the entry in hhcolreg.dat, replacing an earlier one with the same id.
   /// *written is true once the file was opened for writing.
   bool AddDocCompilation(const std::string& path, const std::string& entry,

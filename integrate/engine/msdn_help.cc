@@ -22,8 +22,7 @@ namespace {
 const char kCompilationId[] = "{764DA86D-1460-41f1-80BD-2C2F06C0B473}";
 const char kFolderTitle[] = "Tessaline";
 
-const char kCollectionsRoot[] =
-    "Software\\Microsoft\\HTML Help Collections\\Developer Collections";
+const char kCollectionsRoot[] = "Software\\Microsoft\\HTML Help Collections\\Developer Collections";
 const char kShellFolders[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
@@ -98,16 +97,14 @@ bool IntegrationEngine::ReadCollectionInfo(const std::string& path, std::string*
   return true;
 }
 
-bool IntegrationEngine::FindCollectionRegistry(std::int32_t collectionNumber,
-                                               std::string* path) {
+bool IntegrationEngine::FindCollectionRegistry(std::int32_t collectionNumber, std::string* path) {
   const std::string windowsDir = platform_.files->WindowsDirectory();
   // Collections numbered from 10000 on are registered per machine in the common
   // application data folder; older ones in the Windows Help folder.
   if (collectionNumber < 10000) {
     *path = windowsDir + "\\Help\\hhcolreg.dat";
   } else {
-    auto key =
-        platform_.registry->OpenKey(RootKey::kLocalMachine, kShellFolders, KeyAccess::kRead);
+    auto key = platform_.registry->OpenKey(RootKey::kLocalMachine, kShellFolders, KeyAccess::kRead);
     std::string commonAppData;
     if (key && ReadFixedString(*key, "Common AppData", &commonAppData)) {
       *path = Format("%s\\Microsoft\\HTML Help\\hhcolreg.dat", commonAppData);
@@ -146,9 +143,10 @@ bool IntegrationEngine::IntegrateMsdnHelp() {
     return fail(FormatText(kStrMsdnFileNotFound, "hhcolreg.dat"));
   }
 
-  const std::string entry =
-      FormatText(kStrDocCompilationEntry, kCompilationId, languageId, collectionNumber, titleFile, indexFile);
-  const std::string folder = FormatText(kStrCollectionFolder, kFolderTitle, kCompilationId, languageId);
+  const std::string entry = FormatText(kStrDocCompilationEntry, kCompilationId, languageId,
+                                       collectionNumber, titleFile, indexFile);
+  const std::string folder =
+      FormatText(kStrCollectionFolder, kFolderTitle, kCompilationId, languageId);
 
   std::string registryBackup;
   std::string collectionBackup;

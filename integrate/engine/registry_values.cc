@@ -26,8 +26,7 @@ bool ReadFixedString(platform::RegistryKey& key, const std::string& name, std::s
   return true;
 }
 
-bool ReadGrowingString(platform::RegistryKey& key, const std::string& name,
-                       std::string* value) {
+bool ReadGrowingString(platform::RegistryKey& key, const std::string& name, std::string* value) {
   std::vector<char> buffer(kValueBuffer, '\0');
   std::size_t size = buffer.size();
   platform::RegResult result = key.QueryString(name, buffer.data(), &size);

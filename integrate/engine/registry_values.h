@@ -14,7 +14,6 @@ bool ReadFixedString(platform::RegistryKey& key, const std::string& name, std::s
 
 /// Reads a string value of any length: 260 bytes first, then the size the platform asks for
 /// plus one byte.
-bool ReadGrowingString(platform::RegistryKey& key, const std::string& name,
-                       std::string* value);
+bool ReadGrowingString(platform::RegistryKey& key, const std::string& name, std::string* value);
 
 }  // namespace integrate

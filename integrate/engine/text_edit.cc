@@ -37,8 +37,8 @@ bool TextEdit::Write(std::string* error) {
   // A read-only file cannot be opened for writing: it is left as it is and not counted as
   // touched, so nobody copies a backup over it.
   if (files_.IsReadOnly(path_)) {
-    *error = platform::FileError(platform::kCannotWrite, path_,
-                                 platform::ReplaceRefusal(false, true));
+    *error =
+        platform::FileError(platform::kCannotWrite, path_, platform::ReplaceRefusal(false, true));
     return false;
   }
   written_ = true;

@@ -32,7 +32,8 @@ bool BuildNumberOf(const std::string& fileVersion, long* build) {
 
 bool IntegrationEngine::GetVc6InstallDir(std::string* dir) {
   dir->clear();
-  auto key = platform_.registry->OpenKey(RootKey::kCurrentUser, LoadText(kStrVc6SharedDirectoriesKey), KeyAccess::kRead);
+  auto key = platform_.registry->OpenKey(RootKey::kCurrentUser,
+                                         LoadText(kStrVc6SharedDirectoriesKey), KeyAccess::kRead);
   if (!key) {
     dialog_->ShowMessage(LoadText(kStrDevStudioNotFound));
     return false;
@@ -52,10 +53,10 @@ ServicePackAnswer IntegrationEngine::HasVc6ServicePack3() {
   if (!info) return ServicePackAnswer::kUndetermined;
   for (const platform::Translation& t : info->Translations()) {
     std::string fileVersion;
-    if (!info->QueryString(Format("\\StringFileInfo\\%04x%04x\\FileVersion",
-                                  static_cast<unsigned>(t.language),
-                                  static_cast<unsigned>(t.code_page)),
-                           &fileVersion)) {
+    if (!info->QueryString(
+            Format("\\StringFileInfo\\%04x%04x\\FileVersion", static_cast<unsigned>(t.language),
+                   static_cast<unsigned>(t.code_page)),
+            &fileVersion)) {
       continue;
     }
     long build = 0;
@@ -65,8 +66,7 @@ ServicePackAnswer IntegrationEngine::HasVc6ServicePack3() {
   return ServicePackAnswer::kUndetermined;
 }
 
-bool IntegrationEngine::IntegrateVc6(bool directories, bool appWizard, bool skinWizard,
-                                     bool help) {
+bool IntegrationEngine::IntegrateVc6(bool directories, bool appWizard, bool skinWizard, bool help) {
   if (!directories && !appWizard && !skinWizard && !help) return true;
   if (installDir_.empty()) return false;
   templateFolderKnown_ = false;
@@ -130,17 +130,20 @@ bool IntegrationEngine::SetUpVc6Directories() {
   }
 
   // A list that cannot be read is left as it is; the step still counts as done.
-  if (includeRead && !MergeDirectory(LoadText(kStrIncludeDirsValue), installDir_ + LoadText(kStrLibraryName), includeList)) {
+  if (includeRead && !MergeDirectory(LoadText(kStrIncludeDirsValue),
+                                     installDir_ + LoadText(kStrLibraryName), includeList)) {
     return false;
   }
-  if (libraryRead && !MergeDirectory(LoadText(kStrLibraryDirsValue), installDir_ + LoadText(kStrLibraryBinFolder), libraryList)) {
+  if (libraryRead && !MergeDirectory(LoadText(kStrLibraryDirsValue),
+                                     installDir_ + LoadText(kStrLibraryBinFolder), libraryList)) {
     return false;
   }
   return true;
 }
 
 bool IntegrationEngine::ReadDirectoryList(const std::string& valueName, std::string* list) {
-  auto key = platform_.registry->OpenKey(RootKey::kCurrentUser, LoadText(kStrVc6DirectoriesKey), KeyAccess::kAll);
+  auto key = platform_.registry->OpenKey(RootKey::kCurrentUser, LoadText(kStrVc6DirectoriesKey),
+                                         KeyAccess::kAll);
   return key && ReadGrowingString(*key, valueName, list);
 }
 
@@ -154,12 +157,13 @@ bool IntegrationEngine::MergeDirectory(const std::string& valueName, const std::
   merged += folder;
 
   std::string error;
-  auto key =
-      platform_.registry->OpenKey(RootKey::kCurrentUser, LoadText(kStrVc6DirectoriesKey), KeyAccess::kAll, &error);
+  auto key = platform_.registry->OpenKey(RootKey::kCurrentUser, LoadText(kStrVc6DirectoriesKey),
+                                         KeyAccess::kAll, &error);
   if (!key || !key->SetString(valueName, merged, &error)) {
-    dialog_->ShowMessage(Format("Can not add %s to the Visual C++ 6.0 list \"%s\" (%s). "
-                                "Integration terminated.",
-                                folder, valueName, error));
+    dialog_->ShowMessage(
+        Format("Can not add %s to the Visual C++ 6.0 list \"%s\" (%s). "
+               "Integration terminated.",
+               folder, valueName, error));
     return false;
   }
   return true;

@@ -34,9 +34,7 @@ class Win32ComApartment : public ComApartment {
 
 }  // namespace
 
-std::unique_ptr<ComApartment> EnterComApartment() {
-  return std::make_unique<Win32ComApartment>();
-}
+std::unique_ptr<ComApartment> EnterComApartment() { return std::make_unique<Win32ComApartment>(); }
 
 namespace win32 {
 

@@ -43,7 +43,7 @@ std::string FolderOf(const std::string& path) {
 }
 
 // Windows and system directory alike: ask for the length, then fetch.
-std::string FetchDirectory(UINT (WINAPI *fetch)(LPSTR, UINT)) {
+std::string FetchDirectory(UINT(WINAPI* fetch)(LPSTR, UINT)) {
   UINT length = fetch(nullptr, 0);
   if (length == 0) return std::string();
   std::string buffer(length + 1, '\0');
@@ -95,9 +95,8 @@ class Win32FileSystem : public FileSystem {
                      const std::function<bool(const std::string& line)>& on_line,
                      std::string* error) override {
     TextLineSplitter lines(on_line);
-    if (!ReadChunks(path, error, [&](const char* chunk, DWORD got) {
-          return lines.Feed(chunk, got);
-        })) {
+    if (!ReadChunks(path, error,
+                    [&](const char* chunk, DWORD got) { return lines.Feed(chunk, got); })) {
       return false;
     }
     lines.Finish();
@@ -248,12 +247,13 @@ class Win32FileSystem : public FileSystem {
   }
 
   static DWORD WriteWhole(const char* temp, const std::string& bytes) {
-    Handle file(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    Handle file(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr));
     if (!file.Valid()) return GetLastError();
     std::string::size_type done = 0;
     while (done < bytes.size()) {
-      DWORD part = bytes.size() - done > 0x100000 ? 0x100000 : static_cast<DWORD>(bytes.size() - done);
+      DWORD part =
+          bytes.size() - done > 0x100000 ? 0x100000 : static_cast<DWORD>(bytes.size() - done);
       DWORD written = 0;
       if (!WriteFile(file.Get(), bytes.data() + done, part, &written, nullptr)) {
         return GetLastError();

@@ -1,8 +1,8 @@
 // The Win32 Help 2 registration service over the help runtime's COM objects, declared by vtable.
-#include "platform/win32/win32_services.h"
-
 #include <ole2.h>
 #include <oleauto.h>
+
+#include "platform/win32/win32_services.h"
 
 namespace platform {
 namespace win32 {
@@ -41,8 +41,8 @@ struct IHxRegister : public IDispatch {
 
 struct IHxPlugIn : public IDispatch {
   virtual HRESULT STDMETHODCALLTYPE RegisterHelpPlugIn(BSTR parent_namespace, BSTR parent_toc,
-                                                       BSTR name_space, BSTR toc,
-                                                       BSTR attribute, LONG options) = 0;
+                                                       BSTR name_space, BSTR toc, BSTR attribute,
+                                                       LONG options) = 0;
 };
 
 // The declarations above stay outside an unnamed namespace: with internal linkage and no
@@ -81,8 +81,8 @@ class ComPtr {
 class Bstr {
  public:
   explicit Bstr(const std::string& text) {
-    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                     nullptr, 0);
+    int length =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     value_ = SysAllocStringLen(nullptr, static_cast<UINT>(length));
     if (value_ != nullptr && length > 0) {
       MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), value_, length);
@@ -121,8 +121,8 @@ Help2Status Status(HRESULT code) {
 Help2Status CallFailure(HRESULT code, IUnknown* object, REFIID called) {
   Help2Status status = Status(code);
   ComPtr<ISupportErrorInfo> support;
-  if (FAILED(object->QueryInterface(IID_ISupportErrorInfo,
-                                    reinterpret_cast<void**>(support.Out()))) ||
+  if (FAILED(
+          object->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(support.Out()))) ||
       support.Get() == nullptr || support.Get()->InterfaceSupportsErrorInfo(called) != S_OK) {
     return status;
   }
@@ -182,14 +182,13 @@ class Win32Help2PlugIn : public Help2PlugIn {
  public:
   explicit Win32Help2PlugIn(IHxPlugIn* object) : object_(object) {}
 
-  Help2Status RegisterHelpPlugIn(const std::string& parent_namespace,
-                                 const std::string& parent_toc, const std::string& name_space,
-                                 const std::string& toc, const std::string& attribute,
-                                 std::int32_t options) override {
+  Help2Status RegisterHelpPlugIn(const std::string& parent_namespace, const std::string& parent_toc,
+                                 const std::string& name_space, const std::string& toc,
+                                 const std::string& attribute, std::int32_t options) override {
     Bstr a(parent_namespace), b(parent_toc), c(name_space), d(toc), e(attribute);
     if (!a.Ok() || !b.Ok() || !c.Ok() || !d.Ok() || !e.Ok()) return OutOfMemory();
-    HRESULT rc = object_.Get()->RegisterHelpPlugIn(a.Get(), b.Get(), c.Get(), d.Get(), e.Get(),
-                                                   options);
+    HRESULT rc =
+        object_.Get()->RegisterHelpPlugIn(a.Get(), b.Get(), c.Get(), d.Get(), e.Get(), options);
     return FAILED(rc) ? CallFailure(rc, object_.Get(), kIidHxPlugIn) : Ok();
   }
 
@@ -249,10 +248,10 @@ class Win32Help2Service : public Help2Service {
   Help2Status CreateSession(std::unique_ptr<Help2Session>* out) override {
     out->reset();
     ComPtr<IUnknown> object;
-    HRESULT rc = CoCreateInstance(kClsidHxRegisterSession, nullptr,
-                                  CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER |
-                                      CLSCTX_LOCAL_SERVER,
-                                  IID_IUnknown, reinterpret_cast<void**>(object.Out()));
+    HRESULT rc =
+        CoCreateInstance(kClsidHxRegisterSession, nullptr,
+                         CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER,
+                         IID_IUnknown, reinterpret_cast<void**>(object.Out()));
     if (FAILED(rc)) return Status(rc);
     if (object.Get() == nullptr) return Ok();
     rc = OleRun(object.Get());
@@ -268,9 +267,7 @@ class Win32Help2Service : public Help2Service {
 
 }  // namespace
 
-std::unique_ptr<Help2Service> CreateHelp2Service() {
-  return std::make_unique<Win32Help2Service>();
-}
+std::unique_ptr<Help2Service> CreateHelp2Service() { return std::make_unique<Win32Help2Service>(); }
 
 }  // namespace win32
 }  // namespace platform

@@ -1,7 +1,7 @@
 // The Win32 running processes: the Toolhelp or the PSAPI enumeration, chosen by OS version.
-#include "platform/win32/win32_services.h"
-
 #include <tlhelp32.h>
+
+#include "platform/win32/win32_services.h"
 
 namespace platform {
 namespace win32 {
@@ -77,7 +77,8 @@ bool EnumerateToolhelp(std::vector<std::string>* names) {
   PROCESSENTRY32 entry = {};
   entry.dwSize = sizeof entry;
   for (BOOL more = first(snapshot, &entry); more; more = next(snapshot, &entry)) {
-    names->push_back(std::string(entry.szExeFile, strnlen(entry.szExeFile, sizeof entry.szExeFile)));
+    names->push_back(
+        std::string(entry.szExeFile, strnlen(entry.szExeFile, sizeof entry.szExeFile)));
   }
   CloseHandle(snapshot);
   return true;

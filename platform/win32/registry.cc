@@ -15,15 +15,13 @@ class Win32RegistryKey : public RegistryKey {
 
   RegResult QueryString(const std::string& name, char* buffer, std::size_t* size) override {
     std::size_t capacity = buffer == nullptr ? 0 : *size;
-    DWORD length = capacity > std::numeric_limits<DWORD>::max()
-                       ? std::numeric_limits<DWORD>::max()
-                       : static_cast<DWORD>(capacity);
+    DWORD length = capacity > std::numeric_limits<DWORD>::max() ? std::numeric_limits<DWORD>::max()
+                                                                : static_cast<DWORD>(capacity);
     // A null data pointer would make the call succeed with the size only, so an empty
     // buffer is read as a zero-sized one.
     char none = 0;
     LONG rc = RegQueryValueExA(key_, name.c_str(), nullptr, nullptr,
-                               reinterpret_cast<BYTE*>(capacity == 0 ? &none : buffer),
-                               &length);
+                               reinterpret_cast<BYTE*>(capacity == 0 ? &none : buffer), &length);
     if (rc == ERROR_FILE_NOT_FOUND) return RegResult::kNotFound;
     if (rc == ERROR_MORE_DATA) {
       *size = length;
@@ -43,11 +41,10 @@ class Win32RegistryKey : public RegistryKey {
     return RegResult::kOk;
   }
 
-  bool SetString(const std::string& name, const std::string& value,
-                 std::string* error) override {
-    LONG rc = RegSetValueExA(key_, name.c_str(), 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(value.c_str()),
-                             static_cast<DWORD>(value.size() + 1));
+  bool SetString(const std::string& name, const std::string& value, std::string* error) override {
+    LONG rc =
+        RegSetValueExA(key_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1));
     if (rc == ERROR_SUCCESS) rc = RegFlushKey(key_);
     if (rc != ERROR_SUCCESS) {
       if (error) *error = Failure("Cannot write \"" + name + "\" in " + display_, rc);

@@ -1,7 +1,7 @@
 // The Win32 shell copy: one SHFileOperation that asks no questions.
-#include "platform/win32/win32_services.h"
-
 #include <shellapi.h>
+
+#include "platform/win32/win32_services.h"
 
 namespace platform {
 namespace win32 {

@@ -33,8 +33,7 @@ void AdviseHugePages(const void* data, std::size_t bytes);
 /// Creates the temporary file that is to replace `folder`/`base`: ".<base>.tsl-XXXXXX" beside
 /// it, locked (flock) while it is open, so a later run can tell it from one that a killed run
 /// left behind; those it removes first. -1 with errno set; *temp_path names the file.
-int CreateReplacement(const std::string& folder, const std::string& base,
-                      std::string* temp_path);
+int CreateReplacement(const std::string& folder, const std::string& base, std::string* temp_path);
 
 /// Opens a host file for reading, only when it is a regular file: a FIFO would block the
 /// open or the read for ever, and a device (/dev/zero behind a link) never ends. -1 with the

@@ -32,7 +32,7 @@ bool Read32(const std::string& data, std::uint64_t offset, std::uint32_t* value)
   return true;
 }
 
-constexpr std::uint16_t kVsFileInfo = 16;   // RT_VERSION
+constexpr std::uint16_t kVsFileInfo = 16;    // RT_VERSION
 constexpr std::uint16_t kVsVersionInfo = 1;  // the id GetFileVersionInfo looks up
 constexpr std::uint32_t kHighBit = 0x80000000u;
 
@@ -67,8 +67,7 @@ class PeImage {
     if (!Read32(image_, optional + count_at, &rva_count) || rva_count < 3 ||
         resource_entry + 8 > optional_size ||
         !Read32(image_, optional + resource_entry, &resource_rva_) ||
-        !Read32(image_, optional + resource_entry + 4, &resource_size_) ||
-        resource_rva_ == 0) {
+        !Read32(image_, optional + resource_entry + 4, &resource_size_) || resource_rva_ == 0) {
       return false;
     }
     section_table_ = optional + optional_size;
@@ -100,8 +99,8 @@ class PeImage {
   // The entry of the resource directory at `directory` (an offset into the resource
   // table) with the first of `ids` present; with `or_first` the first entry otherwise, as
   // the loader's language fallback ends.
-  bool FindEntry(std::uint32_t directory, std::initializer_list<std::uint16_t> ids,
-                 bool or_first, std::uint32_t* data) const {
+  bool FindEntry(std::uint32_t directory, std::initializer_list<std::uint16_t> ids, bool or_first,
+                 std::uint32_t* data) const {
     std::uint64_t at;
     std::uint16_t named, numbered;
     if (directory >= resource_size_ || !RvaToOffset(resource_rva_ + directory, 16, &at) ||
@@ -117,7 +116,8 @@ class PeImage {
       // Named entries come first; only the numbered ones can match an id.
       for (std::uint32_t i = named; i < total; ++i) {
         std::uint32_t name = 0;
-        if (Read32(image_, entries + i * 8, &name) && name == id) return Read32(image_, entries + i * 8 + 4, data);
+        if (Read32(image_, entries + i * 8, &name) && name == id)
+          return Read32(image_, entries + i * 8 + 4, data);
       }
     }
     return or_first && Read32(image_, entries + 4, data);
@@ -128,16 +128,14 @@ class PeImage {
     // Language: neutral, then US English, then whatever comes first.
     if (!FindEntry(0, {kVsFileInfo}, false, &type_dir) || !(type_dir & kHighBit) ||
         !FindEntry(type_dir & ~kHighBit, {kVsVersionInfo}, false, &name_dir) ||
-        !(name_dir & kHighBit) ||
-        !FindEntry(name_dir & ~kHighBit, {0, 0x409}, true, &data_entry) ||
+        !(name_dir & kHighBit) || !FindEntry(name_dir & ~kHighBit, {0, 0x409}, true, &data_entry) ||
         (data_entry & kHighBit)) {
       return false;
     }
     std::uint64_t entry, data;
     std::uint32_t data_rva, data_size;
-    if (!RvaToOffset(resource_rva_ + data_entry, 16, &entry) ||
-        !Read32(image_, entry, &data_rva) || !Read32(image_, entry + 4, &data_size) ||
-        !RvaToOffset(data_rva, data_size, &data)) {
+    if (!RvaToOffset(resource_rva_ + data_entry, 16, &entry) || !Read32(image_, entry, &data_rva) ||
+        !Read32(image_, entry + 4, &data_size) || !RvaToOffset(data_rva, data_size, &data)) {
       return false;
     }
     block->assign(image_, data, data_size);
@@ -171,8 +169,8 @@ bool ParseNode(const std::string& block, std::size_t offset, std::size_t limit, 
                Node* node, std::size_t* length) {
   std::uint16_t total, value_length, type;
   if (depth > kMaxDepth || !Read16(block, offset, &total) ||
-      !Read16(block, offset + 2, &value_length) || !Read16(block, offset + 4, &type) ||
-      total < 6 || total > limit - offset) {
+      !Read16(block, offset + 2, &value_length) || !Read16(block, offset + 4, &type) || total < 6 ||
+      total > limit - offset) {
     return false;
   }
   const std::size_t end = offset + total;
@@ -188,8 +186,8 @@ bool ParseNode(const std::string& block, std::size_t offset, std::size_t limit, 
   // Text lengths count UTF-16 units, binary ones bytes; some compilers count bytes for
   // text too, so a value that overruns its node is cut at the node's end.
   node->value_offset = std::min(Align4(at), end);
-  node->value_bytes = std::min<std::size_t>(value_length * (node->text ? 2u : 1u),
-                                            end - node->value_offset);
+  node->value_bytes =
+      std::min<std::size_t>(value_length * (node->text ? 2u : 1u), end - node->value_offset);
   at = Align4(node->value_offset + node->value_bytes);
   while (at + 6 <= end) {
     Node child;

@@ -22,8 +22,7 @@ std::unique_ptr<VersionInfo> ParseVersionBlock(std::string block);
 /// Version resources of the files on a Wine prefix's drives, read without Wine.
 class PeVersionResources : public VersionResources {
  public:
-  explicit PeVersionResources(std::shared_ptr<const Prefix> prefix)
-      : prefix_(std::move(prefix)) {}
+  explicit PeVersionResources(std::shared_ptr<const Prefix> prefix) : prefix_(std::move(prefix)) {}
 
   std::unique_ptr<VersionInfo> Load(const std::string& path) override;
 

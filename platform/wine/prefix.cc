@@ -72,8 +72,7 @@ char16_t FoldCase(char16_t unit) {
 }  // namespace
 
 bool IsDrivePath(const std::string& path) {
-  return path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) &&
-         path[1] == ':';
+  return path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':';
 }
 
 bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
@@ -101,8 +100,7 @@ std::string ChildPath(const std::string& host_folder, const std::string& name) {
   return host_folder + "/" + *std::min_element(matches.begin(), matches.end());
 }
 
-bool Prefix::Open(const std::string& dir, std::shared_ptr<const Prefix>* out,
-                  std::string* error) {
+bool Prefix::Open(const std::string& dir, std::shared_ptr<const Prefix>* out, std::string* error) {
   std::string absolute = dir;
   if (absolute.empty()) {
     *error = "No Wine prefix was given.";
@@ -117,11 +115,11 @@ bool Prefix::Open(const std::string& dir, std::shared_ptr<const Prefix>* out,
   }
   struct stat reg, devices;
   const bool has_registry = stat((absolute + "/system.reg").c_str(), &reg) == 0;
-  const bool has_devices = stat((absolute + "/dosdevices").c_str(), &devices) == 0 &&
-                           S_ISDIR(devices.st_mode);
+  const bool has_devices =
+      stat((absolute + "/dosdevices").c_str(), &devices) == 0 && S_ISDIR(devices.st_mode);
   if (!has_registry && !has_devices) {
-    *error = "The folder " + dir +
-             " is not a Wine prefix (it has neither system.reg nor dosdevices).";
+    *error =
+        "The folder " + dir + " is not a Wine prefix (it has neither system.reg nor dosdevices).";
     return false;
   }
   out->reset(new Prefix(absolute));
@@ -186,8 +184,7 @@ std::string Prefix::ToWindowsPath(const std::string& host_path) const {
       std::string rest;
       for (std::size_t i = keep; i < parts.size(); ++i) rest += "\\" + parts[i];
       if (rest.empty()) rest = "\\";
-      return std::string(1, static_cast<char>(std::toupper(drive.letter))) + ":" +
-             Utf8ToAnsi(rest);
+      return std::string(1, static_cast<char>(std::toupper(drive.letter))) + ":" + Utf8ToAnsi(rest);
     }
   }
   return std::string();

@@ -14,8 +14,7 @@ class Prefix {
  public:
   /// Opens a prefix folder (a Unix path); false with the reason when it is not a folder
   /// holding system.reg or dosdevices.
-  static bool Open(const std::string& dir, std::shared_ptr<const Prefix>* out,
-                   std::string* error);
+  static bool Open(const std::string& dir, std::shared_ptr<const Prefix>* out, std::string* error);
 
   /// The prefix folder as given, without a trailing slash.
   const std::string& Dir() const { return dir_; }

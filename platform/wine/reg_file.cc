@@ -18,9 +18,7 @@
 
 namespace platform::wine {
 
-
 RegFile::~RegFile() = default;
-
 
 // Checks every line of a file and builds the block list and key index on the way.
 class RegFile::Parser {
@@ -126,7 +124,8 @@ class RegFile::Parser {
     std::string_view name = line.substr(pos);
     std::size_t same = 0, depth = 0;
     std::size_t limit = std::min(previous_name_.size(), name.size());
-    while (same + 8 <= limit && std::memcmp(previous_name_.data() + same, name.data() + same, 8) == 0) {
+    while (same + 8 <= limit &&
+           std::memcmp(previous_name_.data() + same, name.data() + same, 8) == 0) {
       same += 8;
     }
     while (same < limit && previous_name_[same] == name[same]) ++same;
@@ -255,7 +254,7 @@ class RegFile::Parser {
   RegFile* f_;
   const std::string& name_;
   std::vector<std::uint64_t> prefixes_, previous_;
-  std::string_view previous_name_;      // raw name of the previous key, when ASCII
+  std::string_view previous_name_;       // raw name of the previous key, when ASCII
   std::vector<std::size_t> separators_;  // where its components after the first start
 };
 
@@ -281,7 +280,6 @@ std::unique_ptr<RegFile> RegFile::Load(const std::string& path, std::string* err
   if (!read) return nullptr;
   return Parse(path, std::move(text), error);
 }
-
 
 std::vector<std::string_view> RegFile::Pieces() const {
   constexpr std::size_t kNone = std::string::npos;
@@ -359,4 +357,3 @@ std::uint64_t RegFile::CurrentFileTime() {
 }
 
 }  // namespace platform::wine
-

@@ -22,8 +22,7 @@ struct ServerStatus {
 /// may look), Debian's Wine in /tmp/<name>/ (or under $TMPDIR) where <name> is the content
 /// of the prefix's file `wineserver`. A lock this process holds (PrefixLock) is no server.
 /// False with the reason when the prefix folder cannot be examined.
-bool FindRunningServer(const std::string& prefix_dir, ServerStatus* status,
-                       std::string* error);
+bool FindRunningServer(const std::string& prefix_dir, ServerStatus* status, std::string* error);
 
 /// Holds a prefix for the length of a run's writes. It first waits while another run of
 /// ours holds the prefix, so two runs never read and write the same files at once; then it

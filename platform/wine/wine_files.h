@@ -35,8 +35,7 @@ class WineFileSystem : public FileSystem {
   bool ReadTextLines(const std::string& path,
                      const std::function<bool(const std::string& line)>& on_line,
                      std::string* error) override;
-  bool WriteTextFile(const std::string& path, const std::string& text,
-                     std::string* error) override;
+  bool WriteTextFile(const std::string& path, const std::string& text, std::string* error) override;
   bool ReadBinaryFile(const std::string& path, std::string* bytes, std::string* error) override;
   bool WriteBinaryFile(const std::string& path, const std::string& bytes,
                        std::string* error) override;

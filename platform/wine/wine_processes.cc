@@ -9,8 +9,8 @@
 #include <cstdlib>
 
 #include "platform/encoding.h"
-#include "platform/wine/wine_services.h"
 #include "platform/windows_path.h"
+#include "platform/wine/wine_services.h"
 
 namespace platform::wine {
 namespace {
@@ -92,12 +92,10 @@ OsVersion PrefixOsVersion(Registry* registry) {
   OsVersion version{2, 6, 1};
   if (!registry) return version;
   auto key = registry->OpenKey(RootKey::kLocalMachine,
-                               "Software\\Microsoft\\Windows NT\\CurrentVersion",
-                               KeyAccess::kRead);
+                               "Software\\Microsoft\\Windows NT\\CurrentVersion", KeyAccess::kRead);
   char buffer[260];
   std::size_t size = sizeof(buffer);
-  if (!key || key->QueryString("CurrentVersion", buffer, &size) != RegResult::kOk ||
-      size == 0) {
+  if (!key || key->QueryString("CurrentVersion", buffer, &size) != RegResult::kOk || size == 0) {
     return version;
   }
   buffer[size - 1] = '\0';

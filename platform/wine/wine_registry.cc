@@ -139,7 +139,10 @@ class WineKey : public RegistryKey {
  public:
   WineKey(std::shared_ptr<State> state, RootKey root, std::u16string path, std::string shown,
           KeyAccess access)
-      : state_(std::move(state)), root_(root), path_(std::move(path)), shown_(std::move(shown)),
+      : state_(std::move(state)),
+        root_(root),
+        path_(std::move(path)),
+        shown_(std::move(shown)),
         access_(access) {}
 
   RegResult QueryString(const std::string& name, char* buffer, std::size_t* size) override {

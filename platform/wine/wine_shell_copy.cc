@@ -28,9 +28,8 @@ bool MatchesPattern(const std::string& name, const std::string& pattern) {
   const std::u16string p = AnsiToUtf16(pattern);
   std::size_t ni = 0, pi = 0, star = std::u16string::npos, mark = 0;
   while (ni < n.size()) {
-    if (pi < p.size() && (p[pi] == u'?' ||
-                          SameNameIgnoringCase(Utf16ToUtf8(n.substr(ni, 1)),
-                                               Utf16ToUtf8(p.substr(pi, 1))))) {
+    if (pi < p.size() && (p[pi] == u'?' || SameNameIgnoringCase(Utf16ToUtf8(n.substr(ni, 1)),
+                                                                Utf16ToUtf8(p.substr(pi, 1))))) {
       ++ni, ++pi;
     } else if (pi < p.size() && p[pi] == u'*') {
       star = pi++, mark = ni;

@@ -31,9 +31,9 @@ constexpr const char* kProgram = "tslkt-skinwizard";
 struct Options {
   std::string project;
   std::optional<std::string> location, skinName, author, company, email, url, prefix;
-  std::optional<int> comments;   // 0 yes, 1 no
-  std::optional<int> look;       // 0 Office 2000, 1 Office XP
-  std::optional<int> commonDir;  // 1 yes, 0 no
+  std::optional<int> comments;                      // 0 yes, 1 no
+  std::optional<int> look;                          // 0 Office 2000, 1 Office XP
+  std::optional<int> commonDir;                     // 1 yes, 0 no
   std::optional<std::vector<std::string>> methods;  // canonical names to select
   std::optional<std::string> answers, saveAnswers;  // files, paths as typed
   bool force = false;
@@ -193,8 +193,8 @@ bool ParseArguments(const std::vector<std::string>& args, Options* options, std:
     }
     if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
       if (haveProject) {
-        *error = "more than one project name ('" + platform::AnsiToUtf8(options->project) +
-                 "', '" + arg + "')";
+        *error = "more than one project name ('" + platform::AnsiToUtf8(options->project) + "', '" +
+                 arg + "')";
         return false;
       }
       if (!ArgToAnsiName("the project name", arg, &options->project, error)) return false;
@@ -333,8 +333,8 @@ class Session : public WizardFrame {
   // Asks for a text with its current value as default; "-" empties it.
   bool AskText(const std::string& prompt, std::string* value);
   // Asks for one of two numbered choices; `value` 0 or 1.
-  bool AskChoice(const std::string& question, const std::string& first,
-                 const std::string& second, int* value);
+  bool AskChoice(const std::string& question, const std::string& first, const std::string& second,
+                 int* value);
   bool AskYesNo(const std::string& question, bool byDefault, bool* yes);
   void ShowMethods(const AdvancedMethodsDialog& dialog);
 
@@ -498,9 +498,8 @@ int Session::FillOptionsPage(SkinOptionsPage& page) {
   if (options_.commonDir == 1 && !page.writeCheckEnabled) Message(page.skinsLine);
   if (Asking()) {
     Say("\nStep 2 of 2\n");
-    if (!options_.comments &&
-        !AskChoice("Would you like to generate source file comments?", "&Yes, please",
-                   "No, &thank you", &page.comments)) {
+    if (!options_.comments && !AskChoice("Would you like to generate source file comments?",
+                                         "&Yes, please", "No, &thank you", &page.comments)) {
       return kFailed;
     }
     if (!options_.look && !AskChoice("Your skin will be based on:", "Office &2000 look",
@@ -509,9 +508,9 @@ int Session::FillOptionsPage(SkinOptionsPage& page) {
     }
     if (!options_.commonDir && page.writeCheckEnabled) {
       bool yes = page.writeToSkinsDirectory != 0;
-      if (!AskYesNo(console::Label(SkinOptionsPage::kWriteCheckText) + "\n  " +
-                        page.skinsLine + "\n ",
-                    yes, &yes)) {
+      if (!AskYesNo(
+              console::Label(SkinOptionsPage::kWriteCheckText) + "\n  " + page.skinsLine + "\n ",
+              yes, &yes)) {
         return kFailed;
       }
       page.writeToSkinsDirectory = yes ? 1 : 0;
@@ -590,7 +589,8 @@ int Session::Run() {
     std::vector<std::string> existing = ExistingFiles(plan, *services.files);
     if (!existing.empty() && !options_.force) {
       Message(plan.project_folder + " already holds files that this project would overwrite:");
-      for (const std::string& path : existing) io_.err << "  " << platform::AnsiToUtf8(path) << "\n";
+      for (const std::string& path : existing)
+        io_.err << "  " << platform::AnsiToUtf8(path) << "\n";
       io_.err << "Use --force to overwrite them.\n";
       status = kWouldOverwrite;
       return;

@@ -12,7 +12,7 @@ namespace skinwizard {
 enum ConsoleStatus {
   kCreated = 0,
   kFailed = 1,
-  kRefused = 2,         ///< usage error or refused input (the skin-name message)
+  kRefused = 2,  ///< usage error or refused input (the skin-name message)
   kWouldOverwrite = 73,
 };
 

@@ -30,7 +30,8 @@ std::string NameGuid(const std::string& name) {
   std::snprintf(text, sizeof text, "%08X_%04X_%04X_%04X_%04X%08X",
                 static_cast<unsigned>(high >> 32), static_cast<unsigned>((high >> 16) & 0xFFFF),
                 static_cast<unsigned>(high & 0xFFFF), static_cast<unsigned>(low >> 48),
-                static_cast<unsigned>((low >> 32) & 0xFFFF), static_cast<unsigned>(low & 0xFFFFFFFF));
+                static_cast<unsigned>((low >> 32) & 0xFFFF),
+                static_cast<unsigned>(low & 0xFFFFFFFF));
   return text;
 }
 

@@ -14,7 +14,8 @@ namespace skinwizard {
 /// is added to the project in its group: Source Files, Header Files or Resource Files by its
 /// extension (':' entries always under Resource Files), any other file (ReadMe.txt) at the
 /// top level as the IDE keeps it. CR LF line ends.
-std::string BuildDspText(const std::string& project_name, const std::vector<FileListEntry>& entries);
+std::string BuildDspText(const std::string& project_name,
+                         const std::vector<FileListEntry>& entries);
 
 /// The text of <name>.dsw, a workspace holding the one project. CR LF line ends.
 std::string BuildDswText(const std::string& project_name);

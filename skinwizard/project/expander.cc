@@ -193,8 +193,8 @@ bool ParseFileList(const std::string& template_name, const std::string& text,
     }
     entry.source = line.substr(i, tab - i);
     if (entry.source.empty() || entry.destination.empty()) {
-      *error = Where(template_name, line_number) + "empty source or destination in \"" + line +
-               "\"";
+      *error =
+          Where(template_name, line_number) + "empty source or destination in \"" + line + "\"";
       return false;
     }
     list.entries.push_back(entry);

@@ -26,16 +26,16 @@ bool ExpandTemplate(const std::string& template_name, const std::string& text,
 
 /// One entry line of the file list (NEWPROJ.INF), already expanded.
 struct FileListEntry {
-  std::string source;       ///< Template resource name without flags ("ROOT.RC2").
-  std::string destination;  ///< Project-relative Windows path ("res\MySkins.rc2").
-  bool binary = false;             ///< '=': copied byte for byte, never expanded.
-  bool not_in_project = false;     ///< '-': written but not added to the project file.
-  bool excluded_from_build = false;///< '!' (and '#', which implies it).
-  bool help_file = false;          ///< '?'.
-  bool resource = false;           ///< ':': a resource of the project (Resource Files).
-  bool is_template = false;        ///< '#'.
-  bool bypass_custom = false;      ///< '*': only one resource set exists here, so no effect.
-  int line = 0;                    ///< Line in NEWPROJ.INF, for messages.
+  std::string source;                ///< Template resource name without flags ("ROOT.RC2").
+  std::string destination;           ///< Project-relative Windows path ("res\MySkins.rc2").
+  bool binary = false;               ///< '=': copied byte for byte, never expanded.
+  bool not_in_project = false;       ///< '-': written but not added to the project file.
+  bool excluded_from_build = false;  ///< '!' (and '#', which implies it).
+  bool help_file = false;            ///< '?'.
+  bool resource = false;             ///< ':': a resource of the project (Resource Files).
+  bool is_template = false;          ///< '#'.
+  bool bypass_custom = false;        ///< '*': only one resource set exists here, so no effect.
+  int line = 0;                      ///< Line in NEWPROJ.INF, for messages.
 };
 
 /// The file list: subfolders to create ("/res" lines, in order) and the entries.

@@ -76,7 +76,7 @@ bool DspConfiguration::AddToolSettings(const std::string& tool, const std::strin
 }  // namespace
 
 std::unique_ptr<BuildProject> OpenDspProject(platform::FileSystem& files,
-                                            const std::string& dsp_path, std::string* error) {
+                                             const std::string& dsp_path, std::string* error) {
   std::string text;
   if (!files.ReadBinaryFile(dsp_path, &text, error)) return nullptr;
   // The file service's message already names the file.

@@ -44,7 +44,7 @@ class BuildProject {
 /// configuration.
 /// `dsp_path` is the Windows path of <root>.dsp.
 std::unique_ptr<BuildProject> OpenDspProject(platform::FileSystem& files,
-                                            const std::string& dsp_path, std::string* error);
+                                             const std::string& dsp_path, std::string* error);
 
 /// The same automation over a project text in memory, changed in place: a project can be
 /// configured before it is written, so each of its files is written once, complete.

@@ -193,7 +193,8 @@ bool PlanProject(const ProjectRequest& request, ProjectPlan* plan, std::string* 
       return false;
     }
     const std::string folder = platform::ParentPath(destination);
-    if (!folder.empty() && std::find(folders.begin(), folders.end(), Upper(folder)) == folders.end()) {
+    if (!folder.empty() &&
+        std::find(folders.begin(), folders.end(), Upper(folder)) == folders.end()) {
       *error = Where(entry.line) + "\"" + destination + "\" is in a folder no \"/\" line creates";
       return false;
     }

@@ -33,9 +33,9 @@ struct PlannedFile {
 
 /// Everything the project writer would create, computed before anything is written.
 struct ProjectPlan {
-  std::string project_folder;             ///< <location>\<root>
-  std::vector<std::string> directories;   ///< Full paths: the project folder first, then "res".
-  std::vector<PlannedFile> files;         ///< The listed files, then <root>.dsp and <root>.dsw.
+  std::string project_folder;            ///< <location>\<root>
+  std::vector<std::string> directories;  ///< Full paths: the project folder first, then "res".
+  std::vector<PlannedFile> files;        ///< The listed files, then <root>.dsp and <root>.dsw.
 };
 
 /// Whether Windows takes `name` for a device (CON, NUL, COM1, LPT1..., any case, with or

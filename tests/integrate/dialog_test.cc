@@ -1,8 +1,7 @@
 // The integration dialog on the doubles: what it offers, the skin-wizard tick, runs, pictures.
-#include "integrate/integration_dialog.h"
-
 #include <gtest/gtest.h>
 
+#include "integrate/integration_dialog.h"
 #include "tests/integrate/test_doubles.h"
 
 namespace integrate_test {
@@ -24,8 +23,9 @@ class DialogTest : public ::testing::Test {
     fake.files.Put(kSkinSource, "skin");
     fake.registry.AddKey(RootKey::kLocalMachine, kVc6Key);
     for (const char* v : {"7.0", "7.1", "8.0"}) {
-      fake.registry.Set(RootKey::kLocalMachine, std::string("Software\\Microsoft\\VisualStudio\\") + v,
-                        "InstallDir", "C:\\VS\\Common7\\IDE\\");
+      fake.registry.Set(RootKey::kLocalMachine,
+                        std::string("Software\\Microsoft\\VisualStudio\\") + v, "InstallDir",
+                        "C:\\VS\\Common7\\IDE\\");
     }
   }
 
@@ -45,9 +45,9 @@ class DialogTest : public ::testing::Test {
 
 TEST_F(DialogTest, ConstructionTicksAllEightOptions) {
   IntegrationDialog fresh("C:\\Lib", fake.services, owner);
-  for (int value : {fresh.integrateHelp, fresh.setupAppWizard, fresh.setupDirectories,
-                    fresh.setupSkinWizard, fresh.integrateVc6, fresh.integrateNet70,
-                    fresh.integrateNet71, fresh.integrateVs2005}) {
+  for (int value :
+       {fresh.integrateHelp, fresh.setupAppWizard, fresh.setupDirectories, fresh.setupSkinWizard,
+        fresh.integrateVc6, fresh.integrateNet70, fresh.integrateNet71, fresh.integrateVs2005}) {
     EXPECT_EQ(value, 1);
   }
   EXPECT_FALSE(fresh.Control(integrate::kIdProgressList).visible);
@@ -163,9 +163,8 @@ class DialogRunTest : public DialogTest {
 TEST_F(DialogRunTest, SuccessfulRunLeavesTheProgressFace) {
   Open();
   std::vector<std::string> observed;
-  dialog->SetLineObserver([&](const integrate::ProgressLine& line) {
-    observed.push_back(line.text);
-  });
+  dialog->SetLineObserver(
+      [&](const integrate::ProgressLine& line) { observed.push_back(line.text); });
   dialog->OnRun();
   std::vector<std::string> texts;
   for (const auto& line : dialog->Lines()) {
@@ -205,8 +204,9 @@ TEST_F(DialogRunTest, FailedRunEndsWithTheCross) {
 
 TEST_F(DialogRunTest, NetRowsFollowVc6AndAFailureStopsNoOtherRow) {
   for (const char* v : {"7.1", "8.0"}) {
-    fake.registry.Set(RootKey::kLocalMachine, std::string("Software\\Microsoft\\VisualStudio\\") + v,
-                      "InstallDir", "C:\\VS\\Common7\\IDE\\");
+    fake.registry.Set(RootKey::kLocalMachine,
+                      std::string("Software\\Microsoft\\VisualStudio\\") + v, "InstallDir",
+                      "C:\\VS\\Common7\\IDE\\");
   }
   fake.processes.names = {"msdev.exe"};
   owner.answers = {integrate::kIdCancel};

@@ -1,8 +1,7 @@
 // IntegrationEngine's shared checks on the doubles: sources, installed IDEs, a running IDE.
-#include "integrate/engine/integration_engine.h"
-
 #include <gtest/gtest.h>
 
+#include "integrate/engine/integration_engine.h"
 #include "integrate/strings.h"
 #include "tests/integrate/test_doubles.h"
 
@@ -85,8 +84,8 @@ TEST_F(EngineTest, IsVc6InstalledTriesBothKeysSilently) {
 }
 
 TEST_F(EngineTest, GetVsNetIdeDirDropsTheTrailingBackslash) {
-  fake.registry.Set(RootKey::kLocalMachine, "Software\\Microsoft\\VisualStudio\\7.1",
-                    "InstallDir", "C:\\VS7\\Common7\\IDE\\");
+  fake.registry.Set(RootKey::kLocalMachine, "Software\\Microsoft\\VisualStudio\\7.1", "InstallDir",
+                    "C:\\VS7\\Common7\\IDE\\");
   std::string dir = "stale";
   EXPECT_TRUE(Engine().GetVsNetIdeDir("7.1", true, &dir));
   EXPECT_EQ(dir, "C:\\VS7\\Common7\\IDE");
@@ -105,16 +104,16 @@ TEST_F(EngineTest, GetVsNetIdeDirReportsOnlyAMissingEntryAndOnlyWhenAsked) {
             "Unable to locate Visual Studio.NET version 8.0. Integartion terminated.");
 
   // A value too long for the 260-byte buffer fails like a missing one.
-  fake.registry.Set(RootKey::kLocalMachine, "Software\\Microsoft\\VisualStudio\\7.0",
-                    "InstallDir", "C:\\" + std::string(300, 'a') + "\\");
+  fake.registry.Set(RootKey::kLocalMachine, "Software\\Microsoft\\VisualStudio\\7.0", "InstallDir",
+                    "C:\\" + std::string(300, 'a') + "\\");
   EXPECT_FALSE(engine.GetVsNetIdeDir("7.0", true, &dir));
   EXPECT_EQ(host.owner.messages.size(), 2u);
   EXPECT_FALSE(engine.GetVsNetIdeDir("7.0", false, &dir));
   EXPECT_EQ(host.owner.messages.size(), 2u);
 
   // A value without any backslash fails silently whatever the flag.
-  fake.registry.Set(RootKey::kLocalMachine, "Software\\Microsoft\\VisualStudio\\7.0",
-                    "InstallDir", "nowhere");
+  fake.registry.Set(RootKey::kLocalMachine, "Software\\Microsoft\\VisualStudio\\7.0", "InstallDir",
+                    "nowhere");
   EXPECT_FALSE(engine.GetVsNetIdeDir("7.0", true, &dir));
   EXPECT_EQ(host.owner.messages.size(), 2u);
 }

@@ -23,11 +23,9 @@ TEST(MsdnHelpOnDrive, IntegratesAndLeavesAReadOnlyRegistryFileWhole) {
   auto registry = std::make_unique<testing_support::FakeRegistry>();
   // A collection numbered from 10000 on keeps hhcolreg.dat in the common application
   // data folder, which lets the test keep it inside its own folder.
-  registry->Set(RootKey::kLocalMachine, kShellFolders, "Common AppData",
-                drive.Path("ProgramData"));
+  registry->Set(RootKey::kLocalMachine, kShellFolders, "Common AppData", drive.Path("ProgramData"));
   registry->Set(RootKey::kLocalMachine, kCollections, "Language", "0x0409");
-  registry->Set(RootKey::kLocalMachine, std::string(kCollections) + "\\0x0409", "Preferred",
-                "0x1");
+  registry->Set(RootKey::kLocalMachine, std::string(kCollections) + "\\0x0409", "Preferred", "0x1");
   registry->Set(RootKey::kLocalMachine, std::string(kCollections) + "\\0x0409\\0x1", "Filename",
                 drive.Path("MSDN\\MSDNVS98.COL"));
   drive.Services().registry = std::move(registry);
@@ -45,9 +43,9 @@ TEST(MsdnHelpOnDrive, IntegratesAndLeavesAReadOnlyRegistryFileWhole) {
   ASSERT_TRUE(engine.IntegrateMsdnHelp());
   EXPECT_TRUE(host.owner.messages.empty());
   const std::string lib = drive.Path("Lib\\");
-  EXPECT_EQ(drive.ReadRaw(regPath),
-            Replace(reg, "</DocCompilations>", Crlf(Entry("1033", 10001, lib)) +
-                                                  "</DocCompilations>"));
+  EXPECT_EQ(
+      drive.ReadRaw(regPath),
+      Replace(reg, "</DocCompilations>", Crlf(Entry("1033", 10001, lib)) + "</DocCompilations>"));
   EXPECT_EQ(drive.ReadRaw("MSDN\\MSDNVS98.COL"),
             Replace(col, "</Folders>", Crlf(Folder()) + "</Folders>"));
   EXPECT_EQ(drive.ReadRaw("Lib\\Help\\hhcolreg.dat"), reg);

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "integrate/engine/integration_engine.h"
-#include "tests/integrate/test_doubles.h"
 #include "tests/integrate/msdn_samples.h"
+#include "tests/integrate/test_doubles.h"
 
 namespace {
 
@@ -73,9 +73,9 @@ TEST_F(MsdnHelpTest, FindCollectionFileWalksLanguageAndPreferredToFilename) {
   std::string path;
   EXPECT_TRUE(engine.FindCollectionFile(&path));
   EXPECT_EQ(path, kColFile);
-  EXPECT_EQ(fake.registry.CountCalls("open HKLM\\" + std::string(kCollections) +
-                                     "\\0x0409\\0x03a1e1f80"),
-            1);
+  EXPECT_EQ(
+      fake.registry.CountCalls("open HKLM\\" + std::string(kCollections) + "\\0x0409\\0x03a1e1f80"),
+      1);
 }
 
 TEST_F(MsdnHelpTest, FindCollectionFileFailsWithoutLanguageOrWithoutTheFile) {
@@ -112,8 +112,8 @@ TEST_F(MsdnHelpTest, ReadCollectionInfoValueRules) {
     std::int32_t number;
   } cases[] = {
       {"masterlangid collectionnum=7/>\n", true, "7", 7},
-      {"<masterlangid value=1033>\n<collectionnum value=2/>\n<masterlangid value=1036/>\n",
-       true, "1036", 2},
+      {"<masterlangid value=1033>\n<collectionnum value=2/>\n<masterlangid value=1036/>\n", true,
+       "1036", 2},
       {"1040/masterlangid\n<collectionnum value=3/>\n", true, "1040", 3},
       {"<masterlangid value=1033/>\n", false, "", 0},
       {"<masterlangid value=1033/>\n<collectionnum value=/>\n", false, "", 0},
@@ -121,8 +121,7 @@ TEST_F(MsdnHelpTest, ReadCollectionInfoValueRules) {
       {"<masterlangid value=1033/>\n<collectionnum value=abc/>\n", true, "1033", 0},
       {"<masterlangid value=1033/>\n<collectionnum value=-12/>\n", true, "1033", -12},
       // The 32-bit conversion saturates rather than wrapping.
-      {"<masterlangid value=1033/>\n<collectionnum value=99999999999/>\n", true, "1033",
-       INT32_MAX},
+      {"<masterlangid value=1033/>\n<collectionnum value=99999999999/>\n", true, "1033", INT32_MAX},
       {"<masterlangid value=1033/>\n<collectionnum value=-99999999999/>\n", true, "1033",
        INT32_MIN},
   };
@@ -148,8 +147,7 @@ TEST_F(MsdnHelpTest, FindCollectionRegistryTriesOnlyTheCandidateTheNumberSelects
   EXPECT_TRUE(engine.FindCollectionRegistry(-5, &path));
 
   // From 10000 on: the common application data folder, without falling back.
-  fake.registry.Set(RootKey::kLocalMachine, kShellFolders, "Common AppData",
-                    "C:\\ProgramData");
+  fake.registry.Set(RootKey::kLocalMachine, kShellFolders, "Common AppData", "C:\\ProgramData");
   EXPECT_FALSE(engine.FindCollectionRegistry(10000, &path));
   EXPECT_EQ(path, "C:\\ProgramData\\Microsoft\\HTML Help\\hhcolreg.dat");
   fake.files.Put(path, regBytes);
@@ -188,13 +186,12 @@ TEST_F(MsdnHelpTest, AddDocCompilationReplacesTheEntryOfAnEarlierRun) {
 }
 
 TEST_F(MsdnHelpTest, AddDocCompilationLeavesFilesItCannotPlaceTheEntryIn) {
-  const std::string cutShort =
-      Replace(regBytes, "\t</DocCompilations>",
-              std::string("<DocCompilation>\r\n\t<DocCompId value=\"") + kId +
-                  "\"/>\r\n\t</DocCompilations>");
+  const std::string cutShort = Replace(regBytes, "\t</DocCompilations>",
+                                       std::string("<DocCompilation>\r\n\t<DocCompId value=\"") +
+                                           kId + "\"/>\r\n\t</DocCompilations>");
   const std::string cases[] = {
       Replace(regBytes, "</DocCompilations>", "</DocCompilationz>"),  // no list end
-      cutShort,                                                     // old entry has no end
+      cutShort,                                                       // old entry has no end
       // An old entry cut short before another entry: removing up to the next closing tag
       // would take the other title's registration with it.
       Replace(regBytes, "\t\t<DocCompilation>\r\n\t\t\t<DocCompId value=\"vccore\"",
@@ -341,8 +338,8 @@ TEST_F(MsdnHelpTest, IntegrateMsdnHelpRestoresARegistryFileItFailedToWrite) {
 TEST_F(MsdnHelpTest, IntegrateMsdnHelpRestoresACollectionFileItFailedToWrite) {
   fake.files.FailWritesTo(kColFile);
   EXPECT_FALSE(engine.IntegrateMsdnHelp());
-  EXPECT_EQ(Messages(), std::vector<std::string>{
-                            "MSDN integration failure: can not modify collection entry."});
+  EXPECT_EQ(Messages(),
+            std::vector<std::string>{"MSDN integration failure: can not modify collection entry."});
   EXPECT_EQ(fake.files.calls.back(),
             std::string("copy C:\\Lib\\Help\\MSDNVS98.COL -> ") + kColFile);
   EXPECT_EQ(File(kColFile), colBytes);

@@ -1,10 +1,10 @@
 // The sample MSDN collection and the texts the help step writes into it, for the help tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <string>
-
-#include <gtest/gtest.h>
 
 namespace msdn_samples {
 
@@ -53,7 +53,7 @@ inline int Count(const std::string& text, const std::string& what) {
 
 // The entry and folder exactly as the step fills them in for install folder C:\Lib\.
 inline std::string Entry(const std::string& language = "1033", int number = 1,
-                  const std::string& lib = "C:\\Lib\\") {
+                         const std::string& lib = "C:\\Lib\\") {
   return std::string("<DocCompilation>\n\t<DocCompId value=\"") + kId +
          "\"/>\n\t<DocCompLanguage value=" + language +
          "/>\n\t<LocationHistory>\n\t\t<ColNum value=" + std::to_string(number) +

@@ -29,7 +29,8 @@ TEST(StringTable, HoldsEveryQuotedIdOnceInOrder) {
 }
 
 TEST(StringTable, TextsAreWindows1252WithTheSystemsSpelling) {
-  EXPECT_EQ(LoadText(integrate::kStrDevStudioNotFound), "Unable to locate Microsoft Developer Studio 6.0. Integartion terminated.");
+  EXPECT_EQ(LoadText(integrate::kStrDevStudioNotFound),
+            "Unable to locate Microsoft Developer Studio 6.0. Integartion terminated.");
   const std::string& sp = LoadText(integrate::kStrServicePackWarning);
   EXPECT_EQ(sp.find("Microsoft\xAE VisualStudio\xAE 6.0"), 27u);
   EXPECT_NE(sp.find("higher.\r\nPlease, install"), std::string::npos);
@@ -39,18 +40,20 @@ TEST(StringTable, TextsAreWindows1252WithTheSystemsSpelling) {
 }
 
 TEST(StringTable, TemplatesFillInAsTheHelpFilesExpect) {
-  std::string entry = integrate::FormatText(integrate::kStrDocCompilationEntry, "{ID}", "0x0409", 10000, "C:\\L\\T.chm",
-                                            "C:\\L\\T.chi");
+  std::string entry = integrate::FormatText(integrate::kStrDocCompilationEntry, "{ID}", "0x0409",
+                                            10000, "C:\\L\\T.chm", "C:\\L\\T.chi");
   const std::string header = integrate::FormatText(integrate::kStrDocCompilationHeader, "{ID}");
   EXPECT_EQ(header, "<DocCompilation>\n\t<DocCompId value=\"{ID}\"/>\n");
   EXPECT_EQ(entry.compare(0, header.size(), header), 0);
   EXPECT_NE(entry.find("\t<DocCompLanguage value=0x0409/>\n\t<LocationHistory>\n"
                        "\t\t<ColNum value=10000/>\n\t\t<TitleLocation value=\"C:\\L\\T.chm\"/>\n"),
             std::string::npos);
-  const std::string tail = "\t\t<SupportsMerge value=0/>\n\t</LocationHistory>\n</DocCompilation>\n      ";
+  const std::string tail =
+      "\t\t<SupportsMerge value=0/>\n\t</LocationHistory>\n</DocCompilation>\n      ";
   EXPECT_EQ(entry.substr(entry.size() - tail.size()), tail);
 
-  std::string folder = integrate::FormatText(integrate::kStrCollectionFolder, "Tessaline", "{ID}", "0x0409");
+  std::string folder =
+      integrate::FormatText(integrate::kStrCollectionFolder, "Tessaline", "{ID}", "0x0409");
   EXPECT_EQ(folder,
             "\t\t<Folder>\n\t\t\t<TitleString value=\"Tessaline\"/>\n\t\t\t<FolderOrder value=2/>\n"
             "\t\t\t<Folder>\n\t\t\t\t<TitleString value=\"={ID}\"/>\n"

@@ -5,8 +5,7 @@
 
 namespace integrate_test {
 
-bool RecordingShellCopy::Copy(const std::string& from, const std::string& to,
-                              std::string* error) {
+bool RecordingShellCopy::Copy(const std::string& from, const std::string& to, std::string* error) {
   calls.push_back(from + " -> " + to);
   if (failingTargets.count(to)) {
     *error = "cancelled";
@@ -33,8 +32,7 @@ class FakeRegister : public platform::Help2Register {
   Help2Status RegisterHelpFile(const std::string& name_space, const std::string& id,
                                std::int32_t language, const std::string& file) override {
     return service_.Answer("RegisterHelpFile", Quoted(name_space) + ", " + Quoted(id) + ", " +
-                                                   std::to_string(language) + ", " +
-                                                   Quoted(file));
+                                                   std::to_string(language) + ", " + Quoted(file));
   }
 
  private:
@@ -48,10 +46,10 @@ class FakePlugIn : public platform::Help2PlugIn {
   Help2Status RegisterHelpPlugIn(const std::string& parent, const std::string& parentToc,
                                  const std::string& name_space, const std::string& toc,
                                  const std::string& attribute, std::int32_t options) override {
-    return service_.Answer("RegisterHelpPlugIn",
-                           Quoted(parent) + ", " + Quoted(parentToc) + ", " +
-                               Quoted(name_space) + ", " + Quoted(toc) + ", " +
-                               Quoted(attribute) + ", " + std::to_string(options));
+    return service_.Answer("RegisterHelpPlugIn", Quoted(parent) + ", " + Quoted(parentToc) + ", " +
+                                                     Quoted(name_space) + ", " + Quoted(toc) +
+                                                     ", " + Quoted(attribute) + ", " +
+                                                     std::to_string(options));
   }
 
  private:
@@ -112,10 +110,9 @@ T& Install(std::unique_ptr<T> made, std::unique_ptr<Service>* slot) {
 FakePlatform::FakePlatform()
     : registry(Install(std::make_unique<testing_support::FakeRegistry>(), &services.registry)),
       files(Install(std::make_unique<MemoryFiles>(), &services.files)),
-      processes(Install(std::make_unique<testing_support::FakeProcesses>(),
-                        &services.processes)),
-      versions(Install(std::make_unique<testing_support::FakeVersionResources>(),
-                       &services.versions)),
+      processes(Install(std::make_unique<testing_support::FakeProcesses>(), &services.processes)),
+      versions(
+          Install(std::make_unique<testing_support::FakeVersionResources>(), &services.versions)),
       shell(Install(std::make_unique<RecordingShellCopy>(), &services.shell)),
       help2(Install(std::make_unique<FakeHelp2>(), &services.help2)) {}
 

@@ -30,8 +30,7 @@ class Vc6Test : public ::testing::Test {
                       "C:\\VS\\Common\\MSDev98\\Bin");
     fake.registry.Set(RootKey::kCurrentUser, kDirectoriesKey, "Include Dirs",
                       "C:\\VS\\VC98\\INCLUDE;C:\\VS\\VC98\\MFC\\INCLUDE");
-    fake.registry.Set(RootKey::kCurrentUser, kDirectoriesKey, "Library Dirs",
-                      "C:\\VS\\VC98\\LIB;");
+    fake.registry.Set(RootKey::kCurrentUser, kDirectoriesKey, "Library Dirs", "C:\\VS\\VC98\\LIB;");
     fake.files.AddFolder(kTemplate);
     fake.files.Put(kAppSource, "app wizard");
     fake.files.Put(kSkinSource, "skin wizard");
@@ -48,7 +47,7 @@ class Vc6Test : public ::testing::Test {
   void SetFileVersion(std::vector<platform::Translation> translations,
                       std::map<std::string, std::string> strings) {
     fake.versions.files["C:\\windows\\system32\\mfc42d.dll"] = {std::move(translations),
-                                                                 std::move(strings)};
+                                                                std::move(strings)};
   }
 
   FakePlatform fake;
@@ -85,13 +84,11 @@ TEST_F(Vc6Test, ServicePackFollowsTheThirdVersionPart) {
   struct Case {
     const char* version;
     ServicePackAnswer answer;
-  } cases[] = {{"6.00.8447.0", ServicePackAnswer::kYes},
-               {"6.00.8168.0", ServicePackAnswer::kNo},
-               {"6.00.9782.0", ServicePackAnswer::kYes},
-               {"6.00.10000.0", ServicePackAnswer::kYes},
-               {"6.00. 8447x.0", ServicePackAnswer::kYes},
-               {"6.00.abc.0", ServicePackAnswer::kNo},
-               {"6.0", ServicePackAnswer::kUndetermined}};
+  } cases[] = {
+      {"6.00.8447.0", ServicePackAnswer::kYes},   {"6.00.8168.0", ServicePackAnswer::kNo},
+      {"6.00.9782.0", ServicePackAnswer::kYes},   {"6.00.10000.0", ServicePackAnswer::kYes},
+      {"6.00. 8447x.0", ServicePackAnswer::kYes}, {"6.00.abc.0", ServicePackAnswer::kNo},
+      {"6.0", ServicePackAnswer::kUndetermined}};
   for (const Case& c : cases) {
     SetFileVersion({{0x0409, 0x04b0}}, {{kUs, c.version}});
     EXPECT_EQ(engine.HasVc6ServicePack3(), c.answer) << c.version;
@@ -127,8 +124,7 @@ TEST_F(Vc6Test, MergeDirectoryComparesCaseSensitivelyAsSubstring) {
 
 TEST_F(Vc6Test, IntegrateVc6DoesEveryChosenStepInOrder) {
   ASSERT_TRUE(engine.IntegrateVc6(true, true, true, false));
-  EXPECT_EQ(host.lines, (std::vector<std::string>{"    Setup directories",
-                                                  "    Copy TSLXAppWizard",
+  EXPECT_EQ(host.lines, (std::vector<std::string>{"    Setup directories", "    Copy TSLXAppWizard",
                                                   "    Copy TSLSkinWizard"}));
   EXPECT_EQ(List("Include Dirs"),
             "C:\\VS\\VC98\\INCLUDE;C:\\VS\\VC98\\MFC\\INCLUDE;C:\\Lib\\Tessaline");
@@ -277,9 +273,9 @@ TEST_F(Vc6Test, MissingSkinSourceNamesSourceAndTarget) {
   fake.files.Remove(kSkinSource);
   EXPECT_FALSE(engine.IntegrateVc6(false, false, true, false));
   ASSERT_EQ(host.owner.messages.size(), 1u);
-  EXPECT_EQ(host.owner.messages[0].text,
-            std::string("Can not copy file from ") + kSkinSource + " to " + kTemplate +
-                "TSLSkinWizard.awx. Integration terminated.");
+  EXPECT_EQ(host.owner.messages[0].text, std::string("Can not copy file from ") + kSkinSource +
+                                             " to " + kTemplate +
+                                             "TSLSkinWizard.awx. Integration terminated.");
 }
 
 TEST_F(Vc6Test, ReadOnlyEarlierCopyIsReplaced) {

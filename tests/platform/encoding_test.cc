@@ -23,8 +23,7 @@ TEST(AnsiConversion, EveryByteRoundTripsThroughUtf16AndUtf8) {
 
 TEST(AnsiConversion, HighControlRangeUsesWindows1252Characters) {
   const std::u16string wide = platform::AnsiToUtf16("\x80\x81\x8a\x8c\x99\x9f\xa0\xff");
-  EXPECT_EQ(wide, (std::u16string{0x20AC, 0x0081, 0x0160, 0x0152, 0x2122, 0x0178, 0x00A0,
-                                  0x00FF}));
+  EXPECT_EQ(wide, (std::u16string{0x20AC, 0x0081, 0x0160, 0x0152, 0x2122, 0x0178, 0x00A0, 0x00FF}));
   EXPECT_EQ(platform::AnsiToUtf8("\x80 \xe9"), "\xe2\x82\xac \xc3\xa9");
 }
 
@@ -44,10 +43,12 @@ TEST(Utf8Decoding, InvalidSequencesAreReplacedAndReported) {
     std::u16string expected;
   };
   const Case cases[] = {
-      {"\xc3", u"\uFFFD"},                  // truncated at the end
-      {"\xc3" "a", u"\uFFFDa"},             // continuation missing
-      {"\xc0\xaf", u"\uFFFD\uFFFD"},        // overlong '/'
-      {"\xed\xa0\x80", u"\uFFFD\uFFFD\uFFFD"},  // encoded surrogate
+      {"\xc3", u"\uFFFD"},  // truncated at the end
+      {"\xc3"
+       "a",
+       u"\uFFFDa"},                                       // continuation missing
+      {"\xc0\xaf", u"\uFFFD\uFFFD"},                      // overlong '/'
+      {"\xed\xa0\x80", u"\uFFFD\uFFFD\uFFFD"},            // encoded surrogate
       {"\xf4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // past U+10FFFF
       {"\xff", u"\uFFFD"},
   };
@@ -70,8 +71,7 @@ TEST(Utf16Encoding, SurrogatePairsAndUnpairedHalves) {
 
 TEST(AnsiToUpper, UpperCasesAccentedLettersAsWindows1252Does) {
   EXPECT_EQ(platform::AnsiToUpper("devenv.exe"), "DEVENV.EXE");
-  EXPECT_EQ(platform::AnsiToUpper("\xe0\xe9\xfe\x9a\x9c\x9e\xff"),
-            "\xc0\xc9\xde\x8a\x8c\x8e\x9f");
+  EXPECT_EQ(platform::AnsiToUpper("\xe0\xe9\xfe\x9a\x9c\x9e\xff"), "\xc0\xc9\xde\x8a\x8c\x8e\x9f");
   // Division sign, sharp s, micro sign and punctuation have no capital in Windows-1252.
   EXPECT_EQ(platform::AnsiToUpper("\xf7\xdf\xb5{}[]@`~"), "\xf7\xdf\xb5{}[]@`~");
 }

@@ -1,9 +1,9 @@
 // The same cases run natively against a Wine prefix and, in the Windows builds, against
 // the Win32 API, so both file services answer alike. Paths come from the temporary drive.
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "tests/support/temp_drive.h"
 
@@ -69,8 +69,7 @@ TEST_F(FilesTest, PathsMatchExistingNamesIgnoringCase) {
   // A write through a differently-cased path lands in the existing folder and file.
   std::string error;
   ASSERT_TRUE(files().WriteTextFile(drive_.Path("INCLUDE\\HEADER.h"), "two\n", &error)) << error;
-  ASSERT_TRUE(files().WriteTextFile(drive_.Path("include\\new.txt"), "three\n", &error))
-      << error;
+  ASSERT_TRUE(files().WriteTextFile(drive_.Path("include\\new.txt"), "three\n", &error)) << error;
   EXPECT_EQ(drive_.ReadRaw("Include\\Header.H"), "two\r\n");
   EXPECT_EQ(drive_.ReadRaw("Include\\new.txt"), "three\r\n");
 }
@@ -186,8 +185,7 @@ TEST_F(FilesTest, CopyFileReplacesAWritableTarget) {
   std::string error;
   ASSERT_TRUE(files().CopyFile(drive_.Path("from.txt"), drive_.Path("to.txt"), &error)) << error;
   EXPECT_EQ(drive_.ReadRaw("to.txt"), "new");
-  ASSERT_TRUE(files().CopyFile(drive_.Path("from.txt"), drive_.Path("fresh.txt"), &error))
-      << error;
+  ASSERT_TRUE(files().CopyFile(drive_.Path("from.txt"), drive_.Path("fresh.txt"), &error)) << error;
   EXPECT_EQ(drive_.ReadRaw("fresh.txt"), "new");
   EXPECT_EQ(drive_.ReadRaw("from.txt"), "new");
 }
@@ -210,8 +208,7 @@ TEST_F(FilesTest, CopyFileCarriesTheReadOnlyAttributeAlong) {
   drive_.WriteRaw("from.txt", "ro");
   drive_.SetReadOnlyRaw("from.txt", true);
   std::string error;
-  ASSERT_TRUE(files().CopyFile(drive_.Path("from.txt"), drive_.Path("copy.txt"), &error))
-      << error;
+  ASSERT_TRUE(files().CopyFile(drive_.Path("from.txt"), drive_.Path("copy.txt"), &error)) << error;
   EXPECT_EQ(drive_.ReadRaw("copy.txt"), "ro");
   EXPECT_FALSE(files().WriteTextFile(drive_.Path("copy.txt"), "x\n", &error));
   drive_.SetReadOnlyRaw("from.txt", false);

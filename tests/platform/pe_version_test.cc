@@ -2,14 +2,14 @@
 // short and bit-flipped for the bounds checks.
 #include "platform/wine/pe_version.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -193,9 +193,15 @@ TEST_P(PeImageTest, BitFlippedImagesAndBlocksDoNotCrash) {
       // Half the damage goes into the headers and the version block, where it matters.
       std::size_t at;
       switch (random() % 3) {
-        case 0: at = random() % 1024; break;
-        case 1: at = block_at + random() % block.size(); break;
-        default: at = random() % damaged.size(); break;
+        case 0:
+          at = random() % 1024;
+          break;
+        case 1:
+          at = block_at + random() % block.size();
+          break;
+        default:
+          at = random() % damaged.size();
+          break;
       }
       damaged[at % damaged.size()] ^= static_cast<char>(1u << (random() % 8));
     }

@@ -1,10 +1,10 @@
 // Natively the names come from /proc, under wine from the Win32 enumerations; either way
 // the test program itself runs.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cctype>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "platform/windows_path.h"
 #include "tests/support/temp_drive.h"
@@ -16,7 +16,8 @@ std::string BareName(std::string name) {
   name = platform::FileName(name);
   std::transform(name.begin(), name.end(), name.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (name.size() > 4 && name.compare(name.size() - 4, 4, ".exe") == 0) name.resize(name.size() - 4);
+  if (name.size() > 4 && name.compare(name.size() - 4, 4, ".exe") == 0)
+    name.resize(name.size() - 4);
   return name;
 }
 

@@ -1,6 +1,9 @@
 // The prefix lock against wineservers and against a second run of ours, seen from other
 // processes, since a process never sees its own fcntl locks.
+#include "platform/wine/server_lock.h"
+
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -11,10 +14,6 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
-
-#include <gtest/gtest.h>
-
-#include "platform/wine/server_lock.h"
 
 namespace {
 
@@ -76,8 +75,7 @@ class PrefixLockTest : public ::testing::Test {
     struct stat st;
     stat(prefix_.c_str(), &st);
     char name[64];
-    std::snprintf(name, sizeof name, "server-%llx-%llx",
-                  static_cast<unsigned long long>(st.st_dev),
+    std::snprintf(name, sizeof name, "server-%llx-%llx", static_cast<unsigned long long>(st.st_dev),
                   static_cast<unsigned long long>(st.st_ino));
     server_folder_ = name;
   }

@@ -1,8 +1,8 @@
 // The shell's copy rules, checked natively against the recursive copy over a Wine prefix
 // and in the Windows builds against SHFileOperationA itself: one case, both copies.
-#include <string>
-
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "tests/support/temp_drive.h"
 

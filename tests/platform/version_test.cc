@@ -1,9 +1,9 @@
 // Both builds read the same sample DLL: natively through the PE reader of the Wine
 // platform, in the Windows builds through GetFileVersionInfoA. The answers must agree.
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "tests/support/temp_drive.h"
 
@@ -60,7 +60,9 @@ TEST_P(VersionResourcesTest, QueryStringFindsValuesPerTranslation) {
   EXPECT_EQ(String(*info, "040904b0", "Comments"), "");
   EXPECT_EQ(String(*info, "040704e4", "FileVersion"), "6.00.8447.0");
   EXPECT_EQ(String(*info, "040704e4", "FileDescription"),
-            "Gr\xFC\xDF" "e f\xFCr die Pr\xFC" "fung");
+            "Gr\xFC\xDF"
+            "e f\xFCr die Pr\xFC"
+            "fung");
   EXPECT_EQ(String(*info, "040704e4", "LegalCopyright"), "Copyright \xA9 2026");
   EXPECT_EQ(String(*info, "040704e4", "ProductName"), "<absent>");
   EXPECT_EQ(String(*info, "041104b0", "FileVersion"), "<absent>");

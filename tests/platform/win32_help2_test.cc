@@ -1,13 +1,12 @@
 // The Help 2 service against a stand-in registered in this process. The stand-in is built
 // from raw tables of function pointers filled in by slot number, not from the Win32
 // layer's own interface declarations, so a method called through a wrong slot shows.
-#include <windows.h>
+#include <gtest/gtest.h>
 #include <ole2.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "platform/win32/win32_services.h"
 
@@ -109,10 +108,9 @@ HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(ErrorSupport* self, REFIID 
   if (iid != self->owner->iid) return S_FALSE;
   return iid == kIidSession && !script->session_supports_error_info ? S_FALSE : S_OK;
 }
-void* const kErrorSupportTable[4] = {reinterpret_cast<void*>(SupportQuery),
-                                    reinterpret_cast<void*>(SupportAddRef),
-                                    reinterpret_cast<void*>(SupportRelease),
-                                    reinterpret_cast<void*>(InterfaceSupportsErrorInfo)};
+void* const kErrorSupportTable[4] = {
+    reinterpret_cast<void*>(SupportQuery), reinterpret_cast<void*>(SupportAddRef),
+    reinterpret_cast<void*>(SupportRelease), reinterpret_cast<void*>(InterfaceSupportsErrorInfo)};
 
 Object* NewObject(void* const* table, const IID& iid) {
   ++script->live_objects;
@@ -141,8 +139,8 @@ extern void* const kRegisterTable[14];
 extern void* const kPlugInTable[9];
 HRESULT STDMETHODCALLTYPE GetRegistrationObject(Object*, LONG kind, IDispatch** object) {
   script->calls.push_back("GetRegistrationObject(" + std::to_string(kind) + ")");
-  Object* made = kind == 0 ? NewObject(kRegisterTable, kIidRegister)
-                           : NewObject(kPlugInTable, kIidPlugIn);
+  Object* made =
+      kind == 0 ? NewObject(kRegisterTable, kIidRegister) : NewObject(kPlugInTable, kIidPlugIn);
   *object = reinterpret_cast<IDispatch*>(made);
   return S_OK;
 }
@@ -158,39 +156,38 @@ HRESULT STDMETHODCALLTYPE RegisterHelpFile(Object*, BSTR name_space, BSTR id, LO
                           std::to_string(language) + "," + Narrow(file) + ")");
   return S_OK;
 }
-HRESULT STDMETHODCALLTYPE RegisterHelpPlugIn(Object*, BSTR parent, BSTR parent_toc,
-                                             BSTR name_space, BSTR toc, BSTR attribute,
-                                             LONG options) {
-  script->calls.push_back("RegisterHelpPlugIn(" + Narrow(parent) + "," + Narrow(parent_toc) +
-                          "," + Narrow(name_space) + "," + Narrow(toc) + "," +
-                          Narrow(attribute) + "," + std::to_string(options) + ")");
+HRESULT STDMETHODCALLTYPE RegisterHelpPlugIn(Object*, BSTR parent, BSTR parent_toc, BSTR name_space,
+                                             BSTR toc, BSTR attribute, LONG options) {
+  script->calls.push_back("RegisterHelpPlugIn(" + Narrow(parent) + "," + Narrow(parent_toc) + "," +
+                          Narrow(name_space) + "," + Narrow(toc) + "," + Narrow(attribute) + "," +
+                          std::to_string(options) + ")");
   if (FAILED(script->plug_in_result)) SetErrorDescription(L"plug-in rejected");
   return script->plug_in_result;
 }
 
 #define TSL_SLOT(f) reinterpret_cast<void*>(f)
-#define TSL_BASE                                                                         \
+#define TSL_BASE                                                                           \
   TSL_SLOT(QueryInterface), TSL_SLOT(AddRef), TSL_SLOT(Release), TSL_SLOT(NotImplemented), \
       TSL_SLOT(NotImplemented), TSL_SLOT(NotImplemented), TSL_SLOT(NotImplemented)
 
 void* const kSessionTable[] = {TSL_BASE,
-                               TSL_SLOT(CreateTransaction),      // 1st own method
+                               TSL_SLOT(CreateTransaction),  // 1st own method
                                TSL_SLOT(Unexpected<2>),
                                TSL_SLOT(Unexpected<3>),
-                               TSL_SLOT(CommitTransaction),      // 4th
+                               TSL_SLOT(CommitTransaction),  // 4th
                                TSL_SLOT(Unexpected<5>),
                                TSL_SLOT(GetRegistrationObject),  // 6th
                                TSL_SLOT(Unexpected<7>)};
 void* const kRegisterTable[14] = {TSL_BASE,
-                                TSL_SLOT(RegisterNamespace),  // 1st
-                                TSL_SLOT(Unexpected<2>),
-                                TSL_SLOT(Unexpected<3>),
-                                TSL_SLOT(Unexpected<4>),
-                                TSL_SLOT(Unexpected<5>),
-                                TSL_SLOT(RegisterHelpFile),  // 6th
-                                TSL_SLOT(Unexpected<7>)};
+                                  TSL_SLOT(RegisterNamespace),  // 1st
+                                  TSL_SLOT(Unexpected<2>),
+                                  TSL_SLOT(Unexpected<3>),
+                                  TSL_SLOT(Unexpected<4>),
+                                  TSL_SLOT(Unexpected<5>),
+                                  TSL_SLOT(RegisterHelpFile),  // 6th
+                                  TSL_SLOT(Unexpected<7>)};
 void* const kPlugInTable[9] = {TSL_BASE, TSL_SLOT(RegisterHelpPlugIn),  // 1st
-                              TSL_SLOT(Unexpected<2>)};
+                               TSL_SLOT(Unexpected<2>)};
 
 // The class object that hands out sessions.
 HRESULT STDMETHODCALLTYPE FactoryQuery(void* self, REFIID iid, void** out) {

@@ -1,10 +1,9 @@
 // Win32-only behaviour: both process enumerations, the rule between them, the hidden mark.
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "platform/win32/win32_services.h"
 #include "tests/support/temp_drive.h"

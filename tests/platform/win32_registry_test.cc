@@ -1,12 +1,11 @@
 // The Win32 registry under wine, checked by wine's own `reg` program as the independent
 // reader and writer.
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "platform/win32/win32_services.h"
 
@@ -58,10 +57,11 @@ class Win32Registry : public ::testing::Test {
 TEST_F(Win32Registry, SetStringIsSeenByRegQuery) {
   Create(HKEY_CURRENT_USER, 0);
   std::string error;
-  auto key = registry_->OpenKey(platform::RootKey::kCurrentUser, key_, platform::KeyAccess::kAll,
-                                &error);
+  auto key =
+      registry_->OpenKey(platform::RootKey::kCurrentUser, key_, platform::KeyAccess::kAll, &error);
   ASSERT_NE(key, nullptr) << error;
-  ASSERT_TRUE(key->SetString("Include Dirs", "C:\\Lib\\Include;C:\\VC98\\Include", &error)) << error;
+  ASSERT_TRUE(key->SetString("Include Dirs", "C:\\Lib\\Include;C:\\VC98\\Include", &error))
+      << error;
   key.reset();
   std::string out = RunCommand("reg query HKCU\\" + key_ + " /v \"Include Dirs\"");
   EXPECT_NE(out.find("REG_SZ"), std::string::npos) << out;
@@ -127,8 +127,8 @@ TEST_F(Win32Registry, AnsiTextRoundTripsThroughTheWideRegistry) {
 TEST_F(Win32Registry, MachineKeysLiveInThe32BitView) {
   Create(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY);
   std::string error;
-  auto key = registry_->OpenKey(platform::RootKey::kLocalMachine, key_, platform::KeyAccess::kAll,
-                                &error);
+  auto key =
+      registry_->OpenKey(platform::RootKey::kLocalMachine, key_, platform::KeyAccess::kAll, &error);
   ASSERT_NE(key, nullptr) << error;
   ASSERT_TRUE(key->SetString("InstallDir", "C:\\Tessaline", &error)) << error;
   key.reset();
@@ -139,16 +139,16 @@ TEST_F(Win32Registry, MachineKeysLiveInThe32BitView) {
   EXPECT_NE(out.find("C:\\Tessaline"), std::string::npos) << out;
   out = RunCommand("reg query " + path + " /v InstallDir /reg:64", &rc);
   EXPECT_NE(rc, 0) << out;
-  out = RunCommand("reg query HKLM\\Software\\Wow6432Node\\" + key_.substr(9) + " /v InstallDir /reg:64",
-            &rc);
+  out = RunCommand(
+      "reg query HKLM\\Software\\Wow6432Node\\" + key_.substr(9) + " /v InstallDir /reg:64", &rc);
   EXPECT_EQ(rc, 0) << out;
 }
 
 TEST_F(Win32Registry, OpenKeyReportsAMissingKey) {
   std::string error;
-  EXPECT_EQ(registry_->OpenKey(platform::RootKey::kCurrentUser, key_, platform::KeyAccess::kRead,
-                               &error),
-            nullptr);
+  EXPECT_EQ(
+      registry_->OpenKey(platform::RootKey::kCurrentUser, key_, platform::KeyAccess::kRead, &error),
+      nullptr);
   EXPECT_NE(error.find(key_), std::string::npos) << error;
 }
 

@@ -1,6 +1,7 @@
 // What only the Wine platform does: the prefix's path mapping, its file writes as seen on
 // the host, /proc, and the parts of the factory that have no Windows counterpart.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -14,8 +15,6 @@
 #include <iterator>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "platform/wine/prefix.h"
 #include "platform/wine/wine_files.h"
@@ -49,9 +48,7 @@ class PrefixTest : public ::testing::Test {
   void Mkdir(const std::string& relative) {
     ASSERT_EQ(mkdir((dir_ + "/" + relative).c_str(), 0777), 0) << relative;
   }
-  void Touch(const std::string& relative) {
-    std::ofstream(dir_ + "/" + relative) << "x";
-  }
+  void Touch(const std::string& relative) { std::ofstream(dir_ + "/" + relative) << "x"; }
   std::string Host(const std::string& windows) {
     std::string host, error;
     EXPECT_TRUE(prefix_->ToHostPath(windows, &host, &error)) << error;
@@ -99,8 +96,11 @@ TEST_F(PrefixTest, ToHostPathKeepsTypedNamesBelowAMissingComponent) {
 
 TEST_F(PrefixTest, ToHostPathConvertsAnsiNamesAndFoldsAccentedLetters) {
   Mkdir("drive_c/\xC3\x84rger");  // "Ärger" in UTF-8
-  EXPECT_EQ(Host("C:\\\xE4rger\\Gr\xFC\xDF" "e"),
-            dir_ + "/dosdevices/c:/\xC3\x84rger/Gr\xC3\xBC\xC3\x9F" "e");
+  EXPECT_EQ(Host("C:\\\xE4rger\\Gr\xFC\xDF"
+                 "e"),
+            dir_ +
+                "/dosdevices/c:/\xC3\x84rger/Gr\xC3\xBC\xC3\x9F"
+                "e");
 }
 
 TEST_F(PrefixTest, SystemFolderOfA64BitPrefixIsSyswow64) {
@@ -126,7 +126,10 @@ TEST_F(PrefixTest, ToWindowsPathNamesTheDriveAsWinepathDoes) {
   EXPECT_EQ(prefix_->ToWindowsPath(dir_ + "/drive_c"), "C:\\");
   EXPECT_EQ(prefix_->ToWindowsPath("/usr//bin/./x/../env"), "Z:\\usr\\bin\\env");
   EXPECT_EQ(prefix_->ToWindowsPath("/"), "Z:\\");
-  EXPECT_EQ(prefix_->ToWindowsPath("/tmp/Gr\xC3\xBC\xC3\x9F" "e"), "Z:\\tmp\\Gr\xFC\xDF" "e");
+  EXPECT_EQ(prefix_->ToWindowsPath("/tmp/Gr\xC3\xBC\xC3\x9F"
+                                   "e"),
+            "Z:\\tmp\\Gr\xFC\xDF"
+            "e");
 }
 
 TEST_F(PrefixTest, ToWindowsPathPrefersTheDriveWithTheLongestPrefix) {

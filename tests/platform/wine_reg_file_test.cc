@@ -1,9 +1,7 @@
 // The registry file: round trips, Wine's escapes, value types, key order, bad input, the save.
-#include "platform/wine/reg_file.h"
-
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +9,8 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+
+#include "platform/wine/reg_file.h"
 
 namespace platform::wine {
 namespace {
@@ -150,9 +150,12 @@ TEST(RegFileEscapes, DecodesEveryEscapeWineWrites) {
   std::unique_ptr<RegFile> file = MustParse(kWineText);
   ASSERT_NE(file, nullptr);
   const std::u16string key = u"Software\\Tsl\\Escapes";
-  EXPECT_EQ(Get(*file, key, u"ctl").data,
-            Utf16Bytes(std::u16string(u"A\nB\tC\rD\aE\u0001" u"1\u0002x\u001b") + u'\0'));
-  EXPECT_EQ(Get(*file, key, u"hexafter").data, Sz(u"\u00fc" u"a\u00e9z").data);
+  EXPECT_EQ(Get(*file, key, u"ctl").data, Utf16Bytes(std::u16string(u"A\nB\tC\rD\aE\u0001"
+                                                                    u"1\u0002x\u001b") +
+                                                     u'\0'));
+  EXPECT_EQ(Get(*file, key, u"hexafter").data, Sz(u"\u00fc"
+                                                  u"a\u00e9z")
+                                                   .data);
   EXPECT_EQ(Get(*file, key, u"nonascii").data, Sz(u"M\u00fcller \u00a9 \u20ac \u0100x").data);
   EXPECT_EQ(Get(*file, key, u"plain").data, Sz(u"a\\b\"c").data);
   EXPECT_EQ(Get(*file, key, u"name with \"q\" [x]").data, Sz(u"v").data);
@@ -163,9 +166,14 @@ TEST(RegFileEscapes, DecodesEveryEscapeWineWrites) {
 }
 
 TEST(RegFileEscapes, EncodesAsWineDoes) {
-  EXPECT_EQ(EscapeRegString(u"A\nB\tC\rD\aE\u0001" u"1\u0002x\u001b", "\"\""),
+  EXPECT_EQ(EscapeRegString(u"A\nB\tC\rD\aE\u0001"
+                            u"1\u0002x\u001b",
+                            "\"\""),
             "A\\nB\\tC\\rD\\aE\\0011\\2x\\e");
-  EXPECT_EQ(EscapeRegString(u"\u00fc" u"a\u00e9z", "\"\""), "\\x00fca\\xe9z");
+  EXPECT_EQ(EscapeRegString(u"\u00fc"
+                            u"a\u00e9z",
+                            "\"\""),
+            "\\x00fca\\xe9z");
   EXPECT_EQ(EscapeRegString(u"M\u00fcller \u00a9 \u20ac \u0100x", "\"\""),
             "M\\xfcller \\xa9 \\x20ac \\x100x");
   EXPECT_EQ(EscapeRegString(u"a\\b\"c", "\"\""), "a\\\\b\\\"c");
@@ -177,7 +185,9 @@ TEST(RegFileEscapes, RawUtf8IsReadAndInvalidBytesAreDropped) {
   // encoded surrogate.
   std::unique_ptr<RegFile> file = MustParse(
       "WINE REGISTRY Version 2\n[K\xc3\xa9] 1\n\"utf8\"=\"M\xc3\xbcller \xe2\x82\xac\"\n"
-      "\"bad\"=\"a\xfc" "b\xf8\x80\x80\xed\xa0\x80\"\n\"xnone\"=\"\\xq\"\n\"octal\"=\"\\101\\1012\"\n\"other\"=\"\\q\\[\"\n");
+      "\"bad\"=\"a\xfc"
+      "b\xf8\x80\x80\xed\xa0\x80\"\n\"xnone\"=\"\\xq\"\n\"octal\"=\"\\101\\1012\"\n\"other\"="
+      "\"\\q\\[\"\n");
   ASSERT_NE(file, nullptr);
   EXPECT_EQ(Get(*file, u"K\u00c9", u"utf8").data, Sz(u"M\u00fcller \u20ac").data);
   EXPECT_EQ(Get(*file, u"k\u00e9", u"bad").data, Sz(u"ab\xd800").data);
@@ -224,8 +234,8 @@ TEST(RegFileValues, ReadsEachTypeAsStoredAndMatchesNamesCaseInsensitively) {
   EXPECT_FALSE(file->GetValue(key, u"nope", &missing));
   EXPECT_FALSE(file->GetValue(u"Software\\Tsl", u"x", &missing));  // a key without a block
   // Wine lets the later of two lines with one name win.
-  std::unique_ptr<RegFile> twice = MustParse(
-      "WINE REGISTRY Version 2\n[K\\\\\\xc9] 1\n\"a\"=\"1\"\n\"A\"=\"2\"\n");
+  std::unique_ptr<RegFile> twice =
+      MustParse("WINE REGISTRY Version 2\n[K\\\\\\xc9] 1\n\"a\"=\"1\"\n\"A\"=\"2\"\n");
   ASSERT_NE(twice, nullptr);
   EXPECT_EQ(Get(*twice, u"k\\\u00e9", u"a").data, Sz(u"2").data);
 }
@@ -286,15 +296,17 @@ TEST(RegFileKeys, ParentWithoutBlockExistsAndGetsItsBlockInWineOrder) {
 TEST(RegFileKeys, EveryKeyAndParentIsFoundWhateverTheirOrder) {
   // Keys share parts of their names with the key before them in every way; one needs
   // decoding.
-  const char* keys[] = {"A\\\\B", "A\\\\BC\\\\D", "A\\\\B\\\\E", "Ab\\\\X", "A\\\\B\\\\E\\\\\\xe9",
-                        "A\\\\B\\\\E\\\\F", "A"};
+  const char* keys[] = {"A\\\\B",  "A\\\\BC\\\\D",         "A\\\\B\\\\E",
+                        "Ab\\\\X", "A\\\\B\\\\E\\\\\\xe9", "A\\\\B\\\\E\\\\F",
+                        "A"};
   std::string text = "WINE REGISTRY Version 2\n";
   for (const char* k : keys) text += std::string("[") + k + "] 1\n";
   std::unique_ptr<RegFile> file = MustParse(text);
   ASSERT_NE(file, nullptr);
-  const char16_t* present[] = {u"A\\B",   u"a\\bc\\d", u"A\\BC", u"A\\B\\E", u"AB\\X",
-                               u"Ab",     u"A\\B\\E\\\u00c9", u"A\\B\\E\\F", u"A"};
-  for (std::size_t i = 0; i < std::size(present); ++i) EXPECT_TRUE(file->KeyExists(present[i])) << i;
+  const char16_t* present[] = {u"A\\B", u"a\\bc\\d",        u"A\\BC",      u"A\\B\\E", u"AB\\X",
+                               u"Ab",   u"A\\B\\E\\\u00c9", u"A\\B\\E\\F", u"A"};
+  for (std::size_t i = 0; i < std::size(present); ++i)
+    EXPECT_TRUE(file->KeyExists(present[i])) << i;
   const char16_t* absent[] = {u"A\\BC\\E", u"A\\B\\D", u"Ab\\B", u"B"};
   for (std::size_t i = 0; i < std::size(absent); ++i) EXPECT_FALSE(file->KeyExists(absent[i])) << i;
 }
@@ -337,8 +349,9 @@ TEST(RegFileKeys, KeyHeldTwiceIsReadAndWrittenAsWineMergesIt) {
 }
 
 TEST(RegFileKeys, NewValuesAreInsertedInWineOrder) {
-  std::unique_ptr<RegFile> file = MustParse("WINE REGISTRY Version 2\n\n[K] 1\n#time=1\n"
-                                            "\"a\"=\"1\"\n\"c\"=\"3\"\n\n[L] 1\n");
+  std::unique_ptr<RegFile> file = MustParse(
+      "WINE REGISTRY Version 2\n\n[K] 1\n#time=1\n"
+      "\"a\"=\"1\"\n\"c\"=\"3\"\n\n[L] 1\n");
   ASSERT_NE(file, nullptr);
   // Wine compares upper-cased names, so '_' (after 'Z') sorts after the letters.
   ASSERT_TRUE(file->SetValue(u"K", u"_b", Sz(u"2"), kStamp));
@@ -406,9 +419,7 @@ TEST(RegFileBadInput, HundredMegabyteLinesNeitherCrashNorPass) {
 TEST(RegFileSave, ReplacesTheFileAtomicallyKeepingItsMode) {
   TempDir dir;
   std::string path = dir.Path("user.reg");
-  {
-    std::ofstream(path) << kWineText;
-  }
+  { std::ofstream(path) << kWineText; }
   ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
   struct stat before;
   ASSERT_EQ(::stat(path.c_str(), &before), 0);

@@ -110,7 +110,8 @@ const std::string kMachine64 =
     "[Software\\\\Wow6432Node\\\\Policies] 1\n#link\n\"SymbolicLinkValue\"=" +
     Hex6(u"\\Registry\\Machine\\Software\\Policies") +
     "\n\n"
-    "[Software\\\\Wow6432Node\\\\Vendor\\\\App] 1\n\"v\"=\"32\"\n\"t\"=\"M\\xfcller \\x20ac \\x100\"\n"
+    "[Software\\\\Wow6432Node\\\\Vendor\\\\App] 1\n\"v\"=\"32\"\n\"t\"=\"M\\xfcller \\x20ac "
+    "\\x100\"\n"
     "\"d\"=dword:12345678\n\"b\"=hex:00,ff,\\\n  7f\n";
 
 const std::string kUser =
@@ -129,8 +130,7 @@ TEST_F(SyntheticPrefix, MachineKeysAreSeenAsA32BitProgramSeesThem) {
   // Classes: Software\Wow6432Node\Classes links to the shared Software\Classes\Wow6432Node,
   // which falls back to Software\Classes for what it lacks.
   EXPECT_EQ(Query(*reg, lm, "Software\\Classes\\.txt", ""), Z("txtfile"));
-  EXPECT_EQ(Query(*reg, lm, "Software\\Classes\\CLSID\\{1}", ""),
-            Z("32-bit class"));
+  EXPECT_EQ(Query(*reg, lm, "Software\\Classes\\CLSID\\{1}", ""), Z("32-bit class"));
   EXPECT_EQ(Query(*reg, lm, "Software\\Policies\\Vendor", "p"), Z("policy"));
   // A link to itself ends instead of looping.
   std::string error;
@@ -139,8 +139,7 @@ TEST_F(SyntheticPrefix, MachineKeysAreSeenAsA32BitProgramSeesThem) {
   EXPECT_NE(error.find("HKEY_LOCAL_MACHINE\\Software\\Loop\\X"), std::string::npos) << error;
 
   // The user's hive has no 32-bit view.
-  EXPECT_EQ(Query(*reg, RootKey::kCurrentUser, "Software\\Vendor\\App", "v"),
-            Z("64"));
+  EXPECT_EQ(Query(*reg, RootKey::kCurrentUser, "Software\\Vendor\\App", "v"), Z("64"));
   // Nor has the machine hive of a 32-bit prefix.
   std::string machine32 = kMachine64;
   machine32.replace(machine32.find("win64"), 5, "win32");
@@ -175,10 +174,11 @@ TEST_F(SyntheticPrefix, QueryStringFillsTheCallersBufferWhateverTheType) {
 
 // A program may store a string without its NUL; callers read the buffer as a C string.
 TEST_F(SyntheticPrefix, QueryStringTerminatesStringsStoredWithoutNul) {
-  Write("WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n"
-        "#arch=win32\n\n[Software\\\\Vendor] 1\n\"n\"=hex(1):41,00,42,00\n"
-        "\"e\"=str(2):\"\"\n\"z\"=hex(1):\n",
-        kUser);
+  Write(
+      "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n"
+      "#arch=win32\n\n[Software\\\\Vendor] 1\n\"n\"=hex(1):41,00,42,00\n"
+      "\"e\"=str(2):\"\"\n\"z\"=hex(1):\n",
+      kUser);
   std::unique_ptr<Registry> reg = NewWineRegistry(dir_);
   EXPECT_EQ(Query(*reg, RootKey::kLocalMachine, "Software\\Vendor", "n"), Z("AB"));
   EXPECT_EQ(Query(*reg, RootKey::kLocalMachine, "Software\\Vendor", "e"), Z(""));
@@ -250,8 +250,7 @@ TEST_F(SyntheticPrefix, UnparsableHiveIsReportedWithFileAndLineAndNeverWritten) 
   EXPECT_NE(error.find(dir_ + "/user.reg:12: "), std::string::npos) << error;
   EXPECT_EQ(ReadFile(dir_ + "/user.reg"), broken);
   // The other hive is not affected.
-  EXPECT_EQ(Query(*reg, RootKey::kLocalMachine, "Software\\Vendor\\App", "v"),
-            Z("32"));
+  EXPECT_EQ(Query(*reg, RootKey::kLocalMachine, "Software\\Vendor\\App", "v"), Z("32"));
 }
 
 // Holds the fcntl lock a wineserver holds, from another process (a process never sees its
@@ -298,7 +297,8 @@ TEST_F(SyntheticPrefix, ServerIsFoundByItsLockInUpstreamAndDebianFolders) {
   struct stat st;
   ASSERT_EQ(::stat(dir_.c_str(), &st), 0);
   char server[64];
-  std::snprintf(server, sizeof server, "server-%llx-%llx", static_cast<unsigned long long>(st.st_dev),
+  std::snprintf(server, sizeof server, "server-%llx-%llx",
+                static_cast<unsigned long long>(st.st_dev),
                 static_cast<unsigned long long>(st.st_ino));
   // Upstream Wine wants its folder private; it is removed again when empty.
   std::string upstream_root = "/tmp/.wine-" + std::to_string(::getuid());
@@ -426,8 +426,9 @@ TEST_F(RealPrefix, WinebootHivesAreWrittenBackByteForByte) {
 TEST_F(RealPrefix, ValuesWeWriteAreReadByWineReg) {
   std::unique_ptr<Registry> reg = NewWineRegistry(prefix_);
   std::string error;
-  std::unique_ptr<RegistryKey> cv = reg->OpenKey(
-      RootKey::kLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion", KeyAccess::kAll, &error);
+  std::unique_ptr<RegistryKey> cv =
+      reg->OpenKey(RootKey::kLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
+                   KeyAccess::kAll, &error);
   ASSERT_NE(cv, nullptr) << error;
   ASSERT_TRUE(cv->SetString("TslAscii", "C:\\Lib\\x", &error)) << error;
   ASSERT_TRUE(cv->SetString("TslText", "a b\\c \"q\" M\xfcller \xa9 \x80 [x]", &error)) << error;
@@ -463,11 +464,15 @@ TEST_F(RealPrefix, ValuesWineRegAddsAreReadByUs) {
   // Read the user's hive before Wine changes it, so the change must be noticed.
   EXPECT_EQ(Query(*reg, RootKey::kCurrentUser, "Control Panel\\Desktop", "TslUser"), "<result 1>");
   std::string bin;
-  for (int i = 0; i < 48; ++i) bin += "0123456789abcdef"[i / 16] + std::string(1, "0123456789abcdef"[i % 16]);
+  for (int i = 0; i < 48; ++i)
+    bin += "0123456789abcdef"[i / 16] + std::string(1, "0123456789abcdef"[i % 16]);
   const std::vector<std::vector<std::string>> adds = {
-      {"add", "HKLM\\Software\\TslAdd", "/v", "Text", "/d", "a b\\c \"q\" M\xc3\xbcller \xc2\xa9 \xe2\x82\xac", "/reg:32", "/f"},
-      {"add", "HKLM\\Software\\TslAdd", "/v", "Bin", "/t", "REG_BINARY", "/d", bin, "/reg:32", "/f"},
-      {"add", "HKLM\\Software\\TslAdd", "/v", "Num", "/t", "REG_DWORD", "/d", "305419896", "/reg:32", "/f"},
+      {"add", "HKLM\\Software\\TslAdd", "/v", "Text", "/d",
+       "a b\\c \"q\" M\xc3\xbcller \xc2\xa9 \xe2\x82\xac", "/reg:32", "/f"},
+      {"add", "HKLM\\Software\\TslAdd", "/v", "Bin", "/t", "REG_BINARY", "/d", bin, "/reg:32",
+       "/f"},
+      {"add", "HKLM\\Software\\TslAdd", "/v", "Num", "/t", "REG_DWORD", "/d", "305419896",
+       "/reg:32", "/f"},
       {"add", "HKLM\\Software\\TslAdd64", "/v", "Text", "/d", "x", "/reg:64", "/f"},
       {"add", "HKCU\\Control Panel\\Desktop", "/v", "TslUser", "/d", "M\xc3\xbcller", "/f"},
   };
@@ -478,8 +483,7 @@ TEST_F(RealPrefix, ValuesWineRegAddsAreReadByUs) {
   ASSERT_EQ(Shell(Env() + "wineserver -w"), 0);
 
   const RootKey lm = RootKey::kLocalMachine;
-  EXPECT_EQ(Query(*reg, lm, "Software\\TslAdd", "Text"),
-            Z("a b\\c \"q\" M\xfcller \xa9 \x80"));
+  EXPECT_EQ(Query(*reg, lm, "Software\\TslAdd", "Text"), Z("a b\\c \"q\" M\xfcller \xa9 \x80"));
   std::string bytes;
   for (int i = 0; i < 48; ++i) bytes.push_back(static_cast<char>(i));
   EXPECT_EQ(Query(*reg, lm, "Software\\TslAdd", "Bin"), bytes);
@@ -500,8 +504,9 @@ TEST_F(RealPrefix, KeyHeldTwiceReadsAndWritesAsWineSeesIt) {
   text.insert(first + 1,
               "[Software\\\\TslDup] 1700000000\n\"A\"=\"first\"\n\"B\"=\"onlyfirst\"\n"
               "\"a\"=\"first-lower-later\"\n\n");
-  text += "\n[software\\\\tsldup] 1700000001\n\"A\"=\"second\"\n\"C\"=\"onlysecond\"\n\n"
-          "[Software\\\\TslDup] 1700000002\n\"C\"=\"third\"\n";
+  text +=
+      "\n[software\\\\tsldup] 1700000001\n\"A\"=\"second\"\n\"C\"=\"onlysecond\"\n\n"
+      "[Software\\\\TslDup] 1700000002\n\"C\"=\"third\"\n";
   WriteFile(hive, text);
   // Wine's view of the untouched file (its lines end in CR LF); the server saves the file
   // merged, so it is put back.
@@ -522,7 +527,8 @@ TEST_F(RealPrefix, KeyHeldTwiceReadsAndWritesAsWineSeesIt) {
     value.pop_back();
     EXPECT_NE(output.find(std::string("    ") + name + "    REG_SZ    " + value + "\n"),
               std::string::npos)
-        << name << " reads as " << value << "; Wine reads:\n" << output;
+        << name << " reads as " << value << "; Wine reads:\n"
+        << output;
   }
   EXPECT_EQ(Query(*reg, cu, "Software\\TslDup", "A"), Z("second"));
 
@@ -545,8 +551,9 @@ TEST_F(RealPrefix, WritesAreRefusedWhileAWineserverRuns) {
   EXPECT_GT(status.pid, 0);
 
   std::unique_ptr<Registry> reg = NewWineRegistry(prefix_);
-  std::unique_ptr<RegistryKey> key = reg->OpenKey(
-      RootKey::kLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion", KeyAccess::kAll, &error);
+  std::unique_ptr<RegistryKey> key =
+      reg->OpenKey(RootKey::kLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
+                   KeyAccess::kAll, &error);
   ASSERT_NE(key, nullptr) << error;
   std::string before = ReadFile(prefix_ + "/system.reg");
   EXPECT_FALSE(key->SetString("TslBlocked", "x", &error));

@@ -3,7 +3,6 @@
 // calls the ten entry points, so the texts the user typed are seen as the DLL returns them.
 // Built for the native build only: it runs the compilers of the build machine.
 #include <gtest/gtest.h>
-
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -121,7 +120,8 @@ SymbolMap AwkwardSymbols() {
 std::string SyntaxCheck(const std::string& defines) {
   return std::string(TSL_MINGW_CXX) +
          " -fsyntax-only -std=gnu++17 -finput-charset=CP1252 -Werror=overloaded-virtual"
-         " -Werror=return-type -I. -I'" + kStandIn + "' " + defines;
+         " -Werror=return-type -I. -I'" +
+         kStandIn + "' " + defines;
 }
 
 TEST(CompileCheck, GeneratedSourcesCompileForEveryKindOfChoice) {
@@ -222,9 +222,9 @@ TEST(CompileCheck, EntryPointsReturnWhatTheUserTyped) {
     std::string log;
     ASSERT_TRUE(project.Run(std::string(TSL_NATIVE_CXX) +
                                 " -std=gnu++17 -finput-charset=CP1252 -fexec-charset=CP1252"
-                                " -D__stdcall= -I. -I'" + kStandIn + "' StdAfx.cpp '" +
-                                symbols.at("root") + ".cpp' " + symbols.at("skin_file") +
-                                ".cpp probe.cpp -o probe && ./probe",
+                                " -D__stdcall= -I. -I'" +
+                                kStandIn + "' StdAfx.cpp '" + symbols.at("root") + ".cpp' " +
+                                symbols.at("skin_file") + ".cpp probe.cpp -o probe && ./probe",
                             &log))
         << log;
     std::string output = log.substr(log.find('\n') + 1);
@@ -235,9 +235,8 @@ TEST(CompileCheck, EntryPointsReturnWhatTheUserTyped) {
     EXPECT_EQ(output.substr(0, header_end),
               symbols.at("SKIN_CLASS") + "<CTSLVisualManager>1|1|1|1|1|0|6.2|1|0");
     EXPECT_EQ(output.substr(header_end + 1),
-              symbols.at("SKIN_NAME") + '\0' + symbols.at("AUTHOR") + ", " +
-                  symbols.at("COMPANY") + '\0' + symbols.at("AUTHOR_MAIL") + '\0' +
-                  symbols.at("AUTHOR_URL") + '\0');
+              symbols.at("SKIN_NAME") + '\0' + symbols.at("AUTHOR") + ", " + symbols.at("COMPANY") +
+                  '\0' + symbols.at("AUTHOR_MAIL") + '\0' + symbols.at("AUTHOR_URL") + '\0');
   }
 }
 

@@ -93,10 +93,10 @@ TEST(ParseFileList, ReadsDirectoriesFlagsAndExpandedDestinations) {
       "-!?#*X.TXT\tx.txt";
   FileList list;
   std::string error;
-  ASSERT_TRUE(ParseFileList("NEWPROJ.INF", text,
-                            {{"skin_file", "SkinAqua"}, {"root", "MySkins"},
-                             {"SKIN_NAME_UPPER", "SKINAQUA"}},
-                            &list, &error))
+  ASSERT_TRUE(ParseFileList(
+      "NEWPROJ.INF", text,
+      {{"skin_file", "SkinAqua"}, {"root", "MySkins"}, {"SKIN_NAME_UPPER", "SKINAQUA"}}, &list,
+      &error))
       << error;
   EXPECT_EQ(list.directories, std::vector<std::string>{"res"});
   ASSERT_EQ(list.entries.size(), 4u);
@@ -111,8 +111,8 @@ TEST(ParseFileList, ReadsDirectoriesFlagsAndExpandedDestinations) {
   EXPECT_TRUE(list.entries[2].resource && list.entries[2].binary);
   const FileListEntry& all = list.entries[3];
   EXPECT_EQ(all.source, "X.TXT");
-  EXPECT_TRUE(all.not_in_project && all.excluded_from_build && all.help_file &&
-              all.is_template && all.bypass_custom);
+  EXPECT_TRUE(all.not_in_project && all.excluded_from_build && all.help_file && all.is_template &&
+              all.bypass_custom);
   EXPECT_EQ(all.line, 7);
 }
 

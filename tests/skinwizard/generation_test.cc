@@ -69,9 +69,9 @@ TEST(GenerateProject, AquaInMySkinsMatchesTheExpectedFilesByteForByte) {
   ASSERT_TRUE(WriteProject(plan, *drive.Services().files, &error)) << error;
 
   const std::set<std::string> expected_names = {
-      "SkinAqua.cpp", "SkinAqua.h",  "ReadMe.txt",  "res\\MySkins.rc2", "Resource.h",
-      "MySkins.clw",  "MySkins.cpp", "MySkins.def", "MySkins.h",        "MySkins.rc",
-      "StdAfx.cpp",   "StdAfx.h",    "res\\SKINAQUA.bmp", "MySkins.dsp", "MySkins.dsw"};
+      "SkinAqua.cpp", "SkinAqua.h",  "ReadMe.txt",        "res\\MySkins.rc2", "Resource.h",
+      "MySkins.clw",  "MySkins.cpp", "MySkins.def",       "MySkins.h",        "MySkins.rc",
+      "StdAfx.cpp",   "StdAfx.h",    "res\\SKINAQUA.bmp", "MySkins.dsp",      "MySkins.dsw"};
   std::set<std::string> names;
   for (const PlannedFile& file : plan.files) {
     names.insert(file.relative);
@@ -97,11 +97,11 @@ TEST(GenerateProject, PreviewBitmapIsTheTemplateByteForByte) {
            static_cast<unsigned>(static_cast<unsigned char>(preview[at + 3])) << 24;
   };
   EXPECT_EQ(preview.substr(0, 2), "BM");
-  EXPECT_EQ(u32(2), 22182u);          // file size
-  EXPECT_EQ(u32(18), 223u);           // width
-  EXPECT_EQ(u32(22), 197u);           // height, bottom-up
-  EXPECT_EQ(u32(28) & 0xFFFF, 4u);    // bits per pixel
-  EXPECT_EQ(u32(30), 0u);             // uncompressed
+  EXPECT_EQ(u32(2), 22182u);        // file size
+  EXPECT_EQ(u32(18), 223u);         // width
+  EXPECT_EQ(u32(22), 197u);         // height, bottom-up
+  EXPECT_EQ(u32(28) & 0xFFFF, 4u);  // bits per pixel
+  EXPECT_EQ(u32(30), 0u);           // uncompressed
   EXPECT_EQ(Text(Plan(AquaRequest("C:\\Work")), "res\\SKINAQUA.bmp"), preview);
 }
 
@@ -162,9 +162,10 @@ TEST(GenerateProject, CommentsOffLeavesNoTodoLineInAnySourceFile) {
   for (const PlannedFile& file : plan.files) {
     EXPECT_EQ(file.bytes.find("// TODO:"), std::string::npos) << file.relative;
   }
-  EXPECT_NE(Text(plan, "SkinAqua.cpp")
-                .find("BOOL bNCArea)\r\n{\r\n\tpDC->FillSolidRect (rectClient, RGB (56, 200, 145));"),
-            std::string::npos);
+  EXPECT_NE(
+      Text(plan, "SkinAqua.cpp")
+          .find("BOOL bNCArea)\r\n{\r\n\tpDC->FillSolidRect (rectClient, RGB (56, 200, 145));"),
+      std::string::npos);
 }
 
 TEST(GenerateProject, FreeTextIsEscapedForTheFileItLandsIn) {
@@ -217,8 +218,7 @@ TEST(GenerateProject, RefusesWhatCannotBeAProjectAndNamesTheTemplateLine) {
   request = AquaRequest("C:\\Work");
   request.file_name_symbol = nullptr;
   EXPECT_FALSE(PlanProject(request, &plan, &error));
-  EXPECT_NE(error.find("MYSKIN.H(5): symbol \"FILE_NAME_SYMBOL\" has no value"),
-            std::string::npos)
+  EXPECT_NE(error.find("MYSKIN.H(5): symbol \"FILE_NAME_SYMBOL\" has no value"), std::string::npos)
       << error;
 
   request = AquaRequest("C:\\Work");
@@ -282,9 +282,9 @@ TEST(DspAutomation, LinksEveryConfigurationIntoTheSkinsDirectory) {
   EXPECT_FALSE(items[0]->AddToolSettings("cl.exe", "/W4", &error));
 
   std::string after = drive.ReadRaw("MySkins\\MySkins.dsp");
-  EXPECT_EQ(LinkLine(after, "Win32 Release"),
-            "# ADD LINK32 /nologo /subsystem:windows /dll /machine:I386 " +
-                std::string(kSkinsOption));
+  EXPECT_EQ(
+      LinkLine(after, "Win32 Release"),
+      "# ADD LINK32 /nologo /subsystem:windows /dll /machine:I386 " + std::string(kSkinsOption));
   EXPECT_EQ(LinkLine(after, "Win32 Debug"),
             "# ADD LINK32 /nologo /subsystem:windows /dll /debug /machine:I386 /pdbtype:sept " +
                 std::string(kSkinsOption));
@@ -320,7 +320,8 @@ TEST(DspFile, FlagsDecideMembershipAndBuildExclusion) {
   ASSERT_TRUE(AddDspLinkOption(&dsp, "Win32 Debug", "/out:\"x.dll\"", &error)) << error;
   EXPECT_FALSE(AddDspLinkOption(&dsp, "Win32 Profile", "/out:\"x.dll\"", &error));
   EXPECT_NE(error.find("Win32 Profile"), std::string::npos);
-  EXPECT_NE(BuildDswText("My Skins").find("Project: \"My Skins\"=\".\\My Skins.dsp\" - Package Owner=<4>"),
+  EXPECT_NE(BuildDswText("My Skins")
+                .find("Project: \"My Skins\"=\".\\My Skins.dsp\" - Package Owner=<4>"),
             std::string::npos);
 }
 

@@ -1,11 +1,12 @@
 // Our project wizard host: the order of its calls, its symbols, and the skin wizard run in it.
+#include "skinwizard/host/project_wizard_host.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "skinwizard/host/project_wizard_host.h"
 #include "skinwizard/skin_name_page.h"
 #include "skinwizard/skin_options_page.h"
 #include "skinwizard/skin_wizard.h"
@@ -180,8 +181,7 @@ TEST(HostSymbols, FileNameSymbolIsStableAndPerFile) {
 // The skin wizard itself under our host, on a temporary drive.
 class SkinWizardHostTest : public ::testing::Test {
  protected:
-  SkinWizardHostTest()
-      : frame(&log), host(frame, *drive.Services().files), wizard(host, registry) {
+  SkinWizardHostTest() : frame(&log), host(frame, *drive.Services().files), wizard(host, registry) {
     registry.Set(platform::RootKey::kLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
                  "CommonFilesDir", "C:\\Program Files\\Common Files");
     host.RegisterWizard(&wizard);

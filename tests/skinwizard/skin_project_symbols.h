@@ -9,11 +9,12 @@
 namespace skinwizard_test {
 
 /// The twelve overridable methods, in the wizard's list order.
-inline const char* const kMethodNames[] = {
-    "OnFillBarBackground", "OnDrawBarBorder",     "OnDrawMenuBorder",
-    "OnDrawBarGripper",    "OnDrawSeparator",     "OnDrawCaptionButton",
-    "OnFillButtonInterior", "OnDrawButtonBorder", "OnHighlightMenuItem",
-    "OnHighlightRarelyUsedMenuItems", "OnEraseTabsArea", "OnDrawTab"};
+inline const char* const kMethodNames[] = {"OnFillBarBackground",  "OnDrawBarBorder",
+                                           "OnDrawMenuBorder",     "OnDrawBarGripper",
+                                           "OnDrawSeparator",      "OnDrawCaptionButton",
+                                           "OnFillButtonInterior", "OnDrawButtonBorder",
+                                           "OnHighlightMenuItem",  "OnHighlightRarelyUsedMenuItems",
+                                           "OnEraseTabsArea",      "OnDrawTab"};
 
 /// The dictionary a finished run leaves for skin "Aqua" in project "MySkins": the wizard's
 /// keys after both commits (comments on, Office 2000 look, every method, common directory)

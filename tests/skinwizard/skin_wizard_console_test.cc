@@ -72,15 +72,15 @@ TEST_F(SkinWizardConsoleTest, RefusedSkinNameExitsTwoAndWritesNothing) {
       << err.str();
   EXPECT_TRUE(fs::is_empty(folder));
   // On a terminal the name is asked again; the end of the input gives up.
-  EXPECT_EQ(Run({"MySkins", "--skin-name", "!!", "--author", "A", "--company", "C", "--email",
-                 "", "--url", ""},
+  EXPECT_EQ(Run({"MySkins", "--skin-name", "!!", "--author", "A", "--company", "C", "--email", "",
+                 "--url", ""},
                 "", true),
             2);
 }
 
 TEST_F(SkinWizardConsoleTest, CreatesThenRefusesToOverwriteUnlessForced) {
-  std::vector<std::string> args{"MySkins", "--skin-name", "Aqua", "--methods", "OnDrawTab",
-                                "--comments", "no"};
+  std::vector<std::string> args{"MySkins",   "--skin-name", "Aqua", "--methods",
+                                "OnDrawTab", "--comments",  "no"};
   ASSERT_EQ(Run(args), 0) << err.str();
   EXPECT_NE(out.str().find("Skin Name: \"Aqua\""), std::string::npos) << out.str();
   std::string header = ReadFile(folder / "MySkins" / "SkinAqua.h");
@@ -117,8 +117,8 @@ TEST_F(SkinWizardConsoleTest, TerminalAsksPageByPageThenConfirms) {
 }
 
 TEST_F(SkinWizardConsoleTest, DecliningTheConfirmationWritesNothing) {
-  EXPECT_EQ(Run({"MySkins", "--skin-name", "Aqua", "--author", "A", "--company", "C", "--email",
-                 "", "--url", "", "--comments", "yes", "--look", "xp", "--common-dir", "no",
+  EXPECT_EQ(Run({"MySkins", "--skin-name", "Aqua", "--author", "A", "--company", "C", "--email", "",
+                 "--url", "", "--comments", "yes", "--look", "xp", "--common-dir", "no",
                  "--methods", "all"},
                 "n\n", true),
             1);
@@ -205,10 +205,10 @@ TEST_F(SkinWizardConsoleTest, DryRunShowsTheRunAndListsEveryFileItWouldWrite) {
 
 TEST_F(SkinWizardConsoleTest, HelpNamesEveryOptionAndExitStatus) {
   EXPECT_EQ(Run({"--help"}), 0);
-  for (const char* flag : {"--location", "--skin-name", "--author", "--company", "--email", "--url",
-                           "--comments", "--look", "--methods", "--common-dir", "--prefix",
-                           "--force", "--yes", "--dry-run", "--answers", "--save-answers",
-                           "OnHighlightRarelyUsedMenuItems", "73"}) {
+  for (const char* flag :
+       {"--location", "--skin-name", "--author", "--company", "--email", "--url", "--comments",
+        "--look", "--methods", "--common-dir", "--prefix", "--force", "--yes", "--dry-run",
+        "--answers", "--save-answers", "OnHighlightRarelyUsedMenuItems", "73"}) {
     EXPECT_NE(out.str().find(flag), std::string::npos) << flag;
   }
 }

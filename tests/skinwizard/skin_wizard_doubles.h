@@ -15,7 +15,9 @@ namespace skinwizard_test {
 class RecordingHost : public skinwizard::WizardHost {
  public:
   std::vector<std::string> calls;
-  void RegisterWizard(skinwizard::CustomWizard* /*wizard*/) override { calls.push_back("register"); }
+  void RegisterWizard(skinwizard::CustomWizard* /*wizard*/) override {
+    calls.push_back("register");
+  }
   void SetNumberOfSteps(int steps) override { calls.push_back("steps " + std::to_string(steps)); }
 };
 

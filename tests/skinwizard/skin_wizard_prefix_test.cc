@@ -47,21 +47,31 @@ class SkinWizardPrefixTest : public ::testing::Test {
   // common files folder set in the 32-bit view.
   static void SetUpTestSuite() {
     ASSERT_FALSE(BasePrefix().empty()) << "neither TSL_TEST_PREFIX nor WINEPREFIX is set";
-    ASSERT_EQ(Shell(std::string(TSL_SOURCE_DIR) + "/scripts/make-prefix.sh '" + BasePrefix() + "'"), 0);
+    ASSERT_EQ(Shell(std::string(TSL_SOURCE_DIR) + "/scripts/make-prefix.sh '" + BasePrefix() + "'"),
+              0);
     // Beside the original, so the hard links below stay on one file system.
     std::string pattern =
         (fs::path(BasePrefix()).parent_path() / "tsl-skin-prefix-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     copy_ = new fs::path(pattern);
     std::string c = "'" + copy_->string() + "'";
-    ASSERT_EQ(Shell(std::string(TSL_SOURCE_DIR) + "/scripts/copy-prefix.sh '" + BasePrefix() +
-                    "' " + c),
-              0);
+    ASSERT_EQ(
+        Shell(std::string(TSL_SOURCE_DIR) + "/scripts/copy-prefix.sh '" + BasePrefix() + "' " + c),
+        0);
     std::string wine = "env LANG=C.UTF-8 WINEDEBUG=-all WINEPREFIX=" + c + " ";
     const char* kAdd = "wine reg add 'HKLM\\Software\\Microsoft\\";
-    ASSERT_EQ(Shell(wine + kAdd + "Windows\\CurrentVersion' /v CommonFilesDir /t REG_SZ /d 'D:\\Shared Files' /f /reg:32 >/dev/null"), 0);
-    ASSERT_EQ(Shell(wine + kAdd + "Windows NT\\CurrentVersion' /v RegisteredOwner /d 'Ann Lee' /f /reg:32 >/dev/null"), 0);
-    ASSERT_EQ(Shell(wine + kAdd + "Windows NT\\CurrentVersion' /v RegisteredOrganization /d 'Société Ltd' /f /reg:32 >/dev/null"), 0);
+    ASSERT_EQ(Shell(wine + kAdd +
+                    "Windows\\CurrentVersion' /v CommonFilesDir /t REG_SZ /d 'D:\\Shared Files' /f "
+                    "/reg:32 >/dev/null"),
+              0);
+    ASSERT_EQ(
+        Shell(wine + kAdd +
+              "Windows NT\\CurrentVersion' /v RegisteredOwner /d 'Ann Lee' /f /reg:32 >/dev/null"),
+        0);
+    ASSERT_EQ(Shell(wine + kAdd +
+                    "Windows NT\\CurrentVersion' /v RegisteredOrganization /d 'Société Ltd' /f "
+                    "/reg:32 >/dev/null"),
+              0);
     // The server writes the hives when it exits.
     ASSERT_EQ(Shell(wine + "wineserver -w"), 0);
     ready_ = true;
@@ -121,9 +131,9 @@ TEST_F(SkinWizardPrefixTest, ConsoleHostUsesThePrefixDefaultsEndToEnd) {
   fs::create_directories(folder);
   std::istringstream in;
   std::ostringstream out, err;
-  int status = skinwizard::RunSkinWizardConsole(
-      {"MySkins", "--skin-name", "Aqua", "--location", "C:\\work", "--prefix", copy_->string(), "--yes"},
-      {in, out, err, true});
+  int status = skinwizard::RunSkinWizardConsole({"MySkins", "--skin-name", "Aqua", "--location",
+                                                 "C:\\work", "--prefix", copy_->string(), "--yes"},
+                                                {in, out, err, true});
   ASSERT_EQ(status, 0) << err.str();
   std::string dsp = ReadFile(folder / "MySkins" / "MySkins.dsp");
   std::string option = "/out:\"D:\\Shared Files\\Quorvane\\Skins\\MYSKINS.dll\"";

@@ -1,4 +1,6 @@
 // The skin wizard on the doubles: its start, steps, both pages, the Advanced dialog, the project.
+#include "skinwizard/skin_wizard.h"
+
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -7,7 +9,6 @@
 #include "skinwizard/registry_reader.h"
 #include "skinwizard/skin_name_page.h"
 #include "skinwizard/skin_options_page.h"
-#include "skinwizard/skin_wizard.h"
 #include "skinwizard/step_chooser.h"
 #include "tests/skinwizard/skin_wizard_doubles.h"
 #include "tests/support/fake_registry.h"
@@ -215,8 +216,8 @@ TEST_F(SkinWizardTest, NameCommitWritesTheStepOneKeysInOrder) {
   Journal();
   ASSERT_TRUE(page.CommitPage());
   EXPECT_EQ(journal, (std::vector<std::string>{"SKIN_NAME", "skin_file", "SKIN_CLASS",
-                                               "SKIN_NAME_UPPER", "COPYRIGHT", "AUTHOR",
-                                               "COMPANY", "AUTHOR_MAIL", "AUTHOR_URL"}));
+                                               "SKIN_NAME_UPPER", "COPYRIGHT", "AUTHOR", "COMPANY",
+                                               "AUTHOR_MAIL", "AUTHOR_URL"}));
   EXPECT_EQ(Symbol("SKIN_NAME"), "My Blue-Green 2");
   EXPECT_EQ(Symbol("skin_file"), "SkinMyBlueGreen2");
   EXPECT_EQ(Symbol("SKIN_CLASS"), "CSkinMyBlueGreen2");
@@ -253,8 +254,8 @@ TEST_F(SkinWizardTest, NameCommitRefusesANameWithoutLettersOrDigits) {
   Journal();
   EXPECT_FALSE(NamePage().CommitPage());
   EXPECT_TRUE(journal.empty());
-  EXPECT_EQ(nameView.messages,
-            std::vector<std::string>{"The skin name must include at least one alphabetic character"});
+  EXPECT_EQ(nameView.messages, std::vector<std::string>{
+                                   "The skin name must include at least one alphabetic character"});
   EXPECT_EQ(nameView.focused, std::vector<int>{SkinNamePage::kSkinNameEdit});
 
   // A failed transfer keeps the page without a message.

@@ -44,8 +44,7 @@ class FakeKey : public platform::RegistryKey {
     return platform::RegResult::kOk;
   }
 
-  bool SetString(const std::string& name, const std::string& value,
-                 std::string* error) override {
+  bool SetString(const std::string& name, const std::string& value, std::string* error) override {
     std::string call = "write " + display_ + "|" + name + "=" + value;
     owner_->calls.push_back(call);
     if (!writable_ || owner_->ShouldFail(call)) {

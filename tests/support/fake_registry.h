@@ -36,8 +36,7 @@ class FakeRegistry : public platform::Registry {
   /// Number of recorded calls that start with `prefix`.
   int CountCalls(const std::string& prefix) const;
 
-  std::unique_ptr<platform::RegistryKey> OpenKey(platform::RootKey root,
-                                                 const std::string& path,
+  std::unique_ptr<platform::RegistryKey> OpenKey(platform::RootKey root, const std::string& path,
                                                  platform::KeyAccess access,
                                                  std::string* error = nullptr) override;
   /// Records "check HKCU"; fails when told to, as a damaged hive would.
@@ -49,7 +48,8 @@ class FakeRegistry : public platform::Registry {
   static std::string KeyId(platform::RootKey root, const std::string& key);
 
   struct Key {
-    std::map<std::string, std::pair<std::string, std::string>> values;  // lower name -> (name, data)
+    std::map<std::string, std::pair<std::string, std::string>>
+        values;  // lower name -> (name, data)
   };
   std::map<std::string, Key> keys_;  // lower-cased "HKCU\path" -> key
   std::vector<std::string> fail_prefixes_;

@@ -35,7 +35,8 @@ TEST(ConsoleOwnerShowMessage, OkCancelWithoutTerminalAnswersCancelUnasked) {
   std::istringstream in("o\n");
   std::ostringstream err;
   ConsoleOwner owner("tslkt-integrate", in, err, false);
-  EXPECT_EQ(owner.ShowMessage(LoadText(kStrCloseVc6Prompt), kMbOkCancel | kMbSetForeground), kIdCancel);
+  EXPECT_EQ(owner.ShowMessage(LoadText(kStrCloseVc6Prompt), kMbOkCancel | kMbSetForeground),
+            kIdCancel);
   EXPECT_NE(err.str().find("no terminal to answer on: Cancel"), std::string::npos);
   EXPECT_EQ(err.str().find("[O]K"), std::string::npos);
 }

@@ -9,14 +9,14 @@
  *                   "RegisterHelpPlugIn:0x80070005:Access is denied by the test server."
  */
 #define COBJMACROS
+#include <ole2.h>
+#include <oleauto.h>
 #include <stdarg.h>
 #include <stddef.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <windows.h>
-#include <ole2.h>
-#include <oleauto.h>
 
 static const CLSID kClsidSession = {
     0x31411219, 0xa502, 0x11d2, {0xbb, 0xca, 0x00, 0xc0, 0x4f, 0x8e, 0xc2, 0x94}};
@@ -47,8 +47,8 @@ static const char* Text(BSTR text, char* buffer, int size) {
   int n = 0;
   buffer[n++] = '"';
   if (text != NULL) {
-    n += WideCharToMultiByte(CP_ACP, 0, text, (int)SysStringLen(text), buffer + n, size - 3,
-                             NULL, NULL);
+    n += WideCharToMultiByte(CP_ACP, 0, text, (int)SysStringLen(text), buffer + n, size - 3, NULL,
+                             NULL);
   }
   buffer[n++] = '"';
   buffer[n] = '\0';
@@ -148,10 +148,10 @@ static HRESULT STDMETHODCALLTYPE Invoke(Object* self, DISPID id, REFIID iid, LCI
 }
 
 /* A slot the help step must not call: a call through a wrong slot shows in the log. */
-#define UNUSED_SLOT(n)                                                  \
-  static HRESULT STDMETHODCALLTYPE Slot##n(Object* self) {             \
-    Log("unexpected call of %s method %d", self->name, n);              \
-    return E_NOTIMPL;                                                   \
+#define UNUSED_SLOT(n)                                     \
+  static HRESULT STDMETHODCALLTYPE Slot##n(Object* self) { \
+    Log("unexpected call of %s method %d", self->name, n); \
+    return E_NOTIMPL;                                      \
   }
 UNUSED_SLOT(2)
 UNUSED_SLOT(3)
@@ -163,9 +163,7 @@ static HRESULT STDMETHODCALLTYPE ErrorQueryInterface(void* self, REFIID iid, voi
   return QueryInterface(FromErrorSupport(self), iid, out);
 }
 static ULONG STDMETHODCALLTYPE ErrorAddRef(void* self) { return AddRef(FromErrorSupport(self)); }
-static ULONG STDMETHODCALLTYPE ErrorRelease(void* self) {
-  return Release(FromErrorSupport(self));
-}
+static ULONG STDMETHODCALLTYPE ErrorRelease(void* self) { return Release(FromErrorSupport(self)); }
 static HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(void* self, REFIID iid) {
   return IsEqualIID(iid, FromErrorSupport(self)->iid) ? S_OK : S_FALSE;
 }
@@ -185,8 +183,8 @@ static Object* NewObject(const void* const* table, const IID* iid, const char* n
 
 /* ---- IHxRegister and IHxPlugIn ------------------------------------------------------------ */
 
-static HRESULT STDMETHODCALLTYPE RegisterNamespace(Object* self, BSTR name_space,
-                                                   BSTR collection, BSTR description) {
+static HRESULT STDMETHODCALLTYPE RegisterNamespace(Object* self, BSTR name_space, BSTR collection,
+                                                   BSTR description) {
   char a[600], b[600], c[600];
   (void)self;
   Log("RegisterNamespace(%s, %s, %s)", Text(name_space, a, 600), Text(collection, b, 600),
@@ -204,23 +202,24 @@ static HRESULT STDMETHODCALLTYPE RegisterHelpFile(Object* self, BSTR name_space,
 }
 
 static const void* const kRegisterTable[] = {
-    QueryInterface, AddRef, Release, GetTypeInfoCount, GetTypeInfo, GetIDsOfNames, Invoke,
-    RegisterNamespace, Slot2, Slot3, Slot4, Slot5, RegisterHelpFile};
+    QueryInterface,  AddRef,        Release, GetTypeInfoCount,
+    GetTypeInfo,     GetIDsOfNames, Invoke,  RegisterNamespace,
+    Slot2,           Slot3,         Slot4,   Slot5,
+    RegisterHelpFile};
 
 static HRESULT STDMETHODCALLTYPE RegisterHelpPlugIn(Object* self, BSTR parent, BSTR parent_toc,
                                                     BSTR name_space, BSTR toc, BSTR attribute,
                                                     LONG options) {
   char a[600], b[600], c[600], d[600], e[600];
   (void)self;
-  Log("RegisterHelpPlugIn(%s, %s, %s, %s, %s, %ld)", Text(parent, a, 600),
-      Text(parent_toc, b, 600), Text(name_space, c, 600), Text(toc, d, 600),
-      Text(attribute, e, 600), (long)options);
+  Log("RegisterHelpPlugIn(%s, %s, %s, %s, %s, %ld)", Text(parent, a, 600), Text(parent_toc, b, 600),
+      Text(name_space, c, 600), Text(toc, d, 600), Text(attribute, e, 600), (long)options);
   return Answer("RegisterHelpPlugIn");
 }
 
-static const void* const kPlugInTable[] = {QueryInterface,   AddRef,      Release,
-                                           GetTypeInfoCount, GetTypeInfo, GetIDsOfNames,
-                                           Invoke,           RegisterHelpPlugIn};
+static const void* const kPlugInTable[] = {
+    QueryInterface, AddRef,        Release, GetTypeInfoCount,
+    GetTypeInfo,    GetIDsOfNames, Invoke,  RegisterHelpPlugIn};
 
 /* ---- IHxRegisterSession ------------------------------------------------------------------- */
 
@@ -238,8 +237,7 @@ static HRESULT STDMETHODCALLTYPE CommitTransaction(Object* self) {
   return Answer("CommitTransaction");
 }
 
-static HRESULT STDMETHODCALLTYPE GetRegistrationObject(Object* self, LONG kind,
-                                                       IDispatch** out) {
+static HRESULT STDMETHODCALLTYPE GetRegistrationObject(Object* self, LONG kind, IDispatch** out) {
   (void)self;
   *out = NULL;
   Log("GetRegistrationObject(%ld)", (long)kind);
@@ -253,9 +251,19 @@ static HRESULT STDMETHODCALLTYPE GetRegistrationObject(Object* self, LONG kind,
   return S_OK;
 }
 
-static const void* const kSessionTable[] = {
-    QueryInterface, AddRef, Release, GetTypeInfoCount, GetTypeInfo, GetIDsOfNames, Invoke,
-    CreateTransaction, Slot2, Slot3, CommitTransaction, Slot5, GetRegistrationObject};
+static const void* const kSessionTable[] = {QueryInterface,
+                                            AddRef,
+                                            Release,
+                                            GetTypeInfoCount,
+                                            GetTypeInfo,
+                                            GetIDsOfNames,
+                                            Invoke,
+                                            CreateTransaction,
+                                            Slot2,
+                                            Slot3,
+                                            CommitTransaction,
+                                            Slot5,
+                                            GetRegistrationObject};
 
 /* ---- The class factory and the exports ---------------------------------------------------- */
 
@@ -276,8 +284,8 @@ static ULONG STDMETHODCALLTYPE FactoryRelease(IClassFactory* self) {
   (void)self;
   return 1;
 }
-static HRESULT STDMETHODCALLTYPE CreateInstance(IClassFactory* self, IUnknown* outer,
-                                                REFIID iid, void** out) {
+static HRESULT STDMETHODCALLTYPE CreateInstance(IClassFactory* self, IUnknown* outer, REFIID iid,
+                                                void** out) {
   (void)self;
   *out = NULL;
   if (outer != NULL) return CLASS_E_NOAGGREGATION;

@@ -24,7 +24,7 @@ void WriteHostFile(const std::string& path, const std::string& bytes) {
 }
 
 void MakeFolders(const std::string& path) {
-  for (std::size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {
+  for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
     const std::string part = path.substr(0, slash);
     if (mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
       throw std::runtime_error("cannot create " + part);
