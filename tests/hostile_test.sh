@@ -40,7 +40,8 @@ sample=$work/sample
 "$root/scripts/copy-prefix.sh" "$base" "$sample"
 "$root/scripts/sample-prefix.sh" "$sample" >/dev/null || { echo "sample-prefix.sh failed" >&2; exit 1; }
 WINEPREFIX=$sample wineserver -w
-clone() {  # name
+clone() {  # name (a skipped case's number comes again, so its copy goes first)
+  rm -rf "${work:?}/$1"
   "$root/scripts/copy-prefix.sh" "$sample" "$work/$1" "${watched[@]}" && echo "$work/$1"
 }
 # Checksums of what a case watches, names included, so a lost file shows as well.
