@@ -1,4 +1,5 @@
 // The Win32 Help 2 registration service over the help runtime's COM objects, declared by vtable.
+#include <windows.h>
 #include <ole2.h>
 #include <oleauto.h>
 

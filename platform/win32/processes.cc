@@ -1,4 +1,5 @@
 // The Win32 running processes: the Toolhelp or the PSAPI enumeration, chosen by OS version.
+#include <windows.h>
 #include <tlhelp32.h>
 
 #include "platform/win32/win32_services.h"

@@ -1,4 +1,5 @@
 // The Win32 shell copy: one SHFileOperation that asks no questions.
+#include <windows.h>
 #include <shellapi.h>
 
 #include "platform/win32/win32_services.h"

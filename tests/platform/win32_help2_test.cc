@@ -1,9 +1,9 @@
 // The Help 2 service against a stand-in registered in this process. The stand-in is built
 // from raw tables of function pointers filled in by slot number, not from the Win32
 // layer's own interface declarations, so a method called through a wrong slot shows.
+#include <windows.h>
 #include <gtest/gtest.h>
 #include <ole2.h>
-#include <windows.h>
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 // Win32-only behaviour: both process enumerations, the rule between them, the hidden mark.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>

@@ -1,7 +1,7 @@
 // The Win32 registry under wine, checked by wine's own `reg` program as the independent
 // reader and writer.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>

@@ -1,8 +1,8 @@
 // The skin wizard's windows driven in-process under wine, on a display of their own.
 // A driver thread plays the user through window messages while the test thread runs the frame's
 // modal loop, as the program's main thread does.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>

@@ -9,6 +9,7 @@
  *                   "RegisterHelpPlugIn:0x80070005:Access is denied by the test server."
  */
 #define COBJMACROS
+#include <windows.h>
 #include <ole2.h>
 #include <oleauto.h>
 #include <stdarg.h>
@@ -16,7 +17,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <windows.h>
 
 static const CLSID kClsidSession = {
     0x31411219, 0xa502, 0x11d2, {0xbb, 0xca, 0x00, 0xc0, 0x4f, 0x8e, 0xc2, 0x94}};
