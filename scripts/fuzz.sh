@@ -62,7 +62,9 @@ if [ -n "${exe:-}" ]; then
 fi
 
 cd "$root"
-export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+if command -v ccache >/dev/null; then
+  export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+fi
 cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j 2 >/dev/null || {
   echo "fuzz.sh: building the fuzz preset failed" >&2; exit 1; }
 names=("$@")
