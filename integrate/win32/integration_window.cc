@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/encoding.h"
+#include "platform/windows_path.h"
 
 namespace integrate_win32 {
 namespace {
@@ -65,9 +66,7 @@ std::wstring Wide(const std::string& ansi) {
 std::string ProgramBaseName() {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string name = path;
-  const std::size_t slash = name.find_last_of("\\/");
-  if (slash != std::string::npos) name.erase(0, slash + 1);
+  std::string name = platform::FileName(path);
   const std::size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.erase(dot);
   return name;
