@@ -521,8 +521,7 @@ TEST_F(SkinWindowTest, RefusedNamesKeepTheirStepWithFocusOnTheName) {
     Press(frame, IDC_NEXT);
     HWND box = WaitForDialog(kTitle, frame);
     ASSERT_NE(box, nullptr);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    WaitUntil([&] { return !IsWindow(box); });
+    CloseAndWait(box, IDOK);
     EXPECT_EQ(VisiblePage(frame), project);
 
     HWND name = ToNamePage(frame, "Refusal");
@@ -594,10 +593,11 @@ TEST_F(SkinWindowTest, SidePictureIsFramedAtItsSizeFromThePlaceholder) {
     std::uint32_t light = Rgb(GetSysColor(COLOR_BTNHIGHLIGHT));
     std::uint32_t face = Rgb(GetSysColor(COLOR_3DFACE));
     Shot shot;
-    // The page paints on its own thread; the screen is read until the frame is there.
+    // The page paints on its own thread; the screen is read until the frame is there, its last
+    // (light) edges as well, so a capture taken halfway through a paint is read again.
     WaitUntil([&] {
       shot = Capture(around);
-      return shot.At(2, 2) == dark;
+      return shot.At(2, 2) == dark && shot.At(101, 301) == light;
     });
     // In shot coordinates the picture spans 2..101 across and 2..301 down.
     for (int y : {2, 150, 300}) EXPECT_EQ(shot.At(2, y), dark) << "left edge at " << y;
@@ -701,7 +701,8 @@ TEST_F(SkinWindowTest, WholeRunWritesTheConsoleHostsProject) {
     // Finish commits step 1 with an empty name first: name the skin and finish again.
     HWND box = WaitForDialog(kTitle, frame);
     ASSERT_NE(box, nullptr);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    // Gone before Finish is pressed again, or the search below could find this box once more.
+    CloseAndWait(box, IDOK);
     HWND name = WaitForPage(frame, kSkinName);
     Type(name, kSkinName, "Again");
     Press(frame, IDC_FINISH);
