@@ -10,9 +10,6 @@ namespace {
 using integrate::IntegrationDialog;
 using platform::RootKey;
 
-const char kSkinSource[] = "C:\\Lib\\TSLSkinWizard\\Release\\TSLSkinWizard.awx";
-const char kVc6Key[] = "Software\\Microsoft\\DevStudio\\6.0\\Products\\Microsoft Visual C++";
-
 class DialogTest : public ::testing::Test {
  protected:
   // Everything the dialog offers is present: help, every wizard source, every IDE.
@@ -147,17 +144,7 @@ TEST_F(DialogTest, RunNeedsAnIdeAndAnItem) {
 // Visual C++ 6.0 installed with its lists and template folder; the library has wizards.
 class DialogRunTest : public DialogTest {
  protected:
-  DialogRunTest() {
-    fake.registry.AddKey(RootKey::kLocalMachine, kVc6Key);
-    fake.registry.Set(RootKey::kCurrentUser, "Software\\Microsoft\\DevStudio\\6.0\\Directories",
-                      "Install Dirs", "C:\\VS\\Common\\MSDev98\\Bin");
-    fake.registry.Set(RootKey::kCurrentUser,
-                      "Software\\Microsoft\\DevStudio\\6.0\\Build System\\Components\\"
-                      "Platforms\\Win32 (x86)\\Directories",
-                      "Include Dirs", "C:\\VS\\VC98\\INCLUDE");
-    fake.files.AddFolder("C:\\VS\\Common\\MSDev98\\Template");
-    fake.files.Put(kSkinSource, "skin");
-  }
+  DialogRunTest() { InstallVc6(fake); }
 };
 
 TEST_F(DialogRunTest, SuccessfulRunLeavesTheProgressFace) {

@@ -118,4 +118,17 @@ FakePlatform::FakePlatform()
 
 void RecordingHost::AddLine(int stringId) { InsertLine(integrate::LoadText(stringId), false); }
 
+void InstallVc6(FakePlatform& fake) {
+  fake.registry.AddKey(platform::RootKey::kLocalMachine, kVc6Key);
+  fake.registry.Set(platform::RootKey::kCurrentUser,
+                    "Software\\Microsoft\\DevStudio\\6.0\\Directories", "Install Dirs",
+                    "C:\\VS\\Common\\MSDev98\\Bin");
+  fake.registry.Set(platform::RootKey::kCurrentUser,
+                    "Software\\Microsoft\\DevStudio\\6.0\\Build System\\Components\\"
+                    "Platforms\\Win32 (x86)\\Directories",
+                    "Include Dirs", "C:\\VS\\VC98\\INCLUDE");
+  fake.files.AddFolder("C:\\VS\\Common\\MSDev98\\Template");
+  fake.files.Put(kSkinSource, "skin");
+}
+
 }  // namespace integrate_test

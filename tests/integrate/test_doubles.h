@@ -103,4 +103,13 @@ struct FakePlatform {
   FakeHelp2& help2;
 };
 
+/// The library's skin wizard as the dialog looks for it under install folder C:\Lib.
+inline constexpr char kSkinSource[] = "C:\\Lib\\TSLSkinWizard\\Release\\TSLSkinWizard.awx";
+/// The key whose presence says Visual C++ 6.0 is installed.
+inline constexpr char kVc6Key[] =
+    "Software\\Microsoft\\DevStudio\\6.0\\Products\\Microsoft Visual C++";
+
+/// Visual C++ 6.0 installed with its lists and template folder, and the library's skin wizard.
+void InstallVc6(FakePlatform& fake);
+
 }  // namespace integrate_test

@@ -17,9 +17,6 @@ using integrate_win32::IntegrationWindow;
 using integrate_win32::Wide;
 using platform::RootKey;
 
-const char kSkinSource[] = "C:\\Lib\\TSLSkinWizard\\Release\\TSLSkinWizard.awx";
-const char kVc6Key[] = "Software\\Microsoft\\DevStudio\\6.0\\Products\\Microsoft Visual C++";
-
 // One control of dialog 102 as the layout table gives it.
 struct Expected {
   int id;
@@ -219,18 +216,7 @@ class WindowTest : public ::testing::Test {
     return lines;
   }
 
-  // Visual C++ 6.0 installed with its lists and template folder, and the skin wizard.
-  void InstallVc6() {
-    fake.registry.AddKey(RootKey::kLocalMachine, kVc6Key);
-    fake.registry.Set(RootKey::kCurrentUser, "Software\\Microsoft\\DevStudio\\6.0\\Directories",
-                      "Install Dirs", "C:\\VS\\Common\\MSDev98\\Bin");
-    fake.registry.Set(RootKey::kCurrentUser,
-                      "Software\\Microsoft\\DevStudio\\6.0\\Build System\\Components\\"
-                      "Platforms\\Win32 (x86)\\Directories",
-                      "Include Dirs", "C:\\VS\\VC98\\INCLUDE");
-    fake.files.AddFolder("C:\\VS\\Common\\MSDev98\\Template");
-    fake.files.Put(kSkinSource, "skin");
-  }
+  void InstallVc6() { integrate_test::InstallVc6(fake); }
 
   FakePlatform fake;
   integrate_win32::WindowOwner owner{"window_test"};
