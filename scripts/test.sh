@@ -34,9 +34,11 @@ for preset in "${presets[@]}"; do
   echo "== $preset: test"
   ctest --preset "$preset" -j "$jobs" --output-on-failure 2>&1 | tee "$logdir/$preset-test.log" \
     | grep -E '(\*\*\*|Not Run|tests passed|tests failed|Total Test time|FAILED:|^[[:space:]]+[0-9]+ - )'
-  # What a failed test said, briefly, for a log that shows only part of the output.
-  grep -E -A 8 -m 10 '(: Failure$|^\[  FAILED  \] .*\(|^[^ ]*: .*(error|FAIL))' \
-    "$logdir/$preset-test.log" | head -n 60
+  # What a failed test said, briefly, for a log that shows only part of the output: the start
+  # of its output and every line of it that names a failure.
+  awk '/\*\*\*(Failed|Timeout|Exception)/ { block = 1; n = 0; next }
+       /^ +Start +[0-9]+:|^ *[0-9]+\/[0-9]+ Test +#|tests passed,/ { block = 0 }
+       block && (n++ < 12 || /Failure$|[Ee]rror|[Ff]ail|✗/)' "$logdir/$preset-test.log" | head -n 80
   summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$logdir/$preset-test.log" | tail -n 1)
   if [ -z "$summary" ]; then broken+=("$preset"); continue; fi
   total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")
