@@ -9,6 +9,8 @@
 # Usage: scripts/sample-prefix.sh DIR
 # Prints the library's install folder (Windows form) on standard output.
 set -euo pipefail
+# A step that fails ends the script; say which, since some steps are quiet about it.
+trap 'echo "sample-prefix: line $LINENO: \"$BASH_COMMAND\" failed" >&2' ERR
 
 [ $# -eq 1 ] || { echo "usage: sample-prefix.sh DIR" >&2; exit 2; }
 prefix=$(cd "$1" 2>/dev/null && pwd) || { echo "sample-prefix: no such folder: $1" >&2; exit 1; }

@@ -14,6 +14,9 @@ presets=(default mingw64 mingw32 fuzz)
 logdir=$root/build/logs
 mkdir -p "$logdir"
 
+# The size and time of each registry file of a preset's shared prefix (none for the fuzzers).
+hive_stamps() { stat -c '%n %s %Y' "$root/build/$1/wineprefix"/*.reg 2>/dev/null; }
+
 passed=0 failed=0 broken=() skipped=()
 for preset in "${presets[@]}"; do
   echo "== $preset: configure and build"
@@ -32,6 +35,9 @@ for preset in "${presets[@]}"; do
     broken+=("$preset"); continue
   fi
   echo "== $preset: test"
+  # The shared prefix is only read by the tests, which copy it: one that wrote it could break
+  # a copy taken at that moment.
+  hives=$(hive_stamps "$preset")
   ctest --preset "$preset" -j "$jobs" --output-on-failure 2>&1 | tee "$logdir/$preset-test.log" \
     | grep -E '(\*\*\*|Not Run|tests passed|tests failed|Total Test time|FAILED:|^[[:space:]]+[0-9]+ - )'
   # What a failed test said, briefly, for a log that shows only part of the output: the start
@@ -39,6 +45,10 @@ for preset in "${presets[@]}"; do
   awk '/\*\*\*(Failed|Timeout|Exception)/ { block = 1; n = 0; next }
        /^ +Start +[0-9]+:|^ *[0-9]+\/[0-9]+ Test +#|tests passed,/ { block = 0 }
        block && (n++ < 12 || /Failure$|[Ee]rror|[Ff]ail|✗/)' "$logdir/$preset-test.log" | head -n 80
+  if [ "$(hive_stamps "$preset")" != "$hives" ]; then
+    echo "test.sh: a $preset test wrote the shared prefix build/$preset/wineprefix" >&2
+    broken+=("$preset")
+  fi
   summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$logdir/$preset-test.log" | tail -n 1)
   if [ -z "$summary" ]; then broken+=("$preset"); continue; fi
   total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")

@@ -11,11 +11,12 @@ tsl_wine_env() {
     local shim=${TMPDIR:-/tmp}/tsl-wine64-shim
     mkdir -p "$shim"
     local name
+    # Each shell writes a temporary of its own: several scripts may start at once.
     for name in wine wine-stable; do
       printf '#!/bin/sh\nexport WINELOADER=%s\nexec %s "$@"\n' "$loader64" "$loader64" \
-        >"$shim/$name.tmp"
-      chmod +x "$shim/$name.tmp"
-      mv -f "$shim/$name.tmp" "$shim/$name"
+        >"$shim/$name.${BASHPID:-$$}"
+      chmod +x "$shim/$name.${BASHPID:-$$}"
+      mv -f "$shim/$name.${BASHPID:-$$}" "$shim/$name"
     done
     case ":$PATH:" in *":$shim:"*) ;; *) PATH=$shim:$PATH ;; esac
     export PATH

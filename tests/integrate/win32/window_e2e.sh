@@ -26,12 +26,16 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# A machine that cannot be made ends the test: every later check would run on no prefix.
 clone() {  # name
-  "$root/scripts/copy-prefix.sh" "$base" "$work/$1" && echo "$work/$1"
+  "$root/scripts/copy-prefix.sh" "$base" "$work/$1" 2>"$work/$1.err" ||
+    { echo "FAIL: cannot copy the test prefix for $1: $(cat "$work/$1.err")" >&2; return 1; }
+  echo "$work/$1"
 }
 
 if [ "${1:-}" = --unit ]; then
-  WINEPREFIX=$(clone unit) wine "${2:?usage: window_e2e.sh --unit EXE}"
+  p=$(clone unit) || exit 1
+  WINEPREFIX=$p wine "${2:?usage: window_e2e.sh --unit EXE}"
   exit  # with the test's status; the trap removes the copy
 fi
 [ "${1:-}" = --program ] && [ $# -eq 6 ] || {
@@ -52,8 +56,9 @@ expect_eq() {  # what expected actual
 
 sample() {  # name: a sample machine of its own
   local p
-  p=$(clone "$1")
-  "$root/scripts/sample-prefix.sh" "$p" >/dev/null || { echo "sample-prefix.sh failed" >&2; exit 1; }
+  p=$(clone "$1") || return 1
+  "$root/scripts/sample-prefix.sh" "$p" >/dev/null 2>"$work/$1.err" ||
+    { echo "FAIL: sample-prefix.sh failed on $1: $(cat "$work/$1.err")" >&2; return 1; }
   echo "$p"
 }
 probe() { wine "$probe" "$@" 2>/dev/null | tr -d '\r'; }
@@ -111,8 +116,7 @@ pixel() {  # file x y: the pixel's colour as r,g,b
 
 # --- Both faces, and the same changes as the console ---------------------------------------
 current="options and progress faces"
-a=$(sample window)
-b=$(sample console)
+a=$(sample window) && b=$(sample console) || exit 1
 if start_program "$a"; then
   export WINEPREFIX=$a
   read -r x y width height < <(probe rect "$title")
@@ -169,7 +173,7 @@ grep -q 'Tessaline' "$a/drive_c/Program Files (x86)/Microsoft Visual Studio/MSDN
 
 # --- The running-IDE prompt ----------------------------------------------------------------
 current="running Visual C++ prompt"
-c=$(sample prompt)
+c=$(sample prompt) || exit 1
 export WINEPREFIX=$c
 include_before=$(wine reg query 'HKCU\Software\Microsoft\DevStudio\6.0\Build System\Components\Platforms\Win32 (x86)\Directories' /v 'Include Dirs' 2>&1 | tr -d '\r')
 wine "$msdev" 30 >/dev/null 2>&1 &
@@ -204,7 +208,8 @@ unset WINEPREFIX
 # --- No library -----------------------------------------------------------------------------
 # Neither -p: nor the installer's registry value: message 31, then the program ends unseen.
 current="library not found"
-export WINEPREFIX=$(clone bare)
+WINEPREFIX=$(clone bare) || exit 1
+export WINEPREFIX
 wine "$exe" >/dev/null 2>&1 &
 program=$!
 pids+=("$program")
