@@ -39,8 +39,14 @@ mkdir -p "$vs_unix/Common/MSDev98/Bin" "$vs_unix/Common/MSDev98/Template" \
 printf 'MZ sample Developer Studio\n' >"$vs_unix/Common/MSDev98/Bin/MSDEV.EXE"
 printf 'sample template\n' >"$vs_unix/Common/MSDev98/Template/ATLWiz.awx"
 
-hklm_add() { wine reg add "HKLM\\$1" /v "$2" /d "$3" /f /reg:32 >/dev/null; }
-hkcu_add() { wine reg add "HKCU\\$1" /v "$2" /d "$3" /f >/dev/null; }
+# `wine reg` says why it failed on standard output: keep that for the message.
+reg_add() {  # key value data [view]
+  local out
+  out=$(wine reg add "$1" /v "$2" /d "$3" /f ${4:+"$4"} 2>&1) ||
+    { echo "sample-prefix: wine reg add $1 /v $2 failed: $out" >&2; return 1; }
+}
+hklm_add() { reg_add "HKLM\\$1" "$2" "$3" /reg:32; }
+hkcu_add() { reg_add "HKCU\\$1" "$2" "$3"; }
 
 hklm_add 'Software\Microsoft\DevStudio\6.0\Products\Microsoft Visual C++' 'ProductDir' "$vs"'\VC98'
 hkcu_add 'Software\Microsoft\DevStudio\6.0\Directories' 'Install Dirs' "$vs"'\Common\MSDev98\Bin'
