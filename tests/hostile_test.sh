@@ -107,7 +107,9 @@ $(diff <(echo "$before") <(echo "$after") | head -n 10)"
   fi
   for w in "${mounts[@]}"; do umount "$w"; done
   mounts=()
-  [ "$tool" = integrate ] && [ -d "$P" ] && { chmod -R u+w "$P" 2>/dev/null; rm -rf "$P"; }
+  # A case's server (one a setup started stays until it is told to go) ends with its prefix.
+  [ "$tool" = integrate ] && [ -d "$P" ] &&
+    { WINEPREFIX=$P wineserver -k 2>/dev/null; chmod -R u+w "$P" 2>/dev/null; rm -rf "$P"; }
 }
 
 # --- Setups ------------------------------------------------------------------------------------
