@@ -39,11 +39,14 @@ mkdir -p "$vs_unix/Common/MSDev98/Bin" "$vs_unix/Common/MSDev98/Template" \
 printf 'MZ sample Developer Studio\n' >"$vs_unix/Common/MSDev98/Bin/MSDEV.EXE"
 printf 'sample template\n' >"$vs_unix/Common/MSDev98/Template/ATLWiz.awx"
 
-# `wine reg` says why it failed on standard output: keep that for the message.
+# `wine reg` says why it failed on standard output: kept in a file for the message, since a
+# pipe would stay open as long as Wine's helper processes, which inherit it, and make each
+# call wait for them.
+reg_out=$(mktemp "${TMPDIR:-/tmp}/sample-prefix.XXXXXX")
+trap 'rm -f "$reg_out"' EXIT
 reg_add() {  # key value data [view]
-  local out
-  out=$(wine reg add "$1" /v "$2" /d "$3" /f ${4:+"$4"} 2>&1) ||
-    { echo "sample-prefix: wine reg add $1 /v $2 failed: $out" >&2; return 1; }
+  wine reg add "$1" /v "$2" /d "$3" /f ${4:+"$4"} >"$reg_out" 2>&1 ||
+    { echo "sample-prefix: wine reg add $1 /v $2 failed: $(cat "$reg_out")" >&2; return 1; }
 }
 hklm_add() { reg_add "HKLM\\$1" "$2" "$3" /reg:32; }
 hkcu_add() { reg_add "HKCU\\$1" "$2" "$3"; }
