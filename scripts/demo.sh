@@ -10,7 +10,7 @@ root=$PWD
 export WINEDEBUG=-all
 unset DISPLAY  # nothing here needs a window
 
-scripts/install-deps.sh
+scripts/install-deps.sh --demo
 echo "== Building tslkt-integrate (native)"
 mkdir -p build/logs
 if ! { cmake --preset default && cmake --build --preset default --target tslkt-integrate \
