@@ -14,8 +14,10 @@ base=(cmake g++ wine wine64)
 # clang and its runtime (libFuzzer, the sanitizers) build the fuzz preset; Debian 12's clang is
 # version 14. Wine's own "MS Sans Serif" and Tahoma (fonts-wine): without them the dialogs fall
 # back to a wider font and their texts are clipped.
+# The package tests: CPack's Debian generator finds the programs' runtime packages with file and
+# dpkg-shlibdeps (dpkg-dev); zip and unzip for the Windows zips; man checks the manual pages.
 full=(googletest libgtest-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686 xvfb xdotool imagemagick
-      clang libclang-rt-14-dev fonts-wine)
+      clang libclang-rt-14-dev fonts-wine file dpkg-dev zip unzip man-db)
 pkgs=("${base[@]}")
 [ "$demo" = 1 ] || pkgs+=("${full[@]}")
 for p in "${pkgs[@]}"; do have "$p" || need+=("$p"); done

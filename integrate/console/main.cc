@@ -74,6 +74,7 @@ struct CommandLine {
   std::vector<std::string> items;
   bool yes = false;
   bool help = false;
+  bool version = false;
   ChangeOptions changes;
 };
 
@@ -144,6 +145,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl, std
     }
     if (name == "--help" || name == "-h") {
       cl->help = true;
+    } else if (name == "--version") {
+      cl->version = true;
     } else if (name == "--yes" || name == "-y") {
       cl->yes = true;
     } else if (name == "--dry-run") {
@@ -250,6 +253,10 @@ int Run(int argc, char** argv) {
   }
   if (cl.help) {
     std::cout << LoadText(kStrConsoleUsage);
+    return kExitCompleted;
+  }
+  if (cl.version) {
+    std::cout << console::VersionLine("tslkt-integrate") << '\n';
     return kExitCompleted;
   }
 
@@ -360,6 +367,7 @@ int Run(int argc, char** argv) {
 }  // namespace integrate
 
 int main(int argc, char** argv) {
+  console::UsePlainTextUnlessUtf8();
   // The Help 2 step creates COM objects on this thread; released when main returns.
   const auto apartment = platform::EnterComApartment();
   return integrate::Run(argc, argv);

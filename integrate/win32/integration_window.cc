@@ -5,6 +5,7 @@
 
 #include "platform/encoding.h"
 #include "platform/windows_path.h"
+#include "tsl_version.h"
 
 namespace integrate_win32 {
 namespace {
@@ -14,6 +15,9 @@ using integrate::IntegrationDialog;
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
 constexpr int kImageWidth = 16;
 constexpr UINT kIconMask = 0xF0;  // MB_ICONHAND .. MB_ICONASTERISK
+// A system menu command of our own: below 0xF000 and with the low four bits clear, which
+// the system keeps for itself.
+constexpr UINT kAboutCommand = 0x0010;
 
 bool IsOption(int id) {
   for (int option : IntegrationDialog::OptionsFaceIds()) {
@@ -149,6 +153,11 @@ INT_PTR IntegrationWindow::OnMessage(UINT message, WPARAM wParam) {
     case WM_PAINT:
       OnPaint();
       return TRUE;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) != kAboutCommand) return FALSE;
+      MessageBoxW(window_, L"TSLKTIntegrate " TSL_VERSION_W, L"About TSLKTIntegrate",
+                  MB_OK | MB_ICONINFORMATION);
+      return TRUE;
     case WM_QUERYDRAGICON:
       return reinterpret_cast<INT_PTR>(icon_);
     case WM_SETCURSOR:
@@ -167,6 +176,11 @@ void IntegrationWindow::OnInitDialog() {
   icon_ = LoadIconW(instance_, MAKEINTRESOURCEW(integrate::kIdProgramIcon));
   SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+  // The dialog has no menu bar: the version is told from the system menu, as a dialog
+  // program's About usually is.
+  HMENU systemMenu = GetSystemMenu(window_, FALSE);
+  AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(systemMenu, MF_STRING, kAboutCommand, L"&About TSLKTIntegrate...");
 
   GetWindowRect(GetDlgItem(window_, integrate::kIdBanner), &bannerRect_);
   MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&bannerRect_), 2);

@@ -39,6 +39,7 @@ struct Options {
   bool force = false;
   bool yes = false;
   bool help = false;
+  bool version = false;
   bool dryRun = false;
 };
 
@@ -179,6 +180,10 @@ bool ParseArguments(const std::vector<std::string>& args, Options* options, std:
       options->help = true;
       continue;
     }
+    if (arg == "--version") {
+      options->version = true;
+      continue;
+    }
     if (arg == "--force") {
       options->force = true;
       continue;
@@ -215,7 +220,7 @@ bool ParseArguments(const std::vector<std::string>& args, Options* options, std:
     }
     if (!ApplyOption(flag, value, options, error)) return false;
   }
-  if (!options->help && !haveProject) {
+  if (!options->help && !options->version && !haveProject) {
     *error = "no project name given";
     return false;
   }
@@ -673,11 +678,13 @@ Options:
   --force              overwrite files of an earlier project in the same folder
   --yes                ask nothing, create at once
   --help               this text
+  --version            print the program's name and version
 
 On the terminal, Enter keeps the value in brackets and '-' empties a text field. Texts are
 UTF-8 and are stored in the project as Windows-1252.
 
-Exit status: 0 the project was created; 1 it failed or the creation was declined;
+Exit status: 0 the project was created (and for --help, --version); 1 it failed (no Wine
+prefix or a wineserver running for it among the reasons) or the creation was declined;
 2 usage error or refused input (a skin name without letters or digits); 73 files of the
 project exist already (nothing written; see --force).
 )";
@@ -692,6 +699,10 @@ int RunSkinWizardConsole(const std::vector<std::string>& args, ConsoleStreams io
   }
   if (options.help) {
     io.out << SkinWizardConsoleHelp();
+    return kCreated;
+  }
+  if (options.version) {
+    io.out << console::VersionLine(kProgram) << "\n";
     return kCreated;
   }
   if (options.answers && !LoadAnswers(*options.answers, &options, &error)) {

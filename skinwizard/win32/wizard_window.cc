@@ -11,11 +11,16 @@
 #include "skinwizard/res/resource.h"
 #include "skinwizard/skin_wizard.h"
 #include "skinwizard/win32/page_windows.h"
+#include "tsl_version.h"
 
 namespace skinwizard {
 namespace {
 
 HINSTANCE Module() { return GetModuleHandleA(nullptr); }
+
+// A system menu command of our own: below 0xF000 and with the low four bits clear, which
+// the system keeps for itself.
+constexpr UINT kAboutCommand = 0x0010;
 
 std::string WindowText(HWND window) {
   std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
@@ -95,6 +100,11 @@ class FrameWindow : public WizardFrame {
       case WM_COMMAND:
         self->OnCommand(LOWORD(wparam));
         return TRUE;
+      case WM_SYSCOMMAND:
+        if ((wparam & 0xFFF0) != kAboutCommand) return FALSE;
+        MessageBoxA(hwnd, "TSLKTSkinWizard " TSL_VERSION, "About TSLKTSkinWizard",
+                    MB_OK | MB_ICONINFORMATION);
+        return TRUE;
       default:
         return FALSE;
     }
@@ -111,6 +121,10 @@ class FrameWindow : public WizardFrame {
   }
 
   void Init() {
+    // The frame has no menu bar: the version is told from the system menu.
+    HMENU systemMenu = GetSystemMenu(hwnd_, FALSE);
+    AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(systemMenu, MF_STRING, kAboutCommand, "&About TSLKTSkinWizard...");
     HWND area = GetDlgItem(hwnd_, IDC_PAGE_AREA);
     GetWindowRect(area, &area_);
     MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&area_), 2);

@@ -64,3 +64,33 @@ TEST(ConsoleWinePrefix, TheGivenPrefixWinsEvenWhenEmpty) {
 }
 
 }  // namespace
+
+TEST(ConsolePlainText, LocaleDecidesAndEveryNonAsciiCharacterBecomesAscii) {
+  const struct {
+    const char *lcAll, *lcCtype, *lang;
+    bool utf8;
+  } kLocales[] = {
+      {"C", nullptr, "en_US.UTF-8", false},  // LC_ALL wins over LANG
+      {"", "de_DE.utf8", "C", true},         // an empty variable does not count
+      {nullptr, nullptr, "POSIX", false},
+      {nullptr, nullptr, "en_GB.ISO-8859-1", false},
+      {nullptr, nullptr, "C.UTF-8", true},
+      {nullptr, nullptr, nullptr, true},
+  };
+  for (const auto& l : kLocales) {
+    EXPECT_EQ(console::LocaleTakesUtf8(l.lcAll, l.lcCtype, l.lang), l.utf8)
+        << (l.lcAll ? l.lcAll : "-") << " " << (l.lcCtype ? l.lcCtype : "-") << " "
+        << (l.lang ? l.lang : "-");
+  }
+  const struct {
+    const char* utf8;
+    const char* plain;
+  } kTexts[] = {
+      {"\xE2\x9C\x93 Integration completed", "[ok] Integration completed"},
+      {"\xE2\x9C\x97 Integration failed", "[failed] Integration failed"},
+      {"Visual C++\xC2\xAE 6.0", "Visual C++(R) 6.0"},
+      {"Caf\xC3\xA9 \xF0\x9F\x98\x80", "Caf? ?"},  // one '?' per character, 4-byte ones too
+      {"bad \xE2\x9C tail \xFF", "bad ?? tail ?"},  // each byte that is no UTF-8: one '?'
+  };
+  for (const auto& t : kTexts) EXPECT_EQ(console::PlainText(t.utf8), t.plain) << t.utf8;
+}
