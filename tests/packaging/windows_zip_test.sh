@@ -44,16 +44,18 @@ for exe in "$top"/bin/*.exe; do
     fail "$name: OriginalFilename is not $name.exe"
 done
 
-cd "$work" || exit 1
-for prog in tslkt-integrate tslkt-skinwizard; do
-  out=$(wine "$top/bin/$prog.exe" --version </dev/null 2>&1 | tr -d '\r'); rc=$?
-  [ "$rc.$out" = "0.$prog $version" ] || fail "$prog.exe --version: status $rc, '$out'"
-done
-# A dry run on the sample machine, under a locale without UTF-8.
+# Run from a folder outside the build, on a sample machine (never the user's ~/.wine).
 "$root/scripts/make-prefix.sh" "$TSL_TEST_PREFIX" >/dev/null || exit 1
 "$root/scripts/copy-prefix.sh" "$TSL_TEST_PREFIX" "$work/sample" >/dev/null &&
   "$root/scripts/sample-prefix.sh" "$work/sample" >/dev/null || { echo "no sample prefix"; exit 1; }
-WINEPREFIX=$work/sample LC_ALL=C wine "$top/bin/tslkt-integrate.exe" --yes --dry-run \
+export WINEPREFIX=$work/sample
+cd "$work" || exit 1
+for prog in tslkt-integrate tslkt-skinwizard; do
+  out=$(wine "$top/bin/$prog.exe" --version </dev/null | tr -d '\r'); rc=${PIPESTATUS[0]}
+  [ "$rc.$out" = "0.$prog $version" ] || fail "$prog.exe --version: status $rc, '$out'"
+done
+# A dry run on the sample machine, under a locale without UTF-8.
+LC_ALL=C wine "$top/bin/tslkt-integrate.exe" --yes --dry-run \
   '-p:C:\Program Files (x86)\Quorvane\Tessaline' </dev/null 2>&1 | tr -d '\r' >"$work/dry.out"
 rc=${PIPESTATUS[0]}
 [ "$rc" = 0 ] || fail "dry run: status $rc"$'\n'"$(cat "$work/dry.out")"
