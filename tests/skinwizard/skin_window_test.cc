@@ -420,6 +420,10 @@ void ExpectTemplate(HWND dialog, const std::vector<ExpectedControl>& table, int 
 
 TEST_F(SkinWindowTest, TemplatesAsBuiltMatchTheirTables) {
   RunWindow([](HWND frame) {
+    HWND project = WaitForPage(frame, IDC_PROJECT_NAME);
+    ASSERT_NE(project, nullptr);
+    Type(project, IDC_PROJECT_NAME, "Templates");
+    SaveShot(frame, "step1-project");
     HWND name = ToNamePage(frame, "Templates");
     ASSERT_NE(name, nullptr);
     ExpectTemplate(name, kNamePage, 303, 197, "template 129");
@@ -429,7 +433,7 @@ TEST_F(SkinWindowTest, TemplatesAsBuiltMatchTheirTables) {
     // Registry defaults: the owner and organisation the test prefix was given.
     EXPECT_EQ(TextOf(GetDlgItem(name, kAuthor)), "Ann Lee");
     EXPECT_EQ(TextOf(GetDlgItem(name, kCompany)), "Soci\xE9t\xE9 Ltd");
-    SaveShot(frame, "step1");
+    SaveShot(frame, "step2-skin-name");
 
     Type(name, kSkinName, "Glass");
     Press(frame, IDC_NEXT);
@@ -437,7 +441,7 @@ TEST_F(SkinWindowTest, TemplatesAsBuiltMatchTheirTables) {
     ASSERT_NE(options, nullptr);
     ExpectTemplate(options, kOptionsPage, 303, 197, "template 130");
     EXPECT_EQ(TextOf(GetDlgItem(options, kSkinsLine)), "(D:\\Shared Files\\Quorvane\\Skins)");
-    SaveShot(frame, "step2");
+    SaveShot(frame, "step3-options");
 
     HWND advanced = OpenAdvanced(frame, options);
     ASSERT_NE(advanced, nullptr);

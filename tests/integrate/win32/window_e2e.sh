@@ -134,6 +134,7 @@ if start_program "$a"; then
 
   probe click "$title" 1 >/dev/null
   if run_to_end; then
+    probe end "$title" 1014  # the last lines in view, for the picture
     sleep 0.5  # let the list paint before the screenshot
     screenshot "$artefacts/progress.png" "$x" "$y" "$width" "$height"
     lines=$(probe lines "$title" 1014)

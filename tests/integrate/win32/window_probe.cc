@@ -79,7 +79,8 @@ int main(int argc, char** argv) {
   if (argc < 3) {
     std::fprintf(stderr,
                  "usage: window_probe find CAPTION | text CAPTION ID | click CAPTION ID |\n"
-                 "       count CAPTION ID | lines CAPTION ID | box CAPTION | rect CAPTION\n");
+                 "       count CAPTION ID | lines CAPTION ID | end CAPTION ID | box CAPTION |\n"
+                 "       rect CAPTION\n");
     return kUsage;
   }
   const std::string verb = argv[1];
@@ -118,6 +119,10 @@ int main(int argc, char** argv) {
                  reinterpret_cast<LPARAM>(control));
   } else if (verb == "lines") {
     if (!PrintLines(control)) return kNotFound;
+  } else if (verb == "end") {
+    // Scrolls a list to its last line, which a full list hides behind its horizontal bar.
+    const LRESULT count = SendMessageW(control, LVM_GETITEMCOUNT, 0, 0);
+    if (count > 0) SendMessageW(control, LVM_ENSUREVISIBLE, static_cast<WPARAM>(count - 1), FALSE);
   } else if (verb == "count") {
     std::printf("%ld\n", static_cast<long>(SendMessageW(control, LVM_GETITEMCOUNT, 0, 0)));
   } else {
