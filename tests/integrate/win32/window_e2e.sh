@@ -131,6 +131,14 @@ if start_program "$a"; then
     "$(pixel "$artefacts/options.png" $((x + 426)) $((y + 20)))"
   expect_eq "options face: OK" "OK" "$(probe text "$title" 1)"
   expect_eq "options face: progress list empty" "0" "$(probe count "$title" 1014)"
+  # The system menu's About tells the program's version.
+  probe about "$title"
+  if wait_for "the About box" wine "$probe" find "About $caption" 2>/dev/null; then
+    probe box "About $caption" | head -n 1 | grep -qE "^$caption [0-9]+\.[0-9]+\.[0-9]+\$" ||
+      fail "About box: $(probe box "About $caption")"
+    probe click "About $caption" 1 >/dev/null
+    wait_for "the About box to close" bash -c "! wine '$probe' find 'About $caption' 2>/dev/null"
+  fi
 
   probe click "$title" 1 >/dev/null
   if run_to_end; then

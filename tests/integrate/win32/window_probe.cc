@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr,
                  "usage: window_probe find CAPTION | text CAPTION ID | click CAPTION ID |\n"
                  "       count CAPTION ID | lines CAPTION ID | end CAPTION ID | box CAPTION |\n"
-                 "       rect CAPTION\n");
+                 "       rect CAPTION | about CAPTION\n");
     return kUsage;
   }
   const std::string verb = argv[1];
@@ -95,6 +95,11 @@ int main(int argc, char** argv) {
     RECT client{};
     GetClientRect(dialog, &client);
     std::printf("%ld %ld %ld %ld\n", origin.x, origin.y, client.right, client.bottom);
+    return kFound;
+  }
+  if (verb == "about") {
+    // The About command the program adds to its system menu (id 0x10), as a click there.
+    PostMessageW(dialog, WM_SYSCOMMAND, 0x10, 0);
     return kFound;
   }
   if (verb == "box") {
