@@ -10,13 +10,15 @@ demo=0
 [ "${1:-}" = --demo ] && demo=1
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 need=() want32=0
-base=(cmake g++ wine wine64)
+# The native preset configures its tests too, so even the demo needs GoogleTest's headers; make,
+# which CMake only recommends, runs the build.
+base=(cmake make g++ libgtest-dev wine wine64)
 # clang and its runtime (libFuzzer, the sanitizers) build the fuzz preset; Debian 12's clang is
 # version 14. Wine's own "MS Sans Serif" and Tahoma (fonts-wine): without them the dialogs fall
 # back to a wider font and their texts are clipped.
 # The package tests: CPack's Debian generator finds the programs' runtime packages with file and
 # dpkg-shlibdeps (dpkg-dev); zip and unzip for the Windows zips; man checks the manual pages.
-full=(googletest libgtest-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686 xvfb xdotool imagemagick
+full=(googletest g++-mingw-w64-x86-64 g++-mingw-w64-i686 xvfb xdotool imagemagick
       clang libclang-rt-14-dev fonts-wine file dpkg-dev zip unzip man-db)
 pkgs=("${base[@]}")
 [ "$demo" = 1 ] || pkgs+=("${full[@]}")
