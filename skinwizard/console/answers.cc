@@ -66,8 +66,8 @@ const std::vector<std::string>& AnswerKeys() {
   return keys;
 }
 
-bool ParseAnswers(const std::string& name, const std::string& text,
-                  std::vector<AnswerLine>* lines, std::string* error) {
+bool ParseAnswers(const std::string& name, const std::string& text, std::vector<AnswerLine>* lines,
+                  std::string* error) {
   std::size_t at = text.compare(0, 3, kBom) == 0 ? 3 : 0;
   for (int number = 1; at < text.size(); ++number) {
     const std::size_t end = std::min(text.find_first_of("\r\n", at), text.size());
@@ -99,9 +99,8 @@ std::string AnswersText(const std::vector<AnswerLine>& lines) {
   return text;
 }
 
-bool ReadAnswerLines(platform::FileSystem& files, const std::string& path,
-                     const std::string& name, std::vector<AnswerLine>* lines,
-                     std::string* error) {
+bool ReadAnswerLines(platform::FileSystem& files, const std::string& path, const std::string& name,
+                     std::vector<AnswerLine>* lines, std::string* error) {
   if (RefuseDeviceName(path, error)) return false;
   // The file services open regular files only: a FIFO or /dev/zero is refused at once.
   std::string text;
@@ -117,9 +116,8 @@ bool ReadAnswerLines(platform::FileSystem& files, const std::string& path,
   return ParseAnswers(name, text, lines, error);
 }
 
-bool WriteAnswerLines(platform::FileSystem& files, const std::string& path,
-                      const std::string& name, const std::vector<AnswerLine>& lines,
-                      std::string* error) {
+bool WriteAnswerLines(platform::FileSystem& files, const std::string& path, const std::string& name,
+                      const std::vector<AnswerLine>& lines, std::string* error) {
   if (RefuseDeviceName(path, error)) return false;
   // A rename would put the answers in a device's place (/dev/null behind the path) or the
   // answers would vanish into it; the read opens regular files only and so tells them apart.

@@ -189,8 +189,8 @@ bool ParseArguments(const std::vector<std::string>& args, Options* options, std:
     }
     if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
       if (haveProject) {
-        *error = "more than one project name (" + QuoteTyped(platform::AnsiToUtf8(options->project)) +
-                 ", " + QuoteTyped(arg) + ")";
+        *error = "more than one project name (" +
+                 QuoteTyped(platform::AnsiToUtf8(options->project)) + ", " + QuoteTyped(arg) + ")";
         return false;
       }
       if (!ArgToAnsi(arg, &options->project, error)) return false;
@@ -235,7 +235,8 @@ bool ServicePath(platform::FileSystem& files, const std::string& typed, std::str
     return true;
   }
   std::error_code failed;
-  const std::filesystem::path full = std::filesystem::absolute(std::filesystem::u8path(typed), failed);
+  const std::filesystem::path full =
+      std::filesystem::absolute(std::filesystem::u8path(typed), failed);
   if (failed) {
     *error = "cannot resolve " + QuoteTyped(typed) + ": " + failed.message();
     return false;

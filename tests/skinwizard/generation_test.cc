@@ -190,9 +190,9 @@ TEST(GenerateProject, FreeTextIsEscapedForTheFileItLandsIn) {
 TEST(GenerateProject, RefusesWhatCannotBeAProjectAndNamesTheTemplateLine) {
   // Windows keeps the device names whatever the case and extension, the superscript digits
   // (B9 B2 B3) and 0 included.
-  for (const char* name : {"My:Skins", "a\\b", "..", "dot.", "", "q\"uote", "CON", "nul.txt",
-                           "Com1", "lpt9.h", "AUX .x", "COM0", "lpt0", "COM\xB9", "Lpt\xB2.h",
-                           "COM\xB3", "CONIN$", "conout$.txt"}) {
+  for (const char* name :
+       {"My:Skins", "a\\b", "..", "dot.", "", "q\"uote", "CON", "nul.txt", "Com1", "lpt9.h",
+        "AUX .x", "COM0", "lpt0", "COM\xB9", "Lpt\xB2.h", "COM\xB3", "CONIN$", "conout$.txt"}) {
     ProjectRequest request = AquaRequest("C:\\Work");
     request.symbols["root"] = name;
     ProjectPlan plan;

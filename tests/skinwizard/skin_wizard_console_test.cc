@@ -176,7 +176,8 @@ TEST_F(SkinWizardConsoleTest, AnswersFileErrorsNameTheLineAndWriteNothing) {
       // A bad line is quoted by its first 60 characters, control bytes escaped.
       {"\x1B[2J0123456789012345678901234567890123456789012345678901234567890123456789\n",
        "found '\\x1B[2J01234567890123456789012345678901234567890123456789012345'...\n"},
-      {"company=\xCE\xA9 Corp\n", "answers.txt:1: '\xCE\xA9 Corp' holds '\xCE\xA9', which Windows-1252"},
+      {"company=\xCE\xA9 Corp\n",
+       "answers.txt:1: '\xCE\xA9 Corp' holds '\xCE\xA9', which Windows-1252"},
   };
   const fs::path file = folder / "answers.txt";
   for (const auto& c : cases) {
@@ -193,8 +194,8 @@ TEST_F(SkinWizardConsoleTest, AnswersFileErrorsNameTheLineAndWriteNothing) {
 // Typed texts come back exactly: a line break cannot smuggle in an answer of its own.
 TEST_F(SkinWizardConsoleTest, SavedTextsReplayExactly) {
   const std::string answers = (folder / "answers.txt").string();
-  ASSERT_EQ(Run({"MySkins", "--skin-name", "Aqua", "--author", "Ann\nskin-name=Evil",
-                 "--company", "C:\\new\\n\r\\", "--save-answers", answers, "--yes"}),
+  ASSERT_EQ(Run({"MySkins", "--skin-name", "Aqua", "--author", "Ann\nskin-name=Evil", "--company",
+                 "C:\\new\\n\r\\", "--save-answers", answers, "--yes"}),
             0)
       << err.str();
   const fs::path replay = folder / "replay";
