@@ -216,14 +216,14 @@ hostile skin 2 "invalid value 'maybe' for --comments" - - P --comments maybe
 hostile skin 2 "unknown method 'OnPaintAll'" - - P --methods OnPaintAll
 hostile skin 2 "--author needs a value" - - P --author
 for device in CON nul.txt Com1 LPT9.h 'AUX .x' PRN; do
-  hostile skin 2 "Windows reserves it for a device" - - "$device" --skin-name Aqua --yes
+  hostile skin 2 "is a name Windows keeps for a device" - - "$device" --skin-name Aqua --yes
 done
 for odd in 'a\b' a/b 'dot.' 'blank ' '' 'q"uote' '..' 'My:Skins' 'star*'; do
   hostile skin 2 "cannot be a project name" - - "$odd" --skin-name Aqua --yes
 done
 hostile skin 2 "control characters" - - $'tab\there' --skin-name Aqua --yes
-hostile skin 2 "code page 1252 cannot hold" - - 'Skins中' --skin-name Aqua --yes
-hostile skin 2 "code page 1252 cannot hold" - - P --location '/tmp/中' --skin-name Aqua --yes
+hostile skin 2 "which Windows-1252 cannot spell" - - 'Skins中' --skin-name Aqua --yes
+hostile skin 2 "which Windows-1252 cannot spell" - - P --location '/tmp/中' --skin-name Aqua --yes
 hostile skin 2 "refuses in a folder name" - - P --location "@L/??" --skin-name Aqua --yes
 hostile skin 2 "refuses in a folder name" - - P --location "@L/*" --skin-name Aqua --yes
 hostile skin 2 "refuses in a folder name" - - P --location "@L/a"$'\n'"b" --skin-name Aqua --yes
@@ -237,7 +237,65 @@ hostile skin 1 "" - read_only_location P --skin-name Aqua --yes
 hostile skin 1 "is not a folder" - - P --prefix "$work/no-prefix" --skin-name Aqua --yes
 hostile skin 1 "" - not_a_prefix P --prefix "$work/empty" --skin-name Aqua --yes
 hostile skin 0 "" . - 'Café & Co' --skin-name 'Élan' --author $'Line\r\nBreak "q" \\' --yes
+# --- The skin wizard: answers files, device names, texts Windows-1252 cannot spell ------------
+# An answers file lies beside the case's folder, so the folder itself shows what a run wrote;
+# each setup removes the one before (a FIFO there would hold its writer).
+answers=$work/answers.txt
+fifo_answers() { rm -f "$answers" && mkfifo "$answers"; }
+big_answers() { rm -f "$answers" && head -c 70000 /dev/zero | tr '\0' '#' >"$answers"; }
+bom_cr_answers() { rm -f "$answers" && printf '\xEF\xBB\xBFskin-name=Aqua\rauthor=Ann\r\ncompany=Co\r' >"$answers"; }
+bom_cr_answers_after() { grep -qF '"Ann, Co"' "$L/P/P.cpp"; }
+long_bad_line() { rm -f "$answers" && { echo skin-name=Aqua; printf '\x1B[2J%0200d\n' 0; } >"$answers"; }
+long_bad_line_after() { ! grep -q '0\{57\}' "$work/err"; }
+# The answers of a text with a line break, replayed: still the skin Aqua, no answer "Evil".
+saved_line_break() {
+  rm -f "$answers" && mkdir -p "$work/saved-$cases" &&
+    "$skinwizard" --prefix "$sample" --location "$work/saved-$cases" --yes P --skin-name Aqua \
+      --author $'Ann\nskin-name=Evil' --save-answers "$answers" >/dev/null 2>&1
+}
+saved_line_break_after() {
+  [ -f "$L/P/SkinAqua.h" ] && [ ! -e "$L/P/SkinEvil.h" ] &&
+    grep -qF 'Ann\012skin-name=Evil' "$L/P/P.cpp"
+}
+# A link at the old fixed temporary name, and the user's own file of that name, stay as they are.
+tmp_link() { rm -f "$answers" && printf 'victim\n' >"$work/victim" && ln -sf "$work/victim" "$answers.tmp"; }
+tmp_link_after() {
+  [ "$(cat "$work/victim")" = victim ] && [ -L "$answers.tmp" ] && grep -qx 'skin-name=Aqua' "$answers"
+}
+fifo_at_answers() { rm -f "$answers" && mkfifo "$answers"; }
+fifo_at_answers_after() { [ -p "$answers" ]; }
+device_at_answers() { [ "$(id -u)" -eq 0 ] && rm -f "$answers" && mknod "$answers" c 1 3; }  # null
+device_at_answers_after() { [ -c "$answers" ]; }
+mine_at_answers() { rm -f "$answers" && printf 'mine\n' >"$answers"; }
+mine_at_answers_after() { [ "$(cat "$answers")" = mine ]; }
+no_answers() { rm -f "$answers"; }
+no_answers_after() { [ ! -e "$answers" ]; }
+unmapped_drive() { true; }
+unmapped_drive_after() { ! grep -q 'take back' "$work/err"; }
+
+hostile skin 2 "it is not a regular file" - fifo_answers P --answers "$answers" --yes
+hostile skin 2 "it is not a regular file" - - P --answers /dev/zero --yes
+hostile skin 2 "it is a folder, not a file" - - P --answers "$work" --yes
+hostile skin 2 "an answers file at most 65536" - big_answers P --answers "$answers" --yes
+hostile skin 0 "" . bom_cr_answers P --answers "$answers" --yes
+hostile skin 2 "found '\x1B[2J00000" - long_bad_line P --answers "$answers" --yes
+hostile skin 0 "" . saved_line_break P --answers "$answers" --yes
+hostile skin 0 "" . tmp_link P --skin-name Aqua --save-answers "$answers" --yes
+hostile skin 1 "will not replace" . fifo_at_answers P --skin-name Aqua --save-answers "$answers" --yes
+hostile skin 1 "will not replace" . device_at_answers P --skin-name Aqua --save-answers "$answers" --yes
+# A dry run writes nothing, its answers file included, and says where it would write it.
+hostile skin 0 "answers.txt: new file" - no_answers P --skin-name Aqua --dry-run --save-answers "$answers" --yes
+hostile skin 0 "answers.txt" - mine_at_answers P --skin-name Aqua --dry-run --save-answers "$answers" --yes
+hostile skin 1 "is not mapped" - unmapped_drive P --location 'Q:\Work\Deep' --skin-name Aqua --yes
+for device in 'COM¹' 'com².txt' 'LPT³' 'Lpt¹' COM0 LPT0 'CONIN$' 'conout$.h'; do
+  hostile skin 2 "'$device' is a name Windows keeps for a device" - - "$device" --skin-name Aqua --yes
+done
+hostile skin 2 "'Ωmega' holds 'Ω', which Windows-1252 cannot spell" - - P --skin-name 'Ωmega' --yes
+hostile skin 2 "'Ω Corp' holds 'Ω', which Windows-1252 cannot spell" - - P --skin-name Aqua --company 'Ω Corp' --yes
+hostile skin 2 "'Проект' holds 'П', which Windows-1252 cannot spell" - - 'Проект' --skin-name Aqua --yes
+
 hostile skin 1 "may hold newer registry values" - server_on_sample P --skin-name Aqua --yes
+
 WINEPREFIX=$sample wineserver -k 2>/dev/null
 
 echo "hostile inputs: $cases cases, $failures failed, $skipped skipped"

@@ -22,6 +22,7 @@
 #include "skinwizard/skin_name_page.h"
 #include "skinwizard/skin_options_page.h"
 #include "skinwizard/skin_wizard.h"
+#include "skinwizard/typed_text.h"
 
 namespace skinwizard {
 namespace {
@@ -44,22 +45,14 @@ struct Options {
 };
 
 // A command line is UTF-8 on Linux and ANSI on Windows: text that is not valid UTF-8 is
-// taken as ANSI already.
-std::string ArgToAnsi(const std::string& arg, bool* lossless = nullptr) {
+// taken as ANSI already. Valid UTF-8 goes by the window's rule: a character Windows-1252
+// cannot spell is refused, never turned into another letter or a '?'.
+bool ArgToAnsi(const std::string& arg, std::string* ansi, std::string* error) {
   bool valid = true;
   platform::Utf8ToUtf16(arg, &valid);
-  return valid ? platform::Utf8ToAnsi(arg, lossless) : arg;
-}
-
-// Names of files and folders become '?' where Windows-1252 has no letter: a folder literally
-// named "??" would be made, so such names are refused as typed.
-bool ArgToAnsiName(const std::string& what, const std::string& arg, std::string* ansi,
-                   std::string* error) {
-  bool lossless = true;
-  *ansi = ArgToAnsi(arg, &lossless);
-  if (lossless) return true;
-  *error = what + " '" + arg + "' has characters the Windows code page 1252 cannot hold";
-  return false;
+  if (valid) return TypedToAnsi(arg, ansi, error);
+  *ansi = arg;
+  return true;
 }
 
 std::string Lower(std::string text) {
@@ -82,7 +75,7 @@ bool ParseChoice(const std::string& flag, const std::string& value,
                  std::string* error) {
   auto found = choices.find(Lower(value));
   if (found == choices.end()) {
-    *error = "invalid value '" + value + "' for " + flag;
+    *error = "invalid value " + QuoteTyped(value) + " for " + flag;
     return false;
   }
   *out = found->second;
@@ -110,7 +103,7 @@ bool ParseMethods(const std::string& value, Options* options, std::string* error
       }
     }
     if (!matched) {
-      *error = "unknown method '" + name + "' for --methods (see --help)";
+      *error = "unknown method " + QuoteTyped(name) + " for --methods (see --help)";
       return false;
     }
   }
@@ -142,19 +135,22 @@ bool ApplyOption(const std::string& flag, const std::string& value, Options* opt
   const std::map<std::string, int> yesNo = {{"yes", 1}, {"no", 0}};
   if (flag == "--location") {
     std::string location;
-    if (!ArgToAnsiName("the location", value, &location, error)) return false;
+    if (!ArgToAnsi(value, &location, error)) return false;
     // Wildcards and the other characters Windows refuses in names would be taken literally.
     for (const char c : location) {
       if (static_cast<unsigned char>(c) < 0x20 || std::strchr("*?\"<>|", c) != nullptr) {
-        *error = "the location '" + value + "' holds characters Windows refuses in a folder name";
+        *error = "the location " + QuoteTyped(value) +
+                 " holds characters Windows refuses in a folder name";
         return false;
       }
     }
     options->location = location;
   } else if (texts.count(flag) != 0) {
     // Paths for the host itself are kept as typed; texts of the project become ANSI.
+    std::string text = value;
     const bool hostPath = flag == "--prefix" || flag == "--answers" || flag == "--save-answers";
-    options->*texts.at(flag) = hostPath ? value : ArgToAnsi(value);
+    if (!hostPath && !ArgToAnsi(value, &text, error)) return false;
+    options->*texts.at(flag) = text;
   } else if (flag == "--comments") {
     std::optional<int> yes;
     if (!ParseChoice(flag, value, yesNo, &yes, error)) return false;
@@ -166,7 +162,7 @@ bool ApplyOption(const std::string& flag, const std::string& value, Options* opt
   } else if (flag == "--methods") {
     if (!ParseMethods(value, options, error)) return false;
   } else {
-    *error = "unknown option '" + flag + "'";
+    *error = "unknown option " + QuoteTyped(flag);
     return false;
   }
   return true;
@@ -198,11 +194,11 @@ bool ParseArguments(const std::vector<std::string>& args, Options* options, std:
     }
     if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
       if (haveProject) {
-        *error = "more than one project name ('" + platform::AnsiToUtf8(options->project) + "', '" +
-                 arg + "')";
+        *error = "more than one project name (" +
+                 QuoteTyped(platform::AnsiToUtf8(options->project)) + ", " + QuoteTyped(arg) + ")";
         return false;
       }
-      if (!ArgToAnsiName("the project name", arg, &options->project, error)) return false;
+      if (!ArgToAnsi(arg, &options->project, error)) return false;
       haveProject = true;
       continue;
     }
@@ -227,10 +223,42 @@ bool ParseArguments(const std::vector<std::string>& args, Options* options, std:
   return true;
 }
 
+bool IsWindowsPath(const std::string& path) {
+  return (path.size() >= 2 && path[1] == ':' &&
+          ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'))) ||
+         (!path.empty() && path[0] == '\\');
+}
+
+// A host path as typed (UTF-8) as the Windows path the file services take: a Unix path maps
+// to its drive in the prefix.
+bool ServicePath(platform::FileSystem& files, const std::string& typed, std::string* path,
+                 std::string* error) {
+  std::string ansi;
+  if (!TypedToAnsi(typed, &ansi, error)) return false;
+  if (IsWindowsPath(ansi)) {
+    *path = ansi;
+    return true;
+  }
+  std::error_code failed;
+  const std::filesystem::path full =
+      std::filesystem::absolute(std::filesystem::u8path(typed), failed);
+  if (failed) {
+    *error = "cannot resolve " + QuoteTyped(typed) + ": " + failed.message();
+    return false;
+  }
+  *path = files.FromUserPath(platform::Utf8ToAnsi(full.lexically_normal().u8string()));
+  return true;
+}
+
 // Replays an answers file: each answer counts where the command line left its option open.
-bool LoadAnswers(const std::string& path, Options* options, std::string* error) {
+bool LoadAnswers(platform::FileSystem& files, const std::string& path, Options* options,
+                 std::string* error) {
   std::vector<AnswerLine> lines;
-  if (!ReadAnswerLines(path, &lines, error)) return false;
+  std::string windowsPath;
+  if (!ServicePath(files, path, &windowsPath, error) ||
+      !ReadAnswerLines(files, windowsPath, path, &lines, error)) {
+    return false;
+  }
   Options file;
   for (const AnswerLine& line : lines) {
     if (!ApplyOption("--" + line.key, line.value, &file, error)) {
@@ -274,31 +302,6 @@ std::vector<AnswerLine> AnswersOf(const SkinNamePage& name, const SkinOptionsPag
   return lines;
 }
 
-// Checked before any question is asked, by the rule the project writer applies later.
-bool CheckProjectName(const std::string& name, std::string* error) {
-  if (IsPlainName(name)) return true;
-  if (IsReservedDeviceName(name)) {
-    *error = "'" + platform::AnsiToUtf8(name) +
-             "' cannot be a project name: Windows reserves it for a device";
-    return false;
-  }
-  for (unsigned char c : name) {
-    if (c < 32) {
-      *error = "a project name cannot hold control characters";
-      return false;
-    }
-  }
-  *error = "'" + platform::AnsiToUtf8(name) +
-           "' cannot be a project name: it names a folder and its files";
-  return false;
-}
-
-bool IsWindowsPath(const std::string& path) {
-  return (path.size() >= 2 && path[1] == ':' &&
-          ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'))) ||
-         (!path.empty() && path[0] == '\\');
-}
-
 class Session;
 
 // A page's "window" on the console: members are the controls, so the transfers are empty;
@@ -324,7 +327,7 @@ class Session : public WizardFrame {
     return std::make_unique<ConsoleView>(*this);
   }
 
-  int Run();
+  int Run(platform::Platform real);
   void Message(const std::string& ansi) {
     io_.err << kProgram << ": " << console::ConsoleText(ansi) << "\n";
   }
@@ -376,19 +379,25 @@ bool Session::Ask(const std::string& prompt, std::string* answer) {
     return false;
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();
-  *answer = ArgToAnsi(line);
+  *answer = line;
   return true;
 }
 
 bool Session::AskText(const std::string& prompt, std::string* value) {
-  std::string answer;
-  if (!Ask(prompt + " [" + *value + "]: ", &answer)) return false;
-  if (answer == "-") {
-    value->clear();
-  } else if (!answer.empty()) {
-    *value = answer;
+  for (;;) {
+    std::string answer, ansi, refusal;
+    if (!Ask(prompt + " [" + *value + "]: ", &answer)) return false;
+    if (!ArgToAnsi(answer, &ansi, &refusal)) {
+      io_.out << refusal << "\n";
+      continue;
+    }
+    if (ansi == "-") {
+      value->clear();
+    } else if (!ansi.empty()) {
+      *value = ansi;
+    }
+    return true;
   }
-  return true;
 }
 
 bool Session::AskChoice(const std::string& question, const std::string& first,
@@ -528,16 +537,8 @@ int Session::FillOptionsPage(SkinOptionsPage& page) {
   return kCreated;
 }
 
-int Session::Run() {
-  platform::Platform real;
-  platform::PlatformOptions platformOptions;
-  platformOptions.reads_current_registry = true;
-  platformOptions.wine_prefix = console::WinePrefix(options_.prefix);
+int Session::Run(platform::Platform real) {
   std::string error;
-  if (!platform::CreatePlatform(platformOptions, &real, &error)) {
-    Message(error);
-    return kFailed;
-  }
   // Every write is read back; a dry run withholds them and lists them at the end.
   platform::ChangeRecord record(std::move(real), options_.dryRun
                                                      ? platform::ChangeRecord::Mode::kDryRun
@@ -620,15 +621,18 @@ int Session::Run() {
     Say("Created " + plan.project_folder + ":\n");
     for (const PlannedFile& file : plan.files) Say("  " + file.relative + "\n");
     status = kCreated;
+    // Through the record like the project's files: a dry run only lists the answers file.
+    std::string answersPath;
+    if (options_.saveAnswers &&
+        !(ServicePath(*services.files, *options_.saveAnswers, &answersPath, &error) &&
+          WriteAnswerLines(*services.files, answersPath, *options_.saveAnswers,
+                           AnswersOf(*namePage, *optionsPage, wizard.Methods()), &error))) {
+      io_.err << kProgram << ": " << error << "\n";
+      status = kFailed;
+    }
     if (options_.dryRun) {
       Say("\nChanges it would make (nothing was written):\n" +
           platform::DescribeChanges(record.changes()));
-    }
-    if (options_.saveAnswers &&
-        !WriteAnswerLines(*options_.saveAnswers,
-                          AnswersOf(*namePage, *optionsPage, wizard.Methods()), &error)) {
-      Message(error);
-      status = kFailed;
     }
   }();
   host.EndRun();
@@ -673,6 +677,7 @@ Options:
   --answers FILE       take the answers of the pages and the Advanced dialog from FILE
                        (written by --save-answers; options given as well win)
   --save-answers FILE  write this run's answers to FILE once the project is created
+                       (a dry run only lists it)
   --dry-run            ask and show everything as a real run, write nothing, then list
                        each file it would have written
   --force              overwrite files of an earlier project in the same folder
@@ -681,7 +686,14 @@ Options:
   --version            print the program's name and version
 
 On the terminal, Enter keeps the value in brackets and '-' empties a text field. Texts are
-UTF-8 and are stored in the project as Windows-1252.
+UTF-8 and are stored in the project as Windows-1252; a character Windows-1252 cannot spell
+is refused.
+
+An answers file is UTF-8 text of at most 64 KB, one "key=value" line per answer, the keys
+being the options above without "--" (skin-name, author, company, email, url, comments,
+look, common-dir, methods); blank lines and lines starting with '#' are skipped. In a value
+\n stands for a line feed, \r for a carriage return and \\ for a backslash; any other
+backslash stands for itself.
 
 Exit status: 0 the project was created (and for --help, --version); 1 it failed (no Wine
 prefix or a wineserver running for it among the reasons) or the creation was declined;
@@ -705,16 +717,25 @@ int RunSkinWizardConsole(const std::vector<std::string>& args, ConsoleStreams io
     io.out << console::VersionLine(kProgram) << "\n";
     return kCreated;
   }
-  if (options.answers && !LoadAnswers(*options.answers, &options, &error)) {
+  error = ProjectNameRefusal(options.project);
+  if (!error.empty()) {
     io.err << kProgram << ": " << error << "\n";
     return kRefused;
   }
-  if (!CheckProjectName(options.project, &error)) {
+  platform::Platform real;
+  platform::PlatformOptions platformOptions;
+  platformOptions.reads_current_registry = true;
+  platformOptions.wine_prefix = console::WinePrefix(options.prefix);
+  if (!platform::CreatePlatform(platformOptions, &real, &error)) {
+    io.err << kProgram << ": " << console::ConsoleText(error) << "\n";
+    return kFailed;
+  }
+  if (options.answers && !LoadAnswers(*real.files, *options.answers, &options, &error)) {
     io.err << kProgram << ": " << error << "\n";
     return kRefused;
   }
   Session session(options, io);
-  return session.Run();
+  return session.Run(std::move(real));
 }
 
 }  // namespace skinwizard

@@ -9,6 +9,7 @@
 #include "platform/windows_path.h"
 #include "skinwizard/project/dsp_file.h"
 #include "skinwizard/project/template_set.h"
+#include "skinwizard/typed_text.h"
 
 namespace skinwizard {
 
@@ -125,12 +126,28 @@ std::string Where(int line) { return std::string(kFileList) + "(" + std::to_stri
 }  // namespace
 
 bool IsReservedDeviceName(const std::string& name) {
-  // Windows opens the device whatever the extension: "con.txt" and "CON .h" are CON.
+  // Windows opens the device whatever the extension: "con.txt" and "CON .h" are CON. The
+  // superscript digits count as digits there, and COM0 and LPT0 are kept as well.
   std::string base = Upper(name.substr(0, name.find('.')));
   while (!base.empty() && base.back() == ' ') base.pop_back();
-  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
-  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-         base[3] >= '1' && base[3] <= '9';
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
+    if (base == device) return true;
+  }
+  if (base.size() != 4 || (base.compare(0, 3, "COM") != 0 && base.compare(0, 3, "LPT") != 0)) {
+    return false;
+  }
+  const char digit = base[3];
+  return (digit >= '0' && digit <= '9') || digit == '\xB9' || digit == '\xB2' || digit == '\xB3';
+}
+
+std::string ProjectNameRefusal(const std::string& name) {
+  if (IsPlainName(name)) return std::string();
+  const std::string quoted = QuoteTyped(platform::AnsiToUtf8(name));
+  if (IsReservedDeviceName(name)) return quoted + " is a name Windows keeps for a device";
+  for (const unsigned char c : name) {
+    if (c < 0x20) return "a project name cannot hold control characters";
+  }
+  return quoted + " cannot be a project name: it names a folder and its files";
 }
 
 bool IsPlainName(const std::string& name) {
@@ -288,7 +305,11 @@ bool WriteProject(const ProjectPlan& plan, platform::FileSystem& files, std::str
     }
     std::string reason;
     const bool made = files.CreateDirectories(dir, &reason);
-    made_folders.insert(made_folders.end(), missing.rbegin(), missing.rend());
+    // A failure part way (a drive that is not mapped, a full disk) made only some of them,
+    // or none: only those that stand now are this run's to take back.
+    for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder) {
+      if (made || files.Exists(*folder)) made_folders.push_back(*folder);
+    }
     if (!made) return fail(reason);
   }
   // Text files are already CR LF, so every file goes out byte for byte.

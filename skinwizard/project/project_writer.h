@@ -38,8 +38,9 @@ struct ProjectPlan {
   std::vector<PlannedFile> files;        ///< The listed files, then <root>.dsp and <root>.dsw.
 };
 
-/// Whether Windows takes `name` for a device (CON, NUL, COM1, LPT1..., any case, with or
-/// without an extension): such a file cannot be made, whatever the folder.
+/// Whether Windows takes `name` for a device (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM0-9 and
+/// LPT0-9, where the superscripts one to three, bytes B9 B2 B3, count as digits too; any case,
+/// with or without an extension): such a file cannot be made, whatever the folder.
 bool IsReservedDeviceName(const std::string& name);
 
 /// Whether `name` can be one component of a Windows path as given: not empty, not "." or
@@ -47,6 +48,10 @@ bool IsReservedDeviceName(const std::string& name);
 /// blank (which Windows would drop). The project name must be one, as it names the folder and
 /// its files.
 bool IsPlainName(const std::string& name);
+
+/// Why `name` (ANSI) cannot be the project's name, in the words every front end shows (UTF-8):
+/// "'CON' is a name Windows keeps for a device"; empty when IsPlainName holds.
+std::string ProjectNameRefusal(const std::string& name);
 
 /// Expands one template of the set by name, e.g. "CONFIRM.INF" for the host's confirmation
 /// box (the text keeps its CR LF line ends). False when the set holds no such template or on

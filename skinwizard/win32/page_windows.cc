@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/encoding.h"
 #include "skinwizard/advanced_methods_dialog.h"
 #include "skinwizard/res/resource.h"
 #include "skinwizard/skin_name_page.h"
 #include "skinwizard/skin_options_page.h"
+#include "skinwizard/typed_text.h"
 
 namespace skinwizard {
 namespace {
@@ -126,12 +128,11 @@ class NamePageWindow : public PageWindow {
       : PageWindow(page, std::move(caption), std::move(reveal)), page_(page) {}
 
   bool TransferToMembers() override {
-    page_.skinName = Text(SkinNamePage::kSkinNameEdit);
-    page_.author = Text(SkinNamePage::kAuthorEdit);
-    page_.company = Text(SkinNamePage::kCompanyEdit);
-    page_.email = Text(SkinNamePage::kEmailEdit);
-    page_.url = Text(SkinNamePage::kUrlEdit);
-    return true;
+    return TypedText(SkinNamePage::kSkinNameEdit, &page_.skinName) &&
+           TypedText(SkinNamePage::kAuthorEdit, &page_.author) &&
+           TypedText(SkinNamePage::kCompanyEdit, &page_.company) &&
+           TypedText(SkinNamePage::kEmailEdit, &page_.email) &&
+           TypedText(SkinNamePage::kUrlEdit, &page_.url);
   }
   void TransferToControls() override {
     SetText(SkinNamePage::kSkinNameEdit, page_.skinName);
@@ -376,6 +377,28 @@ std::string DialogWindowView::Text(int control_id) const {
 
 void DialogWindowView::SetText(int control_id, const std::string& text) {
   SetDlgItemTextA(hwnd_, control_id, text.c_str());
+}
+
+bool DialogWindowView::TypedText(int control_id, std::string* ansi) {
+  std::string refusal;
+  if (TypedToAnsi(TypedTextOf(GetDlgItem(hwnd_, control_id)), ansi, &refusal)) return true;
+  if (reveal_) reveal_(hwnd_);
+  MessageBoxUtf8(hwnd_, refusal, caption_, MB_OK);
+  FocusControl(control_id);
+  return false;
+}
+
+std::string TypedTextOf(HWND control) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(
+      GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+  return platform::Utf16ToUtf8(std::u16string(text.begin(), text.end()));
+}
+
+void MessageBoxUtf8(HWND owner, const std::string& text, const std::string& caption, UINT type) {
+  const std::u16string wide = platform::Utf8ToUtf16(text);
+  const std::wstring shown(wide.begin(), wide.end());
+  MessageBoxW(owner, shown.c_str(), std::wstring(caption.begin(), caption.end()).c_str(), type);
 }
 
 std::unique_ptr<DialogWindowView> CreatePageWindow(HWND frame, const RECT& area, WizardPage& page,

@@ -30,6 +30,9 @@ class DialogWindowView : public PageView {
  protected:
   std::string Text(int control_id) const;
   void SetText(int control_id, const std::string& text);
+  /// The control's text in Windows-1252 by the model's rule for typed texts; false once the
+  /// refusal is shown and the focus is on the control.
+  bool TypedText(int control_id, std::string* ansi);
 
   HWND hwnd_ = nullptr;
 
@@ -37,6 +40,13 @@ class DialogWindowView : public PageView {
   std::string caption_;
   std::function<void(HWND)> reveal_;
 };
+
+/// What an edit control holds as typed, in UTF-8: read in UTF-16, since the ANSI read would
+/// already have put another letter in the place of one the code page cannot spell.
+std::string TypedTextOf(HWND control);
+
+/// A message box of UTF-8 text: a refusal quotes characters the code page has no byte for.
+void MessageBoxUtf8(HWND owner, const std::string& text, const std::string& caption, UINT type);
 
 /// Makes the hidden child window of `page` (a SkinNamePage or a SkinOptionsPage) inside `frame` at
 /// `area` (frame client coordinates), with its side picture; null for a page this host does not

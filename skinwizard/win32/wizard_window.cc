@@ -10,6 +10,7 @@
 #include "skinwizard/project/project_writer.h"
 #include "skinwizard/res/resource.h"
 #include "skinwizard/skin_wizard.h"
+#include "skinwizard/typed_text.h"
 #include "skinwizard/win32/page_windows.h"
 #include "tsl_version.h"
 
@@ -193,17 +194,27 @@ class FrameWindow : public WizardFrame {
                  TRUE);
   }
 
+  // Refuses in the model's words with the focus on the field; true when there is no refusal.
+  bool Accept(const std::string& refusal, int control) {
+    if (refusal.empty()) return true;
+    MessageBoxUtf8(hwnd_, refusal, kWizardWindowTitle, MB_OK | MB_ICONEXCLAMATION);
+    FocusOnStep(control);
+    return false;
+  }
+
   // Leaving the frame's own first step: the project's name and folder become the run's.
   bool TakeProjectStep() {
-    std::string name = WindowText(GetDlgItem(project_step_, IDC_PROJECT_NAME));
-    if (!IsPlainName(name)) {
-      std::string why = "'" + name + "' cannot be a project name: it names a folder and its files.";
-      Message(name.empty() ? "Enter a name for the project." : why, MB_ICONEXCLAMATION);
-      FocusOnStep(IDC_PROJECT_NAME);
-      return false;
+    const std::string typed = TypedTextOf(GetDlgItem(project_step_, IDC_PROJECT_NAME));
+    std::string name, typedLocation, refusal;
+    if (typed.empty()) return Accept("Enter a name for the project.", IDC_PROJECT_NAME);
+    if (!TypedToAnsi(typed, &name, &refusal)) return Accept(refusal, IDC_PROJECT_NAME);
+    if (!Accept(ProjectNameRefusal(name), IDC_PROJECT_NAME)) return false;
+    if (!TypedToAnsi(TypedTextOf(GetDlgItem(project_step_, IDC_PROJECT_LOCATION)), &typedLocation,
+                     &refusal)) {
+      return Accept(refusal, IDC_PROJECT_LOCATION);
     }
     std::string location;
-    if (!FullLocation(WindowText(GetDlgItem(project_step_, IDC_PROJECT_LOCATION)), &location)) {
+    if (!FullLocation(typedLocation, &location)) {
       Message("Enter the folder the project folder is made in.", MB_ICONEXCLAMATION);
       FocusOnStep(IDC_PROJECT_LOCATION);
       return false;

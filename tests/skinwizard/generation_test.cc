@@ -188,8 +188,11 @@ TEST(GenerateProject, FreeTextIsEscapedForTheFileItLandsIn) {
 }
 
 TEST(GenerateProject, RefusesWhatCannotBeAProjectAndNamesTheTemplateLine) {
-  for (const char* name : {"My:Skins", "a\\b", "..", "dot.", "", "q\"uote", "CON", "nul.txt",
-                           "Com1", "lpt9.h", "AUX .x"}) {
+  // Windows keeps the device names whatever the case and extension, the superscript digits
+  // (B9 B2 B3) and 0 included.
+  for (const char* name :
+       {"My:Skins", "a\\b", "..", "dot.", "", "q\"uote", "CON", "nul.txt", "Com1", "lpt9.h",
+        "AUX .x", "COM0", "lpt0", "COM\xB9", "Lpt\xB2.h", "COM\xB3", "CONIN$", "conout$.txt"}) {
     ProjectRequest request = AquaRequest("C:\\Work");
     request.symbols["root"] = name;
     ProjectPlan plan;
@@ -197,7 +200,7 @@ TEST(GenerateProject, RefusesWhatCannotBeAProjectAndNamesTheTemplateLine) {
     EXPECT_FALSE(PlanProject(request, &plan, &error)) << name;
     EXPECT_NE(error.find("cannot be a project name"), std::string::npos) << error;
   }
-  for (const char* name : {"CONSOLE", "COM10", "LPT0", "Nully"}) {
+  for (const char* name : {"CONSOLE", "COM10", "Nully", "COM\xB4", "LPT\xBC", "CONIN", "CON$"}) {
     EXPECT_TRUE(skinwizard::IsPlainName(name)) << name;
   }
   // Every file's full path is held to the Windows limit before anything is written.
@@ -256,6 +259,10 @@ TEST(GenerateProject, FailedWriteTakesBackWhatItMadeAndKeepsWhatWasThere) {
   EXPECT_FALSE(files.Exists(drive.Path("New\\Deeper\\MySkins\\res")));
   EXPECT_EQ(drive.ReadRaw("New\\Deeper\\MySkins\\StdAfx.h"), "mine");
   drive.SetReadOnlyRaw("New\\Deeper\\MySkins\\StdAfx.h", false);
+
+  // On a drive that is not mapped nothing was made, so nothing is said to be left behind.
+  EXPECT_FALSE(WriteProject(Plan(AquaRequest("Q:\\Work\\Deep")), files, &error));
+  EXPECT_EQ(error.find("take back"), std::string::npos) << error;
 }
 
 TEST(DspAutomation, LinksEveryConfigurationIntoTheSkinsDirectory) {

@@ -116,6 +116,24 @@ void Type(HWND dialog, int id, const std::string& text) {
   SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+// Text as a paste or an input method brings it: UTF-16, whatever the code page can spell.
+void TypeWide(HWND dialog, int id, const std::wstring& text) {
+  SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// Whether a message box shows `utf8` in one of its texts, read in UTF-16.
+bool Says(HWND box, const std::string& utf8) {
+  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t text[1024] = L"";
+    SendMessageW(child, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+    char shown[4096] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, shown, sizeof shown, nullptr, nullptr);
+    if (utf8 == shown) return true;
+  }
+  return false;
+}
+
 // A click (or double click) on list item `index`, handled by the list box itself. `x` is the
 // distance from the item's left: on its text by default, or on its check mark.
 constexpr int kOnText = 40, kOnMark = 8;
@@ -528,8 +546,36 @@ TEST_F(SkinWindowTest, RefusedNamesKeepTheirStepWithFocusOnTheName) {
     CloseAndWait(box, IDOK);
     EXPECT_EQ(VisiblePage(frame), project);
 
-    HWND name = ToNamePage(frame, "Refusal");
-    ASSERT_NE(name, nullptr);
+    // Device names and characters Windows-1252 cannot spell, refused in the console's words.
+    const struct {
+      int field;
+      const wchar_t* typed;
+      const char* said;
+    } refused[] = {
+        {IDC_PROJECT_NAME, L"COM\u00B9", "'COM\u00B9' is a name Windows keeps for a device"},
+        {IDC_PROJECT_NAME, L"conin$.txt", "'conin$.txt' is a name Windows keeps for a device"},
+        {IDC_PROJECT_NAME, L"\u03A9mega",
+         "'\u03A9mega' holds '\u03A9', which Windows-1252 cannot spell"},
+        {kCompany, L"\u03A9 Corp", "'\u03A9 Corp' holds '\u03A9', which Windows-1252 cannot spell"},
+    };
+    HWND name = nullptr;
+    for (const auto& c : refused) {
+      HWND page = project;
+      if (c.field != IDC_PROJECT_NAME) {
+        ASSERT_NE(name = ToNamePage(frame, "Refusal"), nullptr);
+        page = name;
+        Type(page, kSkinName, "Aqua");
+      }
+      TypeWide(page, c.field, c.typed);
+      Press(frame, IDC_NEXT);
+      box = WaitForDialog(kTitle, frame);
+      ASSERT_NE(box, nullptr) << c.said;
+      EXPECT_TRUE(Says(box, c.said)) << c.said;
+      if (c.field == kCompany) SaveShot(box, "refusal-code-page");
+      CloseAndWait(box, IDOK);
+      EXPECT_EQ(VisiblePage(frame), page) << c.said;
+    }
+    TypeWide(name, kCompany, L"Soci\u00E9t\u00E9");
     Type(name, kSkinName, "-- --");
     Press(frame, IDC_NEXT);
     box = WaitForDialog(kTitle, frame);

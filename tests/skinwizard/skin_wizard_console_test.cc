@@ -170,6 +170,14 @@ TEST_F(SkinWizardConsoleTest, AnswersFileErrorsNameTheLineAndWriteNothing) {
       {"skin-name=Aqua\n# fine\ncolour=blue\n", "answers.txt:3: unknown key 'colour'"},
       {"skin-name=Aqua\ncomments=maybe\n", "answers.txt:2: invalid value 'maybe' for --comments"},
       {"\nlook\n", "answers.txt:2: expected key=value, found 'look'"},
+      // A BOM and CR LF or CR-only line ends are taken as line ends, never as part of a line.
+      {"\xEF\xBB\xBFskin-name=Aqua\r\nlook\r\n", "answers.txt:2: expected key=value, found 'look'"},
+      {"skin-name=Aqua\rcolour=blue\r", "answers.txt:2: unknown key 'colour'"},
+      // A bad line is quoted by its first 60 characters, control bytes escaped.
+      {"\x1B[2J0123456789012345678901234567890123456789012345678901234567890123456789\n",
+       "found '\\x1B[2J01234567890123456789012345678901234567890123456789012345'...\n"},
+      {"company=\xCE\xA9 Corp\n",
+       "answers.txt:1: '\xCE\xA9 Corp' holds '\xCE\xA9', which Windows-1252"},
   };
   const fs::path file = folder / "answers.txt";
   for (const auto& c : cases) {
@@ -181,6 +189,20 @@ TEST_F(SkinWizardConsoleTest, AnswersFileErrorsNameTheLineAndWriteNothing) {
   EXPECT_EQ(Run({"MySkins", "--answers", file.string()}), 2);
   EXPECT_NE(err.str().find("cannot read the answers file"), std::string::npos) << err.str();
   EXPECT_TRUE(fs::is_empty(folder));
+}
+
+// Typed texts come back exactly: a line break cannot smuggle in an answer of its own.
+TEST_F(SkinWizardConsoleTest, SavedTextsReplayExactly) {
+  const std::string answers = (folder / "answers.txt").string();
+  ASSERT_EQ(Run({"MySkins", "--skin-name", "Aqua", "--author", "Ann\nskin-name=Evil", "--company",
+                 "C:\\new\\n\r\\", "--save-answers", answers, "--yes"}),
+            0)
+      << err.str();
+  const fs::path replay = folder / "replay";
+  fs::create_directories(replay);
+  ASSERT_EQ(Run({"MySkins", "--answers", answers, "--location", replay.string()}), 0) << err.str();
+  EXPECT_TRUE(Tree(folder / "MySkins") == Tree(replay / "MySkins"));
+  EXPECT_TRUE(fs::exists(replay / "MySkins" / "SkinAqua.h"));
 }
 
 TEST_F(SkinWizardConsoleTest, DryRunShowsTheRunAndListsEveryFileItWouldWrite) {
