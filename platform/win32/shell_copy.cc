@@ -45,8 +45,11 @@ bool Readable(const std::string& path, std::string* error) {
     *error = Failure(path + " cannot be read", GetLastError());
     return false;
   }
+  // Wine opens a Unix pipe or device as a file; the shell then fails on it part way.
+  const bool disk = GetFileType(handle) == FILE_TYPE_DISK;
   CloseHandle(handle);
-  return true;
+  if (!disk) *error = path + " is neither a file nor a folder";
+  return disk;
 }
 
 // Walks the entries `pattern` ("folder\*") finds. `inside` holds the folders being copied
@@ -88,10 +91,19 @@ bool CheckMatches(const std::string& pattern, std::vector<Identity>* inside, std
   return ok;
 }
 
+std::string WithoutTrailingBackslashes(std::string path) {
+  while (path.size() > 3 && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+// "folder\*.*": the folder's entries rather than the folder.
+bool IsWildcard(const std::string& from) {
+  return FileName(WithoutTrailingBackslashes(from)).find_first_of("*?") != std::string::npos;
+}
+
 bool CheckPath(const std::string& from, std::string* error) {
-  std::string source = from;
-  while (source.size() > 3 && source.back() == '\\') source.pop_back();
-  const bool wildcard = FileName(source).find_first_of("*?") != std::string::npos;
+  const std::string source = WithoutTrailingBackslashes(from);
+  const bool wildcard = IsWildcard(source);
   const std::string root = wildcard ? ParentPath(source) : source;
   const DWORD attributes = GetFileAttributesA(root.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -131,6 +143,7 @@ class Win32ShellCopy : public ShellCopy {
       if (error) *error = "Cannot copy " + from + " to " + to + ": " + reason;
       return false;
     }
+    const bool wildcard = IsWildcard(from);
     // The shell takes lists of names, each NUL-terminated, the list ended by one more NUL.
     std::string from_list = from + '\0' + '\0';
     std::string to_list = to + '\0' + '\0';
@@ -151,6 +164,12 @@ class Win32ShellCopy : public ShellCopy {
     }
     if (operation.fAnyOperationsAborted) {
       if (error) *error = "Copying " + from + " to " + to + " was cancelled";
+      return false;
+    }
+    // The shell under wine reports success for a destination it could not create (one inside
+    // a file), having copied nothing. A folder's contents may rightly make nothing.
+    if (!wildcard && GetFileAttributesA(to.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      if (error) *error = "Cannot copy " + from + " to " + to + ": the shell made no " + to;
       return false;
     }
     return true;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/change_record.h"
+#include "platform/com.h"
 #include "tests/integrate/test_doubles.h"
 #include "tests/support/temp_drive.h"
 
@@ -16,7 +17,7 @@ namespace {
 using testing_support::TempDrive;
 
 // The shell copy double fails a call to a failing destination and refuses the sources it is
-// told to; for real, a destination that is a file, and sources that loop or cannot be read.
+// told to; for real, a destination inside a file, and sources that loop or cannot be read.
 // A refused source leaves nothing behind, and a dry run of the change record refuses it too.
 TEST(Contract, ShellCopy) {
   struct Case {
@@ -25,6 +26,7 @@ TEST(Contract, ShellCopy) {
     std::function<void(RecordingShellCopy&, TempDrive&)> simulate;
     bool source_ok;
     bool copied;
+    const char* to = "out";
   };
   const auto none = [](RecordingShellCopy&, TempDrive&) {};
   const auto refused = [](RecordingShellCopy& shell, TempDrive& drive) {
@@ -38,15 +40,15 @@ TEST(Contract, ShellCopy) {
          return drive.LinkRaw("src\\ext", "../elsewhere");
        },
        none, true, true},
-      {"a destination that is a file",
+      {"a destination inside a file",
        [](TempDrive& drive) {
-         drive.WriteRaw("out", "a file");
+         drive.WriteRaw("blocked", "a file");
          return true;
        },
        [](RecordingShellCopy& shell, TempDrive& drive) {
-         shell.failingTargets.insert(drive.Path("out"));
+         shell.failingTargets.insert(drive.Path("blocked\\out"));
        },
-       true, false},
+       true, false, "blocked\\out"},
       {"a link back to the parent", [](TempDrive& d) { return d.LinkRaw("src\\sub\\up", ".."); },
        refused, false, false},
       {"a link to the folder itself", [](TempDrive& d) { return d.LinkRaw("src\\loop", "."); },
@@ -86,7 +88,7 @@ TEST(Contract, ShellCopy) {
       EXPECT_EQ(side.shell.CheckSource(side.drive.Path("src"), &error), c.source_ok) << error;
       EXPECT_EQ(c.source_ok, error.empty()) << error;
       error.clear();
-      EXPECT_EQ(side.shell.Copy(side.drive.Path("src"), side.drive.Path("out"), &error), c.copied)
+      EXPECT_EQ(side.shell.Copy(side.drive.Path("src"), side.drive.Path(c.to), &error), c.copied)
           << error;
       EXPECT_EQ(c.copied, error.empty()) << error;
     }
@@ -150,6 +152,7 @@ TEST(Contract, VersionResources) {
 // The Help 2 double told to fail its creation as a machine without the service does; the
 // real service here is such a machine (Linux, or wine without the IDEs' help installed).
 TEST(Contract, Help2) {
+  const auto apartment = platform::EnterComApartment();
   TempDrive drive;
   FakeHelp2 fake;
   fake.failCall = "create";
