@@ -438,12 +438,12 @@ class RecordingFiles : public FileSystem {
     std::set<std::string> planned;
     std::string reason;
     const std::string what = "Cannot copy " + from + " to " + to;
-    // A copy the rules refuse is refused in a real run as well, without reaching the shell:
-    // Wine's shell reports success for a missing source or a target inside the source, having
-    // copied nothing, and Windows' refuses both.
     // The shell's own refusals of its source (a link back into a folder being copied, an entry
     // that cannot be read) come first, so a dry run fails as the copy would.
     if (!shell.CheckSource(from, error)) return false;
+    // A copy the rules refuse is refused in a real run as well, without reaching the shell:
+    // Wine's shell reports success for a missing source or a target inside the source, having
+    // copied nothing, and Windows' refuses both.
     if (!PlanCopy(from, to, &steps, &planned, &reason)) {
       if (error) *error = what + ": " + reason;
       return false;

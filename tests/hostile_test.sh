@@ -254,9 +254,11 @@ hostile integrate 1 "" - c_drive_nowhere
 hostile integrate 1 "" - full_lib_disk
 hostile integrate 2 "wineserver -k" - server_running
 hostile integrate 0 "" "user.reg $lib_rel $template_rel" no_help_files --items directories,appwizard,skinwizard
-for setup in link_up_in_wizard link_here_in_wizard dangling_in_wizard fifo_in_wizard unreadable_in_wizard; do
+for setup in link_up_in_wizard link_here_in_wizard dangling_in_wizard unreadable_in_wizard; do
   hostile integrate 1 "Can not copy file from" - "$setup" --ide net71
 done
+# "." only because the checksums of the watched files would read the pipe and wait for ever.
+hostile integrate 1 "Can not copy file from" . fifo_in_wizard --ide net71
 hostile integrate 0 "" - read_only_net_wizard --ide net71
 hostile integrate 0 "Integration completed successfully" . ide_elsewhere --ide vc6
 

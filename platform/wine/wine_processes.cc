@@ -86,7 +86,13 @@ bool RunsWine(const std::string& proc_dir) {
   char target[4096];
   const ssize_t n = readlink((proc_dir + "/exe").c_str(), target, sizeof target - 1);
   if (n <= 0) return false;
-  const std::string loader = FileName(std::string(target, static_cast<std::size_t>(n)));
+  std::string loader = FileName(std::string(target, static_cast<std::size_t>(n)));
+  // A loader replaced by an upgrade while the process runs.
+  const std::string deleted = " (deleted)";
+  if (loader.size() > deleted.size() &&
+      loader.compare(loader.size() - deleted.size(), deleted.size(), deleted) == 0) {
+    loader.resize(loader.size() - deleted.size());
+  }
   return loader == "wine" || loader == "wine64" || loader == "wine-preloader" ||
          loader == "wine64-preloader";
 }
@@ -94,12 +100,12 @@ bool RunsWine(const std::string& proc_dir) {
 // The prefix a Wine process runs in, as Wine picks it: WINEPREFIX, else ~/.wine of the
 // process's HOME (of its user's home folder when HOME is unset). Wine refuses a relative one.
 bool ProcessPrefix(const std::string& proc_dir, uid_t uid, std::string* prefix) {
-  const std::string environ = ReadSmallFile(proc_dir + "/environ");
-  if (EnvironmentValue(environ, "WINEPREFIX", prefix) && !prefix->empty()) {
+  const std::string block = ReadSmallFile(proc_dir + "/environ");
+  if (EnvironmentValue(block, "WINEPREFIX", prefix) && !prefix->empty()) {
     return (*prefix)[0] == '/';
   }
   std::string home;
-  if (!EnvironmentValue(environ, "HOME", &home) || home.empty()) {
+  if (!EnvironmentValue(block, "HOME", &home) || home.empty()) {
     const passwd* user = getpwuid(uid);
     if (!user || !user->pw_dir) return false;
     home = user->pw_dir;
