@@ -438,6 +438,9 @@ class RecordingFiles : public FileSystem {
     std::set<std::string> planned;
     std::string reason;
     const std::string what = "Cannot copy " + from + " to " + to;
+    // The shell's own refusals of its source (a link back into a folder being copied, an entry
+    // that cannot be read) come first, so a dry run fails as the copy would.
+    if (!shell.CheckSource(from, error)) return false;
     // A copy the rules refuse is refused in a real run as well, without reaching the shell:
     // Wine's shell reports success for a missing source or a target inside the source, having
     // copied nothing, and Windows' refuses both.
@@ -735,6 +738,10 @@ class RecordingShellCopy : public ShellCopy {
   bool Copy(const std::string& from, const std::string& to, std::string* error) override {
     return static_cast<RecordingFiles&>(*record_.services_.files)
         .ShellCopy(from, to, error, *record_.real_.shell);
+  }
+
+  bool CheckSource(const std::string& from, std::string* error) override {
+    return record_.real_.shell->CheckSource(from, error);
   }
 
  private:

@@ -53,7 +53,6 @@ sums() {  # folder paths...
    cd "$dir" && find "$@" 2>/dev/null | sort)
 }
 
-msdev_running() { grep -qa 'MSDEV.EXE' /proc/[0-9]*/cmdline 2>/dev/null; }
 failures=0 cases=0 skipped=0
 fail() { echo "FAIL [$current]: $*"; failures=$((failures + 1)); }
 
@@ -83,9 +82,6 @@ hostile() {
   local before=
   [ ${#keep[@]} -eq 0 ] || before=$(sums "$watch_dir" "${keep[@]}")
   if [ "$tool" = integrate ]; then
-    # The running-IDE check sees every process of the machine: wait out another test's
-    # stand-in for Visual C++.
-    for w in $(seq 300); do msdev_running || break; sleep 0.1; done
     "$integrate" --prefix "$P" --yes "${args[@]}" </dev/null >"$work/out" 2>"$work/err"
   else
     "$skinwizard" --prefix "$sample" --location "$L" "${args[@]}" </dev/null >"$work/out" 2>"$work/err"
@@ -175,6 +171,58 @@ only_as_user() { [ "$(id -u)" -ne 0 ]; }  # root writes into read-only folders a
 read_only_location() { only_as_user && chmod 555 "$L"; }
 read_only_lib() { only_as_user && chmod 555 "$P/$lib_rel/Help"; }
 
+# Copies that cannot run away, the running-IDE check of this prefix only, read-only library
+# files: the .NET 2003 wizard step on the library's wizard folder.
+vs71_rel='drive_c/Program Files (x86)/Microsoft Visual Studio .NET 2003'
+net_wizard=$lib_rel/TSLAppWizard7/TSLAppWizard
+link_up_in_wizard() { ln -s .. "$P/$net_wizard/Scripts/up"; }
+link_here_in_wizard() { ln -s . "$P/$net_wizard/Images/loop"; }
+dangling_in_wizard() { ln -s nowhere.htm "$P/$net_wizard/HTML/1033/gone.htm"; }
+fifo_in_wizard() { mkfifo "$P/$net_wizard/Templates/1033/pipe"; }
+unreadable_in_wizard() { only_as_user && chmod 000 "$P/$net_wizard/HTML/1033/default.htm"; }
+# The refused copy leaves nothing in the IDE.
+nothing_in_net_ide() { [ ! -e "$P/$vs71_rel/Vc7/VCWizards/TSLAppWizard" ]; }
+link_up_in_wizard_after() { nothing_in_net_ide; }
+link_here_in_wizard_after() { nothing_in_net_ide; }
+dangling_in_wizard_after() { nothing_in_net_ide; }
+fifo_in_wizard_after() { nothing_in_net_ide; }
+unreadable_in_wizard_after() { nothing_in_net_ide; }
+# A library installed from read-only media: the 2003 script and launch file still land.
+read_only_net_wizard() { chmod -R a-w "$P/$lib_rel/TSLAppWizard7"; }
+read_only_net_wizard_after() {
+  cmp "$P/$net_wizard/Scripts/1033/default-2003.js" \
+      "$P/$vs71_rel/Vc7/VCWizards/TSLAppWizard/Scripts/1033/default.js" &&
+    cmp "$P/$lib_rel/TSLAppWizard7/vcprojects/TSLAppWizard-2003.vsz" \
+        "$P/$vs71_rel/Vc7/vcprojects/TSLAppWizard.vsz"
+}
+# Visual C++ running in another prefix, and a Linux program of its name started with this
+# prefix's WINEPREFIX: neither is this prefix's IDE. TSL_MSDEV_STANDIN is the Windows stand-in.
+standins=()
+ide_elsewhere() {
+  [ -n "${TSL_MSDEV_STANDIN:-}" ] || return 1
+  mkdir -p "$work/linux" && cp /bin/sleep "$work/linux/MSDEV.EXE" || return 1
+  WINEPREFIX=$P "$work/linux/MSDEV.EXE" 120 &
+  standins+=($!)
+  "$root/scripts/copy-prefix.sh" "$base" "$work/other" || return 1
+  WINEPREFIX=$work/other wine "$TSL_MSDEV_STANDIN" 120 </dev/null >/dev/null 2>&1 &
+  standins+=($!)
+  local i
+  for i in $(seq 300); do
+    [ "$(grep -las 'MSDEV.EXE' /proc/[0-9]*/cmdline | wc -l)" -ge 2 ] && return 0
+    sleep 0.1
+  done
+  echo "the stand-ins did not start"
+  return 1
+}
+ide_elsewhere_after() {
+  kill "${standins[@]}" 2>/dev/null
+  WINEPREFIX=$work/other wineserver -k 2>/dev/null
+  wait "${standins[@]}" 2>/dev/null
+  standins=()
+  rm -rf "$work/other" "$work/linux"
+  true
+}
+
 long=$(printf 'w%.0s' $(seq 240))
 name250=$(printf 'n%.0s' $(seq 250))
 
@@ -206,6 +254,13 @@ hostile integrate 1 "" - c_drive_nowhere
 hostile integrate 1 "" - full_lib_disk
 hostile integrate 2 "wineserver -k" - server_running
 hostile integrate 0 "" "user.reg $lib_rel $template_rel" no_help_files --items directories,appwizard,skinwizard
+for setup in link_up_in_wizard link_here_in_wizard dangling_in_wizard unreadable_in_wizard; do
+  hostile integrate 1 "Can not copy file from" - "$setup" --ide net71
+done
+# "." only because the checksums of the watched files would read the pipe and wait for ever.
+hostile integrate 1 "Can not copy file from" . fifo_in_wizard --ide net71
+hostile integrate 0 "" - read_only_net_wizard --ide net71
+hostile integrate 0 "Integration completed successfully" . ide_elsewhere --ide vc6
 
 # --- The skin wizard ---------------------------------------------------------------------------
 hostile skin 2 "no project name given" - - --yes

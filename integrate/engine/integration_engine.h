@@ -126,8 +126,9 @@ class IntegrationEngine {
  private:
   bool SetUpVc6Directories();
   bool LookUpTemplateFolder(std::string* folder);
-  /// Puts a 2003 variant in place of the 7.0 file; the result is not examined.
-  void ReplaceWithVariant(const std::string& variant, const std::string& target);
+  /// Puts a 2003 variant, when the library has one, in place of the 7.0 file; false after
+  /// message 15 when it could not.
+  bool ReplaceWithVariant(const std::string& variant, const std::string& target);
 
   std::string installDir_;
   WizardSourceTable wizardSources_;

@@ -104,9 +104,9 @@ bool IntegrationEngine::InstallVsNetWizard(int versionCode, const std::string& v
     return false;
   }
   const bool is2003 = versionCode == 71;
-  if (is2003) {
-    ReplaceWithVariant(wizardTarget + "\\Scripts\\1033\\default-2003.js",
-                       wizardTarget + "\\Scripts\\1033\\default.js");
+  if (is2003 && !ReplaceWithVariant(wizardTarget + "\\Scripts\\1033\\default-2003.js",
+                                    wizardTarget + "\\Scripts\\1033\\default.js")) {
+    return false;
   }
 
   std::string projectsTarget = wizardTarget;
@@ -117,11 +117,8 @@ bool IntegrationEngine::InstallVsNetWizard(int versionCode, const std::string& v
     dialog_->ShowMessage(FormatText(kStrCannotCopyFile, projectsSource, projectsTarget));
     return false;
   }
-  if (is2003) {
-    ReplaceWithVariant(projectsTarget + "\\vcprojects\\TSLAppWizard-2003.vsz",
-                       projectsTarget + "\\vcprojects\\TSLAppWizard.vsz");
-  }
-  return true;
+  return !is2003 || ReplaceWithVariant(projectsTarget + "\\vcprojects\\TSLAppWizard-2003.vsz",
+                                       projectsTarget + "\\vcprojects\\TSLAppWizard.vsz");
 }
 
 bool IntegrationEngine::CopyWizardFolder(const std::string& source, const std::string& target,
@@ -134,14 +131,23 @@ bool IntegrationEngine::CopyWizardFolder(const std::string& source, const std::s
   return platform_.shell->Copy(from, target, &error);
 }
 
-void IntegrationEngine::ReplaceWithVariant(const std::string& variant, const std::string& target) {
-  // Read whole and written atomically, so a failed write leaves the 7.0 file whole. A library
-  // without the variant keeps the 7.0 file; neither case stops the step.
+bool IntegrationEngine::ReplaceWithVariant(const std::string& variant, const std::string& target) {
+  // A library without the variant keeps the 7.0 file and the step goes on.
+  if (!platform_.files->Exists(variant)) return true;
+  // The copy just placed the 7.0 file with its source's attributes: from a library installed
+  // read-only it is read-only and would refuse the variant.
   std::string bytes;
   std::string error;
-  if (platform_.files->ReadBinaryFile(variant, &bytes, &error)) {
-    platform_.files->WriteBinaryFile(target, bytes, &error);
+  // A mark that stays shows as the write's failure below.
+  static_cast<void>(platform_.files->SetNormalAttributes(target, &error));
+  // Read whole and written atomically, so a failed write leaves the 7.0 file whole; but 7.1
+  // must not be left with the 7.0 wizard behind a success.
+  if (!platform_.files->ReadBinaryFile(variant, &bytes, &error) ||
+      !platform_.files->WriteBinaryFile(target, bytes, &error)) {
+    dialog_->ShowMessage(FormatText(kStrCannotCopyFile, variant, target));
+    return false;
   }
+  return true;
 }
 
 }  // namespace integrate

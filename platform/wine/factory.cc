@@ -54,7 +54,7 @@ bool CreatePlatform(const PlatformOptions& options, Platform* out, std::string* 
   // The hive files are read when first needed; a broken one is reported by that call.
   platform.registry = wine::NewWineRegistry(prefix->Dir());
   platform.files = std::make_unique<wine::WineFileSystem>(prefix);
-  platform.processes = wine::NewWineProcesses(platform.registry.get());
+  platform.processes = wine::NewWineProcesses(platform.registry.get(), prefix->Dir());
   platform.versions = std::make_unique<wine::PeVersionResources>(prefix);
   platform.shell = wine::NewWineShellCopy(prefix);
   platform.help2 = std::make_unique<AbsentHelp2Service>();

@@ -2,8 +2,11 @@
 // A Wine prefix seen from Linux: no Wine code runs here.
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -63,18 +66,80 @@ std::string ImageName(const std::string& proc_dir) {
   return Utf8ToAnsi(comm);
 }
 
+// The value of one variable in a /proc/<pid>/environ block; false when it is not set.
+bool EnvironmentValue(const std::string& block, const std::string& name, std::string* value) {
+  const std::string key = name + "=";
+  for (std::size_t at = 0; at < block.size();) {
+    const std::size_t end = std::min(block.find('\0', at), block.size());
+    if (block.compare(at, key.size(), key) == 0) {
+      *value = block.substr(at + key.size(), end - at - key.size());
+      return true;
+    }
+    at = end + 1;
+  }
+  return false;
+}
+
+// Every Wine process runs one of Wine's loaders, whatever Windows program it holds: a Linux
+// program that only carries a Windows name is no Windows process.
+bool RunsWine(const std::string& proc_dir) {
+  char target[4096];
+  const ssize_t n = readlink((proc_dir + "/exe").c_str(), target, sizeof target - 1);
+  if (n <= 0) return false;
+  std::string loader = FileName(std::string(target, static_cast<std::size_t>(n)));
+  // A loader replaced by an upgrade while the process runs.
+  const std::string deleted = " (deleted)";
+  if (loader.size() > deleted.size() &&
+      loader.compare(loader.size() - deleted.size(), deleted.size(), deleted) == 0) {
+    loader.resize(loader.size() - deleted.size());
+  }
+  return loader == "wine" || loader == "wine64" || loader == "wine-preloader" ||
+         loader == "wine64-preloader";
+}
+
+// The prefix a Wine process runs in, as Wine picks it: WINEPREFIX, else ~/.wine of the
+// process's HOME (of its user's home folder when HOME is unset). Wine refuses a relative one.
+bool ProcessPrefix(const std::string& proc_dir, uid_t uid, std::string* prefix) {
+  const std::string block = ReadSmallFile(proc_dir + "/environ");
+  if (EnvironmentValue(block, "WINEPREFIX", prefix) && !prefix->empty()) {
+    return (*prefix)[0] == '/';
+  }
+  std::string home;
+  if (!EnvironmentValue(block, "HOME", &home) || home.empty()) {
+    const passwd* user = getpwuid(uid);
+    if (!user || !user->pw_dir) return false;
+    home = user->pw_dir;
+  }
+  *prefix = home + "/.wine";
+  return true;
+}
+
 class WineProcesses : public Processes {
  public:
-  explicit WineProcesses(OsVersion version) : version_(version) {}
+  WineProcesses(OsVersion version, std::string prefix_dir)
+      : version_(version), prefix_dir_(std::move(prefix_dir)) {}
 
   std::vector<std::string> RunningImageNames() override {
     std::vector<std::string> names;
+    struct stat prefix;
+    if (stat(prefix_dir_.c_str(), &prefix) != 0) return names;
     DIR* proc = opendir("/proc");
     if (!proc) return names;
+    const uid_t uid = geteuid();
     while (dirent* entry = readdir(proc)) {
       if (!AllDigits(entry->d_name)) continue;
-      // A process that ended during the scan leaves nothing to read; skip it.
-      const std::string name = ImageName(std::string("/proc/") + entry->d_name);
+      const std::string dir = std::string("/proc/") + entry->d_name;
+      // Only this user's Wine processes in this prefix: the same program in another prefix,
+      // or a Linux program of that name, has nothing to do with the prefix's files. A
+      // process that ended during the scan leaves nothing to read and is skipped.
+      struct stat owner, theirs;
+      std::string their_prefix;
+      if (stat(dir.c_str(), &owner) != 0 || owner.st_uid != uid || !RunsWine(dir) ||
+          !ProcessPrefix(dir, uid, &their_prefix) || stat(their_prefix.c_str(), &theirs) != 0 ||
+          theirs.st_dev != prefix.st_dev || theirs.st_ino != prefix.st_ino) {
+        continue;
+      }
+      const std::string name = ImageName(dir);
       if (!name.empty()) names.push_back(name);
     }
     closedir(proc);
@@ -85,6 +150,7 @@ class WineProcesses : public Processes {
 
  private:
   OsVersion version_;
+  std::string prefix_dir_;
 };
 
 // "6.1" from the prefix's CurrentVersion; Windows 7 (Wine's default) when it is unreadable.
@@ -110,8 +176,8 @@ OsVersion PrefixOsVersion(Registry* registry) {
 
 }  // namespace
 
-std::unique_ptr<Processes> NewWineProcesses(Registry* registry) {
-  return std::make_unique<WineProcesses>(PrefixOsVersion(registry));
+std::unique_ptr<Processes> NewWineProcesses(Registry* registry, const std::string& prefix_dir) {
+  return std::make_unique<WineProcesses>(PrefixOsVersion(registry), prefix_dir);
 }
 
 }  // namespace platform::wine

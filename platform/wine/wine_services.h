@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/processes.h"
 #include "platform/registry.h"
@@ -11,10 +12,10 @@
 
 namespace platform::wine {
 
-/// The processes of this Linux machine, Wine's among them under their Windows names. The
-/// OS version is the one the prefix's registry claims, read once here, so the service does
-/// not depend on the registry object living on.
-std::unique_ptr<Processes> NewWineProcesses(Registry* registry);
+/// The Wine processes of this user running in the prefix (a Unix path), under their Windows
+/// names. The OS version is the one the prefix's registry claims, read once here, so the
+/// service does not depend on the registry object living on.
+std::unique_ptr<Processes> NewWineProcesses(Registry* registry, const std::string& prefix_dir);
 
 /// The shell's folder copy as a recursive copy over the prefix's drives.
 std::unique_ptr<ShellCopy> NewWineShellCopy(std::shared_ptr<const Prefix> prefix);

@@ -1,13 +1,16 @@
 // The shell's folder copy as a recursive copy over a Wine prefix's drives.
 // A Wine prefix seen from Linux: no Wine code runs here.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "platform/encoding.h"
@@ -17,6 +20,12 @@
 
 namespace platform::wine {
 namespace {
+
+// "C:\src\" names the folder "C:\src"; a drive's root keeps its backslash.
+std::string WithoutTrailingSeparators(std::string path) {
+  while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+  return path;
+}
 
 bool IsWildcard(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
 
@@ -81,17 +90,98 @@ class WineShellCopy : public ShellCopy {
   explicit WineShellCopy(std::shared_ptr<const Prefix> prefix) : prefix_(std::move(prefix)) {}
 
   bool Copy(const std::string& from, const std::string& to, std::string* error) override {
-    if (!CopyMapped(from, to, error)) {
+    // Checked whole before the first file is copied, so a refused source leaves nothing behind.
+    if (!CheckMapped(from, error) || !CopyMapped(from, to, error)) {
       *error = "Cannot copy " + from + " to " + to + ": " + *error;
       return false;
     }
     return true;
   }
 
+  bool CheckSource(const std::string& from, std::string* error) override {
+    if (!CheckMapped(from, error)) {
+      *error = "Cannot copy " + from + ": " + *error;
+      return false;
+    }
+    return true;
+  }
+
  private:
+  using Identity = std::pair<dev_t, ino_t>;
+
+  bool CheckMapped(const std::string& from, std::string* error) {
+    const std::string source = WithoutTrailingSeparators(from);
+    const std::string last = FileName(source);
+    const bool wildcard = IsWildcard(last);
+    std::string host;
+    if (!prefix_->ToHostPath(wildcard ? ParentPath(source) : source, &host, error)) return false;
+    struct stat st;
+    if (stat(host.c_str(), &st) != 0) {
+      *error = "the source does not exist";
+      return false;
+    }
+    if (wildcard && !S_ISDIR(st.st_mode)) {
+      *error = "the source is not a folder";
+      return false;
+    }
+    if (!S_ISDIR(st.st_mode)) return CheckEntry(host, st, nullptr, error);
+    std::vector<Identity> inside{{st.st_dev, st.st_ino}};
+    return CheckFolder(host, wildcard ? last : "*", &inside, error);
+  }
+
+  // Walks a folder the copy will read. `inside` holds the folders being copied around this one,
+  // by identity: a link to any of them would be copied inside itself without end.
+  bool CheckFolder(const std::string& host, const std::string& pattern,
+                   std::vector<Identity>* inside, std::string* error) {
+    bool ok;
+    const std::vector<std::string> names = SortedEntries(host, &ok);
+    if (!ok) {
+      *error = Shown(host) + " cannot be read: " + std::strerror(errno);
+      return false;
+    }
+    for (const std::string& name : names) {
+      if (!MatchesPattern(name, pattern)) continue;
+      const std::string path = host + "/" + name;
+      struct stat st;
+      if (stat(path.c_str(), &st) != 0) {
+        // A dangling link, or a chain of links too long to follow.
+        *error = Shown(path) + " cannot be read: " + std::strerror(errno);
+        return false;
+      }
+      if (!CheckEntry(path, st, inside, error)) return false;
+    }
+    return true;
+  }
+
+  bool CheckEntry(const std::string& path, const struct stat& st, std::vector<Identity>* inside,
+                  std::string* error) {
+    if (S_ISDIR(st.st_mode)) {
+      const Identity id{st.st_dev, st.st_ino};
+      if (std::find(inside->begin(), inside->end(), id) != inside->end()) {
+        *error = Shown(path) + " leads back into a folder being copied";
+        return false;
+      }
+      inside->push_back(id);
+      const bool ok = CheckFolder(path, "*", inside, error);
+      inside->pop_back();
+      return ok;
+    }
+    // A pipe or a device would block the copy or never end; Wine's shell skips them unseen.
+    if (!S_ISREG(st.st_mode)) {
+      *error = Shown(path) + " is neither a file nor a folder";
+      return false;
+    }
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+      *error = Shown(path) + " cannot be read: " + std::strerror(errno);
+      return false;
+    }
+    close(fd);
+    return true;
+  }
+
   bool CopyMapped(const std::string& from, const std::string& to, std::string* error) {
-    std::string source = from;
-    while (source.size() > 3 && (source.back() == '\\' || source.back() == '/')) source.pop_back();
+    const std::string source = WithoutTrailingSeparators(from);
     const std::string last = FileName(source);
     const bool wildcard = IsWildcard(last);
     std::string source_host, target_host;
@@ -146,7 +236,10 @@ class WineShellCopy : public ShellCopy {
       if (!MatchesPattern(name, pattern)) continue;
       const std::string from = source + "/" + name;
       struct stat st;
-      if (stat(from.c_str(), &st) != 0) continue;  // a dangling link: nothing to copy
+      if (stat(from.c_str(), &st) != 0) {  // gone since the check
+        *error = Shown(from) + " cannot be read: " + std::strerror(errno);
+        return false;
+      }
       if (S_ISDIR(st.st_mode) && IsSameOrInside(target, from)) {
         *error = "the destination lies inside the source folder";
         return false;

@@ -294,6 +294,9 @@ TEST(ShellCopyRecordOnDrive, UndoLeavesAFolderInUseAndAShortCopyFails) {
       drive_.WriteRaw("again\\a.txt", "AA");
       return true;
     }
+    bool CheckSource(const std::string& from, std::string* error) override {
+      return real_->CheckSource(from, error);
+    }
     std::unique_ptr<platform::ShellCopy> real_;
     testing_support::TempDrive& drive_;
   };

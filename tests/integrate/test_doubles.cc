@@ -7,11 +7,18 @@ namespace integrate_test {
 
 bool RecordingShellCopy::Copy(const std::string& from, const std::string& to, std::string* error) {
   calls.push_back(from + " -> " + to);
+  if (!CheckSource(from, error)) return false;
   if (failingTargets.count(to)) {
     *error = "cancelled";
     return false;
   }
   return true;
+}
+
+bool RecordingShellCopy::CheckSource(const std::string& from, std::string* error) {
+  if (!refusedSources.count(from)) return true;
+  *error = "Cannot copy " + from + ": it leads back into itself";
+  return false;
 }
 
 namespace {

@@ -66,13 +66,16 @@ class RecordingHost : public integrate::EngineHost {
 };
 
 /// The shell copy as a record: "FROM -> TO" per call; a call to a failing destination
-/// fails. Copies nothing, so a test lays down what an earlier copy would have left.
+/// fails, and a source in `refusedSources` (a loop or an unreadable entry, on a real drive)
+/// fails both calls. Copies nothing, so a test lays down what an earlier copy would have left.
 class RecordingShellCopy : public platform::ShellCopy {
  public:
   std::vector<std::string> calls;
   std::set<std::string> failingTargets;
+  std::set<std::string> refusedSources;
 
   bool Copy(const std::string& from, const std::string& to, std::string* error) override;
+  bool CheckSource(const std::string& from, std::string* error) override;
 };
 
 /// The Help 2 service as a script: every call, its arguments and every release go into

@@ -209,14 +209,24 @@ TEST_F(VsNetTest, WizardPutsThe2003VariantsInPlaceFor71Only) {
   EXPECT_EQ(*fake.files.Get(projects + "TSLAppWizard.vsz"), "7.1 launch");
   EXPECT_EQ(*fake.files.Get(wizard + "default-2003.js"), "7.1 script");
 
-  // A missing variant or a failing write changes nothing and stops nothing.
+  // Copies placed read-only (a library on read-only media) still take the variants.
+  lay();
+  fake.files.SetReadOnly(wizard + "default.js", true);
+  fake.files.SetReadOnly(projects + "TSLAppWizard.vsz", true);
+  EXPECT_TRUE(engine.InstallVsNetWizard(71, "7.1", "C:\\L\\W", "C:\\L\\P"));
+  EXPECT_EQ(*fake.files.Get(wizard + "default.js"), "7.1 script");
+  EXPECT_EQ(*fake.files.Get(projects + "TSLAppWizard.vsz"), "7.1 launch");
+
+  // A missing variant stops nothing; a write that fails stops the step with message 15, the
+  // 7.0 file whole.
   lay();
   fake.files.Remove(wizard + "default-2003.js");
   fake.files.FailWritesTo(projects + "TSLAppWizard.vsz");
-  EXPECT_TRUE(engine.InstallVsNetWizard(71, "7.1", "C:\\L\\W", "C:\\L\\P"));
+  EXPECT_FALSE(engine.InstallVsNetWizard(71, "7.1", "C:\\L\\W", "C:\\L\\P"));
   EXPECT_EQ(*fake.files.Get(wizard + "default.js"), "7.0 script");
   EXPECT_EQ(*fake.files.Get(projects + "TSLAppWizard.vsz"), "7.0 launch");
-  EXPECT_TRUE(host.owner.messages.empty());
+  EXPECT_EQ(Messages(host), "Can not copy file from " + projects + "TSLAppWizard-2003.vsz to " +
+                                projects + "TSLAppWizard.vsz. Integration terminated.\n");
 }
 
 TEST_F(VsNetTest, WizardRefusesAnIdeFolderItCannotPlaceBeside) {

@@ -293,38 +293,71 @@ TEST_F(PrefixTest, ShellCopyOfAMissingFoldersContentsFails) {
   EXPECT_NE(stat((dir_ + "/drive_c/out").c_str(), &st), 0);
 }
 
-TEST(WineProcesses, RunningImageNamesShowWineProgramsAsStarted) {
-  // Wine leaves the program's path as started in argv[0]; renamed sleeps do the same. The
-  // second name is longer than the 15 bytes comm keeps.
-  const std::string started[] = {
-      "C:\\Program Files\\Microsoft Visual Studio\\Common\\MSDev98\\Bin\\MSDEV.EXE",
-      "./Common7/IDE/DevEnvWithALongName.exe"};
-  const std::string expected[] = {started[0], "DevEnvWithALongName.exe"};
-  pid_t children[2];
-  for (int i = 0; i < 2; ++i) {
-    children[i] = fork();
-    ASSERT_GE(children[i], 0);
-    if (children[i] == 0) {
-      execl("/bin/sleep", started[i].c_str(), "20", static_cast<char*>(nullptr));
+TEST_F(PrefixTest, RunningImageNamesAreThisPrefixsWineProgramsAsStarted) {
+  // Copies of sleep stand in for processes: named as Wine's loader they count as Wine
+  // processes, whose argv[0] Wine leaves as the program was started.
+  const std::string bin = dir_ + "/bin", other = dir_ + "/other", home = dir_ + "/home";
+  Mkdir("bin");
+  Mkdir("other");
+  Mkdir("home");
+  ASSERT_EQ(symlink(dir_.c_str(), (home + "/.wine").c_str()), 0);  // the same prefix, by a link
+  for (const char* loader : {"wine64-preloader", "sleep"}) {
+    ASSERT_EQ(std::system(("cp /bin/sleep '" + bin + "/" + loader + "'").c_str()), 0);
+  }
+  const std::string msdev =
+      "C:\\Program Files\\Microsoft Visual Studio\\Common\\MSDev98\\Bin\\MSDEV.EXE";
+  struct Case {
+    const char* loader;
+    std::string started;      // argv[0]
+    std::string environment;  // WINEPREFIX=... or HOME=...
+    std::string seen;         // the name reported; "" for none
+  } cases[] = {
+      {"wine64-preloader", msdev, "WINEPREFIX=" + dir_, msdev},
+      // comm keeps only 15 bytes; the name comes from argv[0].
+      {"wine64-preloader", "./Common7/IDE/DevEnvWithALongName.exe", "WINEPREFIX=" + dir_ + "/",
+       "DevEnvWithALongName.exe"},
+      {"wine64-preloader", "C:\\VS\\Common7\\IDE\\devenv.exe", "HOME=" + home,
+       "C:\\VS\\Common7\\IDE\\devenv.exe"},
+      // Another prefix's IDE, and a Linux program of the IDE's name in this prefix's setting.
+      {"wine64-preloader", "C:\\Other\\MSDEV.EXE", "WINEPREFIX=" + other, ""},
+      {"sleep", "./Linux/MSDEV.EXE", "WINEPREFIX=" + dir_, ""},
+      {"wine64-preloader", "C:\\Relative\\MSDEV.EXE", "WINEPREFIX=relative", ""},
+  };
+  std::vector<pid_t> children;
+  for (const Case& c : cases) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      char* environment[] = {const_cast<char*>(c.environment.c_str()), nullptr};
+      const std::string program = bin + "/" + c.loader;
+      execle(program.c_str(), c.started.c_str(), "20", static_cast<char*>(nullptr), environment);
       _exit(127);
     }
+    children.push_back(child);
   }
-  auto processes = platform::wine::NewWineProcesses(nullptr);
+  auto processes = platform::wine::NewWineProcesses(nullptr, dir_);
   std::vector<std::string> names;
   auto seen = [&](const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
   };
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    names = processes->RunningImageNames();
-    if (seen(expected[0]) && seen(expected[1])) break;
+  auto all_seen = [&] {
+    return std::all_of(std::begin(cases), std::end(cases),
+                       [&](const Case& c) { return c.seen.empty() || seen(c.seen); });
+  };
+  for (int attempt = 0; attempt < 100 && !all_seen(); ++attempt) {
     usleep(20000);
+    names = processes->RunningImageNames();
   }
+  usleep(100000);  // the ones that must not be seen have started by now too
+  names = processes->RunningImageNames();
   for (pid_t child : children) {
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
   }
-  EXPECT_TRUE(seen(expected[0]));
-  EXPECT_TRUE(seen(expected[1]));
+  for (const Case& c : cases) {
+    EXPECT_TRUE(c.seen.empty() ? !seen(c.started) : seen(c.seen)) << c.started;
+  }
+  EXPECT_EQ(names.size(), 3u) << ::testing::PrintToString(names);
 }
 
 TEST(WineProcesses, ProcessesEndingDuringTheScanAreSkipped) {
@@ -339,7 +372,7 @@ TEST(WineProcesses, ProcessesEndingDuringTheScanAreSkipped) {
       if (child > 0) waitpid(child, nullptr, 0);
     }
   }
-  auto processes = platform::wine::NewWineProcesses(nullptr);
+  auto processes = platform::wine::NewWineProcesses(nullptr, "/");
   for (int scan = 0; scan < 300; ++scan) {
     EXPECT_NO_THROW(processes->RunningImageNames()) << "scan " << scan;
   }
@@ -351,16 +384,16 @@ TEST(WineProcesses, OsVersionIsWhatThePrefixClaims) {
   const std::string key = "Software\\Microsoft\\Windows NT\\CurrentVersion";
   testing_support::FakeRegistry registry;
   registry.Set(platform::RootKey::kLocalMachine, key, "CurrentVersion", "5.1");
-  platform::OsVersion version = platform::wine::NewWineProcesses(&registry)->GetOsVersion();
+  platform::OsVersion version = platform::wine::NewWineProcesses(&registry, "/")->GetOsVersion();
   EXPECT_EQ(version.platform_id, 2u);
   EXPECT_EQ(version.major, 5u);
   EXPECT_EQ(version.minor, 1u);
 
   registry.Set(platform::RootKey::kLocalMachine, key, "CurrentVersion", "garbage");
-  version = platform::wine::NewWineProcesses(&registry)->GetOsVersion();
+  version = platform::wine::NewWineProcesses(&registry, "/")->GetOsVersion();
   EXPECT_EQ(version.major, 6u);
   EXPECT_EQ(version.minor, 1u);
-  version = platform::wine::NewWineProcesses(nullptr)->GetOsVersion();
+  version = platform::wine::NewWineProcesses(nullptr, "/")->GetOsVersion();
   EXPECT_EQ(version.major, 6u);
 }
 

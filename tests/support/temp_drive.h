@@ -35,10 +35,17 @@ class TempDrive {
   std::string ReadRaw(const std::string& relative, bool* exists = nullptr) const;
   /// Makes a file read-only (or writable again) directly.
   void SetReadOnlyRaw(const std::string& relative, bool read_only);
+  /// Makes a symbolic link at `relative` to `target` ('/'-separated, relative to the link)
+  /// directly; false where a test cannot make one (a Windows program under wine).
+  bool LinkRaw(const std::string& relative, const std::string& target);
+  /// Puts an entry at `relative` that exists but cannot be read as a file, until the drive
+  /// goes: a pipe natively (root reads any file), a file held open without sharing on Windows.
+  void MakeUnreadableRaw(const std::string& relative);
 
  private:
   std::string root_;
   std::string host_dir_;  // the folder in the host's own form
+  void* held_ = nullptr;  // what MakeUnreadableRaw holds open on Windows
   platform::Platform platform_;
 };
 

@@ -190,7 +190,11 @@ start_fake_msdev() {  # how prefix
     fakes+=($!)
     exec 9>"$p/.msdev-in"
   else
-    bash -c 'exec -a "C:\\VS\\MSDEV.EXE" sleep 60' &
+    # A Wine process of this prefix as /proc shows one: Wine's loader (a copy of sleep under
+    # its name) with the prefix's WINEPREFIX and the Windows program in argv[0]. A real one
+    # would bring the prefix's wineserver, which stops the run before the check.
+    mkdir -p "$work/loader" && cp /bin/sleep "$work/loader/wine64-preloader"
+    WINEPREFIX=$p bash -c 'exec -a "C:\\VS\\MSDEV.EXE" "$0" 60' "$work/loader/wine64-preloader" &
     fakes+=($!)
   fi
   local i

@@ -58,7 +58,10 @@ TempDrive::TempDrive() {
   if (!platform::CreatePlatform({}, &platform_, &error)) throw std::runtime_error(error);
 }
 
-TempDrive::~TempDrive() { RemoveTree(host_dir_); }
+TempDrive::~TempDrive() {
+  if (held_) CloseHandle(held_);
+  RemoveTree(host_dir_);
+}
 
 void TempDrive::WriteRaw(const std::string& relative, const std::string& bytes) {
   std::string path = Path(relative);
@@ -89,6 +92,20 @@ void TempDrive::SetReadOnlyRaw(const std::string& relative, bool read_only) {
   attributes = read_only ? (attributes | FILE_ATTRIBUTE_READONLY)
                          : (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
   SetFileAttributesA(path.c_str(), attributes);
+}
+
+// Wine makes no Unix link for a Windows program; a Windows link needs privileges tests lack.
+bool TempDrive::LinkRaw(const std::string&, const std::string&) { return false; }
+
+void TempDrive::MakeUnreadableRaw(const std::string& relative) {
+  WriteRaw(relative, "held");
+  if (held_) CloseHandle(held_);
+  held_ = CreateFileA(Path(relative).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (held_ == INVALID_HANDLE_VALUE) {
+    held_ = nullptr;
+    throw std::runtime_error("cannot hold " + Path(relative));
+  }
 }
 
 }  // namespace testing_support

@@ -129,4 +129,16 @@ void TempDrive::SetReadOnlyRaw(const std::string& relative, bool read_only) {
   if (chmod(path.c_str(), mode & 07777) != 0) throw std::runtime_error("cannot chmod " + path);
 }
 
+bool TempDrive::LinkRaw(const std::string& relative, const std::string& target) {
+  const std::string path = host_dir_ + "/" + HostRelative(relative);
+  MakeFolders(path.substr(0, path.rfind('/')));
+  return symlink(target.c_str(), path.c_str()) == 0;
+}
+
+void TempDrive::MakeUnreadableRaw(const std::string& relative) {
+  const std::string path = host_dir_ + "/" + HostRelative(relative);
+  MakeFolders(path.substr(0, path.rfind('/')));
+  if (mkfifo(path.c_str(), 0644) != 0) throw std::runtime_error("cannot make " + path);
+}
+
 }  // namespace testing_support
