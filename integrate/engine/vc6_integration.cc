@@ -44,7 +44,7 @@ bool IntegrationEngine::GetVc6InstallDir(std::string* dir) {
     return false;
   }
   // "Install Dirs" names the Bin folder; the shared folder is its parent.
-  *dir = platform::ParentPath(value);
+  *dir = FolderOfInstallValue(value);
   return !dir->empty();
 }
 
@@ -99,9 +99,9 @@ bool IntegrationEngine::IntegrateVc6(bool directories, bool appWizard, bool skin
 }
 
 bool IntegrationEngine::SetUpVc6Directories() {
-  // directories.txt is the user's only record of the lists as they were, so it is
-  // written before either list changes, and nothing changes when it cannot be written. A
-  // hive that cannot be read would look like missing lists and empty that record.
+  // directories.txt records the lists as they were, so it is written before either list
+  // changes. A hive that cannot be read would look like missing lists and empty that
+  // record, so such a hive stops the step before anything is written.
   std::string error;
   if (!platform_.registry->CheckReadable(RootKey::kCurrentUser, &error)) {
     dialog_->ShowMessage(
@@ -123,11 +123,11 @@ bool IntegrationEngine::SetUpVc6Directories() {
   for (char& c : backup) {
     if (c == ';') c = '\n';
   }
+  // A library folder that cannot hold the backup (read-only media, no room) does not stop
+  // the step: the IDE's lists are merged all the same and nothing is said in the dialog,
+  // since the backup is a courtesy; the run's journal keeps the old lists either way.
   const std::string backupPath = installDir_ + "directories.txt";
-  if (!platform_.files->WriteTextFile(backupPath, backup, &error)) {
-    dialog_->ShowMessage(FormatText(kStrCannotWriteDirectoriesBackup, backupPath, error));
-    return false;
-  }
+  if (!platform_.files->WriteTextFile(backupPath, backup, &error)) error.clear();
 
   // A list that cannot be read is left as it is; the step still counts as done.
   if (includeRead && !MergeDirectory(LoadText(kStrIncludeDirsValue),
