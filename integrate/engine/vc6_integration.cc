@@ -113,6 +113,12 @@ bool IntegrationEngine::SetUpVc6Directories() {
   }
   std::string includeList;
   std::string libraryList;
+  // Without the lists' key there is nothing to back up or merge: the backup of an earlier
+  // run is kept rather than replaced by empty lists.
+  if (!platform_.registry->OpenKey(RootKey::kCurrentUser, LoadText(kStrVc6DirectoriesKey),
+                                   KeyAccess::kRead)) {
+    return true;
+  }
   bool includeRead = ReadDirectoryList(LoadText(kStrIncludeDirsValue), &includeList);
   bool libraryRead = ReadDirectoryList(LoadText(kStrLibraryDirsValue), &libraryList);
 
