@@ -129,11 +129,17 @@ bool IntegrationEngine::SetUpVc6Directories() {
   for (char& c : backup) {
     if (c == ';') c = '\n';
   }
-  // A library folder that cannot hold the backup (read-only media, no room) does not stop
-  // the step: the IDE's lists are merged all the same and nothing is said in the dialog,
-  // since the backup is a courtesy; the run's journal keeps the old lists either way.
+  // A backup that cannot be opened for writing (a read-only directories.txt, a library
+  // folder that is not there) does not stop the step: the lists are merged all the same and
+  // nothing is said in the dialog; the run's journal keeps the old lists. A write that was
+  // begun and failed (a full disk, a copy that does not read back) is an error.
   const std::string backupPath = installDir_ + "directories.txt";
-  if (!platform_.files->WriteTextFile(backupPath, backup, &error)) error.clear();
+  const bool opens = platform_.files->Exists(platform::ParentPath(backupPath)) &&
+                     !platform_.files->IsReadOnly(backupPath);
+  if (opens && !platform_.files->WriteTextFile(backupPath, backup, &error)) {
+    dialog_->ShowMessage(FormatText(kStrCannotWriteDirectoriesBackup, backupPath, error));
+    return false;
+  }
 
   // A list that cannot be read is left as it is; the step still counts as done.
   if (includeRead && !MergeDirectory(LoadText(kStrIncludeDirsValue),

@@ -156,15 +156,15 @@ TEST_F(Vc6Test, LongListIsReadOnTheSecondAttempt) {
   EXPECT_EQ(List("Library Dirs"), longList + "C:\\Lib\\Bin");
 }
 
-TEST_F(Vc6Test, MissingDirectoriesKeyLeavesOnlyTheHeadings) {
+// Without the lists' key there are no lists to keep: no backup of empty headings is written.
+TEST_F(Vc6Test, MissingDirectoriesKeyWritesNoBackup) {
   FakePlatform bare;
   bare.registry.AddKey(RootKey::kLocalMachine,
                        "Software\\Microsoft\\DevStudio\\6.0\\Products\\Microsoft Visual C++");
   bare.files.AddFolder("C:\\Lib");
   IntegrationEngine engine2(&host, "C:\\Lib", bare.services);
   EXPECT_TRUE(engine2.IntegrateVc6(true, false, false, false));
-  EXPECT_EQ(*bare.files.Get("C:\\Lib\\directories.txt"),
-            "Old Include Directories\r\n\r\n\r\n\r\nOld Library Directories\r\n\r\n");
+  EXPECT_EQ(bare.files.Get("C:\\Lib\\directories.txt"), nullptr);
   EXPECT_EQ(bare.registry.CountCalls("write "), 0);
 }
 
@@ -179,8 +179,8 @@ TEST_F(Vc6Test, UnreadableHiveIsReportedAndLeavesTheRecordAndTheLists) {
   EXPECT_EQ(fake.registry.CountCalls("write"), 0);
 }
 
-// A library folder that cannot hold directories.txt does not stop the step: the lists are
-// merged anyway and nothing is said; without the lists' key the earlier backup stays.
+// A directories.txt that cannot be opened does not stop the step: the lists are merged anyway
+// and nothing is said; without the lists' key the earlier backup stays.
 // One fresh machine per table row.
 struct Vc6Machine : Vc6Test {
   void TestBody() override {}
@@ -199,8 +199,6 @@ TEST(Vc6Backup, BackupThatCannotBeWrittenOrHasNothingToHoldLeavesTheEarlierOne) 
   } cases[] = {
       {"read-only backup",
        [](Vc6Machine& t) { t.fake.files.SetReadOnly("C:\\Lib\\directories.txt", true); }, true},
-      {"failed write", [](Vc6Machine& t) { t.fake.files.FailWritesTo("C:\\Lib\\directories.txt"); },
-       true},
       {"no lists' key",
        [](Vc6Machine& t) {
          t.fake.registry.FailCallsStartingWith("open HKCU\\" + std::string(kDirectoriesKey));
@@ -217,6 +215,14 @@ TEST(Vc6Backup, BackupThatCannotBeWrittenOrHasNothingToHoldLeavesTheEarlierOne) 
     EXPECT_EQ(t.List("Include Dirs").find("C:\\Lib\\Tessaline") != std::string::npos, c.merged)
         << c.what;
   }
+}
+
+TEST_F(Vc6Test, FailedBackupWriteIsReportedNotLost) {
+  fake.files.FailWritesTo("C:\\Lib\\directories.txt");
+  EXPECT_FALSE(engine.IntegrateVc6(true, false, false, false));
+  EXPECT_EQ(List("Include Dirs"), "C:\\VS\\VC98\\INCLUDE;C:\\VS\\VC98\\MFC\\INCLUDE");
+  ASSERT_EQ(host.owner.messages.size(), 1u);
+  EXPECT_NE(host.owner.messages[0].text.find("directories.txt"), std::string::npos);
 }
 
 TEST_F(Vc6Test, FailedListWriteFailsTheIntegration) {
