@@ -129,14 +129,14 @@ bool IntegrationEngine::SetUpVc6Directories() {
   for (char& c : backup) {
     if (c == ';') c = '\n';
   }
-  // A backup that cannot be opened for writing (a read-only directories.txt, a library
-  // folder that is not there) does not stop the step: the lists are merged all the same and
-  // nothing is said in the dialog; the run's journal keeps the old lists. A write that was
-  // begun and failed (a full disk, a copy that does not read back) is an error.
+  // A directories.txt that cannot be opened for writing (read-only, as from read-only
+  // media) does not stop the step: the lists are merged all the same and nothing is said in
+  // the dialog; the run's journal keeps the old lists. A write that was begun and failed (a
+  // full disk, a copy that does not read back, a library folder that is not there) is an
+  // error.
   const std::string backupPath = installDir_ + "directories.txt";
-  const bool opens = platform_.files->Exists(platform::ParentPath(backupPath)) &&
-                     !platform_.files->IsReadOnly(backupPath);
-  if (opens && !platform_.files->WriteTextFile(backupPath, backup, &error)) {
+  if (!platform_.files->IsReadOnly(backupPath) &&
+      !platform_.files->WriteTextFile(backupPath, backup, &error)) {
     dialog_->ShowMessage(FormatText(kStrCannotWriteDirectoriesBackup, backupPath, error));
     return false;
   }
