@@ -49,7 +49,8 @@ sums() {  # folder paths...
   local dir=$1
   shift
   [ -d "$dir" ] || { md5sum "$dir"; return; }
-  (cd "$dir" && find "$@" -print0 2>/dev/null | sort -z | xargs -0 -r md5sum 2>/dev/null;
+  # Regular files only: reading a FIFO put in a hive's place would wait for ever.
+  (cd "$dir" && find "$@" -type f -print0 2>/dev/null | sort -z | xargs -0 -r md5sum 2>/dev/null;
    cd "$dir" && find "$@" 2>/dev/null | sort)
 }
 

@@ -222,6 +222,7 @@ struct ValueScan {
   std::size_t name_begin = 0, name_end = 0;  // the written name: "@" or the quoted name
   std::size_t data_begin = 0, data_end = 0;  // the type tag through the last line consumed
   bool data_ok = false;  // false: Wine keeps the value, empty and of type REG_NONE
+  bool open_end = false;  // hex data continued with '\' on the file's last line
 };
 
 // Reads the value line at `pos` (spaces, then '@' or '"') and, for hex data continued with

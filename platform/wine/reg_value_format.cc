@@ -70,6 +70,7 @@ struct BlockLine {
   std::u16string name;
   std::string_view data;  // from the type tag through the last continuation line
   bool data_ok = false;   // false: Wine holds the value empty, of type REG_NONE
+  bool open_end = false;  // its data asks for a line after the end of the file
 };
 
 // Splits the text of a block the parser has taken for a key. Lines Wine skips are kOther
@@ -93,6 +94,7 @@ std::vector<BlockLine> SplitBlock(std::string_view text) {
       if (c == '"') UnescapeRegString(l.written_name, 1, '"', &l.name);
       l.data = text.substr(scan.data_begin, scan.data_end - scan.data_begin);
       l.data_ok = scan.data_ok;
+      l.open_end = scan.open_end;
     }
     l.end = next;
     lines.push_back(std::move(l));
@@ -187,7 +189,10 @@ bool ScanValueLine(std::string_view text, std::size_t pos, std::size_t* next, Va
       scan->data_ok = r == 0;
       return true;
     }
-    if (*next >= text.size()) return true;  // continued past the end of the file
+    if (*next >= text.size()) {  // continued past the end of the file
+      scan->open_end = true;
+      return true;
+    }
     const std::size_t start = *next;
     line = LineAt(text, start, next);
     scan->data_end = start + line.size();
@@ -366,6 +371,10 @@ bool RegFile::SetValue(std::u16string_view path, std::u16string_view name, const
     if (c > 0 && insert_at == lines.size()) insert_at = i;
   }
   if (insert_at == lines.size()) insert_at = last_content + 1;
+  // A line after hex data left open at the end of the file would be read as more of it.
+  if (insert_at > last_content && last_content < lines.size() && lines[last_content].open_end) {
+    insert_at = last_content;
+  }
   std::string written_name = match < lines.size() ? std::string(lines[match].written_name)
                              : name.empty()       ? "@"
                                                   : "\"" + EscapeRegString(name, "\"\"") + "\"";

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -399,6 +400,7 @@ TEST(RegFileDamage, LinesAreReadAsWineReadsThemAndWrittenBackUntouched) {
       {"short and padded hex", "\"g\"=hex:1,2,003\n", u"K", u"g", "", Typed(kRegBinary, "\1\2\3")},
       {"junk after the '\\'", "\"i\"=hex:01,\\ junk\n  02\n", u"K", u"i", "",
        Typed(kRegBinary, "\1\2")},
+      {"hex left open at the end", "\"o\"=hex:01,\\", u"K", u"o", "", none},
       {"a bad continuation is consumed", "\"j\"=hex:01,\\\n\"k\"=\"x\"\n", u"K", u"k", "-", {}},
       {"no '=' after the name", "\"n1\" x\n", u"K", u"n1", "-", {}},
       {"an unterminated name", "\"n3\n", u"K", u"n3", "-", {}},
@@ -427,8 +429,11 @@ TEST(RegFileDamage, LinesAreReadAsWineReadsThemAndWrittenBackUntouched) {
     // A write to the damaged key rewrites its block and keeps every line Wine skipped.
     ASSERT_TRUE(file->SetValue(u"K", u"new", Sz(u"n"), kStamp)) << c.what;
     const std::string after = file->Text();
-    for (std::size_t at = 0, end; at < text.size(); at = end + 1) {
-      end = text.find('\n', at);
+    std::unique_ptr<RegFile> again = RegFile::Parse("again.reg", after, &error);
+    ASSERT_NE(again, nullptr) << c.what;
+    EXPECT_EQ(Get(*again, u"K", u"new").data, Sz(u"n").data) << c.what;
+    for (std::size_t at = 0, end = 0; end < text.size(); at = end + 1) {
+      end = std::min(text.find('\n', at), text.size());
       const std::string line = text.substr(at, end - at);
       if (line != "[K] 1") EXPECT_NE(after.find(line), std::string::npos) << c.what << ": " << line;
     }
