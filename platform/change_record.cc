@@ -201,6 +201,10 @@ class RecordingRegistry : public Registry {
     return std::make_unique<RecordingKey>(record_, root, path, access, std::move(real));
   }
 
+  bool CheckReadable(RootKey root, std::string* error) override {
+    return record_.real_.registry->CheckReadable(root, error);
+  }
+
  private:
   ChangeRecord& record_;
 };

@@ -45,9 +45,9 @@ class Registry {
                                                KeyAccess access, std::string* error = nullptr) = 0;
 
   /// Whether the hive can be read at all, so a damaged one is reported with its reason
-  /// rather than taken for missing keys; false with the reason. A registry that is always
-  /// there (Windows' own) has nothing to check.
-  virtual bool CheckReadable(RootKey /*root*/, std::string* /*error*/) { return true; }
+  /// rather than taken for missing keys; false with the reason. Every registry answers for
+  /// itself: a default "readable" would hide a damaged hive behind "not installed".
+  virtual bool CheckReadable(RootKey root, std::string* error) = 0;
 };
 
 }  // namespace platform

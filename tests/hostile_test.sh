@@ -49,11 +49,12 @@ sums() {  # folder paths...
   local dir=$1
   shift
   [ -d "$dir" ] || { md5sum "$dir"; return; }
-  (cd "$dir" && find "$@" -print0 2>/dev/null | sort -z | xargs -0 -r md5sum 2>/dev/null;
+  # Regular files only: reading a FIFO put in a hive's place would wait for ever.
+  (cd "$dir" && find "$@" -type f -print0 2>/dev/null | sort -z | xargs -0 -r md5sum 2>/dev/null;
    cd "$dir" && find "$@" 2>/dev/null | sort)
 }
 
-failures=0 cases=0 skipped=0
+failures=0 cases=0 skipped=0 preload=
 fail() { echo "FAIL [$current]: $*"; failures=$((failures + 1)); }
 
 # One case. Its line: tool, expected status, a piece of the message (fixed text, "" for
@@ -82,7 +83,8 @@ hostile() {
   local before=
   [ ${#keep[@]} -eq 0 ] || before=$(sums "$watch_dir" "${keep[@]}")
   if [ "$tool" = integrate ]; then
-    "$integrate" --prefix "$P" --yes "${args[@]}" </dev/null >"$work/out" 2>"$work/err"
+    env ${preload:+LD_PRELOAD="$preload"} "$integrate" --prefix "$P" --yes "${args[@]}" \
+      </dev/null >"$work/out" 2>"$work/err"
   else
     "$skinwizard" --prefix "$sample" --location "$L" "${args[@]}" </dev/null >"$work/out" 2>"$work/err"
   fi
@@ -103,6 +105,7 @@ $(diff <(echo "$before") <(echo "$after") | head -n 10)"
   fi
   for w in "${mounts[@]}"; do umount "$w"; done
   mounts=()
+  preload=
   # A case's server (one a setup started stays until it is told to go) ends with its prefix.
   [ "$tool" = integrate ] && [ -d "$P" ] &&
     { WINEPREFIX=$P wineserver -k 2>/dev/null; chmod -R u+w "$P" 2>/dev/null; rm -rf "$P"; }
@@ -116,13 +119,6 @@ edit() {  # file command...
   shift
   "$@" <"$f" | replace "$f"
 }
-truncate_user_reg() { edit "$P/user.reg" head -c 5000; }
-nul_in_user_reg() { edit "$P/user.reg" sed '20s/^/\x00\x00/'; }
-bad_escape_in_user_reg() { printf '\n[Software\\\\Tsl] 1\n"v"="a\\qb\n' >>"$P/user.reg"; }
-giant_line_in_user_reg() { awk 'BEGIN { printf "\n[Software\\\\Tsl] 1\n\"v\"=\""; for (i = 0; i < 200000; i++) printf "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"; printf "\"\n" }' >>"$P/user.reg"; }
-wrong_header_user_reg() { edit "$P/user.reg" sed '1s/.*/WINE REGISTRY Version 9/'; }
-folder_as_user_reg() { rm "$P/user.reg" && mkdir "$P/user.reg"; }
-dangling_user_reg() { rm "$P/user.reg" && ln -s "$P/nowhere.reg" "$P/user.reg"; }
 # The directory lists' key twice in user.reg, the later block overriding "Include Dirs": Wine
 # merges the blocks, so the integration must extend the list Wine reads and keep the rest.
 dirs_key='Software\\Microsoft\\DevStudio\\6.0\\Build System\\Components\\Platforms\\Win32 (x86)\\Directories'
@@ -136,8 +132,6 @@ duplicate_dirs_key_after() {
     grep -q 'Library Dirs    REG_SZ    .*VC98.*Tessaline\\Bin' <<<"$out" ||
     { echo "$blocks blocks of the key; Wine reads:"; echo "$out" | head -n 8; false; }
 }
-truncate_system_reg() { edit "$P/system.reg" head -c 30000; }
-fifo_as_user_reg() { rm "$P/user.reg" && mkfifo "$P/user.reg"; }
 read_only_help() { chmod 444 "$P/$colreg_rel" "$P/$col_rel"; }
 # The second run on read-only help files: the first one's backups must not block it.
 read_only_help_twice() { read_only_help && "$integrate" --prefix "$P" --yes </dev/null >/dev/null 2>&1; }
@@ -223,6 +217,59 @@ ide_elsewhere_after() {
   true
 }
 
+# --- Registry hives (w-registry) ---
+# $hive names the hive a case damages. Each damage also leaves a backup of the lists from an
+# earlier run, which only a run that read the lists may replace.
+hive=user.reg
+damage() { printf 'mine\r\n' >"$P/$lib_rel/directories.txt" && "$@"; }
+unknown_line() { damage edit "$P/$hive" sed '12a garbage line'; }
+bad_hex() { damage printf '\n[Software\\\\Tsl] 1\n"v"=hex:0g\n' >>"$P/$hive"; }
+nul_in_hive() { damage edit "$P/$hive" sed '20s/^/\x00\x00/'; }
+bad_escape() { damage printf '\n[Software\\\\Tsl] 1\n"v"="a\\qb\n' >>"$P/$hive"; }
+giant_line() {
+  damage awk 'BEGIN { printf "\n[Software\\\\Tsl] 1\n\"v\"=\""; for (i = 0; i < 200000; i++)
+    printf "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"; printf "\"\n" }' >>"$P/$hive"
+}
+truncated() { damage edit "$P/$hive" head -c 5000; }
+wrong_header() { damage edit "$P/$hive" sed '1s/.*/WINE REGISTRY Version 9/'; }
+empty_hive() { damage truncate -s 0 "$P/$hive"; }
+folder_hive() { damage rm "$P/$hive" && mkdir "$P/$hive"; }
+dangling_hive() { damage rm "$P/$hive" && ln -s "$P/nowhere.reg" "$P/$hive"; }
+fifo_hive() { damage rm "$P/$hive" && mkfifo "$P/$hive"; }
+unreadable_hive() { only_as_user && damage chmod 000 "$P/$hive"; }
+# Both Visual C++ 6.0 lists hold the library's folders, as Wine reads user.reg.
+lists_merged() {
+  local out
+  out=$(WINEPREFIX=$P wine reg query "HKCU\\${dirs_key//\\\\/\\}" 2>&1 | tr -d '\r')
+  WINEPREFIX=$P wineserver -k 2>/dev/null
+  grep -q 'Include Dirs    REG_SZ    .*Tessaline\\Tessaline' <<<"$out" &&
+    grep -q 'Library Dirs    REG_SZ    .*Tessaline\\Bin' <<<"$out" || { echo "$out" | head -n 8; false; }
+}
+# A damage Wine reads past stays in the hive as it was, and the lists are merged.
+unknown_line_after() { grep -qx 'garbage line' "$P/$hive" && lists_merged; }
+bad_hex_after() { grep -qx '"v"=hex:0g' "$P/$hive" && lists_merged; }
+nul_in_hive_after() { [ "$(tr -dc '\000' <"$P/$hive" | wc -c)" -eq 2 ] && lists_merged; }
+bad_escape_after() { grep -qxF '"v"="a\qb' "$P/$hive" && lists_merged; }
+giant_line_after() { [ "$(tail -n 1 "$P/$hive" | wc -c)" -gt 10000000 ] && lists_merged; }
+truncated_after() { [ "$(cat "$P/$lib_rel/directories.txt")" = $'mine\r' ]; }
+# A library folder that cannot hold the backup: the lists are merged all the same.
+read_only_dirs_txt_after() { [ "$(cat "$P/$lib_rel/directories.txt")" = $'mine\r' ] && lists_merged; }
+# The save of user.reg reports success and leaves the old file: the read-back from disk fails.
+drop_user_reg_rename() {
+  cc -shared -fPIC -o "$work/drop-rename.so" -x c - -ldl <<'EOF' || return 1
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <string.h>
+#include <unistd.h>
+int rename(const char *from, const char *to) {
+  size_t n = strlen(to);
+  if (n >= 9 && strcmp(to + n - 9, "/user.reg") == 0) return unlink(from);
+  return ((int (*)(const char *, const char *))dlsym(RTLD_NEXT, "rename"))(from, to);
+}
+EOF
+  preload=$work/drop-rename.so
+}
+
 long=$(printf 'w%.0s' $(seq 240))
 name250=$(printf 'n%.0s' $(seq 250))
 
@@ -248,7 +295,6 @@ hostile integrate 1 "can not find 'masterlangid' and 'collectionnum'" - no_langi
 hostile integrate 1 "unable to find MSDN location" - no_collection
 hostile integrate 1 "file not found: hhcolreg.dat" - no_colreg
 hostile integrate 0 "" "user.reg $lib_rel $template_rel $colreg_rel $col_rel" nul_in_colreg
-hostile integrate 1 "" "$colreg_rel $col_rel $lib_rel $template_rel" read_only_dirs_txt
 hostile integrate 1 "" - c_drive_loop
 hostile integrate 1 "" - c_drive_nowhere
 hostile integrate 1 "" - full_lib_disk
@@ -261,6 +307,29 @@ done
 hostile integrate 1 "Can not copy file from" . fifo_in_wizard --ide net71
 hostile integrate 0 "" - read_only_net_wizard --ide net71
 hostile integrate 0 "Integration completed successfully" . ide_elsewhere --ide vc6
+
+# Registry hives (w-registry). Wine loads what it understands of a hive; one it would not load
+# at all stops the run with its reason before anything is written.
+hostile integrate 0 "" . read_only_dirs_txt
+hostile integrate 1 "does not hold the new value" "$lib_rel" drop_user_reg_rename --ide vc6 --items directories
+for hive in user.reg system.reg; do
+  for damage in unknown_line bad_hex nul_in_hive bad_escape giant_line; do
+    hostile integrate 0 "" . "$damage"
+  done
+  hostile integrate 1 "not a Wine registry file" - wrong_header
+  hostile integrate 1 "the file is empty" - empty_hive
+  hostile integrate 1 "it is a folder, not a file" - folder_hive
+  hostile integrate 1 "it is a link to a file that does not exist" - dangling_hive
+  hostile integrate 1 "it is not a regular file" - fifo_hive
+  hostile integrate 1 "Permission denied" - unreadable_hive
+done
+# Cut short, a hive loses keys, for Wine too: no library, or no Visual C++ 6.0 and then no
+# lists to back up (the earlier backup stays).
+hive=system.reg
+hostile integrate 3 "Unable to locate Tessaline installation." - truncated
+hive=user.reg
+hostile integrate 1 "Unable to locate Microsoft Developer Studio 6.0." \
+  "$colreg_rel $col_rel $lib_rel user.reg $template_rel" truncated
 
 # --- The skin wizard ---------------------------------------------------------------------------
 hostile skin 2 "no project name given" - - --yes

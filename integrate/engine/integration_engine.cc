@@ -67,7 +67,7 @@ bool IntegrationEngine::GetVsNetIdeDir(const std::string& versionString, bool re
     return false;
   }
   // The value ends with a backslash; its parent drops it.
-  *ideDir = platform::ParentPath(value);
+  *ideDir = FolderOfInstallValue(value);
   return !ideDir->empty();
 }
 

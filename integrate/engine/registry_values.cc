@@ -40,4 +40,9 @@ bool ReadGrowingString(platform::RegistryKey& key, const std::string& name, std:
   return true;
 }
 
+std::string FolderOfInstallValue(const std::string& value) {
+  const std::size_t slash = value.rfind('\\');
+  return slash == std::string::npos ? std::string() : value.substr(0, slash);
+}
+
 }  // namespace integrate

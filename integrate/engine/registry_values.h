@@ -16,4 +16,9 @@ bool ReadFixedString(platform::RegistryKey& key, const std::string& name, std::s
 /// plus one byte.
 bool ReadGrowingString(platform::RegistryKey& key, const std::string& name, std::string* value);
 
+/// The folder an IDE's install value names: the text before its last backslash, as the IDEs
+/// cut it. A '/' is no separator here, so "C:/VS/Common7/IDE/" gives "" and counts as no
+/// installation, as it does for the IDE.
+std::string FolderOfInstallValue(const std::string& value);
+
 }  // namespace integrate

@@ -44,7 +44,7 @@ bool IntegrationEngine::GetVc6InstallDir(std::string* dir) {
     return false;
   }
   // "Install Dirs" names the Bin folder; the shared folder is its parent.
-  *dir = platform::ParentPath(value);
+  *dir = FolderOfInstallValue(value);
   return !dir->empty();
 }
 
@@ -99,9 +99,9 @@ bool IntegrationEngine::IntegrateVc6(bool directories, bool appWizard, bool skin
 }
 
 bool IntegrationEngine::SetUpVc6Directories() {
-  // directories.txt is the user's only record of the lists as they were, so it is
-  // written before either list changes, and nothing changes when it cannot be written. A
-  // hive that cannot be read would look like missing lists and empty that record.
+  // directories.txt records the lists as they were, so it is written before either list
+  // changes. A hive that cannot be read would look like missing lists and empty that
+  // record, so such a hive stops the step before anything is written.
   std::string error;
   if (!platform_.registry->CheckReadable(RootKey::kCurrentUser, &error)) {
     dialog_->ShowMessage(
@@ -113,6 +113,12 @@ bool IntegrationEngine::SetUpVc6Directories() {
   }
   std::string includeList;
   std::string libraryList;
+  // Without the lists' key there is nothing to back up or merge: the backup of an earlier
+  // run is kept rather than replaced by empty lists.
+  if (!platform_.registry->OpenKey(RootKey::kCurrentUser, LoadText(kStrVc6DirectoriesKey),
+                                   KeyAccess::kRead)) {
+    return true;
+  }
   bool includeRead = ReadDirectoryList(LoadText(kStrIncludeDirsValue), &includeList);
   bool libraryRead = ReadDirectoryList(LoadText(kStrLibraryDirsValue), &libraryList);
 
@@ -123,8 +129,14 @@ bool IntegrationEngine::SetUpVc6Directories() {
   for (char& c : backup) {
     if (c == ';') c = '\n';
   }
+  // A directories.txt that cannot be opened for writing (read-only, as from read-only
+  // media) does not stop the step: the lists are merged all the same and nothing is said in
+  // the dialog; the run's journal keeps the old lists. A write that was begun and failed (a
+  // full disk, a copy that does not read back, a library folder that is not there) is an
+  // error.
   const std::string backupPath = installDir_ + "directories.txt";
-  if (!platform_.files->WriteTextFile(backupPath, backup, &error)) {
+  if (!platform_.files->IsReadOnly(backupPath) &&
+      !platform_.files->WriteTextFile(backupPath, backup, &error)) {
     dialog_->ShowMessage(FormatText(kStrCannotWriteDirectoriesBackup, backupPath, error));
     return false;
   }

@@ -77,6 +77,32 @@ class Win32Registry : public Registry {
     }
     return std::make_unique<Win32RegistryKey>(key, display);
   }
+
+  bool CheckReadable(RootKey root, std::string* error) override {
+    // Windows loads its hives itself; what can still fail is reading the root key (a
+    // profile that did not load, a policy that denies it), which would otherwise look like
+    // a missing library or IDE.
+    HKEY hive = root == RootKey::kLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    REGSAM sam = KEY_READ;
+    if (root == RootKey::kLocalMachine) sam |= KEY_WOW64_32KEY;
+    HKEY key = nullptr;
+    LONG rc = RegOpenKeyExA(hive, "", 0, sam, &key);
+    if (rc == ERROR_SUCCESS) {
+      DWORD subkeys = 0;
+      rc = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr,
+                            nullptr, nullptr, nullptr, nullptr);
+      RegCloseKey(key);
+    }
+    if (rc != ERROR_SUCCESS) {
+      if (error) {
+        *error = Failure(root == RootKey::kLocalMachine ? "Cannot read HKEY_LOCAL_MACHINE"
+                                                        : "Cannot read HKEY_CURRENT_USER",
+                         rc);
+      }
+      return false;
+    }
+    return true;
+  }
 };
 
 }  // namespace

@@ -27,14 +27,13 @@ class RegFile::Parser {
 
   bool Run(std::string* error) {
     std::string_view text = f_->text_;
-    if (const void* nul = std::memchr(text.data(), 0, text.size())) {
-      return Fail(LineNumberOf(static_cast<const char*>(nul) - text.data()), "NUL byte in the file",
-                  error);
-    }
     std::size_t pos = 0, next = 0;
     std::string_view line = LineAt(text, 0, &next);
+    // The one thing that makes Wine drop the whole file and start the hive empty, which
+    // would lose every key at its next save.
+    if (text.empty()) return Fail("the file is empty, not a Wine registry file", error);
     if (line != "WINE REGISTRY Version 2") {
-      return Fail(1, "not a Wine registry file (the first line is not \"WINE REGISTRY Version 2\")",
+      return Fail("not a Wine registry file (the first line is not \"WINE REGISTRY Version 2\")",
                   error);
     }
     // Room for a saved file's typical key density, so the tables are not copied as they
@@ -45,42 +44,41 @@ class RegFile::Parser {
     AdviseHugePages(f_->blocks_.data(), f_->blocks_.capacity() * sizeof f_->blocks_[0]);
     AdviseHugePages(f_->order_.data(), f_->order_.capacity() * sizeof f_->order_[0]);
     AdviseHugePages(f_->entries_.data(), f_->entries_.capacity() * sizeof f_->entries_[0]);
-    std::size_t line_no = 1;
-    bool in_key = false;
+    // Everything else is read as Wine's loader reads it: a line it does not understand, a
+    // value outside a key, the values of a key it cannot create are skipped (and kept in
+    // the text, so they are written back as they were), the rest is loaded.
+    bool seen_key = false, in_key = false;
     f_->header_end_ = text.size();
     for (pos = next; pos < text.size(); pos = next) {
-      ++line_no;
       std::size_t line_start = pos;
       line = LineAt(text, pos, &next);
       std::size_t p = SkipSpaces(line, 0);
       if (p == line.size()) continue;
       switch (line[p]) {
         case '[':
-          if (!in_key) f_->header_end_ = line_start;
+          if (!seen_key) f_->header_end_ = line_start;
+          seen_key = true;
           CloseBlock(line_start);
-          in_key = true;
-          if (!AddKey(line, p + 1, line_start)) {
-            return Fail(line_no, "malformed key name", error, line);
-          }
+          in_key = AddKey(line, p + 1, line_start);
           break;
         case '@':
-        case '"': {
-          if (!in_key) return Fail(line_no, "value outside a key", error, line);
-          const char* reason = CheckValue(&line, p, &next, &line_no);
-          if (reason) return Fail(line_no, reason, error, line);
+        case '"':
+          if (in_key) {
+            ValueScan scan;
+            ScanValueLine(text, line_start, &next, &scan);  // consumes hex continuation lines
+          }
           break;
-        }
         case '#':
-          if (!in_key && line.substr(p, 6) == "#arch=") f_->win64_ = line.substr(p + 6) == "win64";
+          if (!seen_key && line.substr(p, 6) == "#arch=") f_->win64_ = line.substr(p + 6) == "win64";
           break;
         case ';':
-          if (!in_key && line.substr(p, 24) == ";; All keys relative to ") {
+          if (!seen_key && line.substr(p, 24) == ";; All keys relative to ") {
             f_->root_.clear();
             UnescapeRegString(line, p + 24, '\0', &f_->root_);
           }
           break;
         default:
-          return Fail(line_no, "unrecognized line", error, line);
+          break;
       }
     }
     CloseBlock(text.size());
@@ -89,24 +87,9 @@ class RegFile::Parser {
   }
 
  private:
-  // The error names the file and line, and shows the start of the line as Wine does.
-  bool Fail(std::size_t line_no, const char* reason, std::string* error,
-            std::string_view line = {}) {
-    if (!error) return false;
-    *error = name_ + ":" + std::to_string(line_no) + ": " + reason;
-    if (!line.empty()) {
-      constexpr std::size_t kShown = 60;
-      std::string shown;
-      for (char c : line.substr(0, kShown)) shown += c >= 0x20 && c < 0x7f ? c : '?';
-      *error += ": '" + shown + (line.size() > kShown ? "...'" : "'");
-    }
+  bool Fail(const char* reason, std::string* error) {
+    if (error) *error = name_ + ":1: " + reason;
     return false;
-  }
-
-  std::size_t LineNumberOf(std::size_t offset) const {
-    std::size_t n = 1;
-    for (std::size_t i = 0; i < offset; ++i) n += f_->text_[i] == '\n';
-    return n;
   }
 
   void CloseBlock(std::size_t end) {
@@ -114,7 +97,9 @@ class RegFile::Parser {
   }
 
   // Hashes the key name while checking it; ASCII names take the quick path, others are
-  // decoded first so both give the hash of the same folded UTF-16 text.
+  // decoded first so both give the hash of the same folded UTF-16 text. False when Wine
+  // cannot create the key: its name has no closing ']', or a component is too long (its
+  // parents up to there are created all the same).
   bool AddKey(std::string_view line, std::size_t pos, std::size_t line_start) {
     std::uint32_t id = static_cast<std::uint32_t>(f_->blocks_.size());
     f_->blocks_.push_back(Block{line_start, line_start, -1});
@@ -135,6 +120,11 @@ class RegFile::Parser {
     PathHasher hasher = depth ? PathHasher(prefixes_.back()) : PathHasher();
     std::size_t i = pos + (depth ? separators_.back() : 0);
     bool slow = false;
+    // An empty or over-long component takes the slow path too, which does as Wine does.
+    auto odd_component = [&](std::size_t at) {
+      std::size_t start = separators_.empty() ? 0 : separators_.back();
+      return at - pos == start || at - pos - start > kMaxKeyComponent;
+    };
     while (i < line.size()) {
       if (hasher.Aligned() && i + 8 <= line.size()) {
         std::uint64_t x;
@@ -153,13 +143,16 @@ class RegFile::Parser {
         }
       }
       char c = line[i];
-      if (c == ']') break;
+      if (c == ']') {
+        slow = odd_component(i);
+        break;
+      }
       if (static_cast<unsigned char>(c) >= 0x80) {
         slow = true;
         break;
       }
       if (c == '\\') {
-        if (i + 1 < line.size() && line[i + 1] == '\\') {
+        if (i + 1 < line.size() && line[i + 1] == '\\' && !odd_component(i)) {
           prefixes_.push_back(hasher.EndComponent());
           i += 2;
           separators_.push_back(i - pos);
@@ -171,24 +164,41 @@ class RegFile::Parser {
       hasher.Byte(static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c));
       ++i;
     }
-    std::uint64_t h;
+    std::uint64_t h = 0;
+    bool created = true;
     if (slow) {
-      std::u16string name;
-      if (UnescapeRegString(line, pos, ']', &name) == std::string_view::npos) return false;
+      std::u16string decoded_name;
+      if (UnescapeRegString(line, pos, ']', &decoded_name) == std::string_view::npos) {
+        return Unloaded(id);
+      }
       prefixes_.clear();
       PathHasher decoded;
-      for (char16_t c : name) {
-        if (c == u'\\') {
-          prefixes_.push_back(decoded.EndComponent());
-        } else {
+      std::size_t length = 0;
+      decoded_name.push_back(u'\\');
+      for (char16_t c : decoded_name) {
+        if (c != u'\\') {
           decoded.Unit(FoldRegChar(c));
+          ++length;
+          continue;
         }
+        if (length == 0) continue;  // Wine skips empty components
+        if (length > kMaxKeyComponent) {
+          created = false;
+          break;
+        }
+        prefixes_.push_back(decoded.EndComponent());
+        length = 0;
       }
-      h = decoded.EndComponent();
+      // "[]" names the file's root, which no caller opens by name.
+      if (prefixes_.empty()) return Unloaded(id);
+      if (created) {
+        h = prefixes_.back();
+        prefixes_.pop_back();
+      }
       previous_name_ = {};
       separators_.clear();
     } else if (i == line.size()) {
-      return false;
+      return Unloaded(id);
     } else {
       h = hasher.EndComponent();
       previous_name_ = line.substr(pos, i - pos);
@@ -199,56 +209,23 @@ class RegFile::Parser {
       if (d < previous_.size() && previous_[d] == prefixes_[d]) continue;
       f_->entries_.push_back(Slot{prefixes_[d], id, 0});
     }
-    f_->entries_.push_back(Slot{h, id, 1});
     previous_.swap(prefixes_);
+    if (!created) {
+      f_->blocks_[id].loaded = false;
+      return false;
+    }
+    f_->entries_.push_back(Slot{h, id, 1});
     previous_.push_back(h);
     return true;
   }
 
-  // Checks a value line (and the continuation lines of hex data, which it consumes).
-  // On failure *current is the line at fault.
-  const char* CheckValue(std::string_view* current, std::size_t p, std::size_t* next,
-                         std::size_t* line_no) {
-    std::string_view& line = *current;
-    if (line[p] == '"') {
-      p = SkipRegString(line, p + 1, '"');
-      if (p == std::string_view::npos) return "unterminated value name";
-    } else {
-      ++p;
-    }
-    p = SkipSpaces(line, p);
-    if (p == line.size() || line[p] != '=') return "no '=' after the value name";
-    p = SkipSpaces(line, p + 1);
-    std::uint32_t type;
-    DataKind kind = DataKind::kString;
-    std::size_t tag = ParseTypeTag(line.substr(p), &type, &kind);
-    if (tag == 0) return "unknown value type";
-    p += tag;
-    switch (kind) {
-      case DataKind::kString:
-        p = SkipRegString(line, p, '"');
-        if (p == std::string_view::npos) return "unterminated string (or escape) in the value";
-        if (SkipSpaces(line, p) != line.size()) return "text after the value's closing quote";
-        return nullptr;
-      case DataKind::kDword: {
-        std::size_t n = 0;
-        while (p + n < line.size() && HexDigit(line[p + n]) >= 0) ++n;
-        if (n == 0 || n > 8 || SkipSpaces(line, p + n) != line.size()) return "malformed dword";
-        return nullptr;
-      }
-      case DataKind::kHex:
-        break;
-    }
-    std::string_view text = f_->text_;
-    for (;;) {
-      int r = ParseHexLine(line, p, nullptr);
-      if (r < 0) return "malformed hex data";
-      if (r == 0) return nullptr;
-      if (*next >= text.size()) return "hex data continued past the end of the file";
-      line = LineAt(text, *next, next);
-      ++*line_no;
-      p = 0;
-    }
+  // A key Wine does not create: its block stays in the text and in no index.
+  bool Unloaded(std::uint32_t id) {
+    f_->blocks_[id].loaded = false;
+    previous_name_ = {};
+    separators_.clear();
+    previous_.clear();
+    return false;
   }
 
   RegFile* f_;

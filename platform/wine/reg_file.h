@@ -39,9 +39,11 @@ class RegFile {
   RegFile(const RegFile&) = delete;
   RegFile& operator=(const RegFile&) = delete;
 
-  /// Parses the text of a registry file. `name` only labels errors, which read
-  /// "<name>:<line>: <reason>". A text that is not entirely understood gives nullptr, so it
-  /// can never be written back.
+  /// Parses the text of a registry file as Wine's loader reads it: lines it skips (one it
+  /// does not understand, a value outside a key, the values of a key it cannot create) are
+  /// kept in the text and read as nothing; a value whose data it cannot read is there,
+  /// empty and of type 0 (REG_NONE). Only a text Wine would not load at all (no "WINE
+  /// REGISTRY Version 2" first line, or empty) gives nullptr, with "<name>:1: <reason>".
   static std::unique_ptr<RegFile> Parse(const std::string& name, std::string text,
                                         std::string* error);
 

@@ -111,11 +111,16 @@ inline std::size_t FindByte(std::string_view text, std::size_t pos, char c) {
   return platform::FindByte(text.data() + pos, text.data() + text.size(), c) - text.data();
 }
 
-// One line without its '\n' (and without a '\r' before it, which Wine drops too).
+// One line without its '\n' (and without a '\r' before it, which Wine drops too). Wine reads
+// its files with fgets and takes a line as a C string, so a NUL ends the line there: what
+// follows it up to the line break is not seen.
 inline std::string_view LineAt(std::string_view text, std::size_t pos, std::size_t* next) {
   std::size_t end = FindByte(text, pos, '\n');
   *next = end < text.size() ? end + 1 : text.size();
   std::string_view line = text.substr(pos, end - pos);
+  if (const void* nul = std::memchr(line.data(), 0, line.size())) {
+    return line.substr(0, static_cast<const char*>(nul) - line.data());
+  }
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   return line;
 }
@@ -139,9 +144,10 @@ inline std::size_t SkipRegString(std::string_view s, std::size_t pos, char end) 
   return std::string_view::npos;
 }
 
-// Parses the comma-separated bytes of one line of hex data from `pos`. Returns 1 when the
-// line ends with the '\' that continues the data on the next line, 0 at the end of the
-// data, -1 on anything else.
+// Parses one line of hex data from `pos` as Wine's loader does: bytes are runs of hex digits
+// (as strtoul reads them, "0x" allowed) of at most 0xff, each followed by optional spaces and
+// one optional comma. Returns 1 when a '\' follows the bytes (Wine then goes on with the next
+// line whatever else this one holds), 0 when nothing does, -1 on anything else.
 inline int ParseHexLine(std::string_view s, std::size_t pos, std::string* out) {
   for (;;) {
     // Wine writes "xx," runs without spaces; those take the short way.
@@ -151,16 +157,25 @@ inline int ParseHexLine(std::string_view s, std::size_t pos, std::string* out) {
       if (out) out->push_back(static_cast<char>(hi * 16 + lo));
       pos += 3;
     }
-    pos = SkipSpaces(s, pos);
-    if (pos == s.size()) return 0;
-    if (s[pos] == '\\') return SkipSpaces(s, pos + 1) == s.size() ? 1 : -1;
-    if (pos + 1 >= s.size()) return -1;
-    int hi = HexDigit(s[pos]), lo = HexDigit(s[pos + 1]);
-    if (hi < 0 || lo < 0) return -1;
-    if (out) out->push_back(static_cast<char>(hi * 16 + lo));
-    pos = SkipSpaces(s, pos + 2);
+    if (pos >= s.size() || HexDigit(s[pos]) < 0) break;
+    std::size_t q = pos;
+    if (s[q] == '0' && q + 2 < s.size() && (s[q + 1] == 'x' || s[q + 1] == 'X') &&
+        HexDigit(s[q + 2]) >= 0) {
+      q += 2;
+    }
+    unsigned v = 0;
+    for (; q < s.size() && HexDigit(s[q]) >= 0; ++q) {
+      v = v > 0xff ? v : v * 16 + HexDigit(s[q]);
+    }
+    if (v > 0xff) return -1;
+    if (out) out->push_back(static_cast<char>(v));
+    pos = SkipSpaces(s, q);
     if (pos < s.size() && s[pos] == ',') ++pos;
+    pos = SkipSpaces(s, pos);
   }
+  pos = SkipSpaces(s, pos);
+  if (pos == s.size()) return 0;
+  return s[pos] == '\\' ? 1 : -1;
 }
 
 // The type tag of a value after '=': its type, and whether its data is a quoted string,
@@ -202,6 +217,22 @@ inline std::size_t ParseTypeTag(std::string_view s, std::uint32_t* type, DataKin
   return pos + 2;
 }
 
+// A value line as Wine's loader reads it. Offsets are into the text given to ScanValueLine.
+struct ValueScan {
+  std::size_t name_begin = 0, name_end = 0;  // the written name: "@" or the quoted name
+  std::size_t data_begin = 0, data_end = 0;  // the type tag through the last line consumed
+  bool data_ok = false;  // false: Wine keeps the value, empty and of type REG_NONE
+  bool open_end = false;  // hex data continued with '\' on the file's last line
+};
+
+// Reads the value line at `pos` (spaces, then '@' or '"') and, for hex data continued with
+// '\', the lines Wine consumes with it; *next is past the last of them. False when the name
+// or the '=' after it does not parse: Wine skips such a line and consumes no other.
+bool ScanValueLine(std::string_view text, std::size_t pos, std::size_t* next, ValueScan* scan);
+
+// The longest name a key component may have (UTF-16 units); Wine cannot create a longer one.
+inline constexpr std::size_t kMaxKeyComponent = 256;
+
 // Wine orders and matches names by comparing their upper-cased units, the shorter first.
 int CompareNames(std::u16string_view a, std::u16string_view b);
 
@@ -222,6 +253,7 @@ struct RegFile::Block {
   std::size_t end = 0;
   std::int32_t edited = -1;  // index into edited_
   bool merged_away = false;  // a later block of a key, merged into its first and left out
+  bool loaded = true;        // false when Wine cannot create the key: its lines count for nothing
 };
 
 // An index entry: a key with a block of its own, or a key that exists only as the parent

@@ -109,7 +109,15 @@ std::string RegFile::RawKeyName(std::uint32_t id) const {
 std::u16string CanonicalOfRaw(const std::string& raw) {
   std::u16string name;
   UnescapeRegString(raw + "]", 0, ']', &name);
-  return Fold(name);
+  // Wine skips empty components: "\\A\\\\B\\" names the key A\B.
+  std::u16string out;
+  out.reserve(name.size());
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (name[i] == u'\\' && (out.empty() || out.back() == u'\\')) continue;
+    out.push_back(FoldRegChar(name[i]));
+  }
+  if (!out.empty() && out.back() == u'\\') out.pop_back();
+  return out;
 }
 
 // The canonical form of a path given by a caller; empty components make it invalid.

@@ -69,9 +69,12 @@ struct BlockLine {
   std::string_view written_name;  // "@" or the quoted name as written
   std::u16string name;
   std::string_view data;  // from the type tag through the last continuation line
+  bool data_ok = false;   // false: Wine holds the value empty, of type REG_NONE
+  bool open_end = false;  // its data asks for a line after the end of the file
 };
 
-// Splits the text of a block that the parser has accepted.
+// Splits the text of a block the parser has taken for a key. Lines Wine skips are kOther
+// and are written back as they are.
 std::vector<BlockLine> SplitBlock(std::string_view text) {
   std::vector<BlockLine> lines;
   std::size_t next = 0;
@@ -80,28 +83,18 @@ std::vector<BlockLine> SplitBlock(std::string_view text) {
     std::string_view line = LineAt(text, pos, &next);
     std::size_t p = SkipSpaces(line, 0);
     char c = p < line.size() ? line[p] : '\0';
+    ValueScan scan;
     if (c == '[') {
       l.kind = BlockLine::kKey;
     } else if (c == '#') {
       l.kind = line.substr(p, 6) == "#time=" ? BlockLine::kTime : BlockLine::kOption;
-    } else if (c == '@' || c == '"') {
+    } else if ((c == '@' || c == '"') && ScanValueLine(text, pos, &next, &scan)) {
       l.kind = BlockLine::kValue;
-      std::size_t name_end = p + 1;
-      if (c == '"') name_end = UnescapeRegString(line, p + 1, '"', &l.name);
-      l.written_name = line.substr(p, name_end - p);
-      std::size_t d = SkipSpaces(line, SkipSpaces(line, name_end) + 1);
-      std::size_t data_begin = pos + d, data_end = pos + line.size();
-      std::uint32_t type;
-      DataKind kind = DataKind::kString;
-      std::size_t tag = ParseTypeTag(line.substr(d), &type, &kind);
-      if (kind == DataKind::kHex) {
-        for (std::size_t q = d + tag; ParseHexLine(line, q, nullptr) == 1; q = 0) {
-          std::size_t start = next;
-          line = LineAt(text, start, &next);
-          data_end = start + line.size();
-        }
-      }
-      l.data = text.substr(data_begin, data_end - data_begin);
+      l.written_name = text.substr(scan.name_begin, scan.name_end - scan.name_begin);
+      if (c == '"') UnescapeRegString(l.written_name, 1, '"', &l.name);
+      l.data = text.substr(scan.data_begin, scan.data_end - scan.data_begin);
+      l.data_ok = scan.data_ok;
+      l.open_end = scan.open_end;
     }
     l.end = next;
     lines.push_back(std::move(l));
@@ -131,7 +124,9 @@ void DecodeValue(std::string_view data, RegValue* value) {
       for (std::size_t next = 0;;) {
         std::string_view line = LineAt(data, next, &next);
         if (ParseHexLine(line, p, &value->data) != 1) break;
-        p = 0;
+        // Wine skips the leading spaces of a continuation line.
+        std::size_t after;
+        p = SkipSpaces(LineAt(data, next, &after), 0);
       }
       break;
   }
@@ -156,6 +151,55 @@ std::string WholeLine(std::string_view text, const BlockLine& l) {
 
 }  // namespace
 
+bool ScanValueLine(std::string_view text, std::size_t pos, std::size_t* next, ValueScan* scan) {
+  std::string_view line = LineAt(text, pos, next);
+  std::size_t p = SkipSpaces(line, 0);
+  scan->name_begin = pos + p;
+  if (line[p] == '"') {
+    p = SkipRegString(line, p + 1, '"');
+    if (p == std::string_view::npos) return false;
+  } else {
+    ++p;
+  }
+  scan->name_end = pos + p;
+  p = SkipSpaces(line, p);
+  if (p == line.size() || line[p] != '=') return false;
+  p = SkipSpaces(line, p + 1);
+  scan->data_begin = pos + p;
+  scan->data_end = pos + line.size();
+  std::uint32_t type;
+  DataKind kind = DataKind::kString;
+  const std::size_t tag = ParseTypeTag(line.substr(p), &type, &kind);
+  scan->data_ok = false;
+  if (tag == 0) return true;
+  switch (kind) {
+    case DataKind::kString:
+      // Wine reads up to the closing quote and ignores what follows it.
+      scan->data_ok = SkipRegString(line, p + tag, '"') != std::string_view::npos;
+      return true;
+    case DataKind::kDword:
+      scan->data_ok = true;  // strtoul: whatever it makes of the text
+      return true;
+    case DataKind::kHex:
+      break;
+  }
+  for (std::size_t q = p + tag;;) {
+    const int r = ParseHexLine(line, q, nullptr);
+    if (r <= 0) {
+      scan->data_ok = r == 0;
+      return true;
+    }
+    if (*next >= text.size()) {  // continued past the end of the file
+      scan->open_end = true;
+      return true;
+    }
+    const std::size_t start = *next;
+    line = LineAt(text, start, next);
+    scan->data_end = start + line.size();
+    q = SkipSpaces(line, 0);
+  }
+}
+
 std::vector<std::uint32_t> RegFile::LoadedBlocks(std::u16string_view path) const {
   std::u16string canonical;
   std::vector<std::uint32_t> ids;
@@ -172,17 +216,24 @@ std::vector<std::uint32_t> RegFile::LoadedBlocks(std::u16string_view path) const
 
 bool RegFile::GetValue(std::u16string_view path, std::u16string_view name, RegValue* value) const {
   std::string_view found;
-  bool any = false;
+  bool any = false, ok = false;
   // Wine lets a later line of the same name win, in a block and across the blocks of a key.
   for (std::uint32_t id : LoadedBlocks(path)) {
     for (const BlockLine& l : SplitBlock(BlockText(id))) {
       if (l.kind == BlockLine::kValue && CompareNames(l.name, name) == 0) {
         found = l.data;
+        ok = l.data_ok;
         any = true;
       }
     }
   }
   if (!any) return false;
+  if (!ok) {
+    // Data Wine could not read leaves the value there, empty and of no type.
+    value->type = 0;
+    value->data.clear();
+    return true;
+  }
   DecodeValue(found, value);
   return true;
 }
@@ -256,6 +307,7 @@ void RegFile::MergeBlocks(const std::vector<std::uint32_t>& ids) {
 std::uint32_t RegFile::InsertBlock(const std::string& raw_name, std::u16string_view canonical) {
   std::size_t at = order_.size();
   for (std::size_t i = 0; i < order_.size(); ++i) {
+    if (!blocks_[order_[i]].loaded) continue;
     if (ComparePaths(CanonicalOfRaw(RawKeyName(order_[i])), canonical) > 0) {
       at = i;
       break;
@@ -291,11 +343,17 @@ bool RegFile::SetValue(std::u16string_view path, std::u16string_view name, const
     id = ids.front();
   } else {
     // The key exists as the parent of this block: its name is the start of this one's.
-    std::size_t cut = 0, seen = 0;
+    // Wine skips empty components, so only a separator after a name counts.
+    std::size_t cut = 0, seen = 0, length = 0;
     while (cut < raw.size()) {
-      if (raw[cut] == '\\' && cut + 1 < raw.size() && raw[cut + 1] == '\\' && ++seen == components)
-        break;
+      if (raw[cut] == '\\' && cut + 1 < raw.size() && raw[cut + 1] == '\\') {
+        if (length > 0 && ++seen == components) break;
+        length = 0;
+        cut += 2;
+        continue;
+      }
       cut += raw[cut] == '\\' ? 2 : 1;
+      ++length;
     }
     raw.resize(cut);
     id = InsertBlock(raw, canonical);
@@ -313,6 +371,10 @@ bool RegFile::SetValue(std::u16string_view path, std::u16string_view name, const
     if (c > 0 && insert_at == lines.size()) insert_at = i;
   }
   if (insert_at == lines.size()) insert_at = last_content + 1;
+  // A line after hex data left open at the end of the file would be read as more of it.
+  if (insert_at > last_content && last_content < lines.size() && lines[last_content].open_end) {
+    insert_at = last_content;
+  }
   std::string written_name = match < lines.size() ? std::string(lines[match].written_name)
                              : name.empty()       ? "@"
                                                   : "\"" + EscapeRegString(name, "\"\"") + "\"";

@@ -58,10 +58,20 @@ struct Hive {
            a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
   }
 
+  // The file as it is on disk now; nullptr with the reason when Wine would not load it
+  // at all (missing, not a regular file, unreadable, no Wine registry header).
   RegFile* Current(std::string* error) {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0) {
-      if (error) *error = "cannot read " + path + ": " + std::strerror(errno);
+      const int stat_errno = errno;
+      struct stat link;
+      const bool dangling =
+          stat_errno == ENOENT && ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
+      if (error) {
+        *error = path + ": " +
+                 (dangling ? std::string("it is a link to a file that does not exist")
+                           : std::string(std::strerror(stat_errno)));
+      }
       file.reset();
       return nullptr;
     }
@@ -70,6 +80,9 @@ struct Hive {
     seen = st;
     return file.get();
   }
+
+  // A fresh parse of the file as saved, never the copy in memory: what Wine will load.
+  std::unique_ptr<RegFile> FromDisk(std::string* error) const { return RegFile::Load(path, error); }
 };
 
 struct State {
@@ -189,11 +202,28 @@ class WineKey : public RegistryKey {
       if (error) *error = what + "the key no longer exists in " + hive.path;
       return false;
     }
-    if (!file->Save(hive.path, &reason)) {
-      hive.file.reset();  // memory no longer matches the file; read it again next time
+    const bool saved = file->Save(hive.path, &reason);
+    // Memory may no longer match the file either way; the next read takes the file.
+    hive.file.reset();
+    if (!saved) {
       if (error) *error = what + reason;
       return false;
     }
+    // A save can report success and leave the old file in place (a file system that drops
+    // the rename, a file replaced behind our back): the value is read back from the file as
+    // Wine will load it.
+    std::unique_ptr<RegFile> disk = hive.FromDisk(&reason);
+    RegValue stored;
+    if (!disk) {
+      if (error) *error = what + "the saved file cannot be read back: " + reason;
+      return false;
+    }
+    if (!disk->GetValue(path_, AnsiToUtf16(name), &stored) || stored.type != data.type ||
+        stored.data != data.data) {
+      if (error) *error = what + "saved, but " + hive.path + " does not hold the new value";
+      return false;
+    }
+    hive.file = std::move(disk);
     if (::stat(hive.path.c_str(), &hive.seen) != 0) hive.file.reset();
     return true;
   }
@@ -243,6 +273,13 @@ class WineRegistry : public Registry {
       return nullptr;
     }
     return std::make_unique<WineKey>(state_, root, resolved, shown, access);
+  }
+
+  bool CheckReadable(RootKey root, std::string* error) override {
+    std::string reason;
+    if (state_->For(root).Current(&reason)) return true;
+    if (error) *error = reason;
+    return false;
   }
 
  private:

@@ -54,8 +54,8 @@ TEST(TextEditOnDrive, LongLinesAndLargeFilesReadWhole) {
   EXPECT_EQ(drive.ReadRaw("big.dat"), bytes);
 }
 
-// The backup of the VC++ directory lists on real files: rewritten whole with CR LF, and a
-// read-only one keeps both itself and the lists unchanged.
+// The backup of the VC++ directory lists on real files: rewritten whole with CR LF; a
+// read-only one stays as it is, and the lists are merged all the same.
 TEST(Vc6DirectoriesOnDrive, BackupIsWrittenFirstAndGuardsTheLists) {
   testing_support::TempDrive drive;
   auto registry = std::make_unique<testing_support::FakeRegistry>();
@@ -84,12 +84,11 @@ TEST(Vc6DirectoriesOnDrive, BackupIsWrittenFirstAndGuardsTheLists) {
   reg.Set(platform::RootKey::kCurrentUser, dirs, "Library Dirs", "C:\\Other");
   drive.SetReadOnlyRaw("Lib\\directories.txt", true);
   const std::string before = drive.ReadRaw("Lib\\directories.txt");
-  EXPECT_FALSE(engine.IntegrateVc6(true, false, false, false));
+  EXPECT_TRUE(engine.IntegrateVc6(true, false, false, false));
   EXPECT_EQ(drive.ReadRaw("Lib\\directories.txt"), before);
-  EXPECT_EQ(*reg.Get(platform::RootKey::kCurrentUser, dirs, "Library Dirs"), "C:\\Other");
-  ASSERT_EQ(host.owner.messages.size(), 1u);
-  EXPECT_NE(host.owner.messages[0].text.find(drive.Path("Lib\\directories.txt")),
-            std::string::npos);
+  EXPECT_EQ(*reg.Get(platform::RootKey::kCurrentUser, dirs, "Library Dirs"),
+            "C:\\Other;" + drive.Path("Lib\\Bin"));
+  EXPECT_TRUE(host.owner.messages.empty());
   drive.SetReadOnlyRaw("Lib\\directories.txt", false);
 }
 

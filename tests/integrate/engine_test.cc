@@ -111,11 +111,15 @@ TEST_F(EngineTest, GetVsNetIdeDirReportsOnlyAMissingEntryAndOnlyWhenAsked) {
   EXPECT_FALSE(engine.GetVsNetIdeDir("7.0", false, &dir));
   EXPECT_EQ(host.owner.messages.size(), 2u);
 
-  // A value without any backslash fails silently whatever the flag.
-  fake.registry.Set(RootKey::kLocalMachine, "Software\\Microsoft\\VisualStudio\\7.0", "InstallDir",
-                    "nowhere");
-  EXPECT_FALSE(engine.GetVsNetIdeDir("7.0", true, &dir));
-  EXPECT_EQ(host.owner.messages.size(), 2u);
+  // A value without any backslash fails silently whatever the flag; the IDE does not take
+  // '/' for a separator here, so such a value is no installation either.
+  for (const char* value : {"nowhere", "C:/VS7/Common7/IDE/"}) {
+    fake.registry.Set(RootKey::kLocalMachine, "Software\\Microsoft\\VisualStudio\\7.0",
+                      "InstallDir", value);
+    EXPECT_FALSE(engine.GetVsNetIdeDir("7.0", true, &dir)) << value;
+    EXPECT_FALSE(engine.IsVsNetInstalled("7.0")) << value;
+    EXPECT_EQ(host.owner.messages.size(), 2u);
+  }
 }
 
 TEST_F(EngineTest, DisplayNamesCompleteTheMessages) {

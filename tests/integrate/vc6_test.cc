@@ -1,6 +1,8 @@
 // The Visual C++ 6.0 integration on the doubles: folders, service pack, lists, wizard copies.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "integrate/engine/integration_engine.h"
 #include "integrate/strings.h"
 #include "tests/integrate/test_doubles.h"
@@ -154,15 +156,15 @@ TEST_F(Vc6Test, LongListIsReadOnTheSecondAttempt) {
   EXPECT_EQ(List("Library Dirs"), longList + "C:\\Lib\\Bin");
 }
 
-TEST_F(Vc6Test, MissingDirectoriesKeyLeavesOnlyTheHeadings) {
+// Without the lists' key there are no lists to keep: no backup of empty headings is written.
+TEST_F(Vc6Test, MissingDirectoriesKeyWritesNoBackup) {
   FakePlatform bare;
   bare.registry.AddKey(RootKey::kLocalMachine,
                        "Software\\Microsoft\\DevStudio\\6.0\\Products\\Microsoft Visual C++");
   bare.files.AddFolder("C:\\Lib");
   IntegrationEngine engine2(&host, "C:\\Lib", bare.services);
   EXPECT_TRUE(engine2.IntegrateVc6(true, false, false, false));
-  EXPECT_EQ(*bare.files.Get("C:\\Lib\\directories.txt"),
-            "Old Include Directories\r\n\r\n\r\n\r\nOld Library Directories\r\n\r\n");
+  EXPECT_EQ(bare.files.Get("C:\\Lib\\directories.txt"), nullptr);
   EXPECT_EQ(bare.registry.CountCalls("write "), 0);
 }
 
@@ -177,17 +179,42 @@ TEST_F(Vc6Test, UnreadableHiveIsReportedAndLeavesTheRecordAndTheLists) {
   EXPECT_EQ(fake.registry.CountCalls("write"), 0);
 }
 
-// directories.txt is the only record of the old lists: without it nothing may change.
-TEST_F(Vc6Test, UnwritableBackupLeavesTheListsAndFails) {
-  fake.files.Put("C:\\Lib\\directories.txt", "earlier record");
-  fake.files.SetReadOnly("C:\\Lib\\directories.txt", true);
-  EXPECT_FALSE(engine.IntegrateVc6(true, true, true, false));
-  EXPECT_EQ(fake.registry.CountCalls("write "), 0);
-  EXPECT_EQ(File("C:\\Lib\\directories.txt"), "earlier record");
-  ASSERT_EQ(host.owner.messages.size(), 1u);
-  EXPECT_NE(host.owner.messages[0].text.find("C:\\Lib\\directories.txt"), std::string::npos);
-  // The copies after the failed step do not run.
-  EXPECT_EQ(host.lines.size(), 1u);
+// A directories.txt that cannot be opened does not stop the step: the lists are merged anyway
+// and nothing is said; without the lists' key the earlier backup stays.
+// One fresh machine per table row.
+struct Vc6Machine : Vc6Test {
+  void TestBody() override {}
+  using Vc6Test::engine;
+  using Vc6Test::fake;
+  using Vc6Test::File;
+  using Vc6Test::host;
+  using Vc6Test::List;
+};
+
+TEST(Vc6Backup, BackupThatCannotBeWrittenOrHasNothingToHoldLeavesTheEarlierOne) {
+  const struct {
+    const char* what;
+    std::function<void(Vc6Machine&)> setup;
+    bool merged;
+  } cases[] = {
+      {"read-only backup",
+       [](Vc6Machine& t) { t.fake.files.SetReadOnly("C:\\Lib\\directories.txt", true); }, true},
+      {"no lists' key",
+       [](Vc6Machine& t) {
+         t.fake.registry.FailCallsStartingWith("open HKCU\\" + std::string(kDirectoriesKey));
+       },
+       false},
+  };
+  for (const auto& c : cases) {
+    Vc6Machine t;
+    t.fake.files.Put("C:\\Lib\\directories.txt", "earlier record");
+    c.setup(t);
+    EXPECT_TRUE(t.engine.IntegrateVc6(true, false, false, false)) << c.what;
+    EXPECT_EQ(t.File("C:\\Lib\\directories.txt"), "earlier record") << c.what;
+    EXPECT_TRUE(t.host.owner.messages.empty()) << c.what;
+    EXPECT_EQ(t.List("Include Dirs").find("C:\\Lib\\Tessaline") != std::string::npos, c.merged)
+        << c.what;
+  }
 }
 
 TEST_F(Vc6Test, FailedBackupWriteIsReportedNotLost) {

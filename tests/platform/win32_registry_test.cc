@@ -150,6 +150,10 @@ TEST_F(Win32Registry, OpenKeyReportsAMissingKey) {
       registry_->OpenKey(platform::RootKey::kCurrentUser, key_, platform::KeyAccess::kRead, &error),
       nullptr);
   EXPECT_NE(error.find(key_), std::string::npos) << error;
+  // Both hives themselves read; Windows keeps them whole, so there is no damage to report.
+  for (platform::RootKey root : {platform::RootKey::kLocalMachine, platform::RootKey::kCurrentUser}) {
+    EXPECT_TRUE(registry_->CheckReadable(root, &error)) << error;
+  }
 }
 
 }  // namespace
