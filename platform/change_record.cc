@@ -3,6 +3,7 @@
 #include "platform/change_record.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <set>
 #include <vector>
@@ -116,6 +117,15 @@ bool Changed(const Change& change) {
   }
 }
 
+std::string ContentDigest(const std::string& bytes) {
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (const char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  char text[40];
+  std::snprintf(text, sizeof text, "%zu %016llx", bytes.size(),
+                static_cast<unsigned long long>(hash));
+  return text;
+}
+
 std::string RootKeyName(RootKey root) {
   return root == RootKey::kLocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
 }
@@ -162,10 +172,27 @@ class RecordingKey : public RegistryKey {
         if (error) *error = "Access denied";
         return false;
       }
+      // Worded as the prefix's registry words a save its hive file refuses; Windows' own
+      // registry has no such refusal.
+      std::string reason;
+      if (!record_.real_.registry->CheckWritable(root_, &reason)) {
+        if (error) {
+          *error = "cannot set " + Quoted(name) + " in " + RootKeyName(root_) + "\\" + path_ +
+                   ": " + reason;
+        }
+        return false;
+      }
       record_.values_[id] = value;
       record_.Record(id, std::move(before)).after = value;
       return true;
     }
+    Change note = before;
+    note.kind = Change::Kind::kRegistryValue;
+    note.root = root_;
+    note.key = path_;
+    note.name = name;
+    note.after = value;
+    if (!record_.NoteAhead(note, error)) return false;
     if (!real_->SetString(name, value, error)) return false;
     record_.Record(id, std::move(before)).after = value;
     std::string stored;
@@ -199,6 +226,14 @@ class RecordingRegistry : public Registry {
     auto real = record_.real_.registry->OpenKey(root, path, access, error);
     if (!real) return nullptr;
     return std::make_unique<RecordingKey>(record_, root, path, access, std::move(real));
+  }
+
+  bool CheckReadable(RootKey root, std::string* error) override {
+    return record_.real_.registry->CheckReadable(root, error);
+  }
+
+  bool CheckWritable(RootKey root, std::string* error) override {
+    return record_.real_.registry->CheckWritable(root, error);
   }
 
  private:
@@ -240,10 +275,17 @@ class RecordingFiles : public FileSystem {
       Record(path, std::move(before), bytes);
       return true;
     }
+    if (read_only) {
+      std::string bytes;
+      if (before.path.empty()) ReadBytes(path, &bytes);
+      const std::string digest = ContentDigest(before.path.empty() ? bytes : before.before);
+      if (!NoteFile(path, &before, true, digest, std::string(), error)) return false;
+    }
     if (!real_.SetNormalAttributes(path, error)) return false;
     if (!read_only) return true;
     Change& change = Record(path, std::move(before), std::string());
     ReadBytes(path, &change.after);
+    record_.Shed(change);
     if (real_.IsReadOnly(path)) {
       return record_.Mismatch(
           "After its attributes were set to normal, " + path + " is still read-only.", error);
@@ -254,22 +296,24 @@ class RecordingFiles : public FileSystem {
   bool CopyFile(const std::string& from, const std::string& to, std::string* error) override {
     std::string bytes, read_error;
     const bool readable = ReadBinaryFile(from, &bytes, &read_error);
+    // A copy whose source cannot be read could not be read back either: it is not made.
+    if (!readable) {
+      if (error) *error = "Cannot copy " + from + " to " + to + ": " + read_error;
+      return false;
+    }
     Change before = Snapshot(to, true);
     if (dry_) {
-      if (!readable) {
-        if (error) *error = "Cannot copy " + from + " to " + to + ": " + read_error;
-        return false;
-      }
       const bool source_read_only = IsReadOnly(from);
       if (!CanWrite("Cannot copy " + from + " to " + to, to, error)) return false;
       record_.files_[FileIdentity(to)] = {true, bytes, source_read_only, to};
       Record(to, std::move(before), bytes).source = from;
       return true;
     }
+    if (!NoteFile(to, &before, true, ContentDigest(bytes), from, error)) return false;
     if (!real_.CopyFile(from, to, error)) return false;
     Change& change = Record(to, std::move(before), bytes);
     change.source = from;
-    if (!readable) return true;  // nothing known to compare with
+    record_.Shed(change);
     return VerifyCopy(from, to, bytes, error);
   }
 
@@ -326,10 +370,13 @@ class RecordingFiles : public FileSystem {
         return false;
       }
       record_.files_[FileIdentity(path)] = {false, std::string(), false, path};
-    } else if (!real_.RemoveFile(path, error)) {
+    } else if (!NoteFile(path, &before, false, std::string(), std::string(), error) ||
+               !real_.RemoveFile(path, error)) {
       return false;
     }
-    Record(path, std::move(before), std::string()).exists_after = false;
+    Change& change = Record(path, std::move(before), std::string());
+    change.exists_after = false;
+    record_.Shed(change);
     if (!dry_ && real_.Exists(path)) {
       return record_.Mismatch("After it was deleted, " + path + " still exists.", error);
     }
@@ -354,7 +401,7 @@ class RecordingFiles : public FileSystem {
         return false;
       }
       record_.folders_[id] = {path, false, made};
-    } else if (!real_.RemoveEmptyFolder(path, error)) {
+    } else if (!NoteFolder(path, true, false, error) || !real_.RemoveEmptyFolder(path, error)) {
       return false;
     }
     if (record_.Recorded(id)) {
@@ -381,7 +428,21 @@ class RecordingFiles : public FileSystem {
     for (std::string folder = path; folder.size() > 3; folder = ParentOf(folder)) {
       if (!Exists(folder)) missing.push_back(folder);
     }
-    if (!dry_ && !real_.CreateDirectories(path, error)) return false;
+    if (dry_ && !missing.empty()) {
+      // The outermost missing folder is made in one that exists: may this user?
+      std::string refusal;
+      if (!real_.CheckWritable(missing.back(), &refusal)) {
+        if (error) *error = FileError(kCannotCreateFolder, path, refusal);
+        return false;
+      }
+    }
+    if (!dry_) {
+      // Noted outermost first, so an undo, going backwards, removes the innermost first.
+      for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder) {
+        if (!NoteFolder(*folder, false, true, error)) return false;
+      }
+      if (!real_.CreateDirectories(path, error)) return false;
+    }
     for (const std::string& folder : missing) {
       ChangeRecord::FolderState& state = record_.folders_[FileIdentity(folder)];
       if (state.path.empty()) state = {folder, true, true};
@@ -453,15 +514,25 @@ class RecordingFiles : public FileSystem {
       const CopyStep& step = steps[i];
       existed[i] = Exists(step.to);
       if (step.folder) continue;
+      // A file the record cannot read (a name the code page cannot spell, a '\' in a name)
+      // could be neither noted nor read back: the copy is refused, in a dry run and a real
+      // one alike, rather than handed to the shell unrecorded.
       std::string read_error;
       if (!ReadBinaryFile(step.from, &sources[i], &read_error)) {
-        if (!dry_) return shell.Copy(from, to, error);
         if (error) *error = what + ": " + read_error;
         return false;
       }
       befores[i] = Snapshot(step.to, true);
     }
     if (dry_) {
+      // The shell replaces read-only files; a folder that takes no new files it cannot.
+      for (const CopyStep& step : steps) {
+        std::string refusal;
+        if (!real_.CheckWritable(step.to, &refusal)) {
+          if (error) *error = what + ": " + refusal;
+          return false;
+        }
+      }
       for (std::size_t i = 0; i < steps.size(); ++i) {
         const CopyStep& step = steps[i];
         if (step.folder) {
@@ -472,6 +543,14 @@ class RecordingFiles : public FileSystem {
         Record(step.to, std::move(befores[i]), sources[i]).source = step.from;
       }
       return true;
+    }
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+      const CopyStep& step = steps[i];
+      const bool noted =
+          step.folder ? existed[i] || NoteFolder(step.to, false, true, error)
+                      : NoteFile(step.to, &befores[i], true, ContentDigest(sources[i]), step.from,
+                                 error);
+      if (!noted) return false;
     }
     const bool copied = shell.Copy(from, to, error);
     // Whatever the shell did, done or half done, is noted, so an undo can take it back.
@@ -486,6 +565,7 @@ class RecordingFiles : public FileSystem {
       Change& change = Record(step.to, std::move(befores[i]), std::string());
       change.source = step.from;
       change.exists_after = exists && ReadBytes(step.to, &change.after);
+      record_.Shed(change);
     }
     if (!copied) return false;
     for (std::size_t i = 0; i < steps.size(); ++i) {
@@ -499,11 +579,46 @@ class RecordingFiles : public FileSystem {
     return true;
   }
 
+  bool CheckWritable(const std::string& path, std::string* reason) override {
+    return real_.CheckWritable(path, reason);
+  }
+
+  // Taken as a rewrite of the whole file, so it is recorded (and withheld) like any other.
+  bool AppendToFile(const std::string& path, std::string_view bytes, std::string* error) override {
+    std::string content;
+    if (Exists(path) && !ReadBinaryFile(path, &content, error)) return false;
+    content.append(bytes.data(), bytes.size());
+    return WriteBinaryFile(path, content, error);
+  }
+
   std::string WindowsDirectory() override { return real_.WindowsDirectory(); }
   std::string SystemDirectory() override { return real_.SystemDirectory(); }
   std::string FromUserPath(const std::string& path) override { return real_.FromUserPath(path); }
 
  private:
+  // A real run's note of a file change ahead of it; `before` is Snapshot's (the before-image on
+  // the file's first change) and takes the note's other fields.
+  bool NoteFile(const std::string& path, Change* before, bool exists_after,
+                const std::string& after_digest, const std::string& source, std::string* error) {
+    if (dry_) return true;
+    before->kind = Change::Kind::kFile;
+    before->path = path;
+    before->source = source;
+    before->exists_after = exists_after;
+    before->after_digest = after_digest;
+    return record_.NoteAhead(*before, error);
+  }
+
+  bool NoteFolder(const std::string& path, bool existed, bool exists_after, std::string* error) {
+    if (dry_) return true;
+    Change note;
+    note.kind = Change::Kind::kFolder;
+    note.path = path;
+    note.existed = existed;
+    note.exists_after = exists_after;
+    return record_.NoteAhead(note, error);
+  }
+
   // The dry run's state of a folder it has made or removed; nullptr otherwise (and in a real run).
   const ChangeRecord::FolderState* Folder(const std::string& path) const {
     if (!dry_) return nullptr;
@@ -692,6 +807,8 @@ class RecordingFiles : public FileSystem {
     } else if (IsReadOnly(path)) {
       reason = "the file is read-only";
     }
+    std::string refusal;
+    if (!reason && !real_.CheckWritable(path, &refusal)) reason = refusal.c_str();
     if (reason && error) *error = what + ": " + reason;
     return reason == nullptr;
   }
@@ -705,8 +822,11 @@ class RecordingFiles : public FileSystem {
       Record(path, std::move(before), bytes);
       return true;
     }
-    if (!write(error)) return false;
-    Record(path, std::move(before), bytes);
+    if (!NoteFile(path, &before, true, ContentDigest(bytes), std::string(), error) ||
+        !write(error)) {
+      return false;
+    }
+    record_.Shed(Record(path, std::move(before), bytes));
     std::string stored;
     if (!ReadBytes(path, &stored)) {
       return record_.Mismatch("Written, " + path + " cannot be read back.", error);
@@ -759,6 +879,17 @@ class RecordingHelp2 {
     if (record.mode_ == ChangeRecord::Mode::kDryRun) {
       record.AddHelpCall(call);
       return Help2Status();
+    }
+    Change note;
+    note.kind = Change::Kind::kHelpCall;
+    note.call = call;
+    std::string error;
+    if (!record.NoteAhead(note, &error)) {
+      Help2Status refused;
+      refused.code = static_cast<std::int32_t>(0x80004005u);  // E_FAIL
+      refused.has_description = true;
+      refused.description = error;
+      return refused;
     }
     Help2Status status = real();
     char code[16];
@@ -893,6 +1024,21 @@ void ChangeRecord::AddHelpCall(const std::string& call) {
   change.kind = Change::Kind::kHelpCall;
   change.call = call;
   changes_.push_back(std::move(change));
+}
+
+bool ChangeRecord::NoteAhead(const Change& change, std::string* error) {
+  if (before_change_) before_change_();
+  if (!sink_) return true;
+  std::string reason;
+  if (sink_->Note(change, &reason)) return true;
+  if (error) *error = reason;
+  return false;
+}
+
+void ChangeRecord::Shed(Change& change) const {
+  if (!sink_ || change.kind != Change::Kind::kFile) return;
+  std::string().swap(change.before);
+  std::string().swap(change.after);
 }
 
 bool ChangeRecord::Mismatch(const std::string& text, std::string* error) {
