@@ -339,7 +339,8 @@ bool AsLeft(const Change& change, const std::string& state, const std::string& v
   return false;
 }
 
-UndoItem UndoValue(platform::Platform& platform, const Change& change, bool force) {
+UndoItem UndoValue(platform::Platform& platform, const Change& change, bool force,
+                   bool interrupted) {
   using Outcome = UndoItem::Outcome;
   const std::string what =
       FormatText(kStrUndoValueName, platform::RootKeyName(change.root), change.key, change.name);
@@ -349,6 +350,11 @@ UndoItem UndoValue(platform::Platform& platform, const Change& change, bool forc
   std::string current;
   const bool present = ReadGrowingString(*key, change.name, &current);
   if (change.existed && present && current == change.before) {
+    // A run killed while it saved the hive left a temporary beside it, which a save of the
+    // same value takes away.
+    if (interrupted && !key->SetString(change.name, change.before, &error)) {
+      return {Outcome::kFailed, FormatText(kStrUndoError, what, error)};
+    }
     return {Outcome::kRestored, FormatText(kStrUndoAlreadyAsBefore, what)};
   }
   if (!force && (!present || !AsLeft(change, current, change.after))) {
@@ -364,10 +370,15 @@ UndoItem UndoValue(platform::Platform& platform, const Change& change, bool forc
   return {Outcome::kRestored, FormatText(kStrUndoValuePutBack, what, change.before)};
 }
 
-UndoItem UndoFile(platform::Platform& platform, const Change& change, bool force) {
+UndoItem UndoFile(platform::Platform& platform, const Change& change, bool force,
+                  bool interrupted) {
   using Outcome = UndoItem::Outcome;
   platform::FileSystem& files = *platform.files;
   std::string current, error;
+  // What a run killed while it replaced the file left beside it goes, whatever the file's state.
+  if (interrupted && !files.RemoveLeftovers(platform::ParentPath(change.path), &error)) {
+    return {Outcome::kFailed, FormatText(kStrUndoError, change.path, error)};
+  }
   const bool exists = files.Exists(change.path);
   const bool readable = exists && files.ReadBinaryFile(change.path, &current, &error);
   const bool as_left =
@@ -686,10 +697,10 @@ std::vector<UndoItem> Undo(platform::Platform& platform, const Journal& journal,
   for (auto change = journal.changes.rbegin(); change != journal.changes.rend(); ++change) {
     switch (change->kind) {
       case Change::Kind::kRegistryValue:
-        items.push_back(UndoValue(platform, *change, force));
+        items.push_back(UndoValue(platform, *change, force, !journal.finished));
         break;
       case Change::Kind::kFile:
-        items.push_back(UndoFile(platform, *change, force));
+        items.push_back(UndoFile(platform, *change, force, !journal.finished));
         break;
       case Change::Kind::kFolder:
         items.push_back(UndoFolder(platform, *change));

@@ -591,6 +591,11 @@ class RecordingFiles : public FileSystem {
     return WriteBinaryFile(path, content, error);
   }
 
+  // Temporary files are no part of the machine's state; a dry run leaves them be.
+  bool RemoveLeftovers(const std::string& folder, std::string* error) override {
+    return dry_ || real_.RemoveLeftovers(folder, error);
+  }
+
   std::string WindowsDirectory() override { return real_.WindowsDirectory(); }
   std::string SystemDirectory() override { return real_.SystemDirectory(); }
   std::string FromUserPath(const std::string& path) override { return real_.FromUserPath(path); }

@@ -91,6 +91,11 @@ class FileSystem {
   [[nodiscard]] virtual bool AppendToFile(const std::string& path, std::string_view bytes,
                                           std::string* error) = 0;
 
+  /// Removes the temporary files that runs killed while replacing files in `folder` left there
+  /// (and nothing a live run still writes), so a run taken back leaves no trace. True when
+  /// none is left that could be removed.
+  virtual bool RemoveLeftovers(const std::string& folder, std::string* error) = 0;
+
   /// The Windows directory, without a trailing backslash ("C:\windows").
   virtual std::string WindowsDirectory() = 0;
 

@@ -255,6 +255,22 @@ class Win32FileSystem : public FileSystem {
     return true;
   }
 
+  // GetTempFileNameA names our temporaries "tslXXXX.tmp"; one a live write still holds open
+  // cannot be deleted, so only abandoned ones go.
+  bool RemoveLeftovers(const std::string& folder, std::string* /*error*/) override {
+    WIN32_FIND_DATAA found;
+    const std::string base = WithoutTrailingBackslash(folder) + "\\";
+    HANDLE search = FindFirstFileA((base + "tsl*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return true;
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileA((base + found.cFileName).c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return true;
+  }
+
   std::string WindowsDirectory() override { return FetchDirectory(GetWindowsDirectoryA); }
 
   std::string SystemDirectory() override { return SystemDirectoryPath(); }

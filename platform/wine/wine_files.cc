@@ -361,6 +361,13 @@ bool WineFileSystem::CheckWritable(const std::string& path, std::string* reason)
   return refusal.empty();
 }
 
+bool WineFileSystem::RemoveLeftovers(const std::string& folder, std::string* error) {
+  std::string host;
+  if (!prefix_->ToHostPath(folder, &host, error)) return false;
+  RemoveAbandonedReplacements(host);
+  return true;
+}
+
 bool WineFileSystem::AppendToFile(const std::string& path, std::string_view bytes,
                                   std::string* error) {
   std::string ignored;

@@ -57,6 +57,7 @@ class MemoryFiles : public platform::FileSystem {
   bool CheckWritable(const std::string& path, std::string* reason) override;
   bool AppendToFile(const std::string& path, std::string_view bytes,
                     std::string* error) override;
+  bool RemoveLeftovers(const std::string&, std::string*) override { return true; }
   std::string WindowsDirectory() override { return "C:\\windows"; }
   std::string SystemDirectory() override { return "C:\\windows\\system32"; }
   std::string FromUserPath(const std::string& path) override { return path; }
