@@ -273,7 +273,8 @@ bool DecodeVersion2(const std::string& bytes, std::size_t at, Journal* journal) 
     const std::string id = Identity(change);
     auto seen = id.empty() ? index.end() : index.find(id);
     if (seen == index.end()) {
-      if (!has_before) return false;  // an item's first block says what stood there
+      // An item's first block says what stood there; a help call has nothing before it.
+      if (!has_before && change.kind != Change::Kind::kHelpCall) return false;
       change.left.push_back(state);
       if (!id.empty()) index[id] = read.changes.size();
       read.changes.push_back(std::move(change));
