@@ -19,7 +19,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/tsl-dry.XXXXXX")
 cleanup() {
   chattr -R -i "$work" 2>/dev/null
   chmod -R u+w "$work" 2>/dev/null
-  [ -n "${KEEP:-}" ] || rm -rf "$work"
+  rm -rf "$work"
 }
 trap cleanup EXIT
 
