@@ -187,4 +187,33 @@ TEST(JournalWriter, UndoTakesARunStoppedAtAnyChangeBackToTheMachineBefore) {
   }
 }
 
+// A journal that cannot be finished is a failure, and the last journal is then still this run's,
+// never the older one last.txt named.
+TEST(JournalWriter, FinishThatFailsSaysSoAndNeverPointsAtAnOlderJournal) {
+  const std::string folder = "C:\\Users\\u\\AppData\\Local\\Quorvane\\Tessaline\\Journals";
+  for (const bool fail_last : {false, true}) {
+    SCOPED_TRACE(fail_last ? "last.txt fails" : "the end mark fails");
+    integrate_test::FakePlatform f;
+    f.registry.Set(platform::RootKey::kCurrentUser,
+                   "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                   "Local AppData", "C:\\Users\\u\\AppData\\Local");
+    f.files.Put(folder + "\\integrate-20200101-000000.jnl", "an older run");
+    f.files.Put(folder + "\\last.txt", "integrate-20200101-000000.jnl\r\n");
+    integrate::JournalWriter journal(f.services, "C:\\Lib");
+    Change value;
+    value.kind = Change::Kind::kRegistryValue;
+    value.key = "Software\\X";
+    value.name = "List";
+    value.after = "new";
+    std::string error;
+    ASSERT_TRUE(journal.Note(value, &error)) << error;
+    f.files.FailWritesTo(fail_last ? folder + "\\last.txt" : journal.path());
+    EXPECT_FALSE(journal.Finish(false, &error));
+    EXPECT_EQ(error, "disk full");
+    std::string last;
+    ASSERT_TRUE(integrate::LastJournal(f.services, &last, &error)) << error;
+    EXPECT_EQ(last, journal.path());
+  }
+}
+
 }  // namespace
