@@ -66,6 +66,17 @@ bool ReadValue(RegistryKey& key, const std::string& name, std::string* value) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// FNV-1a, 64 bits: a content digest cheap enough for files of hundreds of MB.
+constexpr std::uint64_t kFnvBasis = 14695981039346656037ull;
+inline std::uint64_t FnvStep(std::uint64_t hash, char c) {
+  return (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+}
+std::string DigestText(std::size_t size, std::uint64_t hash) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%zu %016llx", size, static_cast<unsigned long long>(hash));
+  return text;
+}
+
 // A shell pattern ("*.*", "*.js", "a?c") against a name, ignoring case; "*.*" takes every name,
 // those without a dot too, as the shell's own matching does.
 bool MatchesPattern(const std::string& name, const std::string& pattern) {
@@ -101,6 +112,42 @@ std::string FirstDifference(const std::string& expected, const std::string& actu
   return std::to_string(at);
 }
 
+// What a write leaves: the bytes as given, or a text as text mode writes it (each LF as CR LF),
+// walked byte by byte so a big text is never held twice.
+struct NewContent {
+  const std::string& content;
+  bool text_mode;
+
+  template <typename F>
+  void ForEachByte(F f) const {
+    for (const char c : content) {
+      if (text_mode && c == '\n') f('\r');
+      f(c);
+    }
+  }
+  std::size_t Size() const {
+    return content.size() +
+           (text_mode ? static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n'))
+                      : 0);
+  }
+  std::string Bytes() const { return text_mode ? TextModeBytes(content) : content; }
+  std::string Digest() const {
+    std::uint64_t hash = kFnvBasis;
+    ForEachByte([&hash](char c) { hash = FnvStep(hash, c); });
+    return DigestText(Size(), hash);
+  }
+  // Where `stored` first differs from these bytes; Size() when it only differs in length.
+  std::size_t Mismatch(const std::string& stored) const {
+    std::size_t at = 0;
+    bool same = true;
+    ForEachByte([&](char c) {
+      if (same && (at >= stored.size() || stored[at] != c)) same = false;
+      if (same) ++at;
+    });
+    return at;
+  }
+};
+
 }  // namespace
 
 bool Changed(const Change& change) {
@@ -118,12 +165,9 @@ bool Changed(const Change& change) {
 }
 
 std::string ContentDigest(const std::string& bytes) {
-  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-  for (const char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-  char text[40];
-  std::snprintf(text, sizeof text, "%zu %016llx", bytes.size(),
-                static_cast<unsigned long long>(hash));
-  return text;
+  std::uint64_t hash = kFnvBasis;
+  for (const char c : bytes) hash = FnvStep(hash, c);
+  return DigestText(bytes.size(), hash);
 }
 
 std::string RootKeyName(RootKey root) {
@@ -311,7 +355,7 @@ class RecordingFiles : public FileSystem {
     }
     if (!NoteFile(to, &before, true, ContentDigest(bytes), from, error)) return false;
     if (!real_.CopyFile(from, to, error)) return false;
-    Change& change = Record(to, std::move(before), bytes);
+    Change& change = Record(to, std::move(before), record_.sink_ ? std::string() : bytes);
     change.source = from;
     record_.Shed(change);
     return VerifyCopy(from, to, bytes, error);
@@ -340,7 +384,7 @@ class RecordingFiles : public FileSystem {
 
   bool WriteTextFile(const std::string& path, const std::string& text,
                      std::string* error) override {
-    return WriteBytes(path, TextModeBytes(text), error,
+    return WriteBytes(path, NewContent{text, true}, error,
                       [&](std::string* e) { return real_.WriteTextFile(path, text, e); });
   }
 
@@ -357,7 +401,7 @@ class RecordingFiles : public FileSystem {
 
   bool WriteBinaryFile(const std::string& path, const std::string& bytes,
                        std::string* error) override {
-    return WriteBytes(path, bytes, error,
+    return WriteBytes(path, NewContent{bytes, false}, error,
                       [&](std::string* e) { return real_.WriteBinaryFile(path, bytes, e); });
   }
 
@@ -611,7 +655,10 @@ class RecordingFiles : public FileSystem {
     before->source = source;
     before->exists_after = exists_after;
     before->after_digest = after_digest;
-    return record_.NoteAhead(*before, error);
+    if (!record_.NoteAhead(*before, error)) return false;
+    // The journal holds the old bytes now; a big file is not held twice while it is written.
+    record_.Shed(*before);
+    return true;
   }
 
   bool NoteFolder(const std::string& path, bool existed, bool exists_after, std::string* error) {
@@ -818,29 +865,31 @@ class RecordingFiles : public FileSystem {
     return reason == nullptr;
   }
 
-  bool WriteBytes(const std::string& path, const std::string& bytes, std::string* error,
+  bool WriteBytes(const std::string& path, const NewContent& written, std::string* error,
                   const std::function<bool(std::string*)>& write) {
     Change before = Snapshot(path, true);
     if (dry_) {
       if (!CanWrite("Cannot write " + path, path, error)) return false;
+      std::string bytes = written.Bytes();
       record_.files_[FileIdentity(path)] = {true, bytes, false, path};
-      Record(path, std::move(before), bytes);
+      Record(path, std::move(before), std::move(bytes));
       return true;
     }
-    if (!NoteFile(path, &before, true, ContentDigest(bytes), std::string(), error) ||
+    if (!NoteFile(path, &before, true, written.Digest(), std::string(), error) ||
         !write(error)) {
       return false;
     }
-    record_.Shed(Record(path, std::move(before), bytes));
+    record_.Shed(Record(path, std::move(before), record_.sink_ ? std::string() : written.Bytes()));
     std::string stored;
     if (!ReadBytes(path, &stored)) {
       return record_.Mismatch("Written, " + path + " cannot be read back.", error);
     }
-    if (stored != bytes) {
+    const std::size_t size = written.Size(), differs = written.Mismatch(stored);
+    if (differs != size || stored.size() != size) {
       return record_.Mismatch("Written, " + path + " reads back as " +
                                   std::to_string(stored.size()) + " bytes differing from the " +
-                                  std::to_string(bytes.size()) + " written at byte " +
-                                  FirstDifference(bytes, stored) + ".",
+                                  std::to_string(size) + " written at byte " +
+                                  std::to_string(differs) + ".",
                               error);
     }
     return true;
