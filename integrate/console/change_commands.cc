@@ -6,6 +6,7 @@
 #include "integrate/strings.h"
 #include "platform/change_list.h"
 #include "platform/encoding.h"
+#include "platform/windows_path.h"
 
 namespace integrate {
 namespace {
@@ -70,6 +71,8 @@ int RunUndo(platform::ChangeRecord& record, const ChangeOptions& options, std::o
         << '\n';
     return 2;
   }
+  // A run killed while it named its journal in last.txt left that file's temporary.
+  record.services().files->RemoveLeftovers(platform::ParentPath(path), &error);
   const bool dry = record.mode() == platform::ChangeRecord::Mode::kDryRun;
   out << platform::AnsiToUtf8(
              FormatText(dry ? kStrUndoDryHeading : kStrUndoHeading, journal.time, journal.library))
