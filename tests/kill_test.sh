@@ -110,9 +110,10 @@ for ((i = 1; i <= ints; i++)); do
   if [ "$rc" -eq 130 ]; then
     interrupted=$((interrupted + 1))
     jnl=$(find "$u/drive_c/users" -name 'integrate-*.jnl' | head -n 1)
-    # A run stopped before its first change keeps no journal; one stopped later marks it.
-    if [ -n "$jnl" ] && ! tail -c 64 "$jnl" | grep -aq ' interrupted$'; then
-      int_bad=$((int_bad + 1)); echo "SIGINT $i: exit 130 but the journal is not marked interrupted"
+    # A run stopped before its first change keeps no journal; one stopped later marks it
+    # interrupted, and one whose signal came after its last change marks it finished.
+    if [ -n "$jnl" ] && ! tail -c 64 "$jnl" | grep -aqE ' (interrupted|finished)$'; then
+      int_bad=$((int_bad + 1)); echo "SIGINT $i: exit 130 but the journal is not marked"
     fi
   elif [ "$rc" -ne 0 ]; then
     int_bad=$((int_bad + 1)); echo "SIGINT $i: exit $rc"; tail -n 3 "$work/u.log"
