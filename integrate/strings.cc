@@ -105,7 +105,7 @@ const StringEntry kTable[] = {
     // tslkt-integrate's own texts.
     {1100,
      "Usage: tslkt-integrate [-p:DIR | /p:DIR] [--prefix DIR] [--ide LIST] [--items LIST] [--yes]\n"
-     "                       [--dry-run]\n"
+     "                       [--dry-run] [--no-journal]\n"
      "       tslkt-integrate --undo [JOURNAL] [--force] [--dry-run] [--prefix DIR]\n"
      "       tslkt-integrate --help | --version\n"
      "\n"
@@ -137,6 +137,7 @@ const StringEntry kTable[] = {
      "  --undo [JOURNAL] put back what a run changed, newest change first; JOURNAL defaults to\n"
      "                  the last run's. An item changed since that run is skipped and named.\n"
      "  --force         with --undo: put back items changed since the run as well.\n"
+     "  --no-journal    run even when the journal cannot be kept (--undo cannot take it back).\n"
      "  --help          this text.\n"
      "  --version       print the program's name and version.\n"
      "\n"
@@ -149,13 +150,16 @@ const StringEntry kTable[] = {
      "\n"
      "Every change is read back after it is written; one that did not stick fails its step\n"
      "with a message naming the difference. A run that changed anything keeps a journal of\n"
-     "its changes under the user's local application data folder and prints where.\n"
+     "its changes under the user's local application data folder and prints where; each\n"
+     "change is in the journal before it is made, so a run that is killed or interrupted\n"
+     "can be taken back too. Ctrl-C (SIGINT) or SIGTERM stops a run between two changes.\n"
      "\n"
      "Exit status: 0 every chosen IDE completed (and for --help, --version); 1 one or more\n"
-     "failed, or a registry file of the machine cannot be read; 2 usage error, nothing chosen\n"
-     "(\"You need to select at least one item.\"), the run not confirmed, no Wine prefix, or a\n"
-     "wineserver running for the prefix; 3 library not found (\"Unable to locate Tessaline\n"
-     "installation.\") or its install folder empty.\n"
+     "failed, a registry file of the machine cannot be read, or a journal cannot be started\n"
+     "or finished; 2 usage error, nothing chosen (\"You need to select at least one item.\"),\n"
+     "the run not confirmed, no Wine prefix, or a wineserver running for the prefix; 3 library\n"
+     "not found (\"Unable to locate Tessaline installation.\") or its install folder empty;\n"
+     "130 interrupted (the journal takes back what the run did).\n"
      "With --undo: 0 everything put back; 1 an item skipped or failed; 2 no journal, or one\n"
      "that is damaged or not ours (nothing is touched).\n"},
     {1101, "Try 'tslkt-integrate --help'."},
@@ -235,6 +239,14 @@ const StringEntry kTable[] = {
     {kStrUndoHelpCall,
      "help registration %s: the Help 2 service cannot take it back through this program"},
     {kStrConsoleRegistryUnreadable, "cannot read the registry: %s; nothing was changed"},
+    {kStrUndoInterrupted,
+     "The run did not finish: interrupted after %s changes. This undo takes back what it did."},
+    {kStrJournalCannotStart,
+     "the journal of this run cannot be started: %s; nothing was changed (--no-journal runs "
+     "without one, and --undo cannot take such a run back)"},
+    {kStrConsoleInterrupted,
+     "interrupted: the run stopped between two changes; %s records what it did "
+     "(tslkt-integrate --undo takes it back)"},
     {kStrWindowBadInstallDir, "%s.\n\n%s"},
     {kStrWindowJournalNotWritten,
      "The integration is done, but its journal could not be written, so tslkt-integrate "

@@ -135,6 +135,9 @@ enum StringId : int {
   kStrUndoFolderNotEmpty,
   kStrUndoHelpCall,               // the call
   kStrConsoleRegistryUnreadable,  // the reason
+  kStrUndoInterrupted,            // how many changes the run began
+  kStrJournalCannotStart,         // the reason
+  kStrConsoleInterrupted,         // the journal's path
   // The Windows dialog program's own messages.
   kStrWindowBadInstallDir = 1400,  // the reason, then the folder
   kStrWindowJournalNotWritten,     // the reason

@@ -3,6 +3,7 @@
 #include "platform/change_record.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <set>
 #include <vector>
@@ -65,6 +66,17 @@ bool ReadValue(RegistryKey& key, const std::string& name, std::string* value) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// FNV-1a, 64 bits: a content digest cheap enough for files of hundreds of MB.
+constexpr std::uint64_t kFnvBasis = 14695981039346656037ull;
+inline std::uint64_t FnvStep(std::uint64_t hash, char c) {
+  return (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+}
+std::string DigestText(std::size_t size, std::uint64_t hash) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%zu %016llx", size, static_cast<unsigned long long>(hash));
+  return text;
+}
+
 // A shell pattern ("*.*", "*.js", "a?c") against a name, ignoring case; "*.*" takes every name,
 // those without a dot too, as the shell's own matching does.
 bool MatchesPattern(const std::string& name, const std::string& pattern) {
@@ -100,6 +112,42 @@ std::string FirstDifference(const std::string& expected, const std::string& actu
   return std::to_string(at);
 }
 
+// What a write leaves: the bytes as given, or a text as text mode writes it (each LF as CR LF),
+// walked byte by byte so a big text is never held twice.
+struct NewContent {
+  const std::string& content;
+  bool text_mode;
+
+  template <typename F>
+  void ForEachByte(F f) const {
+    for (const char c : content) {
+      if (text_mode && c == '\n') f('\r');
+      f(c);
+    }
+  }
+  std::size_t Size() const {
+    return content.size() +
+           (text_mode ? static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n'))
+                      : 0);
+  }
+  std::string Bytes() const { return text_mode ? TextModeBytes(content) : content; }
+  std::string Digest() const {
+    std::uint64_t hash = kFnvBasis;
+    ForEachByte([&hash](char c) { hash = FnvStep(hash, c); });
+    return DigestText(Size(), hash);
+  }
+  // Where `stored` first differs from these bytes; Size() when it only differs in length.
+  std::size_t Mismatch(const std::string& stored) const {
+    std::size_t at = 0;
+    bool same = true;
+    ForEachByte([&](char c) {
+      if (same && (at >= stored.size() || stored[at] != c)) same = false;
+      if (same) ++at;
+    });
+    return at;
+  }
+};
+
 }  // namespace
 
 bool Changed(const Change& change) {
@@ -114,6 +162,12 @@ bool Changed(const Change& change) {
     default:
       return true;
   }
+}
+
+std::string ContentDigest(const std::string& bytes) {
+  std::uint64_t hash = kFnvBasis;
+  for (const char c : bytes) hash = FnvStep(hash, c);
+  return DigestText(bytes.size(), hash);
 }
 
 std::string RootKeyName(RootKey root) {
@@ -162,10 +216,27 @@ class RecordingKey : public RegistryKey {
         if (error) *error = "Access denied";
         return false;
       }
+      // Worded as the prefix's registry words a save its hive file refuses; Windows' own
+      // registry has no such refusal.
+      std::string reason;
+      if (!record_.real_.registry->CheckWritable(root_, &reason)) {
+        if (error) {
+          *error = "cannot set " + Quoted(name) + " in " + RootKeyName(root_) + "\\" + path_ +
+                   ": " + reason;
+        }
+        return false;
+      }
       record_.values_[id] = value;
       record_.Record(id, std::move(before)).after = value;
       return true;
     }
+    Change note = before;
+    note.kind = Change::Kind::kRegistryValue;
+    note.root = root_;
+    note.key = path_;
+    note.name = name;
+    note.after = value;
+    if (!record_.NoteAhead(note, error)) return false;
     if (!real_->SetString(name, value, error)) return false;
     record_.Record(id, std::move(before)).after = value;
     std::string stored;
@@ -203,6 +274,10 @@ class RecordingRegistry : public Registry {
 
   bool CheckReadable(RootKey root, std::string* error) override {
     return record_.real_.registry->CheckReadable(root, error);
+  }
+
+  bool CheckWritable(RootKey root, std::string* error) override {
+    return record_.real_.registry->CheckWritable(root, error);
   }
 
  private:
@@ -244,10 +319,17 @@ class RecordingFiles : public FileSystem {
       Record(path, std::move(before), bytes);
       return true;
     }
+    if (read_only) {
+      std::string bytes;
+      if (before.path.empty()) ReadBytes(path, &bytes);
+      const std::string digest = ContentDigest(before.path.empty() ? bytes : before.before);
+      if (!NoteFile(path, &before, true, digest, std::string(), error)) return false;
+    }
     if (!real_.SetNormalAttributes(path, error)) return false;
     if (!read_only) return true;
     Change& change = Record(path, std::move(before), std::string());
     ReadBytes(path, &change.after);
+    record_.Shed(change);
     if (real_.IsReadOnly(path)) {
       return record_.Mismatch(
           "After its attributes were set to normal, " + path + " is still read-only.", error);
@@ -258,22 +340,24 @@ class RecordingFiles : public FileSystem {
   bool CopyFile(const std::string& from, const std::string& to, std::string* error) override {
     std::string bytes, read_error;
     const bool readable = ReadBinaryFile(from, &bytes, &read_error);
+    // A copy whose source cannot be read could not be read back either: it is not made.
+    if (!readable) {
+      if (error) *error = "Cannot copy " + from + " to " + to + ": " + read_error;
+      return false;
+    }
     Change before = Snapshot(to, true);
     if (dry_) {
-      if (!readable) {
-        if (error) *error = "Cannot copy " + from + " to " + to + ": " + read_error;
-        return false;
-      }
       const bool source_read_only = IsReadOnly(from);
       if (!CanWrite("Cannot copy " + from + " to " + to, to, error)) return false;
       record_.files_[FileIdentity(to)] = {true, bytes, source_read_only, to};
       Record(to, std::move(before), bytes).source = from;
       return true;
     }
+    if (!NoteFile(to, &before, true, ContentDigest(bytes), from, error)) return false;
     if (!real_.CopyFile(from, to, error)) return false;
-    Change& change = Record(to, std::move(before), bytes);
+    Change& change = Record(to, std::move(before), record_.sink_ ? std::string() : bytes);
     change.source = from;
-    if (!readable) return true;  // nothing known to compare with
+    record_.Shed(change);
     return VerifyCopy(from, to, bytes, error);
   }
 
@@ -300,7 +384,7 @@ class RecordingFiles : public FileSystem {
 
   bool WriteTextFile(const std::string& path, const std::string& text,
                      std::string* error) override {
-    return WriteBytes(path, TextModeBytes(text), error,
+    return WriteBytes(path, NewContent{text, true}, error,
                       [&](std::string* e) { return real_.WriteTextFile(path, text, e); });
   }
 
@@ -317,7 +401,7 @@ class RecordingFiles : public FileSystem {
 
   bool WriteBinaryFile(const std::string& path, const std::string& bytes,
                        std::string* error) override {
-    return WriteBytes(path, bytes, error,
+    return WriteBytes(path, NewContent{bytes, false}, error,
                       [&](std::string* e) { return real_.WriteBinaryFile(path, bytes, e); });
   }
 
@@ -330,10 +414,13 @@ class RecordingFiles : public FileSystem {
         return false;
       }
       record_.files_[FileIdentity(path)] = {false, std::string(), false, path};
-    } else if (!real_.RemoveFile(path, error)) {
+    } else if (!NoteFile(path, &before, false, std::string(), std::string(), error) ||
+               !real_.RemoveFile(path, error)) {
       return false;
     }
-    Record(path, std::move(before), std::string()).exists_after = false;
+    Change& change = Record(path, std::move(before), std::string());
+    change.exists_after = false;
+    record_.Shed(change);
     if (!dry_ && real_.Exists(path)) {
       return record_.Mismatch("After it was deleted, " + path + " still exists.", error);
     }
@@ -358,7 +445,7 @@ class RecordingFiles : public FileSystem {
         return false;
       }
       record_.folders_[id] = {path, false, made};
-    } else if (!real_.RemoveEmptyFolder(path, error)) {
+    } else if (!NoteFolder(path, true, false, error) || !real_.RemoveEmptyFolder(path, error)) {
       return false;
     }
     if (record_.Recorded(id)) {
@@ -385,7 +472,21 @@ class RecordingFiles : public FileSystem {
     for (std::string folder = path; folder.size() > 3; folder = ParentOf(folder)) {
       if (!Exists(folder)) missing.push_back(folder);
     }
-    if (!dry_ && !real_.CreateDirectories(path, error)) return false;
+    if (dry_ && !missing.empty()) {
+      // The outermost missing folder is made in one that exists: may this user?
+      std::string refusal;
+      if (!real_.CheckWritable(missing.back(), &refusal)) {
+        if (error) *error = FileError(kCannotCreateFolder, path, refusal);
+        return false;
+      }
+    }
+    if (!dry_) {
+      // Noted outermost first, so an undo, going backwards, removes the innermost first.
+      for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder) {
+        if (!NoteFolder(*folder, false, true, error)) return false;
+      }
+      if (!real_.CreateDirectories(path, error)) return false;
+    }
     for (const std::string& folder : missing) {
       ChangeRecord::FolderState& state = record_.folders_[FileIdentity(folder)];
       if (state.path.empty()) state = {folder, true, true};
@@ -460,15 +561,25 @@ class RecordingFiles : public FileSystem {
       const CopyStep& step = steps[i];
       existed[i] = Exists(step.to);
       if (step.folder) continue;
+      // A file the record cannot read (a name the code page cannot spell, a '\' in a name)
+      // could be neither noted nor read back: the copy is refused, in a dry run and a real
+      // one alike, rather than handed to the shell unrecorded.
       std::string read_error;
       if (!ReadBinaryFile(step.from, &sources[i], &read_error)) {
-        if (!dry_) return shell.Copy(from, to, error);
         if (error) *error = what + ": " + read_error;
         return false;
       }
       befores[i] = Snapshot(step.to, true);
     }
     if (dry_) {
+      // The shell replaces read-only files; a folder that takes no new files it cannot.
+      for (const CopyStep& step : steps) {
+        std::string refusal;
+        if (!real_.CheckWritable(step.to, &refusal)) {
+          if (error) *error = what + ": " + refusal;
+          return false;
+        }
+      }
       for (std::size_t i = 0; i < steps.size(); ++i) {
         const CopyStep& step = steps[i];
         if (step.folder) {
@@ -479,6 +590,14 @@ class RecordingFiles : public FileSystem {
         Record(step.to, std::move(befores[i]), sources[i]).source = step.from;
       }
       return true;
+    }
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+      const CopyStep& step = steps[i];
+      const bool noted =
+          step.folder ? existed[i] || NoteFolder(step.to, false, true, error)
+                      : NoteFile(step.to, &befores[i], true, ContentDigest(sources[i]), step.from,
+                                 error);
+      if (!noted) return false;
     }
     const bool copied = shell.Copy(from, to, error);
     // Whatever the shell did, done or half done, is noted, so an undo can take it back.
@@ -493,6 +612,7 @@ class RecordingFiles : public FileSystem {
       Change& change = Record(step.to, std::move(befores[i]), std::string());
       change.source = step.from;
       change.exists_after = exists && ReadBytes(step.to, &change.after);
+      record_.Shed(change);
     }
     if (!copied) return false;
     for (std::size_t i = 0; i < steps.size(); ++i) {
@@ -506,11 +626,54 @@ class RecordingFiles : public FileSystem {
     return true;
   }
 
+  bool CheckWritable(const std::string& path, std::string* reason) override {
+    return real_.CheckWritable(path, reason);
+  }
+
+  // Taken as a rewrite of the whole file, so it is recorded (and withheld) like any other.
+  bool AppendToFile(const std::string& path, std::string_view bytes, std::string* error) override {
+    std::string content;
+    if (Exists(path) && !ReadBinaryFile(path, &content, error)) return false;
+    content.append(bytes.data(), bytes.size());
+    return WriteBinaryFile(path, content, error);
+  }
+
+  // Temporary files are no part of the machine's state; a dry run leaves them be.
+  bool RemoveLeftovers(const std::string& folder, std::string* error) override {
+    return dry_ || real_.RemoveLeftovers(folder, error);
+  }
+
   std::string WindowsDirectory() override { return real_.WindowsDirectory(); }
   std::string SystemDirectory() override { return real_.SystemDirectory(); }
   std::string FromUserPath(const std::string& path) override { return real_.FromUserPath(path); }
 
  private:
+  // A real run's note of a file change ahead of it; `before` is Snapshot's (the before-image on
+  // the file's first change) and takes the note's other fields.
+  bool NoteFile(const std::string& path, Change* before, bool exists_after,
+                const std::string& after_digest, const std::string& source, std::string* error) {
+    if (dry_) return true;
+    before->kind = Change::Kind::kFile;
+    before->path = path;
+    before->source = source;
+    before->exists_after = exists_after;
+    before->after_digest = after_digest;
+    if (!record_.NoteAhead(*before, error)) return false;
+    // The journal holds the old bytes now; a big file is not held twice while it is written.
+    record_.Shed(*before);
+    return true;
+  }
+
+  bool NoteFolder(const std::string& path, bool existed, bool exists_after, std::string* error) {
+    if (dry_) return true;
+    Change note;
+    note.kind = Change::Kind::kFolder;
+    note.path = path;
+    note.existed = existed;
+    note.exists_after = exists_after;
+    return record_.NoteAhead(note, error);
+  }
+
   // The dry run's state of a folder it has made or removed; nullptr otherwise (and in a real run).
   const ChangeRecord::FolderState* Folder(const std::string& path) const {
     if (!dry_) return nullptr;
@@ -699,30 +862,37 @@ class RecordingFiles : public FileSystem {
     } else if (IsReadOnly(path)) {
       reason = "the file is read-only";
     }
+    std::string refusal;
+    if (!reason && !real_.CheckWritable(path, &refusal)) reason = refusal.c_str();
     if (reason && error) *error = what + ": " + reason;
     return reason == nullptr;
   }
 
-  bool WriteBytes(const std::string& path, const std::string& bytes, std::string* error,
+  bool WriteBytes(const std::string& path, const NewContent& written, std::string* error,
                   const std::function<bool(std::string*)>& write) {
     Change before = Snapshot(path, true);
     if (dry_) {
       if (!CanWrite("Cannot write " + path, path, error)) return false;
+      std::string bytes = written.Bytes();
       record_.files_[FileIdentity(path)] = {true, bytes, false, path};
-      Record(path, std::move(before), bytes);
+      Record(path, std::move(before), std::move(bytes));
       return true;
     }
-    if (!write(error)) return false;
-    Record(path, std::move(before), bytes);
+    if (!NoteFile(path, &before, true, written.Digest(), std::string(), error) ||
+        !write(error)) {
+      return false;
+    }
+    record_.Shed(Record(path, std::move(before), record_.sink_ ? std::string() : written.Bytes()));
     std::string stored;
     if (!ReadBytes(path, &stored)) {
       return record_.Mismatch("Written, " + path + " cannot be read back.", error);
     }
-    if (stored != bytes) {
+    const std::size_t size = written.Size(), differs = written.Mismatch(stored);
+    if (differs != size || stored.size() != size) {
       return record_.Mismatch("Written, " + path + " reads back as " +
                                   std::to_string(stored.size()) + " bytes differing from the " +
-                                  std::to_string(bytes.size()) + " written at byte " +
-                                  FirstDifference(bytes, stored) + ".",
+                                  std::to_string(size) + " written at byte " +
+                                  std::to_string(differs) + ".",
                               error);
     }
     return true;
@@ -770,6 +940,17 @@ class RecordingHelp2 {
     if (record.mode_ == ChangeRecord::Mode::kDryRun) {
       record.AddHelpCall(call);
       return Help2Status();
+    }
+    Change note;
+    note.kind = Change::Kind::kHelpCall;
+    note.call = call;
+    std::string error;
+    if (!record.NoteAhead(note, &error)) {
+      Help2Status refused;
+      refused.code = static_cast<std::int32_t>(0x80004005u);  // E_FAIL
+      refused.has_description = true;
+      refused.description = error;
+      return refused;
     }
     Help2Status status = real();
     char code[16];
@@ -904,6 +1085,21 @@ void ChangeRecord::AddHelpCall(const std::string& call) {
   change.kind = Change::Kind::kHelpCall;
   change.call = call;
   changes_.push_back(std::move(change));
+}
+
+bool ChangeRecord::NoteAhead(const Change& change, std::string* error) {
+  if (before_change_) before_change_();
+  if (!sink_) return true;
+  std::string reason;
+  if (sink_->Note(change, &reason)) return true;
+  if (error) *error = reason;
+  return false;
+}
+
+void ChangeRecord::Shed(Change& change) const {
+  if (!sink_ || change.kind != Change::Kind::kFile) return;
+  std::string().swap(change.before);
+  std::string().swap(change.after);
 }
 
 bool ChangeRecord::Mismatch(const std::string& text, std::string* error) {

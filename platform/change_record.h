@@ -38,6 +38,28 @@ struct Change {
   std::string after;
   /// kHelpCall: the call with its arguments and the status it returned.
   std::string call;
+  /// A file noted ahead of its change: ContentDigest of what the run is about to leave (its
+  /// bytes are not kept); empty when the file is to go.
+  std::string after_digest;
+  /// Read from a journal: every state the run may have left the item in, newest last (a
+  /// value's text, a file's ContentDigest, "" for a file taken away), for telling "changed
+  /// since the run" from "as the run left it" when the run was cut short between two states.
+  std::vector<std::string> left;
+};
+
+/// A file's content as a journal keeps new content: its size and a 64-bit hash ("1234
+/// 0f3e..."), enough to tell that a file changed since, at a few dozen bytes for any size.
+std::string ContentDigest(const std::string& bytes);
+
+/// Where a real run's changes go before they are made: a write-ahead journal. A change whose
+/// note fails is not made.
+class ChangeSink {
+ public:
+  virtual ~ChangeSink() = default;
+  /// `change` names the item, what the run is about to leave there (`after` for a value,
+  /// `after_digest`, `exists_after`) and, on the item's first note, what stands there now.
+  /// True once the note is on the disk.
+  virtual bool Note(const Change& change, std::string* error) = 0;
 };
 
 /// False for a write that left everything as it was (a file rewritten with its own bytes), which
@@ -76,6 +98,14 @@ class ChangeRecord {
   /// The changes in the order they were first made; one per file or value.
   const std::vector<Change>& changes() const { return changes_; }
 
+  /// Makes a real run note each change in `sink` before making it; the file bytes it notes
+  /// are then not kept in memory. Without one nothing is noted (an undo, a test).
+  void SetSink(ChangeSink* sink) { sink_ = sink; }
+
+  /// Called before each change is noted and made, between two whole operations: where a run
+  /// that was asked to stop can stop with nothing half done.
+  void SetBeforeChange(std::function<void()> hook) { before_change_ = std::move(hook); }
+
   /// Called with the text of each difference a real run finds when reading a write back.
   void SetMismatchReporter(std::function<void(const std::string& text)> reporter) {
     reporter_ = std::move(reporter);
@@ -109,6 +139,11 @@ class ChangeRecord {
   bool Recorded(const std::string& id) const { return index_.count(id) != 0; }
   void AddHelpCall(const std::string& call);
   bool Mismatch(const std::string& text, std::string* error);
+  // A real run's note of a change it is about to make; false (the change is not to be made)
+  // when the journal cannot take it.
+  bool NoteAhead(const Change& change, std::string* error);
+  // Drops a real run's file bytes from memory once the journal holds them.
+  void Shed(Change& change) const;
 
   Platform real_;
   Platform services_;
@@ -121,6 +156,8 @@ class ChangeRecord {
   std::map<std::string, FileState> files_;
   std::map<std::string, FolderState> folders_;
   std::function<void(const std::string&)> reporter_;
+  ChangeSink* sink_ = nullptr;
+  std::function<void()> before_change_;
 };
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -76,6 +77,24 @@ class FileSystem {
   /// when the path is missing or is no folder.
   [[nodiscard]] virtual bool ListFolder(const std::string& path, std::vector<FolderEntry>* entries,
                                         std::string* error) = 0;
+
+  /// Whether this user may create or replace the file `path` (a write goes through a new file
+  /// in its folder and a rename): false with the reason alone ("Permission denied"), as a
+  /// real write would meet it (the folder takes no new files from this user, the file or its
+  /// folder is immutable). A dry run asks before it records a write, so it refuses what the
+  /// real run would; true when the folder does not exist, which the write reports itself.
+  /// The read-only attribute is IsReadOnly's.
+  [[nodiscard]] virtual bool CheckWritable(const std::string& path, std::string* reason) = 0;
+
+  /// Appends `bytes` to a file, creating it when missing, and returns once they are on the
+  /// disk: a journal written ahead of each change must outlive a run killed right after.
+  [[nodiscard]] virtual bool AppendToFile(const std::string& path, std::string_view bytes,
+                                          std::string* error) = 0;
+
+  /// Removes the temporary files that runs killed while replacing files in `folder` left there
+  /// (and nothing a live run still writes), so a run taken back leaves no trace. True when
+  /// none is left that could be removed.
+  virtual bool RemoveLeftovers(const std::string& folder, std::string* error) = 0;
 
   /// The Windows directory, without a trailing backslash ("C:\windows").
   virtual std::string WindowsDirectory() = 0;

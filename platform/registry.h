@@ -48,6 +48,11 @@ class Registry {
   /// rather than taken for missing keys; false with the reason. Every registry answers for
   /// itself: a default "readable" would hide a damaged hive behind "not installed".
   virtual bool CheckReadable(RootKey root, std::string* error) = 0;
+
+  /// Whether a value written under `root` could be stored for good by this user (a hive file
+  /// that may be replaced); false with the reason a real write would meet. A dry run asks
+  /// before it records a write.
+  virtual bool CheckWritable(RootKey root, std::string* error) = 0;
 };
 
 }  // namespace platform

@@ -6,7 +6,8 @@
 #
 # Usage: tests/kill_test.sh [--kills N] INTEGRATE_EXE SKINWIZARD_EXE
 #   N kills per tool (default 10: the short form CI runs; use 1000 or more for the long form).
-# TSL_TEST_PREFIX names a prefix made by scripts/make-prefix.sh; it is only read.
+# TSL_TEST_PREFIX names a prefix made by scripts/make-prefix.sh; it is only read. UNDO_ONLY=1
+# runs only the kill-and-undo part (its long form: --kills 1000).
 # Prints the figures (kills, torn files, leftovers) and exits 1 when anything was torn, or a
 # temporary file a kill left survives the next run.
 set -uo pipefail
@@ -22,7 +23,7 @@ unset DISPLAY
 "$root/scripts/make-prefix.sh" "$base" || exit 1
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tsl-kill.XXXXXX")
-trap 'WINEPREFIX=$work/p wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+trap 'for q in p u; do WINEPREFIX=$work/$q wineserver -k 2>/dev/null; done; rm -rf "$work"' EXIT
 
 lib_rel='drive_c/Program Files (x86)/Quorvane/Tessaline'
 template_rel='drive_c/Program Files (x86)/Microsoft Visual Studio/Common/MSDev98/Template'
@@ -40,6 +41,90 @@ settle_ide() {
   for i in $(seq 600); do grep -qa 'MSDEV.EXE' /proc/[0-9]*/cmdline 2>/dev/null || break; sleep 0.1; done
 }
 integrate_run() { settle_ide; "$integrate" --prefix "$p" --yes </dev/null "$@"; }
+
+# Registry files differ from run to run in their time stamps only, which comparisons leave out.
+stamps() { sed -E 's/^(\[.*\]) [0-9]+$/\1/; /^#time=/d' "$1"; }
+leftovers() { find "$1" -xdev -name '.*.tsl-*' 2>/dev/null | wc -l; }
+# A temporary file younger than a second may belong to a run that is just starting, so a
+# run leaves those; the leftovers of a kill are aged instead of waited for.
+age_leftovers() { find "$1" -xdev -name '.*.tsl-*' -exec touch -d '2 seconds ago' {} + 2>/dev/null; }
+status=0
+
+# --- Kill, then undo --------------------------------------------------------------------------
+# Every change is in the journal before it is made, so a run killed at any moment is taken
+# back by --undo: every file (content and mode), every folder and every hive value as before
+# the run. Then the same for SIGINT, which must stop the run between two changes, mark the
+# journal and exit 130. On the plain sample machine, where a run spends its time on the
+# changes themselves.
+u=$work/u
+"$root/scripts/copy-prefix.sh" "$base" "$u"
+"$root/scripts/sample-prefix.sh" "$u" >/dev/null || { echo "sample-prefix.sh failed" >&2; exit 1; }
+WINEPREFIX=$u wineserver -w
+journals='*/AppData/Local/Quorvane'  # the journals' folder and the folders made for it
+undo_state() {  # prefix: what a run may change, less the journals and the hives' time stamps
+  (cd "$1" && find drive_c -path "$journals" -prune -o -printf '%y %m %p\n' | LC_ALL=C sort &&
+    find 'drive_c/Program Files (x86)' drive_c/windows/Help drive_c/users -path "$journals" \
+      -prune -o -type f -print0 | LC_ALL=C sort -z | xargs -0 md5sum &&
+    stamps system.reg && stamps user.reg)
+}
+undo_run() { settle_ide; "$integrate" --prefix "$u" --yes </dev/null >"$work/u.log" 2>&1 & upid=$!; }
+undone=0 not_restored=0 undo_landed=0 interrupted=0 int_bad=0
+undo_state "$u" >"$work/u.before"
+# Kills land within the time of a whole run (and a few just before its first change).
+start=$(( $(date +%s%N) / 1000000 ))
+undo_run; wait "$upid"
+undo_ms=$(( $(date +%s%N) / 1000000 - start ))
+check_undo() {  # what
+  age_leftovers "$u"
+  settle_ide
+  "$integrate" --prefix "$u" --undo </dev/null >"$work/undo.log" 2>&1
+  local rc=$?
+  undone=$((undone + 1))
+  undo_state "$u" >"$work/u.after"
+  if [ "$rc" -gt 2 ] || ! cmp -s "$work/u.before" "$work/u.after" || [ "$(leftovers "$u")" -ne 0 ]; then
+    not_restored=$((not_restored + 1))
+    echo "NOT RESTORED after $1 (undo exit $rc):"
+    diff "$work/u.before" "$work/u.after" | head -n 6
+    find "$u" -xdev -name '.*.tsl-*' | head -n 3
+    grep -E '^(✗|tslkt)' "$work/undo.log" | head -n 3
+    [ -z "${KEEP_FAILED:-}" ] || cp -a "$work/undo.log" "$work/u.after" "${KEEP_FAILED}/" 2>/dev/null
+  fi
+  # Each run's journal holds its own before-images; the next kill must not undo an old run.
+  find "$u/drive_c/users" -type d -path "$journals" -prune -exec rm -rf {} +
+}
+check_undo "the uninterrupted run"
+for ((i = 1; i <= kills; i++)); do
+  undo_run
+  sleep "$(awk -v ms="$undo_ms" -v r="$RANDOM" 'BEGIN { printf "%.3f", ms * r / 32768 / 1000 }')"
+  kill -9 "$upid" 2>/dev/null && undo_landed=$((undo_landed + 1))
+  wait "$upid" 2>/dev/null
+  check_undo "kill $i"
+done
+ints=$(( kills < 20 ? kills : 20 ))
+for ((i = 1; i <= ints; i++)); do
+  undo_run
+  sleep "$(awk -v ms="$undo_ms" -v r="$RANDOM" 'BEGIN { printf "%.3f", ms * r / 32768 / 1000 }')"
+  kill -INT "$upid" 2>/dev/null
+  wait "$upid"
+  rc=$?
+  if [ "$rc" -eq 130 ]; then
+    interrupted=$((interrupted + 1))
+    jnl=$(find "$u/drive_c/users" -name 'integrate-*.jnl' | head -n 1)
+    # A run stopped before its first change keeps no journal; one stopped later marks it
+    # interrupted, and one whose signal came after its last change marks it finished.
+    if [ -n "$jnl" ] && ! tail -c 64 "$jnl" | grep -aqE ' (interrupted|finished)$'; then
+      int_bad=$((int_bad + 1)); echo "SIGINT $i: exit 130 but the journal is not marked"
+    fi
+  elif [ "$rc" -ne 0 ]; then
+    int_bad=$((int_bad + 1)); echo "SIGINT $i: exit $rc"; tail -n 3 "$work/u.log"
+  fi
+  check_undo "SIGINT $i"
+done
+echo "kill and undo: $undone runs taken back ($kills killed at random within ${undo_ms} ms," \
+     "$undo_landed while running; $ints sent SIGINT, $interrupted stopped with 130," \
+     "$int_bad wrong), $not_restored not restored"
+[ "$not_restored" -eq 0 ] && [ "$int_bad" -eq 0 ] || status=1
+[ -z "${UNDO_ONLY:-}" ] || exit $status
 
 # --- A large sample prefix --------------------------------------------------------------------
 p=$work/p
@@ -93,7 +178,6 @@ integrate_run >"$work/full.log" 2>&1 || {
   echo "the uninterrupted integration failed:"; cat "$work/full.log"; exit 1; }
 snapshot "$p" "$work/new"
 
-stamps() { sed -E 's/^(\[.*\]) [0-9]+$/\1/; /^#time=/d' "$1"; }
 for f in system.reg user.reg; do
   for v in old new; do stamps "$work/$v/$f" >"$work/$v/$f.stamps"; done
 done
@@ -125,7 +209,6 @@ restore() {
     fi
   done
 }
-leftovers() { find "$1" -xdev -name '.*.tsl-*' 2>/dev/null | wc -l; }
 
 torn=0 landed=0 finished=0
 check_files() {  # what
@@ -169,10 +252,7 @@ for ((i = 1; i <= kills; i++)); do
     WINEPREFIX=$p wineserver -w 2>/dev/null
   fi
 done
-# A run that is not killed clears what the killed ones left. A temporary file younger than a
-# second may belong to a run that is just starting, so a run leaves those; the leftovers are
-# aged instead of waited for.
-age_leftovers() { find "$1" -xdev -name '.*.tsl-*' -exec touch -d '2 seconds ago' {} + 2>/dev/null; }
+# A run that is not killed clears what the killed ones left.
 age_leftovers "$p"
 restore
 integrate_run >/dev/null 2>&1
@@ -183,7 +263,6 @@ seen_left=$(sort -u "$work/left-names" 2>/dev/null | wc -l)
 echo "integration: $kills runs killed at random within ${full_run_ms} ms (${landed} while" \
      "running, ${finished} already done), $torn torn or lost files, $seen_left temporary files" \
      "left by the kills, $left left after the next complete run"
-status=0
 [ "$torn" -eq 0 ] && [ "$left" -eq 0 ] || status=1
 
 # --- Two runs at once ----------------------------------------------------------------------------

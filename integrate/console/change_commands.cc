@@ -6,6 +6,7 @@
 #include "integrate/strings.h"
 #include "platform/change_list.h"
 #include "platform/encoding.h"
+#include "platform/windows_path.h"
 
 namespace integrate {
 namespace {
@@ -31,22 +32,24 @@ void PrintChanges(const platform::ChangeRecord& record, std::ostream& out) {
 
 }  // namespace
 
-void FinishRun(platform::ChangeRecord& record, const std::string& library, std::ostream& out,
+bool FinishRun(platform::ChangeRecord& record, JournalWriter* journal, std::ostream& out,
                std::ostream& err) {
   if (record.mode() == platform::ChangeRecord::Mode::kDryRun) {
     PrintChanges(record, out);
-    return;
+    return true;
   }
-  std::string path, error;
-  if (KeepJournal(record, library, &path, &error)) {
-    if (path.empty()) return;  // nothing changed
-    out << '\n'
-        << platform::AnsiToUtf8(FormatText(kStrJournalWritten, path)) << '\n'
-        << LoadText(kStrJournalUndoHint) << '\n';
-  } else {
+  if (!journal) return true;
+  std::string error;
+  if (!journal->Finish(false, &error)) {
     err << kProgram << ": " << platform::AnsiToUtf8(FormatText(kStrJournalNotWritten, error))
         << '\n';
+    return false;
   }
+  if (journal->path().empty()) return true;  // nothing changed
+  out << '\n'
+      << platform::AnsiToUtf8(FormatText(kStrJournalWritten, journal->path())) << '\n'
+      << LoadText(kStrJournalUndoHint) << '\n';
+  return true;
 }
 
 int RunUndo(platform::ChangeRecord& record, const ChangeOptions& options, std::ostream& out,
@@ -68,11 +71,16 @@ int RunUndo(platform::ChangeRecord& record, const ChangeOptions& options, std::o
         << '\n';
     return 2;
   }
+  // A run killed while it named its journal in last.txt left that file's temporary.
+  record.services().files->RemoveLeftovers(platform::ParentPath(path), &error);
   const bool dry = record.mode() == platform::ChangeRecord::Mode::kDryRun;
   out << platform::AnsiToUtf8(
              FormatText(dry ? kStrUndoDryHeading : kStrUndoHeading, journal.time, journal.library))
       << '\n'
       << platform::AnsiToUtf8(FormatText(kStrJournalWritten, path)) << '\n';
+  if (!journal.finished) {
+    out << FormatText(kStrUndoInterrupted, std::to_string(journal.begun)) << '\n';
+  }
   bool complete = true;
   for (const UndoItem& item : Undo(record.services(), journal, options.force)) {
     // The marks are the progress lines' own (U+2713, U+2717), outside the code page.

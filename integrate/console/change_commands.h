@@ -5,6 +5,7 @@
 #include <ostream>
 #include <string>
 
+#include "integrate/journal.h"
 #include "platform/change_record.h"
 
 namespace integrate {
@@ -15,12 +16,14 @@ struct ChangeOptions {
   bool undo = false;    ///< --undo [JOURNAL]: take a run back instead of integrating
   bool force = false;   ///< --force: undo items changed since the run as well
   std::string journal;  ///< the journal --undo names; empty for the last run's
+  bool noJournal = false;  ///< --no-journal: go on when the journal cannot be started
 };
 
 /// Ends an integration run: a dry run lists the changes it withheld on `out`; a real run
-/// that changed anything writes its journal and says where (or, on `err`, why it could
-/// not).
-void FinishRun(platform::ChangeRecord& record, const std::string& library, std::ostream& out,
+/// marks the end of its journal (`journal` null when it ran without one) and, when it
+/// changed anything, says where it is. False, having said why on `err`, when the journal
+/// could not be finished: the run cannot be relied on to be taken back.
+bool FinishRun(platform::ChangeRecord& record, JournalWriter* journal, std::ostream& out,
                std::ostream& err);
 
 /// Carries out --undo through the record (which withholds the writes of --undo --dry-run)

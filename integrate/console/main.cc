@@ -4,6 +4,8 @@
 // the progress lines printed as they are added.
 #include <sys/stat.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -33,7 +35,14 @@ enum ExitStatus : int {
   kExitFailed = 1,     // one or more chosen IDEs failed
   kExitUsage = 2,      // usage error, nothing chosen, or the run not confirmed
   kExitNoLibrary = 3,  // the library's install directory is not known
+  kExitInterrupted = 130,  // stopped by SIGINT or SIGTERM, as a shell reports Ctrl-C
 };
+
+// Set by SIGINT and SIGTERM once the run has started: the run stops before its next change,
+// so no file operation is left half done.
+volatile std::sig_atomic_t stopRequested = 0;
+
+extern "C" void RequestStop(int) { stopRequested = 1; }
 
 // One option flag name, the checkbox it ticks and the text saying why it may be unavailable.
 struct Choice {
@@ -151,6 +160,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl, std
       cl->yes = true;
     } else if (name == "--dry-run") {
       cl->changes.dryRun = true;
+    } else if (name == "--no-journal") {
+      cl->changes.noJournal = true;
     } else if (name == "--force") {
       cl->changes.force = true;
     } else if (name == "--prefix") {
@@ -345,12 +356,42 @@ int Run(int argc, char** argv) {
     }
   }
 
+  // The journal is on the disk before the first change, or the run does not start.
+  JournalWriter journal(record.real(), installDir);
+  const bool journaled = !cl.changes.dryRun && !cl.changes.noJournal;
+  if (journaled) {
+    if (!journal.Start(&error)) {
+      std::cerr << "tslkt-integrate: "
+                << platform::AnsiToUtf8(FormatText(kStrJournalCannotStart, error)) << '\n';
+      return kExitFailed;
+    }
+    record.SetSink(&journal);
+  }
+  std::signal(SIGINT, RequestStop);
+  std::signal(SIGTERM, RequestStop);
+  record.SetBeforeChange([&] {
+    if (!stopRequested) return;
+    std::cout.flush();
+    std::string reason;
+    if (journaled && !journal.Finish(true, &reason)) {
+      std::cerr << "tslkt-integrate: "
+                << platform::AnsiToUtf8(FormatText(kStrJournalNotWritten, reason)) << '\n';
+    } else if (journaled && !journal.path().empty()) {
+      std::cerr << "tslkt-integrate: "
+                << platform::AnsiToUtf8(FormatText(kStrConsoleInterrupted, journal.path()))
+                << '\n';
+    }
+    std::exit(kExitInterrupted);
+  });
+
   dialog.SetLineObserver([&](const ProgressLine& line) {
     std::cout << (line.image == 1 ? "\xE2\x9C\x97 " : "\xE2\x9C\x93 ")  // U+2717, U+2713
               << platform::AnsiToUtf8(line.text) << std::endl;
   });
   const IntegrationDialog::RunResult result = dialog.OnRun();
-  FinishRun(record, installDir, std::cout, std::cerr);
+  const bool kept = FinishRun(record, journaled ? &journal : nullptr, std::cout, std::cerr);
+  if (stopRequested) return kExitInterrupted;
+  if (!kept) return kExitFailed;
   switch (result) {
     case IntegrationDialog::kRunCompleted:
       return kExitCompleted;

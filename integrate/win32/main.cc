@@ -58,10 +58,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
+  // Each change is in the journal before it is made; its first change starts it, and a
+  // journal that cannot be started refuses that change, so the step fails before anything
+  // is changed.
+  integrate::JournalWriter journal(record.real(), installDir);
+  record.SetSink(&journal);
   integrate_win32::IntegrationWindow window(installDir, services, owner);
   window.SetRunObserver([&](integrate::IntegrationDialog::RunResult) {
-    std::string path, reason;
-    if (!integrate::KeepJournal(record, installDir, &path, &reason)) {
+    std::string reason;
+    if (!journal.Finish(false, &reason)) {
       owner.ShowMessage(integrate::FormatText(integrate::kStrWindowJournalNotWritten, reason),
                         integrate::kMbOk);
     }

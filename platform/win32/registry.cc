@@ -103,6 +103,10 @@ class Win32Registry : public Registry {
     }
     return true;
   }
+
+  // Windows keeps its hives itself; a key opened for writing is the only check there is, and
+  // OpenKey makes it.
+  bool CheckWritable(RootKey /*root*/, std::string* /*error*/) override { return true; }
 };
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -61,8 +63,8 @@ namespace {
 // in that instant, so only older ones are judged by their lock.
 constexpr long kSettledNanoseconds = 1000000000L;
 
-// Removes the temporary files of ours in `folder` that no live run owns: those of any file,
-// since a file with a new name on every run (a journal) would never meet its own again.
+}  // namespace
+
 void RemoveAbandonedReplacements(const std::string& folder) {
   static constexpr std::string_view kMark = ".tsl-";
   DIR* dir = ::opendir(folder.c_str());
@@ -89,8 +91,6 @@ void RemoveAbandonedReplacements(const std::string& folder) {
   ::closedir(dir);
 }
 
-}  // namespace
-
 int CreateReplacement(const std::string& folder, const std::string& base, std::string* temp_path) {
   // Cut so the temporary name stays within the file system's name length.
   const std::string prefix = "." + base.substr(0, 128) + ".tsl-";
@@ -100,6 +100,58 @@ int CreateReplacement(const std::string& folder, const std::string& base, std::s
   // The lock goes with the process: a killed run leaves its file unlocked.
   if (fd >= 0) ::flock(fd, LOCK_EX);
   return fd;
+}
+
+namespace {
+
+// The immutable and append-only flags refuse a rename over the file and new names in a
+// folder, to root as well; file systems without the flags answer with an error, taken as none.
+bool Unchangeable(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return false;
+  int flags = 0;
+  const bool known = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  ::close(fd);
+  return known && (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0;
+}
+
+}  // namespace
+
+std::string ReplaceRefusalOnHost(const std::string& target) {
+  const std::size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "."
+                             : slash == 0               ? "/"
+                                                        : target.substr(0, slash);
+  struct stat st;
+  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::string();
+  // access() judges by the capabilities this process may use, as the kernel will on the write.
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) return std::strerror(errno);
+  if (Unchangeable(folder) || (::lstat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+                               Unchangeable(target))) {
+    return std::strerror(EPERM);
+  }
+  return std::string();
+}
+
+bool AppendDurably(const std::string& path, std::string_view data) {
+  struct stat st;
+  const bool existed = ::stat(path.c_str(), &st) == 0;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, data) && ::fdatasync(fd) == 0;
+  const int saved = errno;
+  ::close(fd);
+  if (ok && !existed) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const int dir_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir_fd >= 0) {
+      ::fsync(dir_fd);
+      ::close(dir_fd);
+    }
+  }
+  errno = saved;
+  return ok;
 }
 
 int OpenRegularFile(const std::string& path, std::string* error) {

@@ -30,10 +30,24 @@ constexpr std::size_t kFlushSlice = std::size_t{1} << 20;
 /// times fewer. Only a hint, the kernel may say no; buffers under a few MB are left alone.
 void AdviseHugePages(const void* data, std::size_t bytes);
 
+/// Removes the temporary files of ours in `folder` that no live run owns: those of any file,
+/// since a file with a new name on every run (a journal) would never meet its own again.
+void RemoveAbandonedReplacements(const std::string& folder);
+
 /// Creates the temporary file that is to replace `folder`/`base`: ".<base>.tsl-XXXXXX" beside
 /// it, locked (flock) while it is open, so a later run can tell it from one that a killed run
 /// left behind; those it removes first. -1 with errno set; *temp_path names the file.
 int CreateReplacement(const std::string& folder, const std::string& base, std::string* temp_path);
+
+/// Why this process could not create or replace `target` through a new file in its folder and
+/// a rename: the folder takes no new files from it (permissions, capabilities, a read-only
+/// mount), or the file or its folder is immutable or append-only. "" when it could, or when
+/// the folder is missing (the write says so itself).
+std::string ReplaceRefusalOnHost(const std::string& target);
+
+/// Appends `data` to a host file, creating it (and flushing its folder) when missing, and
+/// returns once the bytes are on the disk; false with errno set.
+bool AppendDurably(const std::string& path, std::string_view data);
 
 /// Opens a host file for reading, only when it is a regular file: a FIFO would block the
 /// open or the read for ever, and a device (/dev/zero behind a link) never ends. -1 with the

@@ -283,6 +283,9 @@ bool WineFileSystem::RemoveFile(const std::string& path, std::string* error) {
     *error = FileError(kCannotDelete, path, Reason());
     return false;
   }
+  // A run killed while it replaced this file left its temporary beside it; taking the file
+  // away (an undo) takes that along.
+  RemoveAbandonedReplacements(host.substr(0, host.rfind('/')));
   return true;
 }
 
@@ -291,6 +294,8 @@ bool WineFileSystem::RemoveEmptyFolder(const std::string& path, std::string* err
   if (!error) error = &ignored;
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;
+  // A folder that holds only what killed runs of ours left behind counts as empty.
+  RemoveAbandonedReplacements(host);
   if (rmdir(host.c_str()) != 0) {
     *error = FileError(kCannotRemoveFolder, path, Reason());
     return false;
@@ -343,6 +348,34 @@ bool WineFileSystem::CreateDirectories(const std::string& path, std::string* err
   struct stat st;
   if (stat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
     *error = FileError(kCannotCreateFolder, path, kFileInTheWay);
+    return false;
+  }
+  return true;
+}
+
+bool WineFileSystem::CheckWritable(const std::string& path, std::string* reason) {
+  std::string host, ignored;
+  if (!prefix_->ToHostPath(path, &host, &ignored)) return true;  // the write says why
+  const std::string refusal = ReplaceRefusalOnHost(host);
+  if (reason) *reason = refusal;
+  return refusal.empty();
+}
+
+bool WineFileSystem::RemoveLeftovers(const std::string& folder, std::string* error) {
+  std::string host;
+  if (!prefix_->ToHostPath(folder, &host, error)) return false;
+  RemoveAbandonedReplacements(host);
+  return true;
+}
+
+bool WineFileSystem::AppendToFile(const std::string& path, std::string_view bytes,
+                                  std::string* error) {
+  std::string ignored;
+  if (!error) error = &ignored;
+  std::string host;
+  if (!prefix_->ToHostPath(path, &host, error)) return false;
+  if (!AppendDurably(host, bytes)) {
+    *error = FileError(kCannotWrite, path, Reason());
     return false;
   }
   return true;

@@ -44,6 +44,10 @@ class WineFileSystem : public FileSystem {
   bool CreateDirectories(const std::string& path, std::string* error) override;
   bool ListFolder(const std::string& path, std::vector<FolderEntry>* entries,
                   std::string* error) override;
+  bool CheckWritable(const std::string& path, std::string* reason) override;
+  bool AppendToFile(const std::string& path, std::string_view bytes,
+                    std::string* error) override;
+  bool RemoveLeftovers(const std::string& folder, std::string* error) override;
   std::string WindowsDirectory() override { return prefix_->WindowsDirectory(); }
   std::string SystemDirectory() override { return prefix_->SystemDirectory(); }
   std::string FromUserPath(const std::string& path) override;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/encoding.h"
+#include "platform/wine/host_io.h"
 #include "platform/wine/reg_file.h"
 #include "platform/wine/server_lock.h"
 
@@ -280,6 +281,14 @@ class WineRegistry : public Registry {
     if (state_->For(root).Current(&reason)) return true;
     if (error) *error = reason;
     return false;
+  }
+
+  // Worded as a failed save words it: the hive is replaced through a new file and a rename.
+  bool CheckWritable(RootKey root, std::string* error) override {
+    const std::string& path = state_->For(root).path;
+    const std::string refusal = ReplaceRefusalOnHost(path);
+    if (!refusal.empty() && error) *error = "cannot write " + path + ": " + refusal;
+    return refusal.empty();
   }
 
  private:

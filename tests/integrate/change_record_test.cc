@@ -116,6 +116,16 @@ TEST(ChangeRecord, DryRunTakesTheRealRunsCourseAndChangesNothing) {
          f.files.Put(kBackupList, "mine");
          f.files.SetReadOnly(kBackupList, true);
        }},
+      // Refusals the dry run must foresee by asking, as nothing it holds tells them.
+      {"template folder not writable for the user",
+       [](FakePlatform& f) { f.files.CloseFolder(kTemplate); }},
+      {"library folder not writable for the user",
+       [](FakePlatform& f) { f.files.CloseFolder("C:\\Lib"); }},
+      {"user hive not replaceable",
+       [](FakePlatform& f) {
+         f.registry.FailCallsStartingWith("writable HKCU");
+         f.registry.FailCallsStartingWith("write HKCU");
+       }},
   };
   for (const auto& machine : machines) {
     SCOPED_TRACE(machine.name);

@@ -253,6 +253,24 @@ TEST_F(FilesTest, RemovesFilesAndOnlyEmptyFolders) {
   EXPECT_TRUE(files().Exists(drive_.Path("a")));
 }
 
+// The journal's services: appends that create the file and keep every byte, and the dry run's
+// question, which a folder this user may write in, or one that does not exist, answers yes.
+TEST_F(FilesTest, AppendsKeepEveryByteAndWritableFoldersAreWritable) {
+  std::string error, bytes;
+  const std::string journal = drive_.Path("j\\run.jnl");
+  drive_.WriteRaw("j\\other.txt", "x");
+  ASSERT_TRUE(files().AppendToFile(journal, std::string("a\0b", 3), &error)) << error;
+  ASSERT_TRUE(files().AppendToFile(journal, "\r\nc", &error)) << error;
+  ASSERT_TRUE(files().ReadBinaryFile(journal, &bytes, &error)) << error;
+  EXPECT_EQ(bytes, std::string("a\0b\r\nc", 6));
+  EXPECT_FALSE(files().AppendToFile(drive_.Path("missing\\run.jnl"), "x", &error));
+  EXPECT_TRUE(files().CheckWritable(journal, &error)) << error;
+  EXPECT_TRUE(files().CheckWritable(drive_.Path("j\\new.txt"), &error)) << error;
+  EXPECT_TRUE(files().CheckWritable(drive_.Path("missing\\new.txt"), &error)) << error;
+  EXPECT_TRUE(files().RemoveLeftovers(drive_.Path("j"), &error)) << error;
+  EXPECT_TRUE(files().Exists(drive_.Path("j\\other.txt")));
+}
+
 TEST_F(FilesTest, SystemDirectoryLiesInTheWindowsDirectory) {
   const std::string windows = files().WindowsDirectory();
   const std::string system = files().SystemDirectory();

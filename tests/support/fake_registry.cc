@@ -131,4 +131,12 @@ bool FakeRegistry::CheckReadable(platform::RootKey root, std::string* error) {
   return false;
 }
 
+bool FakeRegistry::CheckWritable(platform::RootKey root, std::string* error) {
+  const std::string call = "writable " + RootName(root);
+  calls.push_back(call);
+  if (!ShouldFail(call)) return true;
+  *error = "hive of " + RootName(root) + " cannot be replaced";
+  return false;
+}
+
 }  // namespace testing_support

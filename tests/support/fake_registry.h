@@ -41,6 +41,8 @@ class FakeRegistry : public platform::Registry {
                                                  std::string* error = nullptr) override;
   /// Records "check HKCU"; fails when told to, as a damaged hive would.
   bool CheckReadable(platform::RootKey root, std::string* error) override;
+  /// Records "writable HKCU"; fails when told to, as a hive file that may not be replaced.
+  bool CheckWritable(platform::RootKey root, std::string* error) override;
 
  private:
   friend class FakeKey;

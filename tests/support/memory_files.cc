@@ -61,10 +61,25 @@ bool MemoryFiles::CanReplace(const std::string& path, std::string* error) {
     if (error) *error = "folder not found";
     return false;
   }
+  if (!CheckWritable(path, error)) return false;
   if (IsReadOnly(path) || failing_.count(Key(path))) {
     if (error) *error = IsReadOnly(path) ? "access denied" : "disk full";
     return false;
   }
+  return true;
+}
+
+bool MemoryFiles::CheckWritable(const std::string& path, std::string* reason) {
+  if (!closed_.count(Key(Parent(path)))) return true;
+  if (reason) *reason = "access denied";
+  return false;
+}
+
+bool MemoryFiles::AppendToFile(const std::string& path, std::string_view bytes,
+                               std::string* error) {
+  calls.push_back("append " + path);
+  if (!CanReplace(path, error)) return false;
+  files_[Key(path)].bytes.append(bytes.data(), bytes.size());
   return true;
 }
 

@@ -30,6 +30,8 @@ class MemoryFiles : public platform::FileSystem {
     folders_.erase(Key(path));
   }
   void SetReadOnly(const std::string& path, bool readOnly);
+  /// Makes a folder refuse new and replaced files, as one this user may not write in.
+  void CloseFolder(const std::string& folder) { closed_.insert(Key(folder)); }
   bool IsReadOnly(const std::string& path) override;
   /// Makes every later write or copy to `path` fail, leaving the old file whole.
   void FailWritesTo(const std::string& path) { failing_.insert(Key(path)); }
@@ -52,6 +54,10 @@ class MemoryFiles : public platform::FileSystem {
   bool CreateDirectories(const std::string& path, std::string* error) override;
   bool ListFolder(const std::string& path, std::vector<platform::FolderEntry>* entries,
                   std::string* error) override;
+  bool CheckWritable(const std::string& path, std::string* reason) override;
+  bool AppendToFile(const std::string& path, std::string_view bytes,
+                    std::string* error) override;
+  bool RemoveLeftovers(const std::string&, std::string*) override { return true; }
   std::string WindowsDirectory() override { return "C:\\windows"; }
   std::string SystemDirectory() override { return "C:\\windows\\system32"; }
   std::string FromUserPath(const std::string& path) override { return path; }
@@ -69,6 +75,7 @@ class MemoryFiles : public platform::FileSystem {
   std::set<std::string> folders_;
   std::set<std::string> failing_;
   std::set<std::string> dropping_;
+  std::set<std::string> closed_;
 };
 
 }  // namespace testing_support
