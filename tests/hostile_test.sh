@@ -323,12 +323,12 @@ for hive in user.reg system.reg; do
   hostile integrate 1 "it is not a regular file" - fifo_hive
   hostile integrate 1 "Permission denied" - unreadable_hive
 done
-# Cut short, a hive loses keys, for Wine too: no library, or no Visual C++ 6.0 and then no
-# lists to back up (the earlier backup stays).
+# Cut short, a hive loses keys, for Wine too: no library, or no shell folders and so no place
+# for the journal: the run stops before it changes anything (the earlier backup stays).
 hive=system.reg
 hostile integrate 3 "Unable to locate Tessaline installation." - truncated
 hive=user.reg
-hostile integrate 1 "Unable to locate Microsoft Developer Studio 6.0." \
+hostile integrate 1 "the journal of this run cannot be started" \
   "$colreg_rel $col_rel $lib_rel user.reg $template_rel" truncated
 
 # --- The skin wizard ---------------------------------------------------------------------------

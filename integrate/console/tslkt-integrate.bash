@@ -17,7 +17,7 @@ _tslkt_integrate() {
     COMPREPLY=($(compgen -P -p: -d -- "${cur#-p:}"))
     return
   fi
-  COMPREPLY=($(compgen -W '-p: --prefix --ide --items --yes --dry-run --undo --force --help
+  COMPREPLY=($(compgen -W '-p: --prefix --ide --items --yes --dry-run --no-journal --undo --force --help
                           --version' -- "$cur"))
 }
 complete -F _tslkt_integrate tslkt-integrate
