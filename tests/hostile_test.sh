@@ -217,7 +217,7 @@ ide_elsewhere_after() {
   true
 }
 
-# --- Registry hives (w-registry) ---
+# --- Registry hives ---
 # $hive names the hive a case damages. Each damage also leaves a backup of the lists from an
 # earlier run, which only a run that read the lists may replace.
 hive=user.reg
@@ -308,7 +308,7 @@ hostile integrate 1 "Can not copy file from" . fifo_in_wizard --ide net71
 hostile integrate 0 "" - read_only_net_wizard --ide net71
 hostile integrate 0 "Integration completed successfully" . ide_elsewhere --ide vc6
 
-# Registry hives (w-registry). Wine loads what it understands of a hive; one it would not load
+# Registry hives. Wine loads what it understands of a hive; one it would not load
 # at all stops the run with its reason before anything is written.
 hostile integrate 0 "" . read_only_dirs_txt
 hostile integrate 1 "does not hold the new value" "$lib_rel" drop_user_reg_rename --ide vc6 --items directories
