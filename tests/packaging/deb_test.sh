@@ -6,13 +6,8 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:?usage: deb_test.sh BUILD_DIR VERSION}
 version=${2:?usage: deb_test.sh BUILD_DIR VERSION}
-export WINEDEBUG=-all
-unset DISPLAY
-work=$(mktemp -d "${TMPDIR:-/tmp}/tsl-deb.XXXXXX")
-trap '[ -f "$work/sample/system.reg" ] && WINEPREFIX=$work/sample wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 source "$root/tests/packaging/installed_checks.sh"
+scratch_folder deb
 
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pkg" >"$work/cpack.log" 2>&1 ||
   { cat "$work/cpack.log"; exit 1; }

@@ -6,13 +6,8 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:?usage: install_test.sh BUILD_DIR VERSION}
 version=${2:?usage: install_test.sh BUILD_DIR VERSION}
-export WINEDEBUG=-all
-unset DISPLAY
-work=$(mktemp -d "${TMPDIR:-/tmp}/tsl-install.XXXXXX")
-trap '[ -f "$work/sample/system.reg" ] && WINEPREFIX=$work/sample wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 source "$root/tests/packaging/installed_checks.sh"
+scratch_folder install
 
 # --strip, as a package does: what is left is what the programs themselves hold.
 cmake --install "$build" --prefix "$work/usr" --strip >"$work/install.log" ||

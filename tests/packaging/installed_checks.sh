@@ -1,6 +1,16 @@
 # What an installed copy of the Linux tools must do, whatever installed it (cmake --install, the
 # Debian package): sourced by install_test.sh and deb_test.sh.
-# Needs: $root (the source tree), $work (a scratch folder), $version, fail().
+# Needs: $root (the source tree) and $version; scratch_folder gives $work and fail().
+export WINEDEBUG=-all
+unset DISPLAY
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# $work: a scratch folder, removed on exit with the sample machine's wineserver.
+scratch_folder() {
+  work=$(mktemp -d "${TMPDIR:-/tmp}/tsl-$1.XXXXXX")
+  trap '[ -f "$work/sample/system.reg" ] && WINEPREFIX=$work/sample wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+}
 
 # A sample developer machine made from the test prefix, once per test run.
 sample_prefix() {
