@@ -59,7 +59,7 @@ class ChangeSink {
   /// `change` names the item, what the run is about to leave there (`after` for a value,
   /// `after_digest`, `exists_after`) and, on the item's first note, what stands there now.
   /// True once the note is on the disk.
-  virtual bool Note(const Change& change, std::string* error) = 0;
+  [[nodiscard]] virtual bool Note(const Change& change, std::string* error) = 0;
 };
 
 /// False for a write that left everything as it was (a file rewritten with its own bytes), which
@@ -138,10 +138,11 @@ class ChangeRecord {
   Change& Record(const std::string& id, Change before);
   bool Recorded(const std::string& id) const { return index_.count(id) != 0; }
   void AddHelpCall(const std::string& call);
-  bool Mismatch(const std::string& text, std::string* error);
+  // Fails a call with a difference found reading a write back, and tells the reporter.
+  [[nodiscard]] bool Mismatch(const std::string& text, std::string* error);
   // A real run's note of a change it is about to make; false (the change is not to be made)
   // when the journal cannot take it.
-  bool NoteAhead(const Change& change, std::string* error);
+  [[nodiscard]] bool NoteAhead(const Change& change, std::string* error);
   // Drops a real run's file bytes from memory once the journal holds them.
   void Shed(Change& change) const;
 

@@ -48,4 +48,11 @@ std::string WithoutTrailingBackslash(std::string path) {
   return path;
 }
 
+std::string WithoutTrailingSeparators(std::string path) {
+  while (path.size() > 1 && EndsWithSeparator(path) && !(path.size() == 3 && path[1] == ':')) {
+    path.pop_back();
+  }
+  return path;
+}
+
 }  // namespace platform

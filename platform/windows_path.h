@@ -33,4 +33,8 @@ std::string WithTrailingBackslash(std::string path);
 /// The path without one trailing '\'.
 std::string WithoutTrailingBackslash(std::string path);
 
+/// The path without the '\' and '/' that end it ("C:\src\\" -> "C:\src"); a drive's root
+/// keeps its own ("C:\"), since "C:" alone names the drive's current folder.
+std::string WithoutTrailingSeparators(std::string path);
+
 }  // namespace platform
