@@ -95,7 +95,8 @@ class Planner {
 
   // The entries of `source` that match `pattern`, into `target`, which is made once there is
   // something to copy.
-  [[nodiscard]] bool Contents(const std::string& source, const std::string& pattern, const std::string& target) {
+  [[nodiscard]] bool Contents(const std::string& source, const std::string& pattern,
+                              const std::string& target) {
     std::vector<FolderEntry> entries;
     if (!view_.List(source, &entries, &plan_.refusal)) return false;
     bool made = false;
@@ -172,8 +173,8 @@ std::string SourceRefusal(const std::string& from, CopyView& view) {
     return view.CheckReadable(source.root, &refusal) ? std::string() : refusal;
   }
   std::vector<std::string> inside{view.FolderIdentity(source.root)};
-  const bool ok = CheckFolder(source.root, source.wildcard ? source.last : "*", view, &inside,
-                              &refusal);
+  const bool ok =
+      CheckFolder(source.root, source.wildcard ? source.last : "*", view, &inside, &refusal);
   return ok ? std::string() : refusal;
 }
 

@@ -137,8 +137,8 @@ bool RecordingFiles::CopyFile(const std::string& from, const std::string& to, st
 }
 
 bool RecordingFiles::ReadTextLines(const std::string& path,
-                   const std::function<bool(const std::string& line)>& on_line,
-                   std::string* error) {
+                                   const std::function<bool(const std::string& line)>& on_line,
+                                   std::string* error) {
   const ChangeRecord::FileState* state = Written(path);
   if (!state) return real_.ReadTextLines(path, on_line, error);
   if (!state->exists) {
@@ -158,12 +158,13 @@ bool RecordingFiles::ReadTextLines(const std::string& path,
 }
 
 bool RecordingFiles::WriteTextFile(const std::string& path, const std::string& text,
-                   std::string* error) {
+                                   std::string* error) {
   return WriteBytes(path, NewContent{text, true}, error,
                     [&](std::string* e) { return real_.WriteTextFile(path, text, e); });
 }
 
-bool RecordingFiles::ReadBinaryFile(const std::string& path, std::string* bytes, std::string* error) {
+bool RecordingFiles::ReadBinaryFile(const std::string& path, std::string* bytes,
+                                    std::string* error) {
   const ChangeRecord::FileState* state = Written(path);
   if (!state) return real_.ReadBinaryFile(path, bytes, error);
   if (!state->exists) {
@@ -175,7 +176,7 @@ bool RecordingFiles::ReadBinaryFile(const std::string& path, std::string* bytes,
 }
 
 bool RecordingFiles::WriteBinaryFile(const std::string& path, const std::string& bytes,
-                     std::string* error) {
+                                     std::string* error) {
   return WriteBytes(path, NewContent{bytes, false}, error,
                     [&](std::string* e) { return real_.WriteBinaryFile(path, bytes, e); });
 }
@@ -271,7 +272,7 @@ bool RecordingFiles::CreateDirectories(const std::string& path, std::string* err
 }
 
 bool RecordingFiles::ListFolder(const std::string& path, std::vector<FolderEntry>* entries,
-                std::string* error) {
+                                std::string* error) {
   if (!dry_) return real_.ListFolder(path, entries, error);
   const std::string id = FileIdentity(path);
   const ChangeRecord::FileState* file = Written(path);
@@ -315,7 +316,8 @@ bool RecordingFiles::CheckWritable(const std::string& path, std::string* reason)
 }
 
 // Taken as a rewrite of the whole file, so it is recorded (and withheld) like any other.
-bool RecordingFiles::AppendToFile(const std::string& path, std::string_view bytes, std::string* error) {
+bool RecordingFiles::AppendToFile(const std::string& path, std::string_view bytes,
+                                  std::string* error) {
   std::string content;
   if (Exists(path) && !ReadBinaryFile(path, &content, error)) return false;
   content.append(bytes.data(), bytes.size());
@@ -328,7 +330,8 @@ bool RecordingFiles::RemoveLeftovers(const std::string& folder, std::string* err
 }
 
 bool RecordingFiles::NoteFile(const std::string& path, Change* before, bool exists_after,
-              const std::string& after_digest, const std::string& source, std::string* error) {
+                              const std::string& after_digest, const std::string& source,
+                              std::string* error) {
   if (dry_) return true;
   before->kind = Change::Kind::kFile;
   before->path = path;
@@ -341,7 +344,8 @@ bool RecordingFiles::NoteFile(const std::string& path, Change* before, bool exis
   return true;
 }
 
-bool RecordingFiles::NoteFolder(const std::string& path, bool existed, bool exists_after, std::string* error) {
+bool RecordingFiles::NoteFolder(const std::string& path, bool existed, bool exists_after,
+                                std::string* error) {
   if (dry_) return true;
   Change note;
   note.kind = Change::Kind::kFolder;
@@ -374,8 +378,8 @@ void RecordingFiles::MadeFolder(const std::string& path) {
   record_.Record(id, std::move(change)).exists_after = true;
 }
 
-bool RecordingFiles::VerifyCopy(const std::string& from, const std::string& to, const std::string& bytes,
-                std::string* error) {
+bool RecordingFiles::VerifyCopy(const std::string& from, const std::string& to,
+                                const std::string& bytes, std::string* error) {
   std::string copied;
   if (!ReadBytes(to, &copied)) {
     return record_.Mismatch("The copy " + to + " of " + from + " cannot be read back.", error);
@@ -426,7 +430,8 @@ Change& RecordingFiles::Record(const std::string& path, Change before, std::stri
 
 // A dry run refuses what the real services refuse: no folder to write in, a read-only file;
 // `what` failed, as FileError words it.
-bool RecordingFiles::CanWrite(const std::string& what, const std::string& path, std::string* error) {
+bool RecordingFiles::CanWrite(const std::string& what, const std::string& path,
+                              std::string* error) {
   const std::string parent = ParentPath(path);
   const char* reason = nullptr;
   if (parent.size() > 2 && !Exists(parent)) {
@@ -440,8 +445,9 @@ bool RecordingFiles::CanWrite(const std::string& what, const std::string& path, 
   return reason == nullptr;
 }
 
-bool RecordingFiles::WriteBytes(const std::string& path, const NewContent& written, std::string* error,
-                const std::function<bool(std::string*)>& write) {
+bool RecordingFiles::WriteBytes(const std::string& path, const NewContent& written,
+                                std::string* error,
+                                const std::function<bool(std::string*)>& write) {
   Change before = Snapshot(path, true);
   if (dry_) {
     if (!CanWrite(kCannotWrite, path, error)) return false;
@@ -450,8 +456,7 @@ bool RecordingFiles::WriteBytes(const std::string& path, const NewContent& writt
     Record(path, std::move(before), std::move(bytes));
     return true;
   }
-  if (!NoteFile(path, &before, true, written.Digest(), std::string(), error) ||
-      !write(error)) {
+  if (!NoteFile(path, &before, true, written.Digest(), std::string(), error) || !write(error)) {
     return false;
   }
   record_.Shed(Record(path, std::move(before), record_.sink_ ? std::string() : written.Bytes()));
@@ -461,10 +466,9 @@ bool RecordingFiles::WriteBytes(const std::string& path, const NewContent& writt
   }
   const std::size_t size = written.Size(), differs = written.Mismatch(stored);
   if (differs != size || stored.size() != size) {
-    return record_.Mismatch("Written, " + path + " reads back as " +
-                                std::to_string(stored.size()) + " bytes differing from the " +
-                                std::to_string(size) + " written at byte " +
-                                std::to_string(differs) + ".",
+    return record_.Mismatch("Written, " + path + " reads back as " + std::to_string(stored.size()) +
+                                " bytes differing from the " + std::to_string(size) +
+                                " written at byte " + std::to_string(differs) + ".",
                             error);
   }
   return true;

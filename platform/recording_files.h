@@ -31,8 +31,7 @@ class RecordingFiles : public FileSystem {
   bool ReadTextLines(const std::string& path,
                      const std::function<bool(const std::string& line)>& on_line,
                      std::string* error) override;
-  bool WriteTextFile(const std::string& path, const std::string& text,
-                     std::string* error) override;
+  bool WriteTextFile(const std::string& path, const std::string& text, std::string* error) override;
   bool ReadBinaryFile(const std::string& path, std::string* bytes, std::string* error) override;
   bool WriteBinaryFile(const std::string& path, const std::string& bytes,
                        std::string* error) override;
@@ -79,11 +78,9 @@ class RecordingFiles : public FileSystem {
  private:
   const ChangeRecord::FolderState* Folder(const std::string& path) const;
   const ChangeRecord::FileState* Written(const std::string& path) const;
-  [[nodiscard]] bool CanWrite(const std::string& what, const std::string& path,
-                              std::string* error);
+  [[nodiscard]] bool CanWrite(const std::string& what, const std::string& path, std::string* error);
   [[nodiscard]] bool WriteBytes(const std::string& path, const NewContent& written,
-                                std::string* error,
-                                const std::function<bool(std::string*)>& write);
+                                std::string* error, const std::function<bool(std::string*)>& write);
 
   ChangeRecord& record_;
   FileSystem& real_;

@@ -75,8 +75,8 @@ class RecordingKey : public RegistryKey {
       // registry has no such refusal.
       std::string reason;
       if (!record_.real_.registry->CheckWritable(root_, &reason)) {
-        *error = "cannot set " + Quoted(name) + " in " + RootKeyName(root_) + "\\" + path_ +
-                 ": " + reason;
+        *error = "cannot set " + Quoted(name) + " in " + RootKeyName(root_) + "\\" + path_ + ": " +
+                 reason;
         return false;
       }
       record_.values_[id] = value;

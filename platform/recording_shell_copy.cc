@@ -108,10 +108,10 @@ class RecordingShellCopy : public ShellCopy {
     }
     for (std::size_t i = 0; i < steps.size(); ++i) {
       const CopyStep& step = steps[i];
-      const bool noted =
-          IsFolder(step) ? existed[i] || files_.NoteFolder(step.to, false, true, error)
-                         : files_.NoteFile(step.to, &befores[i], true, ContentDigest(sources[i]),
-                                           step.from, error);
+      const bool noted = IsFolder(step)
+                             ? existed[i] || files_.NoteFolder(step.to, false, true, error)
+                             : files_.NoteFile(step.to, &befores[i], true,
+                                               ContentDigest(sources[i]), step.from, error);
       if (!noted) return false;
     }
     const bool copied = shell.Copy(from, to, error);

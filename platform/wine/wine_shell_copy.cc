@@ -164,8 +164,7 @@ class WineShellCopy : public ShellCopy {
                             code == EEXIST ? kFileInTheWay : std::strerror(code));
         return false;
       }
-      if (!prefix_->ToHostPath(step.from, &from, reason) ||
-          !CopyHostFile(from, to, true, reason)) {
+      if (!prefix_->ToHostPath(step.from, &from, reason) || !CopyHostFile(from, to, true, reason)) {
         *reason = FileError("Cannot copy " + step.from + " to", step.to, *reason);
         return false;
       }
