@@ -194,6 +194,8 @@ TEST(ShellCopyRecordOnDrive, DryRunRealRunAndUndoAgreeFileByFile) {
        "dest",
        true,
        {"dest\\b.txt"}},
+      {"one file to a missing folder", none, "src\\sub\\b.txt", "new\\dir\\b.txt", true,
+       {"new", "new\\dir", "new\\dir\\b.txt"}},
       {"the contents of a missing folder", none, "missing\\*.*", "out", false, {}},
       {"a folder into itself", none, "src", "src\\inner", false, {}},
   };

@@ -74,6 +74,13 @@ TEST_F(ShellCopyTest, ContentsWildcardMergesAndReplacesReadOnlyFiles) {
   drive_.SetReadOnlyRaw("dest\\sub\\b.txt", false);
 }
 
+TEST_F(ShellCopyTest, PatternTakesTheEntriesItMatchesWhateverTheirCase) {
+  ASSERT_TRUE(Copy("src\\*.TXT", "out"));
+  EXPECT_EQ(drive_.ReadRaw("out\\a.txt"), "A");
+  EXPECT_FALSE(Exists("out\\noext"));
+  EXPECT_FALSE(Exists("out\\sub"));
+}
+
 TEST_F(ShellCopyTest, FolderMergesIntoExistingCopyWhateverItsCase) {
   drive_.WriteRaw("dest\\SRC\\A.TXT", "old");
   drive_.SetReadOnlyRaw("dest\\SRC\\A.TXT", true);
