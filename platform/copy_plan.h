@@ -63,13 +63,14 @@ bool MatchesShellPattern(const std::string& name, const std::string& pattern);
 /// Reads through what a copy of `from` ("folder", "file" or "folder\*.*") would take: the
 /// reason when the source is missing, holds an entry that cannot be read or that no Windows
 /// name can spell, or holds a link back into a folder being copied; empty otherwise.
-std::string SourceRefusal(const std::string& from, CopyView& view);
+[[nodiscard]] std::string SourceRefusal(const std::string& from, CopyView& view);
 
 /// The steps of the shell's copy of `from` to `to`, by its rules: "folder\*.*" merges the
 /// folder's entries into `to` (made once there is something to copy); a folder lands in an
 /// existing folder `to` under its own name as typed, or becomes a missing `to`; folders merge,
 /// files are replaced, read-only ones too; a destination inside the source is refused. The
 /// source is read through first (SourceRefusal), so a refused copy changes nothing.
-CopyPlan PlanShellCopy(const std::string& from, const std::string& to, CopyView& view);
+[[nodiscard]] CopyPlan PlanShellCopy(const std::string& from, const std::string& to,
+                                     CopyView& view);
 
 }  // namespace platform

@@ -26,22 +26,26 @@ class RecordingFiles : public FileSystem {
 
   bool Exists(const std::string& path) override;
   bool IsReadOnly(const std::string& path) override;
-  bool SetNormalAttributes(const std::string& path, std::string* error) override;
-  bool CopyFile(const std::string& from, const std::string& to, std::string* error) override;
-  bool ReadTextLines(const std::string& path,
-                     const std::function<bool(const std::string& line)>& on_line,
-                     std::string* error) override;
-  bool WriteTextFile(const std::string& path, const std::string& text, std::string* error) override;
-  bool ReadBinaryFile(const std::string& path, std::string* bytes, std::string* error) override;
-  bool WriteBinaryFile(const std::string& path, const std::string& bytes,
-                       std::string* error) override;
-  bool RemoveFile(const std::string& path, std::string* error) override;
-  bool RemoveEmptyFolder(const std::string& path, std::string* error) override;
-  bool CreateDirectories(const std::string& path, std::string* error) override;
-  bool ListFolder(const std::string& path, std::vector<FolderEntry>* entries,
-                  std::string* error) override;
-  bool CheckWritable(const std::string& path, std::string* reason) override;
-  bool AppendToFile(const std::string& path, std::string_view bytes, std::string* error) override;
+  [[nodiscard]] bool SetNormalAttributes(const std::string& path, std::string* error) override;
+  [[nodiscard]] bool CopyFile(const std::string& from, const std::string& to,
+                              std::string* error) override;
+  [[nodiscard]] bool ReadTextLines(const std::string& path,
+                                   const std::function<bool(const std::string& line)>& on_line,
+                                   std::string* error) override;
+  [[nodiscard]] bool WriteTextFile(const std::string& path, const std::string& text,
+                                   std::string* error) override;
+  [[nodiscard]] bool ReadBinaryFile(const std::string& path, std::string* bytes,
+                                    std::string* error) override;
+  [[nodiscard]] bool WriteBinaryFile(const std::string& path, const std::string& bytes,
+                                     std::string* error) override;
+  [[nodiscard]] bool RemoveFile(const std::string& path, std::string* error) override;
+  [[nodiscard]] bool RemoveEmptyFolder(const std::string& path, std::string* error) override;
+  [[nodiscard]] bool CreateDirectories(const std::string& path, std::string* error) override;
+  [[nodiscard]] bool ListFolder(const std::string& path, std::vector<FolderEntry>* entries,
+                                std::string* error) override;
+  [[nodiscard]] bool CheckWritable(const std::string& path, std::string* reason) override;
+  [[nodiscard]] bool AppendToFile(const std::string& path, std::string_view bytes,
+                                  std::string* error) override;
   bool RemoveLeftovers(const std::string& folder, std::string* error) override;
   std::string WindowsDirectory() override { return real_.WindowsDirectory(); }
   std::string SystemDirectory() override { return real_.SystemDirectory(); }

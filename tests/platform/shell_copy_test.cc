@@ -75,10 +75,11 @@ TEST_F(ShellCopyTest, ContentsWildcardMergesAndReplacesReadOnlyFiles) {
 }
 
 TEST_F(ShellCopyTest, PatternTakesTheEntriesItMatchesWhateverTheirCase) {
-  ASSERT_TRUE(Copy("src\\*.TXT", "out"));
-  EXPECT_EQ(drive_.ReadRaw("out\\a.txt"), "A");
-  EXPECT_FALSE(Exists("out\\noext"));
-  EXPECT_FALSE(Exists("out\\sub"));
+  drive_.WriteRaw("dest\\other.txt", "O");
+  ASSERT_TRUE(Copy("src\\*.TXT", "dest"));
+  EXPECT_EQ(drive_.ReadRaw("dest\\a.txt"), "A");
+  EXPECT_FALSE(Exists("dest\\noext"));
+  EXPECT_FALSE(Exists("dest\\sub"));
 }
 
 TEST_F(ShellCopyTest, FolderMergesIntoExistingCopyWhateverItsCase) {
