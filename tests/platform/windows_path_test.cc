@@ -46,6 +46,8 @@ TEST(WindowsPathTest, PutsPathsTogether) {
   EXPECT_EQ(WithoutTrailingBackslash("C:\\Lib\\"), "C:\\Lib");
   EXPECT_EQ(WithoutTrailingBackslash("C:\\Lib"), "C:\\Lib");
   EXPECT_EQ(WithoutTrailingBackslash(""), "");
+  EXPECT_EQ(WithoutTrailingSeparators("C:\\Lib\\/\\"), "C:\\Lib");
+  EXPECT_EQ(WithoutTrailingSeparators("C:\\\\"), "C:\\");
 }
 
 }  // namespace
