@@ -16,6 +16,6 @@ std::string QuoteTyped(const std::string& utf8);
 /// front end shows ("'Ωmega' holds 'Ω', which Windows-1252 cannot spell") when a character has
 /// no byte there: the code page conversions would put another letter or a '?' in its place
 /// without a word.
-bool TypedToAnsi(const std::string& utf8, std::string* ansi, std::string* refusal);
+[[nodiscard]] bool TypedToAnsi(const std::string& utf8, std::string* ansi, std::string* refusal);
 
 }  // namespace skinwizard

@@ -32,7 +32,7 @@ class DialogWindowView : public PageView {
   void SetText(int control_id, const std::string& text);
   /// The control's text in Windows-1252 by the model's rule for typed texts; false once the
   /// refusal is shown and the focus is on the control.
-  bool TypedText(int control_id, std::string* ansi);
+  [[nodiscard]] bool TypedText(int control_id, std::string* ansi);
 
   HWND hwnd_ = nullptr;
 

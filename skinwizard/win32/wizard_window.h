@@ -14,6 +14,6 @@ inline constexpr const char* kWizardWindowTitle = "New Skin Project";
 /// name, and location, which starts as `location`), the wizard's pages, the confirmation box, then
 /// the project written as the console host writes it. True when a project was written, false when
 /// the user cancelled.
-bool RunWizardWindow(platform::Platform& services, const std::string& location);
+[[nodiscard]] bool RunWizardWindow(platform::Platform& services, const std::string& location);
 
 }  // namespace skinwizard
