@@ -12,6 +12,7 @@
 #include "platform/encoding.h"
 #include "platform/platform.h"
 #include "skinwizard/console/answer_replay.h"
+#include "skinwizard/res/resource.h"
 #include "skinwizard/skin_wizard.h"
 
 namespace skinwizard {
@@ -29,7 +30,7 @@ int RunPages(ProjectWizardHost& host, SkinWizard& wizard, ConsolePages& pages,
   while (!host.Next()) {
     // The page has shown its refusal; a person may type another name.
     if (!pages.Asking() && !options.skinName) pages.Message("give the skin's name with --skin-name");
-    if (!pages.Asking() || !pages.AskText("Skin Name", &namePage->skinName)) return kRefused;
+    if (!pages.Asking() || !pages.AskText(console::Label(TXT_SKIN_NAME), &namePage->skinName)) return kRefused;
   }
   auto* optionsPage = dynamic_cast<SkinOptionsPage*>(host.CurrentPage());
   if (optionsPage == nullptr || !pages.FillOptionsPage(*optionsPage)) return kFailed;

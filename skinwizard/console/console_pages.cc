@@ -10,6 +10,7 @@
 
 #include "console/terminal.h"
 #include "skinwizard/advanced_methods_dialog.h"
+#include "skinwizard/res/resource.h"
 
 namespace skinwizard {
 namespace {
@@ -110,7 +111,7 @@ bool ConsolePages::AskYesNo(const std::string& question, bool byDefault, bool* y
 }
 
 void ConsolePages::ShowMethods(const AdvancedMethodsDialog& dialog) {
-  Say("Which Visual Manager methods would you like to override?\n");
+  Say(std::string(TXT_ADVANCED_QUESTION) + "\n");
   const auto& items = dialog.Items();
   for (std::size_t i = 0; i < items.size(); ++i) {
     std::string number = std::to_string(i + 1);
@@ -182,9 +183,9 @@ bool ConsolePages::FillNamePage(SkinNamePage& page) {
   if (options_.url) page.url = *options_.url;
   if (!Asking()) return true;
   Say("\nStep 1 of 2\n");
-  bool ok = (options_.skinName || AskText("Skin Name", &page.skinName));
+  bool ok = (options_.skinName || AskText(console::Label(TXT_SKIN_NAME), &page.skinName));
   if (ok && !(options_.author && options_.company && options_.email && options_.url)) {
-    Say("Author Information (optional); '-' empties a field\n");
+    Say(std::string(TXT_AUTHOR_INFORMATION) + "; '-' empties a field\n");
   }
   return ok && (options_.author || AskText("  Name", &page.author)) &&
          (options_.company || AskText("  Company", &page.company)) &&
@@ -199,12 +200,12 @@ bool ConsolePages::FillOptionsPage(SkinOptionsPage& page) {
   if (options_.commonDir == 1 && !page.writeCheckEnabled) Message(page.skinsLine);
   if (Asking()) {
     Say("\nStep 2 of 2\n");
-    if (!options_.comments && !AskChoice("Would you like to generate source file comments?",
-                                         "&Yes, please", "No, &thank you", &page.comments)) {
+    if (!options_.comments && !AskChoice(TXT_COMMENTS_QUESTION, TXT_COMMENTS_YES,
+                                         TXT_COMMENTS_NO, &page.comments)) {
       return false;
     }
-    if (!options_.look && !AskChoice("Your skin will be based on:", "Office &2000 look",
-                                     "Office &XP look", &page.baseLook)) {
+    if (!options_.look && !AskChoice(TXT_LOOK_QUESTION, TXT_LOOK_2000, TXT_LOOK_XP,
+                                     &page.baseLook)) {
       return false;
     }
     if (!options_.commonDir && page.writeCheckEnabled) {

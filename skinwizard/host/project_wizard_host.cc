@@ -127,6 +127,13 @@ bool ProjectWizardHost::NameProject(const std::string& name, const std::string& 
   return true;
 }
 
+std::string ProjectWizardHost::ProjectFolder(const std::string& name,
+                                             const std::string& location) const {
+  std::string full, refusal;
+  return platform::JoinPath(FullLocation(files_, location, &full, &refusal) ? full : location,
+                            name);
+}
+
 FinishOutcome ProjectWizardHost::FinishProject(const std::string& name,
                                                const std::string& location, bool overwrite,
                                                const ConfirmProject& confirm) {

@@ -82,6 +82,9 @@ class ProjectWizardHost : public WizardHost {
   /// drive), then set as SetProject does. False with the refusal, the run unchanged.
   [[nodiscard]] bool NameProject(const std::string& name, const std::string& location,
                                  ProjectRefusal* refusal);
+  /// The project folder a window's first step shows while the user types: the location made
+  /// full as NameProject makes it (as typed where it cannot be), then the name.
+  std::string ProjectFolder(const std::string& name, const std::string& location) const;
   /// Finish as every front end runs it: NameProject, Finish, the plan, the files it would
   /// overwrite (refused unless `overwrite`), `confirm` with the confirmation text, then
   /// Generate. Unless the project is created or a page refused, the run is back on the
