@@ -293,7 +293,7 @@ bool AddDspLinkOption(std::string* dsp_text, const std::string& configuration,
     for (const std::string& l : lines) *dsp_text += l;
     return true;
   }
-  *error = "no \"# ADD LINK32\" line for configuration \"" + configuration + "\"";
+  *error = "No \"# ADD LINK32\" line for configuration \"" + configuration + "\"";
   return false;
 }
 

@@ -182,7 +182,7 @@ class FrameWindow : public WizardFrame {
   }
 
   // The frame's own first step as typed, in Windows-1252; false once a refusal is shown.
-  bool TypedProject(std::string* name, std::string* location) {
+  [[nodiscard]] bool TypedProject(std::string* name, std::string* location) {
     ProjectRefusal refusal;
     if (TypedToAnsi(TypedTextOf(GetDlgItem(project_step_, IDC_PROJECT_NAME)), name,
                     &refusal.reason)) {
