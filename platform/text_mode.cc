@@ -60,3 +60,13 @@ std::string FileError(const std::string& what, const std::string& path, const st
 }
 
 }  // namespace platform
+
+namespace platform {
+
+std::string LfToCrLf(const std::string& text) {
+  std::string bytes(CrLfRoom(text.size()), '\0');
+  bytes.resize(LfToCrLf(text.data(), text.data() + text.size(), &bytes[0]) - bytes.data());
+  return bytes;
+}
+
+}  // namespace platform

@@ -60,3 +60,10 @@ inline constexpr char kFileInTheWay[] = "a file of that name exists";
 std::string FileError(const std::string& what, const std::string& path, const std::string& reason);
 
 }  // namespace platform
+
+namespace platform {
+
+/// Text built with LF line ends as text mode writes it, every LF as CR LF.
+std::string LfToCrLf(const std::string& text);
+
+}  // namespace platform

@@ -11,14 +11,14 @@ bool AdvancedMethodsDialog::OnInitDialog() {
   for (const auto& method : methods_) {
     items_.push_back(Item{method->name, method.get(), method->selected != 0});
   }
-  UpdateData(false);
+  (void)UpdateData(false);  // into the controls: only taking them back can fail
   return true;
 }
 
 void AdvancedMethodsDialog::OnSelectionChange(int index) {
   selection_ = index >= 0 && index < static_cast<int>(items_.size()) ? index : -1;
   description = selection_ < 0 ? std::string() : items_[selection_].method->description;
-  UpdateData(false);
+  (void)UpdateData(false);  // into the controls: only taking them back can fail
 }
 
 void AdvancedMethodsDialog::OnDoubleClick() {

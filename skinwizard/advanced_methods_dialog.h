@@ -7,6 +7,7 @@
 
 #include "skinwizard/host/wizard_page.h"
 #include "skinwizard/overridable_method.h"
+#include "skinwizard/res/resource.h"
 
 namespace skinwizard {
 
@@ -15,11 +16,11 @@ namespace skinwizard {
 /// the method records.
 class AdvancedMethodsDialog : public ModalDialog {
  public:
-  static constexpr int kTemplateId = 120;
-  static constexpr int kSelectAll = 3;
-  static constexpr int kSelectNone = 4;
-  static constexpr int kMethodList = 1008;
-  static constexpr int kDescription = 1009;
+  static constexpr int kTemplateId = IDD_ADVANCED;
+  static constexpr int kSelectAll = IDC_SELECT_ALL;
+  static constexpr int kSelectNone = IDC_SELECT_NONE;
+  static constexpr int kMethodList = IDC_METHOD_LIST;
+  static constexpr int kDescription = IDC_DESCRIPTION;
 
   /// One line of the check list, carrying its record as item data.
   struct Item {

@@ -17,12 +17,12 @@ class RegistryReader {
 
   /// Opens `path` below the current key (one trailing backslash dropped) and makes it
   /// current; on failure the previous key stays current and the result is false.
-  bool OpenKey(const std::string& path);
+  [[nodiscard]] bool OpenKey(const std::string& path);
 
   /// Reads a value of the current key whatever its size; `out` is "" when the value is
   /// missing, unreadable or empty. True when the last registry call succeeded, so an empty
   /// value reads as true with "".
-  bool ReadString(const std::string& value_name, std::string* out);
+  [[nodiscard]] bool ReadString(const std::string& value_name, std::string* out);
 
   /// Whether the last registry call succeeded.
   bool LastStatus() const { return status_; }

@@ -42,22 +42,23 @@ int CurrentYear() {
 }
 
 bool SkinNamePage::OnInitDialog() {
-  UpdateData(false);
+  (void)UpdateData(false);  // into the controls: only taking them back can fail
   RegistryReader reader(wizard_.Registry());
   bool opened = reader.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion");
+  // A value that is missing or cannot be read leaves its field empty.
   if (opened) {
-    reader.ReadString("RegisteredOwner", &author);
-    reader.ReadString("RegisteredOrganization", &company);
+    (void)reader.ReadString("RegisteredOwner", &author);
+    (void)reader.ReadString("RegisteredOrganization", &company);
   }
   // NT keeps the owner under its own key; the 9x key is asked first and wins when it has one.
   if (opened && author.empty()) {
     RegistryReader nt(wizard_.Registry());
     if (nt.OpenKey("Software\\Microsoft\\Windows NT\\CurrentVersion")) {
-      nt.ReadString("RegisteredOwner", &author);
-      nt.ReadString("RegisteredOrganization", &company);
+      (void)nt.ReadString("RegisteredOwner", &author);
+      (void)nt.ReadString("RegisteredOrganization", &company);
     }
   }
-  UpdateData(false);
+  (void)UpdateData(false);  // into the controls: only taking them back can fail
   return true;
 }
 

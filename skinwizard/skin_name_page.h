@@ -5,6 +5,7 @@
 #include <string>
 
 #include "skinwizard/host/wizard_page.h"
+#include "skinwizard/res/resource.h"
 
 namespace skinwizard {
 
@@ -15,13 +16,13 @@ class SkinWizard;
 /// name-derived symbols and the author symbols.
 class SkinNamePage : public WizardPage {
  public:
-  static constexpr int kTemplateId = 129;
-  static constexpr int kSkinNameEdit = 1000;
-  static constexpr int kPicture = 1006;
-  static constexpr int kAuthorEdit = 1007;
-  static constexpr int kCompanyEdit = 1008;
-  static constexpr int kEmailEdit = 1009;
-  static constexpr int kUrlEdit = 1010;
+  static constexpr int kTemplateId = IDD_SKIN_NAME;
+  static constexpr int kSkinNameEdit = IDC_SKIN_NAME;
+  static constexpr int kPicture = IDC_SIDE_PICTURE;
+  static constexpr int kAuthorEdit = IDC_AUTHOR;
+  static constexpr int kCompanyEdit = IDC_COMPANY;
+  static constexpr int kEmailEdit = IDC_EMAIL;
+  static constexpr int kUrlEdit = IDC_URL;
 
   /// The refusal of a name with no ASCII letter or digit.
   static constexpr const char* kNameRefusal =

@@ -8,14 +8,14 @@
 namespace skinwizard {
 
 bool SkinOptionsPage::OnInitDialog() {
-  UpdateData(false);
+  (void)UpdateData(false);  // into the controls: only taking them back can fail
   if (!wizard_.SkinsDirectory().empty()) {
     skinsLine = "(" + wizard_.SkinsDirectory() + ")";
   } else {
     writeCheckEnabled = false;
     skinsLine = kNoSkinsDirectory;
   }
-  UpdateData(false);
+  (void)UpdateData(false);  // into the controls: only taking them back can fail
   return true;
 }
 

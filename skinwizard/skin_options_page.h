@@ -5,6 +5,7 @@
 #include <string>
 
 #include "skinwizard/host/wizard_page.h"
+#include "skinwizard/res/resource.h"
 
 namespace skinwizard {
 
@@ -14,23 +15,22 @@ class SkinWizard;
 /// skins directory, and the Advanced dialog's choice of methods.
 class SkinOptionsPage : public WizardPage {
  public:
-  static constexpr int kTemplateId = 130;
-  static constexpr int kCommentsYes = 1001;
-  static constexpr int kCommentsNo = 1002;
-  static constexpr int kAdvancedButton = 1003;
-  static constexpr int kLook2000 = 1004;
-  static constexpr int kLookXp = 1005;
-  static constexpr int kPicture = 1006;
-  static constexpr int kWriteCheck = 1010;
-  static constexpr int kSkinsLine = 1011;
+  static constexpr int kTemplateId = IDD_SKIN_OPTIONS;
+  static constexpr int kCommentsYes = IDC_COMMENTS_YES;
+  static constexpr int kCommentsNo = IDC_COMMENTS_NO;
+  static constexpr int kAdvancedButton = IDC_ADVANCED;
+  static constexpr int kLook2000 = IDC_LOOK_2000;
+  static constexpr int kLookXp = IDC_LOOK_XP;
+  static constexpr int kPicture = IDC_SIDE_PICTURE;
+  static constexpr int kWriteCheck = IDC_WRITE_CHECK;
+  static constexpr int kSkinsLine = IDC_SKINS_LINE;
 
   static constexpr const char* kNoSkinsDirectory = "Error. Unable to initialize skins directory";
   static constexpr const char* kOutputShared = "Write skin DLL to common (shared) directory";
   // sic: "localy"
   static constexpr const char* kOutputLocal = "Write skin DLL localy";
   /// The write check box's text.
-  // sic: "resulut"
-  static constexpr const char* kWriteCheckText = "&Write resulut DLL to the common skins directory";
+  static constexpr const char* kWriteCheckText = TXT_WRITE_CHECK;
 
   explicit SkinOptionsPage(SkinWizard& wizard) : WizardPage(kTemplateId), wizard_(wizard) {}
 

@@ -60,4 +60,24 @@ bool TypedToAnsi(const std::string& utf8, std::string* ansi, std::string* refusa
   return true;
 }
 
+std::string BreakLongWords(const std::string& text, std::size_t width) {
+  std::string broken;
+  std::size_t run = 0;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t start = pos;
+    char32_t code = 0;
+    // A byte that is no UTF-8 (an ANSI letter) counts as one character.
+    if (!platform::DecodeUtf8(text, &pos, &code)) code = 0;
+    const bool breaks = code == ' ' || code == '\n' || code == '\r' || code == '\t';
+    if (breaks) {
+      run = 0;
+    } else if (run++ == width) {
+      broken += '\n';
+      run = 1;
+    }
+    broken.append(text, start, pos - start);
+  }
+  return broken;
+}
+
 }  // namespace skinwizard

@@ -3,6 +3,7 @@
 // Portable: no Win32 here.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace skinwizard {
@@ -16,6 +17,11 @@ std::string QuoteTyped(const std::string& utf8);
 /// front end shows ("'Ωmega' holds 'Ω', which Windows-1252 cannot spell") when a character has
 /// no byte there: the code page conversions would put another letter or a '?' in its place
 /// without a word.
-bool TypedToAnsi(const std::string& utf8, std::string* ansi, std::string* refusal);
+[[nodiscard]] bool TypedToAnsi(const std::string& utf8, std::string* ansi, std::string* refusal);
+
+/// A message with a line break put into every run of more than `width` characters that has
+/// no blank or line break (UTF-8 or ANSI alike): a message box grows as wide as its longest
+/// unbroken word, and a long name or path made one wider than the screen.
+std::string BreakLongWords(const std::string& text, std::size_t width);
 
 }  // namespace skinwizard

@@ -29,7 +29,7 @@ constexpr std::size_t kMaxAnswersBytes = 64 * 1024;
 /// stand for a backslash, a line feed and a carriage return (any other backslash stands for
 /// itself). False with "NAME:LINE: ..." for a line that is no key=value or whose key is
 /// unknown, quoting at most the line's start.
-bool ParseAnswers(const std::string& name, const std::string& text, std::vector<AnswerLine>* lines,
+[[nodiscard]] bool ParseAnswers(const std::string& name, const std::string& text, std::vector<AnswerLine>* lines,
                   std::string* error);
 
 /// The text of an answers file: a heading comment and one "key=value" line per answer, with
@@ -39,13 +39,13 @@ std::string AnswersText(const std::vector<AnswerLine>& lines);
 /// Reads and parses the answers file at the Windows path `path` (`name` is how the user gave
 /// it, UTF-8). Only a regular file is read, and one of at most kMaxAnswersBytes. Messages of
 /// these functions are UTF-8.
-bool ReadAnswerLines(platform::FileSystem& files, const std::string& path, const std::string& name,
+[[nodiscard]] bool ReadAnswerLines(platform::FileSystem& files, const std::string& path, const std::string& name,
                      std::vector<AnswerLine>* lines, std::string* error);
 
 /// Writes an answers file whole or not at all, through the file services' atomic replace.
 /// What stands at `path` must be a regular file (or nothing): a device there is refused, not
 /// replaced.
-bool WriteAnswerLines(platform::FileSystem& files, const std::string& path, const std::string& name,
+[[nodiscard]] bool WriteAnswerLines(platform::FileSystem& files, const std::string& path, const std::string& name,
                       const std::vector<AnswerLine>& lines, std::string* error);
 
 }  // namespace skinwizard

@@ -4,10 +4,14 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/encoding.h"
 #include "platform/windows_path.h"
 #include "skinwizard/project/project_automation.h"
+#include "skinwizard/typed_text.h"
 
 namespace skinwizard {
 namespace {
@@ -33,6 +37,39 @@ std::string NameGuid(const std::string& name) {
                 static_cast<unsigned>((low >> 32) & 0xFFFF),
                 static_cast<unsigned>(low & 0xFFFFFFFF));
   return text;
+}
+
+// The location as a full Windows path without trailing separators; false with the refusal.
+bool FullLocation(platform::FileSystem& files, const std::string& location, std::string* full,
+                  std::string* refusal) {
+  if (location.find_first_not_of(' ') == std::string::npos) {
+    *refusal = "Enter the folder the project folder is made in.";
+    return false;
+  }
+  const std::string typed = platform::AnsiToUtf8(location);
+  // Wildcards and the other characters Windows refuses in names would be taken literally.
+  for (const char c : location) {
+    if (static_cast<unsigned char>(c) < 0x20 || std::strchr("*?\"<>|", c) != nullptr) {
+      *refusal = "The location " + QuoteTyped(typed) +
+                 " holds characters Windows refuses in a folder name";
+      return false;
+    }
+  }
+  std::string path = location;
+  if (!platform::IsWindowsFormPath(location)) {
+    std::error_code failed;
+    // UTF-8 both ways, so the narrow encoding of the host's paths does not matter.
+    const std::filesystem::path absolute =
+        std::filesystem::absolute(std::filesystem::u8path(typed), failed);
+    if (failed) {
+      *refusal = "Cannot resolve the project location " + QuoteTyped(typed) + ": " +
+                 failed.message();
+      return false;
+    }
+    path = files.FromUserPath(platform::Utf8ToAnsi(absolute.lexically_normal().u8string()));
+  }
+  *full = platform::WithoutTrailingSeparators(path);
+  return true;
 }
 
 }  // namespace
@@ -76,12 +113,74 @@ void ProjectWizardHost::SetProject(const std::string& name, const std::string& l
   symbols.Set("Safe_root", SafeRoot(name));
 }
 
+bool ProjectWizardHost::NameProject(const std::string& name, const std::string& location,
+                                    ProjectRefusal* refusal) {
+  refusal->field = ProjectField::kName;
+  refusal->reason = name.empty() ? "Enter a name for the project." : ProjectNameRefusal(name);
+  if (!refusal->reason.empty()) return false;
+  std::string full;
+  if (!FullLocation(files_, location, &full, &refusal->reason)) {
+    refusal->field = ProjectField::kLocation;
+    return false;
+  }
+  SetProject(name, full);
+  return true;
+}
+
+std::string ProjectWizardHost::ProjectFolder(const std::string& name,
+                                             const std::string& location) const {
+  std::string full, refusal;
+  return platform::JoinPath(FullLocation(files_, location, &full, &refusal) ? full : location,
+                            name);
+}
+
+FinishOutcome ProjectWizardHost::FinishProject(const std::string& name,
+                                               const std::string& location, bool overwrite,
+                                               const ConfirmProject& confirm) {
+  using Kind = FinishOutcome::Kind;
+  FinishOutcome outcome;
+  ProjectRefusal refusal;
+  if (!NameProject(name, location, &refusal)) {
+    outcome.kind = Kind::kRefused;
+    outcome.refusal = refusal;
+    return outcome;
+  }
+  const int pressedOn = step_;
+  if (!Finish()) {
+    outcome.kind = Kind::kRefused;  // the page is shown and has said why
+    return outcome;
+  }
+  std::string confirmation;
+  if (!PlanProject(&outcome.plan, &outcome.reason)) {
+    outcome.kind = Kind::kFailed;
+  } else if (!(outcome.existing = ExistingFiles(outcome.plan, files_)).empty() && !overwrite) {
+    outcome.kind = Kind::kWouldOverwrite;
+  } else if (!ConfirmationText(&confirmation, &outcome.reason)) {
+    outcome.kind = Kind::kFailed;
+  } else if (!confirm(confirmation, outcome.plan.project_folder)) {
+    outcome.kind = Kind::kDeclined;
+  } else if (!Generate(outcome.plan, &outcome.reason)) {
+    outcome.kind = Kind::kFailed;
+  } else {
+    outcome.kind = Kind::kCreated;
+    return outcome;
+  }
+  ReturnTo(pressedOn);
+  return outcome;
+}
+
+void ProjectWizardHost::ReturnTo(int step) {
+  while (step_ > step) {
+    if (!Back()) break;
+  }
+}
+
 PageView* ProjectWizardHost::EnsureView(WizardPage& page) {
   std::unique_ptr<PageView>& view = views_[&page];
   if (!view) {
     view = frame_.CreatePageView(page);
     page.AttachView(view.get());
-    page.OnInitDialog();
+    (void)page.OnInitDialog();  // a step page is shown whatever it answers; only dialogs end on false
   }
   return view.get();
 }

@@ -18,7 +18,7 @@ class PageView {
   /// Copies the controls' contents into the model's members, as the framework's data
   /// exchange does before a commit; false when a control holds something the member cannot
   /// take, which keeps the page.
-  virtual bool TransferToMembers() = 0;
+  [[nodiscard]] virtual bool TransferToMembers() = 0;
   /// Copies the model's members (and their enabled states) into the controls.
   virtual void TransferToControls() = 0;
   /// An OK-only message box owned by the page, with no caption of the page's own.
@@ -45,7 +45,7 @@ class ModalDialog {
   int TemplateId() const { return template_id_; }
 
   /// The view calls this once its window exists; false ends the dialog.
-  virtual bool OnInitDialog() { return true; }
+  [[nodiscard]] virtual bool OnInitDialog() { return true; }
   /// OK pressed (or Enter): the dialog takes over its state; the view then closes it.
   virtual void OnOK() {}
   /// Cancel pressed, Escape or the system menu's Close: nothing is kept.
@@ -58,7 +58,7 @@ class ModalDialog {
  protected:
   /// The framework's UpdateData: true moves the controls into the members. Without a window
   /// the members already are the values, so both directions succeed.
-  bool UpdateData(bool save_and_validate);
+  [[nodiscard]] bool UpdateData(bool save_and_validate);
 
  private:
   int template_id_;
@@ -73,7 +73,7 @@ class WizardPage : public ModalDialog {
   explicit WizardPage(int template_id) : ModalDialog(template_id) {}
 
   /// The user asks to move on from the page (or to finish); false keeps the page.
-  virtual bool CommitPage() { return true; }
+  [[nodiscard]] virtual bool CommitPage() { return true; }
 };
 
 }  // namespace skinwizard

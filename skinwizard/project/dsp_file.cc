@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/text_mode.h"
 #include "platform/windows_path.h"
 
 namespace skinwizard {
@@ -56,17 +57,6 @@ int GroupOf(const FileListEntry& entry) {
 
 std::string ConfigName(const std::string& project, const char* configuration) {
   return project + " - " + configuration;
-}
-
-// The text is built with LF and turned into CR LF once at the end.
-std::string ToCrLf(const std::string& text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16);
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
 }
 
 std::string ConfigurationBlock(bool debug) {
@@ -245,7 +235,7 @@ std::string BuildDspText(const std::string& project_name,
   for (const FileListEntry* entry : loose) t += SourceFile(p, *entry);
   t += "# End Target\n";
   t += "# End Project\n";
-  return ToCrLf(t);
+  return platform::LfToCrLf(t);  // built with LF, turned into CR LF once
 }
 
 std::string BuildDswText(const std::string& project_name) {
@@ -264,7 +254,7 @@ std::string BuildDswText(const std::string& project_name) {
   t += "Package=<5>\n{{{\n}}}\n\n";
   t += "Package=<3>\n{{{\n}}}\n\n";
   t += rule;
-  return ToCrLf(t);
+  return platform::LfToCrLf(t);  // built with LF, turned into CR LF once
 }
 
 std::vector<std::string> DspConfigurationNames(const std::string& dsp_text) {
@@ -303,7 +293,7 @@ bool AddDspLinkOption(std::string* dsp_text, const std::string& configuration,
     for (const std::string& l : lines) *dsp_text += l;
     return true;
   }
-  *error = "no \"# ADD LINK32\" line for configuration \"" + configuration + "\"";
+  *error = "No \"# ADD LINK32\" line for configuration \"" + configuration + "\"";
   return false;
 }
 

@@ -26,7 +26,7 @@ std::vector<std::string> DspConfigurationNames(const std::string& dsp_text);
 
 /// Makes the "# ADD LINK32" line of one configuration end with `option`, unless the option is
 /// already on that line. False with the reason when the configuration or its line is missing.
-bool AddDspLinkOption(std::string* dsp_text, const std::string& configuration,
+[[nodiscard]] bool AddDspLinkOption(std::string* dsp_text, const std::string& configuration,
                       const std::string& option, std::string* error);
 
 }  // namespace skinwizard

@@ -21,7 +21,7 @@ using SymbolMap = std::map<std::string, std::string>;
 /// A symbol with no value, an unbalanced $$IF/$$ENDIF, an unterminated "$$" or an unknown
 /// directive gives false and a message naming the template and line ("MYSKIN.CPP(12): ...").
 /// Symbols inside dropped blocks are not looked up.
-bool ExpandTemplate(const std::string& template_name, const std::string& text,
+[[nodiscard]] bool ExpandTemplate(const std::string& template_name, const std::string& text,
                     const SymbolMap& symbols, std::string* out, std::string* error);
 
 /// One entry line of the file list (NEWPROJ.INF), already expanded.
@@ -47,7 +47,7 @@ struct FileList {
 /// Expands NEWPROJ.INF text with the symbols and parses it: empty lines are skipped, a line
 /// starting with '/' names a subfolder, every other line is flags + source, a tab and the
 /// destination. An unknown flag, a missing tab or an empty name is an error naming the line.
-bool ParseFileList(const std::string& template_name, const std::string& text,
+[[nodiscard]] bool ParseFileList(const std::string& template_name, const std::string& text,
                    const SymbolMap& symbols, FileList* out, std::string* error);
 
 }  // namespace skinwizard

@@ -67,7 +67,7 @@ bool DspConfiguration::AddToolSettings(const std::string& tool, const std::strin
                                        std::string* error) {
   // The skin wizard only ever sets the linker's output; other tools' lines are left to the IDE.
   if (tool != "link.exe") {
-    *error = "no settings of tool \"" + tool + "\" can be changed in this project file";
+    *error = "No settings of tool \"" + tool + "\" can be changed in this project file";
     return false;
   }
   return project_->AddLinkOption(name_, settings, error);
@@ -98,7 +98,7 @@ std::unique_ptr<BuildProject> OpenDspText(std::string* dsp_text, std::string* er
   };
   auto project = std::make_unique<DspProject>(save, *dsp_text);
   if (!project->HasConfigurations()) {
-    *error = "the project file holds no configuration";
+    *error = "The project file holds no configuration";
     return nullptr;
   }
   return project;

@@ -43,11 +43,11 @@ class BuildProject {
 /// separate save). Null with the reason when the file cannot be read or holds no
 /// configuration.
 /// `dsp_path` is the Windows path of <root>.dsp.
-std::unique_ptr<BuildProject> OpenDspProject(platform::FileSystem& files,
+[[nodiscard]] std::unique_ptr<BuildProject> OpenDspProject(platform::FileSystem& files,
                                              const std::string& dsp_path, std::string* error);
 
 /// The same automation over a project text in memory, changed in place: a project can be
 /// configured before it is written, so each of its files is written once, complete.
-std::unique_ptr<BuildProject> OpenDspText(std::string* dsp_text, std::string* error);
+[[nodiscard]] std::unique_ptr<BuildProject> OpenDspText(std::string* dsp_text, std::string* error);
 
 }  // namespace skinwizard

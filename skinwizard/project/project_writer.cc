@@ -145,7 +145,7 @@ std::string ProjectNameRefusal(const std::string& name) {
   const std::string quoted = QuoteTyped(platform::AnsiToUtf8(name));
   if (IsReservedDeviceName(name)) return quoted + " is a name Windows keeps for a device";
   for (const unsigned char c : name) {
-    if (c < 0x20) return "a project name cannot hold control characters";
+    if (c < 0x20) return "A project name cannot hold control characters";
   }
   return quoted + " cannot be a project name: it names a folder and its files";
 }
@@ -163,7 +163,7 @@ bool ExpandNamedTemplate(const std::string& name, const SymbolMap& symbols, std:
                          std::string* error) {
   std::string text;
   if (!FindTemplate(name, &text)) {
-    *error = "no template named \"" + name + "\"";
+    *error = "No template named \"" + name + "\"";
     return false;
   }
   return ExpandTemplate(name, text, symbols, out, error);
@@ -172,7 +172,7 @@ bool ExpandNamedTemplate(const std::string& name, const SymbolMap& symbols, std:
 bool PlanProject(const ProjectRequest& request, ProjectPlan* plan, std::string* error) {
   auto root = request.symbols.find("root");
   if (root == request.symbols.end()) {
-    *error = "the project has no name (symbol \"root\" has no value)";
+    *error = "The project has no name (symbol \"root\" has no value)";
     return false;
   }
   const std::string& name = root->second;
@@ -184,7 +184,7 @@ bool PlanProject(const ProjectRequest& request, ProjectPlan* plan, std::string* 
   std::string list_text;
   FileList list;
   if (!FindTemplate(kFileList, &list_text)) {
-    *error = std::string("no template named \"") + kFileList + "\"";
+    *error = std::string("No template named \"") + kFileList + "\"";
     return false;
   }
   if (!ParseFileList(kFileList, list_text, request.symbols, &list, error)) return false;

@@ -56,7 +56,7 @@ std::string ProjectNameRefusal(const std::string& name);
 /// Expands one template of the set by name, e.g. "CONFIRM.INF" for the host's confirmation
 /// box (the text keeps its CR LF line ends). False when the set holds no such template or on
 /// any expansion error.
-bool ExpandNamedTemplate(const std::string& name, const SymbolMap& symbols, std::string* out,
+[[nodiscard]] bool ExpandNamedTemplate(const std::string& name, const SymbolMap& symbols, std::string* out,
                          std::string* error);
 
 /// Expands NEWPROJ.INF and every listed template, and builds <root>.dsp (a DLL using the
@@ -64,7 +64,7 @@ bool ExpandNamedTemplate(const std::string& name, const SymbolMap& symbols, std:
 /// Touches no file; false with a message naming the template and line on any template
 /// error, when `root` is missing or not usable as a file name, or when a file's full path
 /// would pass the Windows path limit.
-bool PlanProject(const ProjectRequest& request, ProjectPlan* plan, std::string* error);
+[[nodiscard]] bool PlanProject(const ProjectRequest& request, ProjectPlan* plan, std::string* error);
 
 /// The planned files that already exist, so a host can refuse to overwrite them.
 std::vector<std::string> ExistingFiles(const ProjectPlan& plan, platform::FileSystem& files);
@@ -72,6 +72,6 @@ std::vector<std::string> ExistingFiles(const ProjectPlan& plan, platform::FileSy
 /// Creates the folders and writes every planned file byte for byte. Stops at the first
 /// failure with its reason, after removing every file and folder the call created (files
 /// it replaced keep their new content).
-bool WriteProject(const ProjectPlan& plan, platform::FileSystem& files, std::string* error);
+[[nodiscard]] bool WriteProject(const ProjectPlan& plan, platform::FileSystem& files, std::string* error);
 
 }  // namespace skinwizard

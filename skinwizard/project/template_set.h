@@ -12,6 +12,6 @@ namespace skinwizard {
 /// Windows-1252 with CR LF line ends; PREVIEW.BMP is a complete bitmap file.
 
 /// The bytes of one template; false when the set holds no template of that name.
-bool FindTemplate(const std::string& name, std::string* bytes);
+[[nodiscard]] bool FindTemplate(const std::string& name, std::string* bytes);
 
 }  // namespace skinwizard

@@ -16,6 +16,10 @@
 namespace skinwizard {
 namespace {
 
+// Characters a message box line may hold before a long name or path is broken: the box grows
+// as wide as its longest unbroken word.
+constexpr std::size_t kMessageWidth = 60;
+
 // The templates and the picture are linked into the program itself.
 HINSTANCE Module() { return GetModuleHandleA(nullptr); }
 
@@ -348,7 +352,7 @@ class AdvancedWindow : public DialogWindowView {
 
 void DialogWindowView::ShowMessage(const std::string& text) {
   if (reveal_) reveal_(hwnd_);
-  MessageBoxA(hwnd_, text.c_str(), caption_.c_str(), MB_OK);
+  MessageBoxAnsi(hwnd_, text, caption_, MB_OK);
 }
 
 void DialogWindowView::FocusControl(int control_id) {
@@ -396,9 +400,13 @@ std::string TypedTextOf(HWND control) {
 }
 
 void MessageBoxUtf8(HWND owner, const std::string& text, const std::string& caption, UINT type) {
-  const std::u16string wide = platform::Utf8ToUtf16(text);
+  const std::u16string wide = platform::Utf8ToUtf16(BreakLongWords(text, kMessageWidth));
   const std::wstring shown(wide.begin(), wide.end());
   MessageBoxW(owner, shown.c_str(), std::wstring(caption.begin(), caption.end()).c_str(), type);
+}
+
+void MessageBoxAnsi(HWND owner, const std::string& text, const std::string& caption, UINT type) {
+  MessageBoxA(owner, BreakLongWords(text, kMessageWidth).c_str(), caption.c_str(), type);
 }
 
 std::unique_ptr<DialogWindowView> CreatePageWindow(HWND frame, const RECT& area, WizardPage& page,

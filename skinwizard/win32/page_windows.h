@@ -32,7 +32,7 @@ class DialogWindowView : public PageView {
   void SetText(int control_id, const std::string& text);
   /// The control's text in Windows-1252 by the model's rule for typed texts; false once the
   /// refusal is shown and the focus is on the control.
-  bool TypedText(int control_id, std::string* ansi);
+  [[nodiscard]] bool TypedText(int control_id, std::string* ansi);
 
   HWND hwnd_ = nullptr;
 
@@ -46,7 +46,11 @@ class DialogWindowView : public PageView {
 std::string TypedTextOf(HWND control);
 
 /// A message box of UTF-8 text: a refusal quotes characters the code page has no byte for.
+/// Long names and paths are broken into lines, so that no box grows wider than the screen.
 void MessageBoxUtf8(HWND owner, const std::string& text, const std::string& caption, UINT type);
+
+/// A message box of ANSI text, long names and paths broken into lines as MessageBoxUtf8 does.
+void MessageBoxAnsi(HWND owner, const std::string& text, const std::string& caption, UINT type);
 
 /// Makes the hidden child window of `page` (a SkinNamePage or a SkinOptionsPage) inside `frame` at
 /// `area` (frame client coordinates), with its side picture; null for a page this host does not

@@ -4,10 +4,8 @@
 #include <windows.h>
 
 #include <memory>
-#include <vector>
 
 #include "skinwizard/host/project_wizard_host.h"
-#include "skinwizard/project/project_writer.h"
 #include "skinwizard/res/resource.h"
 #include "skinwizard/skin_wizard.h"
 #include "skinwizard/typed_text.h"
@@ -28,18 +26,6 @@ std::string WindowText(HWND window) {
   text.resize(
       static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
   return text;
-}
-
-// The location as a full Windows path without trailing separators (a drive root keeps its own);
-// false when it is empty or Windows cannot make it full.
-bool FullLocation(const std::string& typed, std::string* full) {
-  if (typed.find_first_not_of(' ') == std::string::npos) return false;
-  char buffer[MAX_PATH];
-  DWORD length = GetFullPathNameA(typed.c_str(), MAX_PATH, buffer, nullptr);
-  if (length == 0 || length >= MAX_PATH) return false;
-  *full = std::string(buffer, length);
-  while (full->size() > 3 && (full->back() == '\\' || full->back() == '/')) full->pop_back();
-  return true;
 }
 
 struct Confirmation {
@@ -70,8 +56,7 @@ INT_PTR CALLBACK ConfirmProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpar
 class FrameWindow : public WizardFrame {
  public:
   FrameWindow(platform::Platform& services, std::string location)
-      : services_(services),
-        location_(std::move(location)),
+      : location_(std::move(location)),
         host_(*this, *services.files),
         wizard_(host_, *services.registry) {
     host_.RegisterWizard(&wizard_);
@@ -140,12 +125,10 @@ class FrameWindow : public WizardFrame {
   }
 
   void ShowProjectFolder(HWND step) {
-    std::string location = WindowText(GetDlgItem(step, IDC_PROJECT_LOCATION));
-    std::string name = WindowText(GetDlgItem(step, IDC_PROJECT_NAME));
-    std::string full;
-    std::string folder = FullLocation(location, &full) ? full : location;
-    if (!folder.empty() && folder.back() != '\\') folder += '\\';
-    SetDlgItemTextA(step, IDC_PROJECT_FOLDER, (folder + name).c_str());
+    const std::string folder =
+        host_.ProjectFolder(WindowText(GetDlgItem(step, IDC_PROJECT_NAME)),
+                            WindowText(GetDlgItem(step, IDC_PROJECT_LOCATION)));
+    SetDlgItemTextA(step, IDC_PROJECT_FOLDER, folder.c_str());
   }
 
   HWND CurrentWindow() const {
@@ -186,52 +169,47 @@ class FrameWindow : public WizardFrame {
   }
 
   void Message(const std::string& text, UINT icon) {
-    MessageBoxA(hwnd_, text.c_str(), kWizardWindowTitle, MB_OK | icon);
+    MessageBoxAnsi(hwnd_, text, kWizardWindowTitle, MB_OK | icon);
   }
 
-  void FocusOnStep(int control) {
+  // Refuses in the host's words with the focus on the field.
+  void Refuse(const ProjectRefusal& refusal) {
+    MessageBoxUtf8(hwnd_, refusal.reason, kWizardWindowTitle, MB_OK | MB_ICONEXCLAMATION);
+    const int control =
+        refusal.field == ProjectField::kName ? IDC_PROJECT_NAME : IDC_PROJECT_LOCATION;
     SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(project_step_, control)),
                  TRUE);
   }
 
-  // Refuses in the model's words with the focus on the field; true when there is no refusal.
-  bool Accept(const std::string& refusal, int control) {
-    if (refusal.empty()) return true;
-    MessageBoxUtf8(hwnd_, refusal, kWizardWindowTitle, MB_OK | MB_ICONEXCLAMATION);
-    FocusOnStep(control);
+  // The frame's own first step as typed, in Windows-1252; false once a refusal is shown.
+  [[nodiscard]] bool TypedProject(std::string* name, std::string* location) {
+    ProjectRefusal refusal;
+    if (TypedToAnsi(TypedTextOf(GetDlgItem(project_step_, IDC_PROJECT_NAME)), name,
+                    &refusal.reason)) {
+      refusal.field = ProjectField::kLocation;
+      if (TypedToAnsi(TypedTextOf(GetDlgItem(project_step_, IDC_PROJECT_LOCATION)), location,
+                      &refusal.reason)) {
+        return true;
+      }
+    }
+    Refuse(refusal);
     return false;
-  }
-
-  // Leaving the frame's own first step: the project's name and folder become the run's.
-  bool TakeProjectStep() {
-    const std::string typed = TypedTextOf(GetDlgItem(project_step_, IDC_PROJECT_NAME));
-    std::string name, typedLocation, refusal;
-    if (typed.empty()) return Accept("Enter a name for the project.", IDC_PROJECT_NAME);
-    if (!TypedToAnsi(typed, &name, &refusal)) return Accept(refusal, IDC_PROJECT_NAME);
-    if (!Accept(ProjectNameRefusal(name), IDC_PROJECT_NAME)) return false;
-    if (!TypedToAnsi(TypedTextOf(GetDlgItem(project_step_, IDC_PROJECT_LOCATION)), &typedLocation,
-                     &refusal)) {
-      return Accept(refusal, IDC_PROJECT_LOCATION);
-    }
-    std::string location;
-    if (!FullLocation(typedLocation, &location)) {
-      Message("Enter the folder the project folder is made in.", MB_ICONEXCLAMATION);
-      FocusOnStep(IDC_PROJECT_LOCATION);
-      return false;
-    }
-    host_.SetProject(name, location);
-    return true;
   }
 
   void OnCommand(int id) {
     switch (id) {
       case IDC_NEXT:
-        if (host_.CurrentStep() == 0 && !TakeProjectStep()) return;
-        host_.Next();  // a page that refuses stays and has said why
+        if (host_.CurrentStep() == 0) {
+          std::string name, location;
+          ProjectRefusal refusal;
+          if (!TypedProject(&name, &location)) return;
+          if (!host_.NameProject(name, location, &refusal)) return Refuse(refusal);
+        }
+        (void)host_.Next();  // a page that refuses stays and has said why
         ShowCurrent();
         break;
       case IDC_BACK:
-        host_.Back();
+        (void)host_.Back();  // the button is disabled on the first step
         ShowCurrent();
         break;
       case IDC_FINISH:
@@ -246,41 +224,39 @@ class FrameWindow : public WizardFrame {
   }
 
   void OnFinish() {
-    if (host_.CurrentStep() == 0 && !TakeProjectStep()) return;
-    bool committed = host_.Finish();
+    std::string name, location;
+    if (!TypedProject(&name, &location)) return;
+    const FinishOutcome outcome = host_.FinishProject(
+        name, location, false, [this](const std::string& text, const std::string& folder) {
+          Confirmation confirmation{text, folder};
+          // Cancel goes back to the wizard, as the IDE's own confirmation does.
+          return DialogBoxParamA(Module(), MAKEINTRESOURCEA(IDD_CONFIRM), hwnd_, &ConfirmProc,
+                                 reinterpret_cast<LPARAM>(&confirmation)) == IDOK;
+        });
     ShowCurrent();
-    if (!committed) return;
-    ProjectPlan plan;
-    std::string error;
-    if (!host_.PlanProject(&plan, &error)) {
-      Message(error, MB_ICONSTOP);
-      return;
+    switch (outcome.kind) {
+      case FinishOutcome::Kind::kRefused:
+        if (outcome.refusal) Refuse(*outcome.refusal);
+        break;
+      case FinishOutcome::Kind::kWouldOverwrite: {
+        std::string list;
+        for (const std::string& path : outcome.existing) list += "\n    " + path;
+        Message(outcome.plan.project_folder +
+                    " already holds files that this project would overwrite:" + list +
+                    "\n\nChoose another project name or location.",
+                MB_ICONEXCLAMATION);
+        break;
+      }
+      case FinishOutcome::Kind::kDeclined:
+        break;
+      case FinishOutcome::Kind::kFailed:
+        Message(outcome.reason, MB_ICONSTOP);
+        break;
+      case FinishOutcome::Kind::kCreated:
+        created_ = true;
+        End(IDOK);
+        break;
     }
-    std::vector<std::string> existing = ExistingFiles(plan, *services_.files);
-    if (!existing.empty()) {
-      std::string list;
-      for (const std::string& path : existing) list += "\n    " + path;
-      Message(plan.project_folder + " already holds files that this project would overwrite:" +
-                  list + "\n\nChoose another project name or location.",
-              MB_ICONEXCLAMATION);
-      return;
-    }
-    Confirmation confirmation;
-    if (!host_.ConfirmationText(&confirmation.text, &error)) {
-      Message(error, MB_ICONSTOP);
-      return;
-    }
-    confirmation.folder = plan.project_folder;
-    if (DialogBoxParamA(Module(), MAKEINTRESOURCEA(IDD_CONFIRM), hwnd_, &ConfirmProc,
-                        reinterpret_cast<LPARAM>(&confirmation)) != IDOK) {
-      return;  // back to the wizard, as the IDE's own confirmation does
-    }
-    if (!host_.Generate(plan, &error)) {
-      Message(error, MB_ICONSTOP);
-      return;
-    }
-    created_ = true;
-    End(IDOK);
   }
 
   void End(int result) {
@@ -289,7 +265,6 @@ class FrameWindow : public WizardFrame {
     EndDialog(hwnd_, result);
   }
 
-  platform::Platform& services_;
   std::string location_;
   ProjectWizardHost host_;
   SkinWizard wizard_;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -129,7 +130,7 @@ TEST_F(HostCallOrderTest, SetProjectRenamesWithinTheRunWithoutStartingAgain) {
 
 TEST_F(HostCallOrderTest, FinishFromTheFirstPageCommitsEveryPageInOrder) {
   host.StartRun("P", "C:\\Work");
-  host.Next();
+  ASSERT_TRUE(host.Next());
   log.clear();
   ASSERT_TRUE(host.Finish());
   EXPECT_EQ(log, (Log{"next", "commit 1", "window 2", "init 2", "commit 2"}));
@@ -149,8 +150,8 @@ TEST_F(HostCallOrderTest, FinishFromTheHostsOwnStepMakesAndCommitsBothPages) {
 
 TEST_F(HostCallOrderTest, FinishShowsTheRefusingPageAndTheWalkStaysInStep) {
   host.StartRun("P", "C:\\Work");
-  host.Next();
-  host.Next();
+  ASSERT_TRUE(host.Next());
+  ASSERT_TRUE(host.Next());
   wizard.First().refuse = true;
   log.clear();
   EXPECT_FALSE(host.Finish());
@@ -213,8 +214,8 @@ TEST_F(SkinWizardHostTest, FinishOnTheNamePageStillWritesTheOptionKeys) {
 
 TEST_F(SkinWizardHostTest, RefusedNameOnFinishShowsTheMessageOnTheNamePage) {
   host.StartRun("MySkins", drive.Root());
-  host.Next();
-  host.Next();  // refused: the empty name
+  ASSERT_TRUE(host.Next());
+  EXPECT_FALSE(host.Next());  // refused: the empty name
   ASSERT_EQ(frame.views.size(), 1u);
   EXPECT_EQ(frame.views[0]->messages.size(), 1u);
   EXPECT_EQ(host.CurrentStep(), 1);
@@ -223,7 +224,7 @@ TEST_F(SkinWizardHostTest, RefusedNameOnFinishShowsTheMessageOnTheNamePage) {
 
 TEST_F(SkinWizardHostTest, GenerateWritesTheProjectAndLinksIntoTheSkinsDirectory) {
   host.StartRun("MySkins", drive.Root());
-  host.Next();
+  ASSERT_TRUE(host.Next());
   NamePage().skinName = "Aqua";
   ASSERT_TRUE(host.Next());
   ASSERT_TRUE(host.Finish());
@@ -241,6 +242,71 @@ TEST_F(SkinWizardHostTest, GenerateWritesTheProjectAndLinksIntoTheSkinsDirectory
   std::size_t first = dsp.find(option);
   ASSERT_NE(first, std::string::npos) << dsp;
   EXPECT_NE(dsp.find(option, first + 1), std::string::npos) << "both configurations";
+}
+
+// Finish as both front ends run it: each outcome, and the run back on the step Finish was
+// pressed on unless the project is created or a page refused.
+TEST_F(SkinWizardHostTest, FinishProjectOutcomes) {
+  using Kind = skinwizard::FinishOutcome::Kind;
+  using skinwizard::ProjectField;
+  host.StartRun("", "");
+  ASSERT_TRUE(host.Next());
+  NamePage().skinName = "Aqua";
+  int asked = 0;
+  auto confirm = [&](bool answer) {
+    return [&asked, answer](const std::string& text, const std::string&) {
+      ++asked;
+      EXPECT_NE(text.find("Skin Name: \"Aqua\""), std::string::npos) << text;
+      return answer;
+    };
+  };
+  const std::string root = drive.Root();
+  const struct {
+    const char* name;
+    std::string location;
+    bool overwrite, confirmed;
+    Kind kind;
+    std::optional<ProjectField> field;
+    const char* said;
+  } cases[] = {
+      {"", root, false, true, Kind::kRefused, ProjectField::kName, "Enter a name"},
+      {"CON", root, false, true, Kind::kRefused, ProjectField::kName, "keeps for a device"},
+      {"P", "  ", false, true, Kind::kRefused, ProjectField::kLocation, "Enter the folder"},
+      {"P", root + "\\a?", false, true, Kind::kRefused, ProjectField::kLocation,
+       "refuses in a folder name"},
+      {"MySkins", root + "\\\\", false, false, Kind::kDeclined, std::nullopt, ""},
+      {"MySkins", root + "\\", false, true, Kind::kCreated, std::nullopt, ""},
+      {"MySkins", root, false, true, Kind::kWouldOverwrite, std::nullopt, ""},
+      {"MySkins", root, true, true, Kind::kCreated, std::nullopt, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + " in " + c.location);
+    asked = 0;
+    const skinwizard::FinishOutcome outcome =
+        host.FinishProject(c.name, c.location, c.overwrite, confirm(c.confirmed));
+    EXPECT_EQ(outcome.kind, c.kind);
+    EXPECT_EQ(outcome.refusal.has_value(), c.field.has_value());
+    if (outcome.refusal && c.field) {
+      EXPECT_EQ(outcome.refusal->field, *c.field);
+      EXPECT_NE(outcome.refusal->reason.find(c.said), std::string::npos) << outcome.refusal->reason;
+    }
+    EXPECT_EQ(asked, c.kind == Kind::kDeclined || c.kind == Kind::kCreated ? 1 : 0);
+    if (c.kind == Kind::kWouldOverwrite) {
+      EXPECT_EQ(outcome.plan.project_folder, drive.Path("MySkins"));
+      EXPECT_GE(outcome.existing.size(), 10u);
+    }
+    if (c.kind == Kind::kCreated) {
+      EXPECT_EQ(outcome.plan.project_folder, drive.Path("MySkins"));
+      EXPECT_NE(drive.ReadRaw("MySkins\\MySkins.dsw"), "");
+      // The written run ends there; the next case starts one as a front end would.
+      host.EndRun();
+      host.StartRun("", "");
+      ASSERT_TRUE(host.Next());
+      NamePage().skinName = "Aqua";
+    } else {
+      EXPECT_EQ(host.CurrentStep(), 1) << "back on the step Finish was pressed on";
+    }
+  }
 }
 
 }  // namespace

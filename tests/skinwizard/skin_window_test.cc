@@ -28,11 +28,13 @@ namespace fs = std::filesystem;
 using skinwizard::OverridableMethod;
 
 constexpr const char* kTitle = skinwizard::kWizardWindowTitle;
-constexpr const char* kAdvancedTitle = "Skin Advanced Properties";
-constexpr int kSkinName = 1000, kAuthor = 1007, kCompany = 1008, kEmail = 1009;
-constexpr int kCommentsNo = 1002, kLookXp = 1005, kAdvanced = 1003, kPlaceholder = 1006;
-constexpr int kWriteCheck = 1010, kSkinsLine = 1011, kMethodList = 1008, kDescription = 1009;
-constexpr int kSelectAll = 3, kSelectNone = 4;
+constexpr const char* kAdvancedTitle = TXT_ADVANCED_CAPTION;
+constexpr int kSkinName = IDC_SKIN_NAME, kAuthor = IDC_AUTHOR, kCompany = IDC_COMPANY;
+constexpr int kEmail = IDC_EMAIL, kCommentsNo = IDC_COMMENTS_NO, kLookXp = IDC_LOOK_XP;
+constexpr int kAdvanced = IDC_ADVANCED, kPlaceholder = IDC_SIDE_PICTURE;
+constexpr int kWriteCheck = IDC_WRITE_CHECK, kSkinsLine = IDC_SKINS_LINE;
+constexpr int kMethodList = IDC_METHOD_LIST, kDescription = IDC_DESCRIPTION;
+constexpr int kSelectAll = IDC_SELECT_ALL, kSelectNone = IDC_SELECT_NONE;
 constexpr DWORD kPatienceMs = 10000;
 
 // ---- the driver's side --------------------------------------------------------------------
@@ -330,44 +332,37 @@ constexpr DWORD kRadio = kChild | BS_AUTORADIOBUTTON;
 constexpr DWORD kPush = kChild | BS_PUSHBUTTON | WS_TABSTOP;
 
 const std::vector<ExpectedControl> kNamePage = {
-    {-1, "Static", kLabel, "&Skin Name", {89, 20, 36, 8}},
-    {1000, "Edit", kEdit, nullptr, {135, 17, 159, 14}},
-    {-1, "Static", kLabel, "&Name:", {99, 68, 22, 8}},
-    {1007, "Edit", kEdit, nullptr, {135, 65, 93, 14}},
-    {1006, "Static", kPicture, "#117", {4, 5, 69, 187}},
-    {-1, "Static", kLabel, "Author Information (optional)", {89, 46, 89, 8}},
-    {-1, "Static", kLabel, "&Company:", {99, 87, 32, 8}},
-    {1008, "Edit", kEdit, nullptr, {135, 84, 93, 14}},
-    {-1, "Static", kLabel, "&E-Mail:", {99, 108, 22, 8}},
-    {1009, "Edit", kEdit, nullptr, {135, 105, 93, 14}},
-    {-1, "Static", kLabel, "&URL:", {99, 127, 18, 8}},
-    {1010, "Edit", kEdit, nullptr, {135, 124, 93, 14}},
+    {-1, "Static", kLabel, TXT_SKIN_NAME, {89, 20, 36, 8}},
+    {IDC_SKIN_NAME, "Edit", kEdit, nullptr, {135, 17, 159, 14}},
+    {-1, "Static", kLabel, TXT_AUTHOR, {99, 68, 22, 8}},
+    {IDC_AUTHOR, "Edit", kEdit, nullptr, {135, 65, 93, 14}},
+    {IDC_SIDE_PICTURE, "Static", kPicture, "#117", {4, 5, 69, 187}},
+    {-1, "Static", kLabel, TXT_AUTHOR_INFORMATION, {89, 46, 89, 8}},
+    {-1, "Static", kLabel, TXT_COMPANY, {99, 87, 32, 8}},
+    {IDC_COMPANY, "Edit", kEdit, nullptr, {135, 84, 93, 14}},
+    {-1, "Static", kLabel, TXT_EMAIL, {99, 108, 22, 8}},
+    {IDC_EMAIL, "Edit", kEdit, nullptr, {135, 105, 93, 14}},
+    {-1, "Static", kLabel, TXT_URL, {99, 127, 18, 8}},
+    {IDC_URL, "Edit", kEdit, nullptr, {135, 124, 93, 14}},
 };
 
 const std::vector<ExpectedControl> kOptionsPage = {
-    {-1, "Static", kLabel, "Would you like to generate source file comments?", {89, 20, 158, 8}},
-    {1001, "Button", kRadio | WS_GROUP, "&Yes, please", {99, 35, 53, 10}},
-    {1002, "Button", kRadio, "No, &thank you", {99, 48, 61, 10}},
-    {-1, "Static", kLabel, "Your skin will be based on:", {89, 67, 85, 8}},
-    {1004, "Button", kRadio | WS_GROUP, "Office &2000 look", {99, 81, 68, 10}},
-    {1005, "Button", kRadio, "Office &XP look", {99, 95, 61, 10}},
-    {1010,
-     "Button",
-     kChild | BS_AUTOCHECKBOX | WS_TABSTOP,
-     "&Write resulut DLL to the common skins directory",
+    {-1, "Static", kLabel, TXT_COMMENTS_QUESTION, {89, 20, 158, 8}},
+    {IDC_COMMENTS_YES, "Button", kRadio | WS_GROUP, TXT_COMMENTS_YES, {99, 35, 53, 10}},
+    {IDC_COMMENTS_NO, "Button", kRadio, TXT_COMMENTS_NO, {99, 48, 61, 10}},
+    {-1, "Static", kLabel, TXT_LOOK_QUESTION, {89, 67, 85, 8}},
+    {IDC_LOOK_2000, "Button", kRadio | WS_GROUP, TXT_LOOK_2000, {99, 81, 68, 10}},
+    {IDC_LOOK_XP, "Button", kRadio, TXT_LOOK_XP, {99, 95, 61, 10}},
+    {IDC_WRITE_CHECK, "Button", kChild | BS_AUTOCHECKBOX | WS_TABSTOP, TXT_WRITE_CHECK,
      {89, 113, 166, 10}},
-    {1003, "Button", kPush, "A&dvanced...", {89, 145, 59, 14}},
-    {1006, "Static", kPicture, "#117", {4, 5, 69, 187}},
-    {1011, "Static", kLabel, nullptr, {99, 126, 204, 8}},
+    {IDC_ADVANCED, "Button", kPush, TXT_ADVANCED, {89, 145, 59, 14}},
+    {IDC_SIDE_PICTURE, "Static", kPicture, "#117", {4, 5, 69, 187}},
+    {IDC_SKINS_LINE, "Static", kLabel, nullptr, {99, 126, 204, 8}},
 };
 
 const std::vector<ExpectedControl> kAdvancedDialog = {
-    {-1,
-     "Static",
-     kLabel,
-     "Which Visual Manager methods would you like to override?",
-     {14, 7, 145, 19}},
-    {1008,
+    {-1, "Static", kLabel, TXT_ADVANCED_QUESTION, {14, 7, 145, 19}},
+    {IDC_METHOD_LIST,
      "ListBox",
      kChild | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL |
          WS_BORDER,
@@ -375,10 +370,10 @@ const std::vector<ExpectedControl> kAdvancedDialog = {
      {14, 27, 139, 83}},
     {1, "Button", kChild | BS_DEFPUSHBUTTON | WS_TABSTOP, "OK", {166, 7, 50, 14}},
     {2, "Button", kPush, "Cancel", {166, 27, 50, 14}},
-    {3, "Button", kPush, "Select &All", {166, 47, 50, 14}},
-    {4, "Button", kPush, "Select &None", {166, 67, 50, 14}},
-    {-1, "Static", kLabel, "Description:", {14, 117, 38, 8}},
-    {1009, "Static", kLabel, nullptr, {14, 129, 139, 23}},
+    {IDC_SELECT_ALL, "Button", kPush, TXT_SELECT_ALL, {166, 47, 50, 14}},
+    {IDC_SELECT_NONE, "Button", kPush, TXT_SELECT_NONE, {166, 67, 50, 14}},
+    {-1, "Static", kLabel, TXT_DESCRIPTION, {14, 117, 38, 8}},
+    {IDC_DESCRIPTION, "Static", kLabel, nullptr, {14, 129, 139, 23}},
 };
 
 // Every control of `dialog` in creation order against the table, and the client size.
@@ -471,6 +466,15 @@ TEST_F(SkinWindowTest, TemplatesAsBuiltMatchTheirTables) {
     ClickItem(GetDlgItem(advanced, kMethodList), 2, false);
     WaitUntil([&] { return TextOf(GetDlgItem(advanced, kDescription)) != ""; });
     SaveShot(advanced, "advanced");
+    // The frame opens centred on the screen and the Advanced dialog over it, not on its caption.
+    RECT frameRect{}, advancedRect{};
+    GetWindowRect(frame, &frameRect);
+    GetWindowRect(advanced, &advancedRect);
+    const int screenX = GetSystemMetrics(SM_CXSCREEN), screenY = GetSystemMetrics(SM_CYSCREEN);
+    for (const RECT& r : {frameRect, advancedRect}) {
+      EXPECT_NEAR(r.left + r.right, screenX, 2) << r.left << "," << r.top;
+      EXPECT_NEAR(r.top + r.bottom, screenY, 2) << r.left << "," << r.top;
+    }
     CloseAndWait(advanced, IDCANCEL);
   });
 }
@@ -594,6 +598,21 @@ TEST_F(SkinWindowTest, RefusedNamesKeepTheirStepWithFocusOnTheName) {
              gui.hwndFocus == GetDlgItem(name, kSkinName);
     }));
     EXPECT_EQ(VisiblePage(frame), name);
+
+    // A name as long as a folder's path may be: the refusal at Finish breaks it into lines
+    // rather than growing wider than the screen.
+    Press(frame, IDC_BACK);
+    ASSERT_NE(WaitForPage(frame, IDC_PROJECT_NAME), nullptr);
+    ASSERT_NE(ToNamePage(frame, std::string(240, 'N')), nullptr);
+    Type(name, kSkinName, "Aqua");
+    Press(frame, IDC_FINISH);
+    box = WaitForDialog(kTitle, frame);
+    ASSERT_NE(box, nullptr);
+    SaveShot(box, "refusal-long-name");
+    RECT boxRect{};
+    GetWindowRect(box, &boxRect);
+    EXPECT_LE(boxRect.right - boxRect.left, GetSystemMetrics(SM_CXSCREEN) * 3 / 4);
+    CloseAndWait(box, IDOK);
   });
 }
 
@@ -702,6 +721,12 @@ TEST_F(SkinWindowTest, WholeRunWritesTheConsoleHostsProject) {
     ASSERT_NE(name, nullptr);
     Type(name, kSkinName, " Blue Glass 2 ");
     Type(name, kEmail, "  ann@example.com ");
+    // Cancel in the confirmation goes back to the page Finish was pressed on.
+    Press(frame, IDC_FINISH);
+    HWND cancelled = WaitForDialog(TXT_CONFIRM_CAPTION, frame);
+    ASSERT_NE(cancelled, nullptr);
+    CloseAndWait(cancelled, IDCANCEL);
+    EXPECT_TRUE(WaitUntil([&] { return VisiblePage(frame) == name; }));
     Press(frame, IDC_NEXT);
     HWND options = WaitForPage(frame, kAdvanced);
     ASSERT_NE(options, nullptr);
@@ -715,7 +740,7 @@ TEST_F(SkinWindowTest, WholeRunWritesTheConsoleHostsProject) {
     ClickItem(list, 11, true);
     CloseAndWait(advanced, IDOK);
     Press(frame, IDC_FINISH);
-    HWND confirm = WaitForDialog("New Project Information", frame);
+    HWND confirm = WaitForDialog(TXT_CONFIRM_CAPTION, frame);
     ASSERT_NE(confirm, nullptr);
     confirmation = TextOf(GetDlgItem(confirm, IDC_CONFIRM_TEXT));
     SaveShot(confirm, "confirmation");

@@ -10,6 +10,7 @@
 #include "skinwizard/skin_name_page.h"
 #include "skinwizard/skin_options_page.h"
 #include "skinwizard/step_chooser.h"
+#include "skinwizard/typed_text.h"
 #include "tests/skinwizard/skin_wizard_doubles.h"
 #include "tests/support/fake_registry.h"
 
@@ -407,6 +408,22 @@ TEST_F(SkinWizardTest, ConfigureProjectLeavesTheProjectAloneWhenNotWanted) {
   fresh.ConfigureProject(project);
   EXPECT_EQ(project.asked, 0);
   EXPECT_TRUE(release.added.empty());
+}
+
+// Message boxes grow as wide as their longest unbroken word: long runs are broken, words and
+// the characters of either encoding are not.
+TEST(TypedText, BreakLongWordsBreaksOnlyRunsLongerThanTheWidth) {
+  const struct {
+    std::string text, broken;
+  } cases[] = {
+      {"four word runs stay", "four word runs stay"},
+      {"abcdef", "abcd\nef"},
+      {"abcd abcdefghi", "abcd abcd\nefgh\ni"},
+      {"ab\ncdefg", "ab\ncdef\ng"},
+      {"\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\n\xC3\xA9"},
+      {"\xE9\xE9\xE9\xE9\xE9", "\xE9\xE9\xE9\xE9\n\xE9"},  // ANSI letters
+  };
+  for (const auto& c : cases) EXPECT_EQ(skinwizard::BreakLongWords(c.text, 4), c.broken) << c.text;
 }
 
 }  // namespace

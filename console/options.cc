@@ -1,0 +1,46 @@
+// The console front ends' option splitter.
+// Portable: no Win32 here.
+#include "console/options.h"
+
+namespace console {
+
+bool SplitCommandLine(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,
+                      std::vector<GivenOption>* options, std::vector<std::string>* operands,
+                      OptionError* error) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const std::size_t equals = arg.find('=');
+    const std::string typed = arg.substr(0, equals);
+    const OptionSpec* spec = nullptr;
+    for (const OptionSpec& known : specs) {
+      if (typed == known.name || (known.alias != nullptr && typed == known.alias)) spec = &known;
+    }
+    if (spec == nullptr && arg.compare(0, 2, "--") != 0) {
+      operands->push_back(arg);
+      continue;
+    }
+    error->option = typed;
+    if (spec == nullptr) {
+      error->kind = OptionError::Kind::kUnknown;
+      return false;
+    }
+    GivenOption given{spec->name, std::string()};
+    if (equals != std::string::npos) {
+      if (!spec->takesValue) {
+        error->kind = OptionError::Kind::kTakesNoValue;
+        return false;
+      }
+      given.value = arg.substr(equals + 1);
+    } else if (spec->takesValue) {
+      if (i + 1 >= args.size()) {
+        error->kind = OptionError::Kind::kNeedsValue;
+        return false;
+      }
+      given.value = args[++i];
+    }
+    options->push_back(given);
+  }
+  return true;
+}
+
+}  // namespace console
