@@ -55,19 +55,10 @@ std::string WithoutTrailingSeparators(std::string path) {
   return path;
 }
 
-}  // namespace platform
-
-namespace platform {
-
 bool IsWindowsFormPath(const std::string& path) {
   const bool drive = path.size() >= 2 && path[1] == ':' &&
                      ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
   return drive || (!path.empty() && path[0] == '\\');
-}
-
-std::string WithoutTrailingSeparators(std::string path) {
-  while (path.size() > 3 && EndsWithSeparator(path)) path.pop_back();
-  return path;
 }
 
 }  // namespace platform

@@ -37,15 +37,8 @@ std::string WithoutTrailingBackslash(std::string path);
 /// keeps its own ("C:\"), since "C:" alone names the drive's current folder.
 std::string WithoutTrailingSeparators(std::string path);
 
-}  // namespace platform
-
-namespace platform {
-
 /// Whether a path is already in Windows form, with a drive ("C:...") or from a root ("\..."),
 /// rather than a host path that the file services map to its drive first.
 bool IsWindowsFormPath(const std::string& path);
-
-/// The path without its trailing '\' and '/', except the one of a drive's root ("C:\").
-std::string WithoutTrailingSeparators(std::string path);
 
 }  // namespace platform
