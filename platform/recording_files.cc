@@ -33,11 +33,7 @@ struct NewContent {
                       : 0);
   }
   std::string Bytes() const {
-    if (!text_mode) return content;
-    // Exactly Size() bytes: one more for each LF.
-    std::string bytes(Size(), '\0');
-    LfToCrLf(content.data(), content.data() + content.size(), &bytes[0]);
-    return bytes;
+    return text_mode ? LfToCrLf(content) : content;
   }
   std::string Digest() const {
     std::uint64_t hash = kFnvBasis;

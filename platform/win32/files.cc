@@ -105,9 +105,7 @@ class Win32FileSystem : public FileSystem {
 
   bool WriteTextFile(const std::string& path, const std::string& text,
                      std::string* error) override {
-    std::string bytes(CrLfRoom(text.size()), '\0');
-    bytes.resize(LfToCrLf(text.data(), text.data() + text.size(), &bytes[0]) - bytes.data());
-    return WriteBinaryFile(path, bytes, error);
+    return WriteBinaryFile(path, LfToCrLf(text), error);
   }
 
   bool ReadBinaryFile(const std::string& path, std::string* bytes, std::string* error) override {
