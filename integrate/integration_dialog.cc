@@ -24,22 +24,19 @@ const OptionBinding kOptions[] = {
     {kIdVs2005Option, &IntegrationDialog::integrateVs2005},
 };
 
-// The texts of dialog 102 (Windows-1252; "\xAE" is the registered sign).
+// The texts dialog 102 opens with.
 const std::pair<int, const char*> kTemplateTexts[] = {
-    {kIdWelcomeText,
-     "Welcome to Tessaline Library! This wizard will automatically integrate the library "
-     "with Microsoft\xAE Visual C++\xAE and/or Microsoft\xAE Visual Studio .NET\xAE\r\n\r\n"
-     "Please close all VC++/VS.NET instances and click OK to start the integration."},
-    {kIdVc6Option, "Integrate the library with Visual C++\xAE &6.0"},
-    {kIdNet70Option, "Integrate the library with Visual Studio.&NET\xAE"},
-    {kIdNet71Option, "Integrate the library with Visual Studio.NE&T\xAE 2003"},
-    {kIdVs2005Option, "Integrate the library with Visual Studio\xAE 200&5"},
-    {kIdDirectoriesOption, "Setup VC++ &Directories"},
-    {kIdHelpOption, "Integrate Tessaline &Help"},
-    {kIdAppWizardOption, "Setup Tessaline &Application Wizard"},
-    {kIdSkinWizardOption, "Setup &TSLSkin+ Wizard (Visual C++\xAE 6.0 only)"},
-    {kIdOkButton, "OK"},
-    {kIdCancelButton, "Cancel"},
+    {kIdWelcomeText, LABEL_WELCOME_TEXT},
+    {kIdVc6Option, LABEL_VC6_OPTION},
+    {kIdNet70Option, LABEL_NET70_OPTION},
+    {kIdNet71Option, LABEL_NET71_OPTION},
+    {kIdVs2005Option, LABEL_VS2005_OPTION},
+    {kIdDirectoriesOption, LABEL_DIRECTORIES_OPTION},
+    {kIdHelpOption, LABEL_HELP_OPTION},
+    {kIdAppWizardOption, LABEL_APP_WIZARD_OPTION},
+    {kIdSkinWizardOption, LABEL_SKIN_WIZARD_OPTION},
+    {kIdOkButton, LABEL_OK},
+    {kIdCancelButton, LABEL_CANCEL},
 };
 
 // Restores the cursor however OnRun returns.

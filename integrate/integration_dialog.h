@@ -10,34 +10,35 @@
 
 #include "integrate/engine/integration_engine.h"
 #include "integrate/owner.h"
+#include "integrate/res/resource.h"
 #include "platform/platform.h"
 
 namespace integrate {
 
-/// Control ids of dialog 102.
+/// Control ids of dialog 102, named from the table the resource script builds it from.
 enum ControlId : int {
-  kIdOkButton = 1,
-  kIdCancelButton = 2,
-  kIdBanner = 1000,
-  kIdHelpOption = 1001,
-  kIdDirectoriesOption = 1003,
-  kIdAppWizardOption = 1004,
-  kIdSkinWizardOption = 1005,
-  kIdVc6Option = 1006,
-  kIdNet70Option = 1009,
-  kIdNet71Option = 1010,
-  kIdVs2005Option = 1011,
-  kIdWelcomeText = 1013,
-  kIdProgressList = 1014,
+  kIdOkButton = 1,      // IDOK
+  kIdCancelButton = 2,  // IDCANCEL
+  kIdBanner = IDC_BANNER,
+  kIdHelpOption = IDC_HELP_OPTION,
+  kIdDirectoriesOption = IDC_DIRECTORIES_OPTION,
+  kIdAppWizardOption = IDC_APP_WIZARD_OPTION,
+  kIdSkinWizardOption = IDC_SKIN_WIZARD_OPTION,
+  kIdVc6Option = IDC_VC6_OPTION,
+  kIdNet70Option = IDC_NET70_OPTION,
+  kIdNet71Option = IDC_NET71_OPTION,
+  kIdVs2005Option = IDC_VS2005_OPTION,
+  kIdWelcomeText = IDC_WELCOME_TEXT,
+  kIdProgressList = IDC_PROGRESS_LIST,
 };
 
 /// Resource ids of the dialog's template and pictures.
 enum ResourceId : int {
-  kIdDialogTemplate = 102,
-  kIdProgramIcon = 128,
-  kIdBannerBitmap = 129,
-  kIdBanner16ColourBitmap = 130,
-  kIdProgressImages = 131,
+  kIdDialogTemplate = IDD_INTEGRATION,
+  kIdProgramIcon = IDI_PROGRAM,
+  kIdBannerBitmap = IDB_BANNER,
+  kIdBanner16ColourBitmap = IDB_BANNER_16_COLOURS,
+  kIdProgressImages = IDB_PROGRESS_IMAGES,
 };
 
 /// The banner for a screen of that depth: the 16-colour artwork below 8 bits per pixel.

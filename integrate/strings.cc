@@ -269,6 +269,12 @@ const std::string& LoadText(int id) {
   return it == texts.end() ? empty : it->second;
 }
 
+std::string AsSentence(std::string text) {
+  // ASCII only: the machine's locale must not decide how a Windows-1252 byte is cased.
+  if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
+  return text;
+}
+
 namespace detail {
 
 std::string FormatRaw(const char* format, ...) {

@@ -186,4 +186,8 @@ std::string FormatText(int id, const Args&... args) {
   return Format(LoadText(id), args...);
 }
 
+/// The text with a capital first letter: a reason the console prints after the program's
+/// name ("tslkt-integrate: the library's ...") opens a message box as a sentence does.
+std::string AsSentence(std::string text);
+
 }  // namespace integrate

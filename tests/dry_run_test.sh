@@ -8,27 +8,19 @@
 # Usage: tests/dry_run_test.sh INTEGRATE_EXE
 # TSL_TEST_PREFIX names a prefix made by scripts/make-prefix.sh; it is only read.
 set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/.." && pwd)
+source "$(dirname "$0")/lib.sh"
 integrate=${1:?usage: dry_run_test.sh INTEGRATE_EXE}
-base=${TSL_TEST_PREFIX:?TSL_TEST_PREFIX must name a prefix made by scripts/make-prefix.sh}
-export WINEDEBUG=-all
 unset DISPLAY
-"$root/scripts/make-prefix.sh" "$base" || exit 1
-work=$(mktemp -d "${TMPDIR:-/tmp}/tsl-dry.XXXXXX")
-cleanup() {
+test_prefix
+scratch dry
+tidy() {
   chattr -R -i "$work" 2>/dev/null
   chmod -R u+w "$work" 2>/dev/null
-  rm -rf "$work"
 }
-trap cleanup EXIT
 
 lib_rel='drive_c/Program Files (x86)/Quorvane/Tessaline'
 template_rel='drive_c/Program Files (x86)/Microsoft Visual Studio/Common/MSDev98/Template'
-sample=$work/sample
-"$root/scripts/copy-prefix.sh" "$base" "$sample"
-"$root/scripts/sample-prefix.sh" "$sample" >/dev/null || { echo "sample-prefix.sh failed" >&2; exit 1; }
-WINEPREFIX=$sample wineserver -w
+sample=$(sample_machine sample) || exit 1
 
 # Root without the override capabilities, as an ordinary user; the plain user when not root.
 unprivileged=()
@@ -47,7 +39,6 @@ cases=(
   "wizard file the code page cannot spell|printf x >'$lib_rel/TSLAppWizard7/TSLAppWizard/HTML/1033/Ω.htm'|1"
   "wizard file named with a backslash|printf x >'$lib_rel/TSLAppWizard7/TSLAppWizard/HTML/1033/a\\b.htm'|1"
 )
-failed=0
 for entry in "${cases[@]}"; do
   IFS='|' read -r name setup expected <<<"$entry"
   if [[ $setup == chattr* ]] && [ "$can_chattr" = no ]; then
@@ -55,8 +46,7 @@ for entry in "${cases[@]}"; do
     continue
   fi
   for run in dry real; do
-    rm -rf "$work/$run"
-    "$root/scripts/copy-prefix.sh" "$sample" "$work/$run" "$lib_rel" "$template_rel" drive_c/users
+    clone "$sample" "$run" "$lib_rel" "$template_rel" drive_c/users >/dev/null || exit 1
     (cd "$work/$run" && eval "$setup")
     (cd "$work/$run" && find drive_c -printf '%y %m %s %p\n' | LC_ALL=C sort && md5sum ./*.reg) \
       >"$work/$run.before"
@@ -86,13 +76,13 @@ for entry in "${cases[@]}"; do
       problem="${problem:+$problem; }no message 15"
   fi
   if [ -n "$problem" ]; then
-    failed=$((failed + 1))
-    echo "FAIL $name: $problem"
+    current=$name
+    fail "$problem"
     head -n 8 "$work/diff"
   else
     echo "ok   $name (exit $real_rc)"
   fi
   chattr -R -i "$work/dry" "$work/real" 2>/dev/null
 done
-echo "dry run against real run: ${#cases[@]} cases, $failed failed"
-[ "$failed" -eq 0 ]
+echo "dry run against real run: ${#cases[@]} cases, $failures failed"
+[ "$failures" -eq 0 ]

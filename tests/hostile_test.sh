@@ -7,25 +7,18 @@
 # Usage: tests/hostile_test.sh INTEGRATE_EXE SKINWIZARD_EXE
 # TSL_TEST_PREFIX names a prefix made by scripts/make-prefix.sh; it is only read.
 set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/.." && pwd)
+source "$(dirname "$0")/lib.sh"
 integrate=${1:?usage: hostile_test.sh INTEGRATE_EXE SKINWIZARD_EXE}
 skinwizard=${2:?usage: hostile_test.sh INTEGRATE_EXE SKINWIZARD_EXE}
-base=${TSL_TEST_PREFIX:?TSL_TEST_PREFIX must name a prefix made by scripts/make-prefix.sh}
-export WINEDEBUG=-all
 unset DISPLAY
-"$root/scripts/make-prefix.sh" "$base" || exit 1
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/tsl-hostile.XXXXXX")
+test_prefix
+scratch hostile
 mounts=()
-cleanup() {
-  local p m
+tidy() {
+  local m
   for m in "${mounts[@]}"; do umount "$m" 2>/dev/null; done
-  for p in "$work"/*/; do [ -f "$p/system.reg" ] && WINEPREFIX=$p wineserver -k 2>/dev/null; done
   chmod -R u+w "$work" 2>/dev/null
-  rm -rf "$work"
 }
-trap cleanup EXIT
 
 lib_rel='drive_c/Program Files (x86)/Quorvane/Tessaline'
 template_rel='drive_c/Program Files (x86)/Microsoft Visual Studio/Common/MSDev98/Template'
@@ -36,14 +29,8 @@ watched=(system.reg user.reg "$colreg_rel" "$col_rel" "$lib_rel" "$template_rel"
 
 # The sample machine every integration case starts from, and a copy of it per case: links
 # for the thousands of files nobody writes, real copies of every watched file.
-sample=$work/sample
-"$root/scripts/copy-prefix.sh" "$base" "$sample"
-"$root/scripts/sample-prefix.sh" "$sample" >/dev/null || { echo "sample-prefix.sh failed" >&2; exit 1; }
-WINEPREFIX=$sample wineserver -w
-clone() {  # name (a skipped case's number comes again, so its copy goes first)
-  rm -rf "${work:?}/$1"
-  "$root/scripts/copy-prefix.sh" "$sample" "$work/$1" "${watched[@]}" && echo "$work/$1"
-}
+sample=$(sample_machine sample) || exit 1
+edited=("${watched[@]}")
 # Checksums of what a case watches, names included, so a lost file shows as well.
 sums() {  # folder paths...
   local dir=$1
@@ -54,8 +41,7 @@ sums() {  # folder paths...
    cd "$dir" && find "$@" 2>/dev/null | sort)
 }
 
-failures=0 cases=0 skipped=0 preload=
-fail() { echo "FAIL [$current]: $*"; failures=$((failures + 1)); }
+cases=0 skipped=0 preload=
 
 # One case. Its line: tool, expected status, a piece of the message (fixed text, "" for
 # none), what may change ("-" nothing, "." anything, else a space-separated list of watched
@@ -70,7 +56,7 @@ hostile() {
   cases=$((cases + 1))
   current="$tool $cases: $setup $*"
   P=$work/case$cases L=$work/case$cases-location
-  if [ "$tool" = integrate ]; then P=$(clone "case$cases"); else P=$sample; fi
+  if [ "$tool" = integrate ]; then P=$(clone "$sample" "case$cases"); else P=$sample; fi
   mkdir -p "$L"
   local args=() a
   for a in "$@"; do a=${a//@P/$P}; args+=("${a//@L/$L}"); done
@@ -197,7 +183,7 @@ ide_elsewhere() {
   mkdir -p "$work/linux" && cp /bin/sleep "$work/linux/MSDEV.EXE" || return 1
   WINEPREFIX=$P "$work/linux/MSDEV.EXE" 120 &
   standins+=($!)
-  "$root/scripts/copy-prefix.sh" "$base" "$work/other" || return 1
+  clone "$base" other >/dev/null || return 1
   WINEPREFIX=$work/other wine "$TSL_MSDEV_STANDIN" 120 </dev/null >/dev/null 2>&1 &
   standins+=($!)
   local i

@@ -11,19 +11,14 @@
 # Prints the figures (kills, torn files, leftovers) and exits 1 when anything was torn, or a
 # temporary file a kill left survives the next run.
 set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/.." && pwd)
+source "$(dirname "$0")/lib.sh"
 kills=10
 if [ "${1:-}" = --kills ]; then kills=$2; shift 2; fi
 integrate=${1:?usage: kill_test.sh [--kills N] INTEGRATE_EXE SKINWIZARD_EXE}
 skinwizard=${2:?usage: kill_test.sh [--kills N] INTEGRATE_EXE SKINWIZARD_EXE}
-base=${TSL_TEST_PREFIX:?TSL_TEST_PREFIX must name a prefix made by scripts/make-prefix.sh}
-export WINEDEBUG=-all
 unset DISPLAY
-"$root/scripts/make-prefix.sh" "$base" || exit 1
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/tsl-kill.XXXXXX")
-trap 'for q in p u; do WINEPREFIX=$work/$q wineserver -k 2>/dev/null; done; rm -rf "$work"' EXIT
+test_prefix
+scratch kill
 
 lib_rel='drive_c/Program Files (x86)/Quorvane/Tessaline'
 template_rel='drive_c/Program Files (x86)/Microsoft Visual Studio/Common/MSDev98/Template'
@@ -56,10 +51,7 @@ status=0
 # the run. Then the same for SIGINT, which must stop the run between two changes, mark the
 # journal and exit 130. On the plain sample machine, where a run spends its time on the
 # changes themselves.
-u=$work/u
-"$root/scripts/copy-prefix.sh" "$base" "$u"
-"$root/scripts/sample-prefix.sh" "$u" >/dev/null || { echo "sample-prefix.sh failed" >&2; exit 1; }
-WINEPREFIX=$u wineserver -w
+u=$(sample_machine u) || exit 1
 journals='*/AppData/Local/Quorvane'  # the journals' folder and the folders made for it
 undo_state() {  # prefix: what a run may change, less the journals and the hives' time stamps
   (cd "$1" && find drive_c -path "$journals" -prune -o -printf '%y %m %p\n' | LC_ALL=C sort &&
@@ -127,10 +119,7 @@ echo "kill and undo: $undone runs taken back ($kills killed at random within ${u
 [ -z "${UNDO_ONLY:-}" ] || exit $status
 
 # --- A large sample prefix --------------------------------------------------------------------
-p=$work/p
-"$root/scripts/copy-prefix.sh" "$base" "$p"
-"$root/scripts/sample-prefix.sh" "$p" >/dev/null || { echo "sample-prefix.sh failed" >&2; exit 1; }
-WINEPREFIX=$p wineserver -w
+p=$(sample_machine p) || exit 1
 # Keys of 200-byte values until system.reg passes 20 MB, and a few MB more in user.reg, so a
 # run spends its time reading and writing big files, where a kill is most likely to land.
 pad_reg() {  # file keys

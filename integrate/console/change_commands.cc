@@ -2,6 +2,7 @@
 // Portable: no Win32 here.
 #include "integrate/console/change_commands.h"
 
+#include "integrate/console/exit_status.h"
 #include "integrate/journal.h"
 #include "integrate/strings.h"
 #include "platform/change_list.h"
@@ -59,7 +60,7 @@ int RunUndo(platform::ChangeRecord& record, const ChangeOptions& options, std::o
   if (options.journal.empty()) {
     if (!LastJournal(real, &path, &error)) {
       err << kProgram << ": " << platform::AnsiToUtf8(FormatText(kStrUndoNothing, error)) << '\n';
-      return 2;
+      return kExitUsage;
     }
   } else {
     path = real.files->FromUserPath(options.journal);
@@ -69,7 +70,7 @@ int RunUndo(platform::ChangeRecord& record, const ChangeOptions& options, std::o
       !DecodeJournal(bytes, &journal, &error)) {
     err << kProgram << ": " << platform::AnsiToUtf8(FormatText(kStrUndoCannotRead, path, error))
         << '\n';
-    return 2;
+    return kExitUsage;
   }
   // A run killed while it named its journal in last.txt left that file's temporary.
   record.services().files->RemoveLeftovers(platform::ParentPath(path), &error);
@@ -106,7 +107,7 @@ int RunUndo(platform::ChangeRecord& record, const ChangeOptions& options, std::o
     out << mark << platform::AnsiToUtf8(text) << '\n';
   }
   if (dry) PrintChanges(record, out);
-  return complete ? 0 : 1;
+  return complete ? kExitCompleted : kExitFailed;
 }
 
 }  // namespace integrate

@@ -23,13 +23,13 @@ struct ChangeOptions {
 /// marks the end of its journal (`journal` null when it ran without one) and, when it
 /// changed anything, says where it is. False, having said why on `err`, when the journal
 /// could not be finished: the run cannot be relied on to be taken back.
-bool FinishRun(platform::ChangeRecord& record, JournalWriter* journal, std::ostream& out,
+[[nodiscard]] bool FinishRun(platform::ChangeRecord& record, JournalWriter* journal, std::ostream& out,
                std::ostream& err);
 
 /// Carries out --undo through the record (which withholds the writes of --undo --dry-run)
 /// and returns the exit status: 0 all put back, 1 an item skipped or failed, 2 the journal
 /// missing, damaged or not ours (nothing touched).
-int RunUndo(platform::ChangeRecord& record, const ChangeOptions& options, std::ostream& out,
+[[nodiscard]] int RunUndo(platform::ChangeRecord& record, const ChangeOptions& options, std::ostream& out,
             std::ostream& err);
 
 }  // namespace integrate

@@ -14,14 +14,13 @@
 #include "console/terminal.h"
 #include "integrate/console/change_commands.h"
 #include "integrate/console/console_owner.h"
+#include "integrate/console/exit_status.h"
 #include "integrate/integration_dialog.h"
 #include "integrate/startup.h"
 #include "integrate/strings.h"
 #include "platform/change_record.h"
-#include "platform/com.h"
 #include "platform/encoding.h"
 #include "platform/platform.h"
-#include "platform/windows_path.h"
 
 namespace integrate {
 namespace {
@@ -29,14 +28,6 @@ namespace {
 // Natively the program works on a Wine prefix from Linux; the Windows build on the machine
 // it runs on. Set by the build, so the code itself stays free of platform switches.
 constexpr bool kWinePrefixPlatform = TSL_WINE_PREFIX_PLATFORM != 0;
-
-enum ExitStatus : int {
-  kExitCompleted = 0,  // every chosen IDE completed
-  kExitFailed = 1,     // one or more chosen IDEs failed
-  kExitUsage = 2,      // usage error, nothing chosen, or the run not confirmed
-  kExitNoLibrary = 3,  // the library's install directory is not known
-  kExitInterrupted = 130,  // stopped by SIGINT or SIGTERM, as a shell reports Ctrl-C
-};
 
 // Set by SIGINT and SIGTERM once the run has started: the run stops before its next change,
 // so no file operation is left half done.
@@ -194,14 +185,6 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl, std
   return true;
 }
 
-// The program file's base name, the caption of its message boxes.
-std::string BaseName(std::string path) {
-  path = platform::FileName(path);
-  const std::size_t dot = path.rfind('.');
-  if (dot != std::string::npos && dot > 0) path.erase(dot);
-  return path.empty() ? "tslkt-integrate" : path;
-}
-
 // A checkbox text as the dialog draws it, in UTF-8.
 std::string Label(const std::string& text) { return platform::AnsiToUtf8(console::Label(text)); }
 
@@ -272,63 +255,54 @@ int Run(int argc, char** argv) {
   }
 
   const bool terminal = console::PersonAtTerminal();
-  ConsoleOwner owner(BaseName(argc > 0 ? argv[0] : ""), std::cin, std::cerr, terminal);
+  ConsoleOwner owner(MessageCaption(argc > 0 ? argv[0] : "", "tslkt-integrate"), std::cin,
+                     std::cerr, terminal);
 
-  platform::PlatformOptions options;
-  options.writes_registry = true;
+  StartupRequest request;
+  request.platform.writes_registry = true;
   if (kWinePrefixPlatform) {
-    options.wine_prefix =
+    request.platform.wine_prefix =
         console::WinePrefix(cl.prefixGiven ? std::optional<std::string>(cl.prefix) : std::nullopt);
-    if (!IsFolder(options.wine_prefix)) {
-      std::cerr << "tslkt-integrate: " << FormatText(kStrConsoleNoPrefix, options.wine_prefix)
-                << '\n';
+    if (!IsFolder(request.platform.wine_prefix)) {
+      std::cerr << "tslkt-integrate: "
+                << FormatText(kStrConsoleNoPrefix, request.platform.wine_prefix) << '\n';
       return kExitUsage;
     }
   } else if (cl.prefixGiven) {
     std::cerr << "tslkt-integrate: " << LoadText(kStrConsolePrefixOnWindows) << '\n';
     return kExitUsage;
   }
-  platform::Platform real;
-  if (!platform::CreatePlatform(options, &real, &error)) {
-    std::cerr << "tslkt-integrate: " << error << '\n';
-    return kExitUsage;
-  }
-  platform::ChangeRecord record(std::move(real), cl.changes.dryRun
-                                                     ? platform::ChangeRecord::Mode::kDryRun
-                                                     : platform::ChangeRecord::Mode::kWrite);
-  // Some steps name only what failed; the difference a read-back found is shown first.
-  record.SetMismatchReporter([&owner](const std::string& text) { owner.ShowMessage(text, kMbOk); });
-  if (cl.changes.undo) return RunUndo(record, cl.changes, std::cout, std::cerr);
-  platform::Platform& services = record.services();
-
-  // A damaged hive would read as a missing library or IDE; its own reason comes first,
-  // before anything is changed.
-  for (const platform::RootKey root :
-       {platform::RootKey::kLocalMachine, platform::RootKey::kCurrentUser}) {
-    if (!services.registry->CheckReadable(root, &error)) {
+  request.mode = cl.changes.dryRun ? platform::ChangeRecord::Mode::kDryRun
+                                   : platform::ChangeRecord::Mode::kWrite;
+  request.args = cl.wizardArgs;
+  request.locateLibrary = !cl.changes.undo;
+  request.keepJournal = !cl.changes.noJournal;
+  Session session;
+  switch (StartUp(request, owner, &session, &error)) {
+    case StartupStatus::kStarted:
+      break;
+    case StartupStatus::kNoMachine:
+      std::cerr << "tslkt-integrate: " << error << '\n';
+      return kExitUsage;
+    case StartupStatus::kRegistryUnreadable:
       std::cerr << "tslkt-integrate: " << FormatText(kStrConsoleRegistryUnreadable, error) << '\n';
       return kExitFailed;
-    }
+    case StartupStatus::kNoLibrary:
+      return kExitNoLibrary;
+    case StartupStatus::kBadInstallDir:
+      std::cerr << "tslkt-integrate: " << error << " ("
+                << platform::AnsiToUtf8(session.installDir()) << ")\n";
+      return kExitUsage;
   }
+  platform::ChangeRecord& record = session.record();
+  if (cl.changes.undo) return RunUndo(record, cl.changes, std::cout, std::cerr);
+  const std::string& installDir = session.installDir();
 
-  std::string installDir;
-  if (!LocateInstallDir(cl.wizardArgs, *services.registry, owner, &installDir)) {
-    return kExitNoLibrary;
-  }
-  // A path typed by the user may be a Unix one; the registry's value is in drive form.
-  if (!InstallDirFromArguments(cl.wizardArgs).empty()) {
-    installDir = services.files->FromUserPath(installDir);
-  }
-  if (!CheckInstallDir(installDir, &error)) {
-    std::cerr << "tslkt-integrate: " << error << " (" << platform::AnsiToUtf8(installDir) << ")\n";
-    return kExitUsage;
-  }
-
-  IntegrationDialog dialog(installDir, services, owner);
+  IntegrationDialog dialog(installDir, record.services(), owner);
   dialog.OnInitDialog();
   std::cout << LoadText(kStrConsoleTitle) << '\n';
   if (kWinePrefixPlatform) {
-    std::cout << FormatText(kStrConsoleWinePrefix, options.wine_prefix) << '\n';
+    std::cout << FormatText(kStrConsoleWinePrefix, request.platform.wine_prefix) << '\n';
   }
   std::cout << FormatText(kStrConsoleLibrary, platform::AnsiToUtf8(installDir)) << "\n\n";
   if (!dialog.Control(kIdOkButton).enabled) {
@@ -357,15 +331,11 @@ int Run(int argc, char** argv) {
   }
 
   // The journal is on the disk before the first change, or the run does not start.
-  JournalWriter journal(record.real(), installDir);
-  const bool journaled = !cl.changes.dryRun && !cl.changes.noJournal;
-  if (journaled) {
-    if (!journal.Start(&error)) {
-      std::cerr << "tslkt-integrate: "
-                << platform::AnsiToUtf8(FormatText(kStrJournalCannotStart, error)) << '\n';
-      return kExitFailed;
-    }
-    record.SetSink(&journal);
+  JournalWriter* journal = session.journal();
+  if (journal && !journal->Start(&error)) {
+    std::cerr << "tslkt-integrate: "
+              << platform::AnsiToUtf8(FormatText(kStrJournalCannotStart, error)) << '\n';
+    return kExitFailed;
   }
   std::signal(SIGINT, RequestStop);
   std::signal(SIGTERM, RequestStop);
@@ -373,12 +343,12 @@ int Run(int argc, char** argv) {
     if (!stopRequested) return;
     std::cout.flush();
     std::string reason;
-    if (journaled && !journal.Finish(true, &reason)) {
+    if (journal && !journal->Finish(true, &reason)) {
       std::cerr << "tslkt-integrate: "
                 << platform::AnsiToUtf8(FormatText(kStrJournalNotWritten, reason)) << '\n';
-    } else if (journaled && !journal.path().empty()) {
+    } else if (journal && !journal->path().empty()) {
       std::cerr << "tslkt-integrate: "
-                << platform::AnsiToUtf8(FormatText(kStrConsoleInterrupted, journal.path()))
+                << platform::AnsiToUtf8(FormatText(kStrConsoleInterrupted, journal->path()))
                 << '\n';
     }
     std::exit(kExitInterrupted);
@@ -389,7 +359,7 @@ int Run(int argc, char** argv) {
               << platform::AnsiToUtf8(line.text) << std::endl;
   });
   const IntegrationDialog::RunResult result = dialog.OnRun();
-  const bool kept = FinishRun(record, journaled ? &journal : nullptr, std::cout, std::cerr);
+  const bool kept = FinishRun(record, journal, std::cout, std::cerr);
   if (stopRequested) return kExitInterrupted;
   if (!kept) return kExitFailed;
   switch (result) {
@@ -409,7 +379,5 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   console::UsePlainTextUnlessUtf8();
-  // The Help 2 step creates COM objects on this thread; released when main returns.
-  const auto apartment = platform::EnterComApartment();
   return integrate::Run(argc, argv);
 }

@@ -3,8 +3,8 @@
 
 #include <vector>
 
+#include "integrate/startup.h"
 #include "platform/encoding.h"
-#include "platform/windows_path.h"
 #include "tsl_version.h"
 
 namespace integrate_win32 {
@@ -70,10 +70,7 @@ std::wstring Wide(const std::string& ansi) {
 std::string ProgramBaseName() {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string name = platform::FileName(path);
-  const std::size_t dot = name.rfind('.');
-  if (dot != std::string::npos && dot > 0) name.erase(dot);
-  return name;
+  return integrate::MessageCaption(path, "TSLKTIntegrate");
 }
 
 int WindowOwner::ShowMessage(const std::string& text, unsigned flags) {

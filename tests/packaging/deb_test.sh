@@ -3,11 +3,10 @@
 # dpkg into a scratch root, its programs run, removed without a trace.
 # Usage: deb_test.sh BUILD_DIR VERSION   (TSL_TEST_PREFIX: a prefix of make-prefix.sh)
 set -uo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:?usage: deb_test.sh BUILD_DIR VERSION}
 version=${2:?usage: deb_test.sh BUILD_DIR VERSION}
-source "$root/tests/packaging/installed_checks.sh"
-scratch_folder deb
+source "$(dirname "$0")/installed_checks.sh"
+scratch deb
 
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pkg" >"$work/cpack.log" 2>&1 ||
   { cat "$work/cpack.log"; exit 1; }

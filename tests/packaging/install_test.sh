@@ -3,11 +3,10 @@
 # carry no path into the source or build tree.
 # Usage: install_test.sh BUILD_DIR VERSION   (TSL_TEST_PREFIX: a prefix of make-prefix.sh)
 set -uo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:?usage: install_test.sh BUILD_DIR VERSION}
 version=${2:?usage: install_test.sh BUILD_DIR VERSION}
-source "$root/tests/packaging/installed_checks.sh"
-scratch_folder install
+source "$(dirname "$0")/installed_checks.sh"
+scratch install
 
 # --strip, as a package does: what is left is what the programs themselves hold.
 cmake --install "$build" --prefix "$work/usr" --strip >"$work/install.log" ||

@@ -1,29 +1,17 @@
 # What an installed copy of the Linux tools must do, whatever installed it (cmake --install, the
 # Debian package): sourced by install_test.sh and deb_test.sh.
-# Needs: $root (the source tree) and $version; scratch_folder gives $work and fail().
+# Needs: $version; gives what tests/lib.sh gives ($root, $work from `scratch`, fail()).
+source "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 export WINEDEBUG=-all
 unset DISPLAY
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-# $work: a scratch folder, removed on exit with the sample machine's wineserver.
-scratch_folder() {
-  work=$(mktemp -d "${TMPDIR:-/tmp}/tsl-$1.XXXXXX")
-  trap '[ -f "$work/sample/system.reg" ] && WINEPREFIX=$work/sample wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
-}
 
 # A sample developer machine made from the test prefix, once per test run.
 sample_prefix() {
   if [ ! -d "$work/sample" ]; then
-    "$root/scripts/make-prefix.sh" "$TSL_TEST_PREFIX" >/dev/null || return 1
-    "$root/scripts/copy-prefix.sh" "$TSL_TEST_PREFIX" "$work/sample" \
-      drive_c/windows/Help/hhcolreg.dat \
-      "drive_c/Program Files (x86)/Microsoft Visual Studio/MSDN98/98VS/1033/MSDNVS98.COL" \
-      >/dev/null || return 1
-    "$root/scripts/sample-prefix.sh" "$work/sample" >/dev/null || return 1
-    # The native programs read the hive files: the prefix's server writes them and ends first.
-    WINEPREFIX=$work/sample wineserver -k 2>/dev/null
-    WINEPREFIX=$work/sample wineserver -w 2>/dev/null
+    test_prefix
+    edited=(drive_c/windows/Help/hhcolreg.dat
+            "drive_c/Program Files (x86)/Microsoft Visual Studio/MSDN98/98VS/1033/MSDNVS98.COL")
+    sample_machine sample >/dev/null || return 1
   fi
   echo "$work/sample"
 }

@@ -4,16 +4,13 @@
 # from the unpacked zip under wine.
 # Usage: windows_zip_test.sh BUILD_DIR VERSION OBJDUMP   (TSL_TEST_PREFIX: a prefix)
 set -uo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$(dirname "$0")/../lib.sh"
 build=${1:?usage: windows_zip_test.sh BUILD_DIR VERSION OBJDUMP}
 version=${2:?}
 objdump=${3:?}
 export WINEDEBUG=-all
 unset DISPLAY
-work=$(mktemp -d "${TMPDIR:-/tmp}/tsl-zip.XXXXXX")
-trap '[ -f "$work/sample/system.reg" ] && WINEPREFIX=$work/sample wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+scratch zip
 
 cpack -G ZIP --config "$build/CPackConfig.cmake" -B "$work/pkg" >"$work/cpack.log" 2>&1 ||
   { cat "$work/cpack.log"; exit 1; }
@@ -45,10 +42,9 @@ for exe in "$top"/bin/*.exe; do
 done
 
 # Run from a folder outside the build, on a sample machine (never the user's ~/.wine).
-"$root/scripts/make-prefix.sh" "$TSL_TEST_PREFIX" >/dev/null || exit 1
-"$root/scripts/copy-prefix.sh" "$TSL_TEST_PREFIX" "$work/sample" >/dev/null &&
-  "$root/scripts/sample-prefix.sh" "$work/sample" >/dev/null || { echo "no sample prefix"; exit 1; }
-export WINEPREFIX=$work/sample
+test_prefix
+WINEPREFIX=$(sample_machine sample) || { echo "no sample prefix"; exit 1; }
+export WINEPREFIX
 cd "$work" || exit 1
 for prog in tslkt-integrate tslkt-skinwizard; do
   out=$(wine "$top/bin/$prog.exe" --version </dev/null | tr -d '\r'); rc=${PIPESTATUS[0]}

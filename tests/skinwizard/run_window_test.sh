@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Runs a Windows test program of the skin wizard's windows under wine, on an Xvfb display of
 # its own and in a copy of the build's Wine prefix whose registry holds a registered owner and
 # organisation and a common files folder, as `wine reg add` writes them.
@@ -6,29 +6,11 @@
 set -u
 base=${1:?usage: run_window_test.sh BASE_PREFIX PROGRAM.exe [ARGS...]}
 shift
-work=$(mktemp -d "$(dirname "$base")/tsl-window-XXXXXX") || exit 1
-prefix=$work/prefix
-xvfb=
-cleanup() {
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-  WINEPREFIX=$prefix wineserver -k 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT INT TERM
-
-"$(cd "$(dirname "$0")/../.." && pwd)/scripts/copy-prefix.sh" "$base" "$prefix" ||
-  { echo "run_window_test: cannot copy $base" >&2; exit 1; }
-
-# -displayfd lets the server pick a free display, so parallel runs never meet.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-tries=0
-until [ -s "$work/display" ]; do
-  tries=$((tries + 1))
-  [ $tries -gt 100 ] && { echo "run_window_test: Xvfb did not start" >&2; exit 1; }
-  sleep 0.1
-done
-export DISPLAY=":$(cat "$work/display")" WINEPREFIX=$prefix WINEDEBUG=-all LANG=C.UTF-8
+source "$(dirname "$0")/../lib.sh"
+scratch window
+prefix=$(clone "$base" prefix) || exit 1
+start_xvfb || exit 1
+export WINEPREFIX=$prefix WINEDEBUG=-all LANG=C.UTF-8
 
 add() {
   wine reg add "$1" /v "$2" /d "$3" /f /reg:32 >/dev/null 2>&1 ||

@@ -9,10 +9,7 @@
 #                                                own registration server DLL of that bitness
 # TSL_TEST_PREFIX names a prefix made by scripts/make-prefix.sh; it is only read.
 set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../../.." && pwd)
-base=${TSL_TEST_PREFIX:?TSL_TEST_PREFIX must name a prefix made by scripts/make-prefix.sh}
-export WINEDEBUG=-all
+source "$(dirname "$0")/../../lib.sh"
 unset DISPLAY  # nothing here needs a window
 
 mode=native
@@ -29,22 +26,11 @@ if [ "$mode" = compare ] && [ ! -x "$exe" ]; then
   echo "native build not found at $exe: nothing to compare with"
   exit 77  # skipped
 fi
-"$root/scripts/make-prefix.sh" "$base" || exit 1
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/tsl-console-e2e.XXXXXX")
+test_prefix
+scratch console-e2e
 fakes=()
-cleanup() {
-  for pid in "${fakes[@]}"; do kill "$pid" 2>/dev/null; done
-  for p in "$work"/*/; do [ -f "$p/system.reg" ] && WINEPREFIX=$p wineserver -k 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+tidy() { for pid in "${fakes[@]}"; do kill "$pid" 2>/dev/null; done; }
 
-failures=0
-fail() { echo "FAIL [$current]: $*"; failures=$((failures + 1)); }
-expect_eq() {  # what expected actual
-  [ "$2" == "$3" ] || fail "$1"$'\n'"  expected: $2"$'\n'"  actual:   $3"
-}
 expect_rc() { expect_eq "exit status" "$1" "$rc"; }
 expect_lines() {  # prefix expected: the progress lines, and the messages when they differ
   local actual
@@ -61,17 +47,11 @@ expect_grep() {  # what pattern file (fixed string)
 # --- Prefixes ---------------------------------------------------------------------------------
 # Copies share the big, never-written files with their source through hard links; the hive
 # files and every file a run edits are copied for real, so no run reaches into another.
-clone() {  # source name
-  local to=$work/$2
-  "$root/scripts/copy-prefix.sh" "$1" "$to" drive_c/windows/Help/hhcolreg.dat \
-    "drive_c/Program Files (x86)/Microsoft Visual Studio/MSDN98/98VS/1033/MSDNVS98.COL" \
-    "$vcc_rel"
-  echo "$to"
-}
-vcc_rel=none
-sample=$(clone "$base" sample)
-"$root/scripts/sample-prefix.sh" "$sample" >/dev/null || { echo "sample-prefix.sh failed" >&2; exit 1; }
+edited=(drive_c/windows/Help/hhcolreg.dat
+        "drive_c/Program Files (x86)/Microsoft Visual Studio/MSDN98/98VS/1033/MSDNVS98.COL")
+sample=$(sample_machine sample) || exit 1
 vcc_rel=$(cd "$sample" && find drive_c/users -path '*/VisualStudio/7.1/VCComponents.dat')
+edited+=("$vcc_rel")
 
 lib='C:\Program Files (x86)\Quorvane\Tessaline'
 vs='C:\Program Files (x86)\Microsoft Visual Studio'

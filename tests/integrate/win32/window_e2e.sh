@@ -10,31 +10,15 @@
 #          console front end makes on a twin machine
 # TSL_TEST_PREFIX names a prefix made by scripts/make-prefix.sh; it is only read.
 set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../../.." && pwd)
-base=${TSL_TEST_PREFIX:?TSL_TEST_PREFIX must name a prefix made by scripts/make-prefix.sh}
+source "$(dirname "$0")/../../lib.sh"
+test_prefix
 : "${DISPLAY:?window_e2e.sh needs a display: run it through with_display.sh}"
-export WINEDEBUG=-all
-"$root/scripts/make-prefix.sh" "$base" || exit 1
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/tsl-window-e2e.XXXXXX")
+scratch window-e2e
 pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  for p in "$work"/*/; do [ -f "$p/system.reg" ] && WINEPREFIX=$p wineserver -k 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# A machine that cannot be made ends the test: every later check would run on no prefix.
-clone() {  # name
-  "$root/scripts/copy-prefix.sh" "$base" "$work/$1" 2>"$work/$1.err" ||
-    { echo "FAIL: cannot copy the test prefix for $1: $(cat "$work/$1.err")" >&2; return 1; }
-  echo "$work/$1"
-}
+tidy() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done; }
 
 if [ "${1:-}" = --unit ]; then
-  p=$(clone unit) || exit 1
+  p=$(clone "$base" unit) || exit 1
   WINEPREFIX=$p wine "${2:?usage: window_e2e.sh --unit EXE}"
   exit  # with the test's status; the trap removes the copy
 fi
@@ -48,19 +32,6 @@ mkdir -p "$artefacts"
 title='Tessaline Integration Wizard'
 caption=$(basename "$exe" .exe)
 lib='C:\Program Files (x86)\Quorvane\Tessaline'
-failures=0
-fail() { echo "FAIL [$current]: $*"; failures=$((failures + 1)); }
-expect_eq() {  # what expected actual
-  [ "$2" == "$3" ] || fail "$1"$'\n'"  expected: $2"$'\n'"  actual:   $3"
-}
-
-sample() {  # name: a sample machine of its own
-  local p
-  p=$(clone "$1") || return 1
-  "$root/scripts/sample-prefix.sh" "$p" >/dev/null 2>"$work/$1.err" ||
-    { echo "FAIL: sample-prefix.sh failed on $1: $(cat "$work/$1.err")" >&2; return 1; }
-  echo "$p"
-}
 probe() { wine "$probe" "$@" 2>/dev/null | tr -d '\r'; }
 # Polls until the command succeeds, for at most 30 s.
 wait_for() {  # what command...
@@ -116,7 +87,7 @@ pixel() {  # file x y: the pixel's colour as r,g,b
 
 # --- Both faces, and the same changes as the console ---------------------------------------
 current="options and progress faces"
-a=$(sample window) && b=$(sample console) || exit 1
+a=$(sample_machine window) && b=$(sample_machine console) || exit 1
 if start_program "$a"; then
   export WINEPREFIX=$a
   read -r x y width height < <(probe rect "$title")
@@ -182,7 +153,7 @@ grep -q 'Tessaline' "$a/drive_c/Program Files (x86)/Microsoft Visual Studio/MSDN
 
 # --- The running-IDE prompt ----------------------------------------------------------------
 current="running Visual C++ prompt"
-c=$(sample prompt) || exit 1
+c=$(sample_machine prompt) || exit 1
 export WINEPREFIX=$c
 include_before=$(wine reg query 'HKCU\Software\Microsoft\DevStudio\6.0\Build System\Components\Platforms\Win32 (x86)\Directories' /v 'Include Dirs' 2>&1 | tr -d '\r')
 wine "$msdev" 30 >/dev/null 2>&1 &
@@ -214,20 +185,26 @@ expect_eq "Include Dirs untouched after Cancel" "$include_before" \
   "$(wine reg query 'HKCU\Software\Microsoft\DevStudio\6.0\Build System\Components\Platforms\Win32 (x86)\Directories' /v 'Include Dirs' 2>&1 | tr -d '\r')"
 unset WINEPREFIX
 
-# --- No library -----------------------------------------------------------------------------
-# Neither -p: nor the installer's registry value: message 31, then the program ends unseen.
-current="library not found"
-WINEPREFIX=$(clone bare) || exit 1
+# --- No library, or one it cannot use ---------------------------------------------------------
+# Neither -p: nor the installer's registry value: message 31; a folder Visual C++ would read as
+# two: the reason as a sentence, then the folder. The program then ends, its dialog unseen.
+refused() {  # case argument box-text
+  current=$1
+  wine "$exe" ${2:+"$2"} >/dev/null 2>&1 &
+  program=$!
+  pids+=("$program")
+  if wait_for "the box" wine "$probe" find "$caption" 2>/dev/null; then
+    expect_eq "the box" "$3"$'\n'"OK" "$(probe box "$caption")"
+    probe find "$title" && fail "the dialog opened"
+    probe click "$caption" 1 >/dev/null
+    wait_for "the program to end" bash -c "! kill -0 $program 2>/dev/null"
+  fi
+}
+WINEPREFIX=$(clone "$base" bare) || exit 1
 export WINEPREFIX
-wine "$exe" >/dev/null 2>&1 &
-program=$!
-pids+=("$program")
-if wait_for "message 31" wine "$probe" find "$caption" 2>/dev/null; then
-  expect_eq "message 31" "Unable to locate Tessaline installation."$'\n'"OK" "$(probe box "$caption")"
-  probe find "$title" && fail "the dialog opened without a library"
-  probe click "$caption" 1 >/dev/null
-  wait_for "the program to end" bash -c "! kill -0 $program 2>/dev/null"
-fi
+refused "library not found" "" "Unable to locate Tessaline installation."
+refused "install folder refused" '-p:C:\Tess;aline' "The library's install folder cannot hold ';', \
+'\"' or control characters: Visual C++ would read it as other folders."$'\n\n''C:\Tess;aline'
 unset WINEPREFIX
 
 echo "screenshots: $artefacts"

@@ -30,28 +30,25 @@ struct Expected {
 const DWORD kCheckbox = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX;
 
 const std::vector<Expected>& Layout() {
-  const std::string r = "\xAE";  // the registered sign in Windows-1252
+  using namespace integrate;
   const DWORD list =
       WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_NOSORTHEADER | LVS_SINGLESEL;
   const DWORD push = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
   // clang-format off
   static const std::vector<Expected> layout = {
-      {1000, L"Static", "", WS_CHILD | SS_WHITERECT, WS_VISIBLE, {0, 0, 285, 36}},
-      {1013, L"Static", "Welcome to Tessaline Library! This wizard will automatically integrate "
-           "the library with Microsoft" + r + " Visual C++" + r + " and/or Microsoft" + r +
-           " Visual Studio .NET" + r + "\r\n\r\nPlease close all VC++/VS.NET instances and "
-           "click OK to start the integration.", WS_CHILD | WS_VISIBLE, 0, {24, 43, 255, 34}},
-      {1006, L"Button", "Integrate the library with Visual C++" + r + " &6.0", kCheckbox, 0, {35, 84, 144, 10}},
-      {1009, L"Button", "Integrate the library with Visual Studio.&NET" + r, kCheckbox, 0, {35, 99, 156, 10}},
-      {1010, L"Button", "Integrate the library with Visual Studio.NE&T" + r + " 2003", kCheckbox, 0, {35, 114, 174, 10}},
-      {1011, L"Button", "Integrate the library with Visual Studio" + r + " 200&5", kCheckbox, 0, {35, 129, 157, 10}},
-      {1003, L"Button", "Setup VC++ &Directories", kCheckbox, 0, {49, 145, 89, 10}},
-      {1001, L"Button", "Integrate Tessaline &Help", kCheckbox, 0, {49, 159, 110, 10}},
-      {1004, L"Button", "Setup Tessaline &Application Wizard", kCheckbox, 0, {49, 173, 145, 10}},
-      {1005, L"Button", "Setup &TSLSkin+ Wizard (Visual C++" + r + " 6.0 only)", kCheckbox, 0, {49, 187, 165, 10}},
-      {1, L"Button", "OK", push | BS_DEFPUSHBUTTON, 0, {173, 212, 50, 14}},
-      {2, L"Button", "Cancel", push, BS_DEFPUSHBUTTON, {229, 212, 50, 14}},
-      {1014, L"SysListView32", "", list, WS_VISIBLE | LVS_SORTASCENDING | LVS_SORTDESCENDING, {24, 45, 255, 153}},
+      {kIdBanner, L"Static", "", WS_CHILD | SS_WHITERECT, WS_VISIBLE, {0, 0, 285, 36}},
+      {kIdWelcomeText, L"Static", LABEL_WELCOME_TEXT, WS_CHILD | WS_VISIBLE, 0, {24, 43, 255, 34}},
+      {kIdVc6Option, L"Button", LABEL_VC6_OPTION, kCheckbox, 0, {35, 84, 144, 10}},
+      {kIdNet70Option, L"Button", LABEL_NET70_OPTION, kCheckbox, 0, {35, 99, 156, 10}},
+      {kIdNet71Option, L"Button", LABEL_NET71_OPTION, kCheckbox, 0, {35, 114, 174, 10}},
+      {kIdVs2005Option, L"Button", LABEL_VS2005_OPTION, kCheckbox, 0, {35, 129, 157, 10}},
+      {kIdDirectoriesOption, L"Button", LABEL_DIRECTORIES_OPTION, kCheckbox, 0, {49, 145, 89, 10}},
+      {kIdHelpOption, L"Button", LABEL_HELP_OPTION, kCheckbox, 0, {49, 159, 110, 10}},
+      {kIdAppWizardOption, L"Button", LABEL_APP_WIZARD_OPTION, kCheckbox, 0, {49, 173, 145, 10}},
+      {kIdSkinWizardOption, L"Button", LABEL_SKIN_WIZARD_OPTION, kCheckbox, 0, {49, 187, 165, 10}},
+      {kIdOkButton, L"Button", LABEL_OK, push | BS_DEFPUSHBUTTON, 0, {173, 212, 50, 14}},
+      {kIdCancelButton, L"Button", LABEL_CANCEL, push, BS_DEFPUSHBUTTON, {229, 212, 50, 14}},
+      {kIdProgressList, L"SysListView32", "", list, WS_VISIBLE | LVS_SORTASCENDING | LVS_SORTDESCENDING, {24, 45, 255, 153}},
   };
   // clang-format on
   return layout;
@@ -230,12 +227,18 @@ TEST_F(WindowTest, TemplateAsBuiltMatchesTheLayout) {
   HWND raw = CreateDialogParamW(instance, MAKEINTRESOURCEW(integrate::kIdDialogTemplate), nullptr,
                                 &PlainDialogProc, 0);
   ASSERT_NE(raw, nullptr);
-  EXPECT_EQ(TextOf(raw), L"Tessaline Integration Wizard");
+  EXPECT_EQ(TextOf(raw), Wide(CAPTION_INTEGRATION));
   const DWORD style = static_cast<DWORD>(GetWindowLongW(raw, GWL_STYLE));
   for (DWORD bit : {DWORD(WS_POPUP), DWORD(WS_CAPTION), DWORD(WS_SYSMENU), DWORD(WS_MINIMIZEBOX),
                     DWORD(DS_MODALFRAME)}) {
     EXPECT_EQ(style & bit, bit) << std::hex << bit;
   }
+  // It opens in the middle of the screen's work area, not at its corner.
+  RECT frame{}, work{};
+  GetWindowRect(raw, &frame);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_NEAR((frame.left + frame.right) / 2, (work.left + work.right) / 2, 1);
+  EXPECT_NEAR((frame.top + frame.bottom) / 2, (work.top + work.bottom) / 2, 1);
   EXPECT_EQ(style & WS_MAXIMIZEBOX, 0u);
   EXPECT_NE(GetWindowLongW(raw, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
   RECT client{};
