@@ -203,6 +203,8 @@ const StringEntry kTable[] = {
     {kStrVcComponentsNotAdded, "Unable to add Tessaline directories to VS.NET"},
     {kStrHelp2Failed, "Unable to integrate help with VS%s. Error: %x, %s"},
     {kStrHelp2Exception, "VS.NET Help integration: Exception occured..."},
+    {kStrHelp2HandOverFailed, "The Windows build could not carry out the VS%s Help step: %s"},
+    {kStrHelp2HandOverExit, "it ended with exit status %d"},
     {kStrJournalNotOurs, "it is not a journal of tslkt-integrate"},
     {kStrJournalDamaged, "it is damaged (cut short or altered)"},
     {kStrJournalNoLocalAppData,

@@ -195,7 +195,7 @@ bool PrefixLock::Acquire(const std::string& prefix_dir, std::unique_ptr<PrefixLo
     std::lock_guard<std::mutex> guard(HeldLocksMutex());
     HeldLocks().insert(lock);
   }
-  std::unique_ptr<PrefixLock> held(new PrefixLock(fd, lock));
+  std::unique_ptr<PrefixLock> held(new PrefixLock(fd, lock, prefix_dir));
   // While this run waited, a server of another user or in another folder may have started.
   if (!FindRunningServer(prefix_dir, &server, error)) return false;
   if (server.running) {
@@ -204,6 +204,36 @@ bool PrefixLock::Acquire(const std::string& prefix_dir, std::unique_ptr<PrefixLo
   }
   *out = std::move(held);
   return true;
+}
+
+void PrefixLock::LetServerIn() {
+  struct flock server_byte = ByteRange(F_UNLCK, kServerByte);
+  (void)::fcntl(fd_, F_SETLK, &server_byte);  // unlocking a byte this process holds cannot fail
+}
+
+bool PrefixLock::TakeBack(int wait_ms, std::string* error) {
+  // A server lingers a few seconds after its last program ends. Debian's Wine may have put
+  // its lock in another folder meanwhile, so the byte alone does not prove it gone.
+  constexpr int kPollMs = 50;
+  ServerStatus server;
+  for (int waited = 0;; waited += kPollMs) {
+    struct flock server_byte = ByteRange(F_WRLCK, kServerByte);
+    if (::fcntl(fd_, F_SETLK, &server_byte) == 0) {
+      if (!FindRunningServer(prefix_dir_, &server, error)) return false;
+      if (!server.running) return true;
+    } else {
+      server_byte = ByteRange(F_WRLCK, kServerByte);
+      (void)::fcntl(fd_, F_GETLK, &server_byte);  // only names the holder in the message
+      server.running = true;
+      server.pid = static_cast<long>(server_byte.l_pid);
+      server.lock_path = path_;
+    }
+    if (waited >= wait_ms) {
+      *error = ServerRunningMessage(prefix_dir_, server);
+      return false;
+    }
+    ::usleep(kPollMs * 1000);
+  }
 }
 
 namespace {
