@@ -132,8 +132,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl, std
       name = arg.substr(0, equals);
       value = arg.substr(equals + 1);
     }
-    const bool takesValue = name == "--prefix" || name == "--ide" || name == "--items" ||
-                            name == "--windows-build";
+    const bool takesValue =
+        name == "--prefix" || name == "--ide" || name == "--items" || name == "--windows-build";
     if (name == "--undo") {
       // The journal is optional: the next argument is it unless it is an option.
       cl->changes.undo = true;

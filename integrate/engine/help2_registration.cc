@@ -120,24 +120,37 @@ HandOverReport ReadHandOver(const platform::HandOverOutput& output) {
   return report;
 }
 
-// The console's name of a version in --ide.
+// The console's name of a version in --ide; nullptr for a version it does not know.
 const char* IdeOption(int versionCode) {
-  return versionCode == 70 ? "net70" : versionCode == 71 ? "net71" : "vs2005";
+  switch (versionCode) {
+    case 70:
+      return "net70";
+    case 71:
+      return "net71";
+    case 80:
+      return "vs2005";
+    default:
+      return nullptr;
+  }
 }
 
 }  // namespace
 
-bool IntegrationEngine::HandsOverHelp2() {
-  return platform_.help2_handover && platform_.help2_handover->ServiceRegistered();
+bool IntegrationEngine::HandsOverHelp2(int versionCode) {
+  return IdeOption(versionCode) && platform_.help2_handover &&
+         platform_.help2_handover->ServiceRegistered();
 }
 
 bool IntegrationEngine::HandOverVsNetHelp(int versionCode, Help2Step step) {
   // Only that version's help, without questions; this run's journal stays the one record
   // of the run, so the Windows build keeps none.
   std::vector<std::string> args = {"-p:" + platform::WithoutTrailingBackslash(installDir_),
-                                   "--ide",   IdeOption(versionCode),
-                                   "--items", "help",
-                                   "--yes",   "--no-journal"};
+                                   "--ide",
+                                   IdeOption(versionCode),
+                                   "--items",
+                                   "help",
+                                   "--yes",
+                                   "--no-journal"};
   if (step == Help2Step::kRemove) args.push_back("--remove");
   platform::HandOverOutput output;
   std::string error;
@@ -165,7 +178,7 @@ bool IntegrationEngine::HandOverVsNetHelp(int versionCode, Help2Step step) {
 }
 
 bool IntegrationEngine::RegisterVsNetHelp(int versionCode) {
-  if (HandsOverHelp2()) return HandOverVsNetHelp(versionCode, Help2Step::kRegister);
+  if (HandsOverHelp2(versionCode)) return HandOverVsNetHelp(versionCode, Help2Step::kRegister);
   const std::string collectionFile = installDir_ + "Help\\col_tslktse.hxc";
   const std::string helpFile = installDir_ + "Help\\Quorvane.TessalineSE.hxs";
   Help2Status status;

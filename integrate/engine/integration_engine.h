@@ -125,12 +125,12 @@ class IntegrationEngine {
   /// Registers the library's Help 2 title and plugs it into the version's collection; false
   /// after a message when the service failed.
   bool RegisterVsNetHelp(int versionCode);
-  /// Whether the Help 2 steps go to the Windows build: the platform cannot reach the
-  /// service itself, but the machine has it registered.
-  bool HandsOverHelp2();
-  /// Has the Windows build carry out one version's Help 2 step (its progress line already
-  /// shown) and shows its further lines and its messages as this run's own; false after a
-  /// message when the step failed or the Windows build could not be run.
+  /// Whether the version's Help 2 step goes to the Windows build: the platform cannot reach
+  /// the service itself, but the machine has it registered.
+  bool HandsOverHelp2(int versionCode);
+  /// Has the Windows build carry out the Help 2 step of a version HandsOverHelp2 accepts (its
+  /// progress line already shown) and shows its further lines and its messages as this run's
+  /// own; false after a message when the step failed or the Windows build could not be run.
   bool HandOverVsNetHelp(int versionCode, Help2Step step);
 
  private:

@@ -135,7 +135,8 @@ class WineHelp2HandOver : public Help2HandOver {
 
   bool ServiceRegistered() override {
     if (!known_) {
-      registered_ = Registered(prefix_dir_ + "/system.reg") || Registered(prefix_dir_ + "/user.reg");
+      registered_ =
+          Registered(prefix_dir_ + "/system.reg") || Registered(prefix_dir_ + "/user.reg");
       known_ = true;
     }
     return registered_;

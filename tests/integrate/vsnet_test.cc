@@ -461,22 +461,42 @@ TEST_F(VsNetTest, HandedOverHelpShowsTheWindowsBuildsStepAsItsOwn) {
     std::string messages;
   };
   const Case cases[] = {
-      {"registered", true, 0, face + ok71 + "\xE2\x9C\x93 Integration completed successfully\r\n",
-       "", true, {}, ""},
-      {"the service's message, Wine's note before it left out, two lines kept together", true, 0,
+      {"registered",
+       true,
+       0,
+       face + ok71 + "\xE2\x9C\x93 Integration completed successfully\r\n",
+       "",
+       true,
+       {},
+       ""},
+      {"the service's message, Wine's note before it left out, two lines kept together",
+       true,
+       0,
        face + ok71 + "\xE2\x9C\x93 Integration completed successfully\r\n",
        "wine: configuration in '/p' has been updated.\r\n"
        "tslkt-integrate: Unable to integrate help with VS.NET 2003. Error: 80070005, Zugriff "
        "verweigert \xC3\xBC\r\nbeim Server.\r\n",
-       false, {}, "Unable to integrate help with VS.NET 2003. Error: 80070005, Zugriff "
+       false,
+       {},
+       "Unable to integrate help with VS.NET 2003. Error: 80070005, Zugriff "
        "verweigert \xFC\nbeim Server.\n"},
-      {"plain marks, a further step line crossed", true, 1,
+      {"plain marks, a further step line crossed",
+       true,
+       1,
        "[ok] Integration with VS.NET 2003\n[ok]     Integration with VS.NET 2003 Help\n"
        "[failed]     Something else\n[failed] Integration failed\n",
-       "", false, {"x     Something else"},
+       "",
+       false,
+       {"x     Something else"},
        "The Windows build could not carry out the VS.NET 2003 Help step: it ended with exit "
        "status 1\n"},
-      {"not started", false, 0, "", "", false, {},
+      {"not started",
+       false,
+       0,
+       "",
+       "",
+       false,
+       {},
        "The Windows build could not carry out the VS.NET 2003 Help step: cannot start wine\n"},
   };
   auto handOver = std::make_unique<ScriptedHandOver>();
