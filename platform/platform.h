@@ -44,7 +44,7 @@ struct PlatformOptions {
   /// The Windows build of this program (a Unix path) that a Wine prefix platform hands the
   /// Help 2 step to; a bare file name is looked for beside the running program. Empty: the
   /// step is never handed over. Only a platform that writes the registry hands it over.
-  std::string windows_build;
+  std::string windows_build = {};
 };
 
 /// Builds the services of this build's platform; false with the reason in *error (for
