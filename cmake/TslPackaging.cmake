@@ -31,7 +31,8 @@ else()
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION devel)
   # The programs link the C and C++ runtimes only; dpkg-shlibdeps names their packages.
-  # They read and write a Wine prefix's files themselves and start no wine.
+  # They read and write a Wine prefix's files themselves; wine is started only to hand the
+  # Help 2 steps to the Windows build beside them.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_SUGGESTS wine)
 endif()

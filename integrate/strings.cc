@@ -105,7 +105,7 @@ const StringEntry kTable[] = {
     // tslkt-integrate's own texts.
     {1100,
      "Usage: tslkt-integrate [-p:DIR | /p:DIR] [--prefix DIR] [--ide LIST] [--items LIST] [--yes]\n"
-     "                       [--dry-run] [--no-journal]\n"
+     "                       [--dry-run] [--no-journal] [--windows-build FILE]\n"
      "       tslkt-integrate --undo [JOURNAL] [--force] [--dry-run] [--prefix DIR]\n"
      "       tslkt-integrate --help | --version\n"
      "\n"
@@ -138,6 +138,9 @@ const StringEntry kTable[] = {
      "                  the last run's. An item changed since that run is skipped and named.\n"
      "  --force         with --undo: put back items changed since the run as well.\n"
      "  --no-journal    run even when the journal cannot be kept (--undo cannot take it back).\n"
+     "  --windows-build FILE\n"
+     "                  Linux only: the Windows build (tslkt-integrate.exe) that carries out the\n"
+     "                  Help 2 steps; default: tslkt-integrate.exe beside this program.\n"
      "  --help          this text.\n"
      "  --version       print the program's name and version.\n"
      "\n"
@@ -153,6 +156,16 @@ const StringEntry kTable[] = {
      "its changes under the user's local application data folder and prints where; each\n"
      "change is in the journal before it is made, so a run that is killed or interrupted\n"
      "can be taken back too. Ctrl-C (SIGINT) or SIGTERM stops a run between two changes.\n"
+     "\n"
+     "Help 2 on Linux: the Help 2 registration service runs only on Windows. When the prefix\n"
+     "has it registered (its session class {31411219-A502-11D2-BBCA-00C04F8EC294} has an\n"
+     "InprocServer32 under HKEY_CLASSES_ROOT\\CLSID), each IDE's help step is handed to the\n"
+     "Windows build, run as `wine tslkt-integrate.exe --ide IDE --items help --yes --no-journal`\n"
+     "in the prefix; its lines and messages are shown as this run's. The prefix is let go while\n"
+     "it runs and taken back once Wine's server has ended (a few seconds). The journal holds\n"
+     "this run's own changes only: --undo does not take Help 2 registrations back, as on\n"
+     "Windows. A dry run starts no wine. Without the service the step fails with\n"
+     "\"Error: 80040154, (null)\" and the IDE still completes.\n"
      "\n"
      "Exit status: 0 every chosen IDE completed (and for --help, --version); 1 one or more\n"
      "failed, a registry file of the machine cannot be read, or a journal cannot be started\n"
@@ -203,6 +216,8 @@ const StringEntry kTable[] = {
     {kStrVcComponentsNotAdded, "Unable to add Tessaline directories to VS.NET"},
     {kStrHelp2Failed, "Unable to integrate help with VS%s. Error: %x, %s"},
     {kStrHelp2Exception, "VS.NET Help integration: Exception occured..."},
+    {kStrHelp2HandOverFailed, "The Windows build could not carry out the VS%s Help step: %s"},
+    {kStrHelp2HandOverExit, "it ended with exit status %d"},
     {kStrJournalNotOurs, "it is not a journal of tslkt-integrate"},
     {kStrJournalDamaged, "it is damaged (cut short or altered)"},
     {kStrJournalNoLocalAppData,

@@ -102,6 +102,8 @@ enum StringId : int {
   kStrVcComponentsNotAdded,
   kStrHelp2Failed,  // display name, status (hex), description or "(null)"
   kStrHelp2Exception,
+  kStrHelp2HandOverFailed,  // display name, the reason
+  kStrHelp2HandOverExit,    // the exit status
   // The dry run, the journal and the undo.
   kStrJournalNotOurs = 1300,
   kStrJournalDamaged,

@@ -7,6 +7,7 @@
 
 #include "platform/files.h"
 #include "platform/help2.h"
+#include "platform/help2_handover.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/shell_copy.h"
@@ -25,6 +26,9 @@ struct Platform {
   std::unique_ptr<VersionResources> versions;
   std::unique_ptr<ShellCopy> shell;
   std::unique_ptr<Help2Service> help2;
+  /// Null where the Help 2 service is reached directly (Windows) or the step is never handed
+  /// over.
+  std::unique_ptr<Help2HandOver> help2_handover;
 };
 
 /// What start-up knows that a platform may need.
@@ -37,6 +41,10 @@ struct PlatformOptions {
   /// The program takes defaults from the registry: over a Wine prefix the files may be older
   /// than what a running wineserver holds, so refuse at start-up rather than use stale values.
   bool reads_current_registry = false;
+  /// The Windows build of this program (a Unix path) that a Wine prefix platform hands the
+  /// Help 2 step to; a bare file name is looked for beside the running program. Empty: the
+  /// step is never handed over. Only a platform that writes the registry hands it over.
+  std::string windows_build = {};
 };
 
 /// Builds the services of this build's platform; false with the reason in *error (for

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the three packages into build/packages: the Debian package of the Linux tools
-# (tslkt-integrate, tslkt-skinwizard, their man pages and completions) and a zip per Windows
+# (tslkt-integrate, tslkt-skinwizard, their man pages and completions, and the x64 Windows
+# tslkt-integrate.exe the native one hands the Help 2 steps to) and a zip per Windows
 # architecture (x64, x86) with the four programs and the README.
 # Usage: scripts/package.sh
 set -euo pipefail
@@ -9,7 +10,9 @@ root=$PWD
 out=$root/build/packages
 jobs=$(nproc 2>/dev/null || echo 2)
 mkdir -p build/logs "$out"
-for preset in default mingw64 mingw32; do
+# The x64 Windows build first: the Debian package carries its console beside the native one,
+# for the Help 2 steps.
+for preset in mingw64 mingw32 default; do
   targets=(tslkt-integrate tslkt-skinwizard)
   [ "$preset" = default ] || targets+=(TSLKTIntegrate TSLKTSkinWizard)
   echo "== $preset: ${targets[*]}"

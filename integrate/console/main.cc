@@ -75,6 +75,7 @@ struct CommandLine {
   bool yes = false;
   bool help = false;
   bool version = false;
+  std::string windowsBuild;  // empty: the one beside this program
   ChangeOptions changes;
 };
 
@@ -122,7 +123,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl, std
       name = arg.substr(0, equals);
       value = arg.substr(equals + 1);
     }
-    const bool takesValue = name == "--prefix" || name == "--ide" || name == "--items";
+    const bool takesValue =
+        name == "--prefix" || name == "--ide" || name == "--items" || name == "--windows-build";
     if (name == "--undo") {
       // The journal is optional: the next argument is it unless it is an option.
       cl->changes.undo = true;
@@ -164,6 +166,9 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl, std
     } else if (name == "--items") {
       cl->itemsGiven = true;
       cl->items = SplitList(value);
+    } else if (name == "--windows-build") {
+      // A bare name would be looked for beside this program; typed, it means this folder.
+      cl->windowsBuild = value.find('/') == std::string::npos ? "./" + value : value;
     } else {
       *error = FormatText(kStrConsoleUnknownOption, name);
       return false;
@@ -260,6 +265,8 @@ int Run(int argc, char** argv) {
 
   StartupRequest request;
   request.platform.writes_registry = true;
+  request.platform.windows_build =
+      cl.windowsBuild.empty() ? "tslkt-integrate.exe" : cl.windowsBuild;
   if (kWinePrefixPlatform) {
     request.platform.wine_prefix =
         console::WinePrefix(cl.prefixGiven ? std::optional<std::string>(cl.prefix) : std::nullopt);
@@ -297,6 +304,11 @@ int Run(int argc, char** argv) {
   platform::ChangeRecord& record = session.record();
   if (cl.changes.undo) return RunUndo(record, cl.changes, std::cout, std::cerr);
   const std::string& installDir = session.installDir();
+  // The Windows build's Help 2 calls are its own, not this run's changes: a dry run starts no
+  // wine (its help step answers as the prefix alone would).
+  if (!cl.changes.dryRun) {
+    record.services().help2_handover = std::move(record.real().help2_handover);
+  }
 
   IntegrationDialog dialog(installDir, record.services(), owner);
   dialog.OnInitDialog();

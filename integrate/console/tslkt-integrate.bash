@@ -4,6 +4,7 @@ _tslkt_integrate() {
   case $prev in
     --prefix) COMPREPLY=($(compgen -d -- "$cur")); return ;;
     --undo) COMPREPLY=($(compgen -f -X '!*.jnl' -- "$cur")); return ;;
+    --windows-build) COMPREPLY=($(compgen -f -X '!*.exe' -- "$cur")); return ;;
     --ide|--items)
       # A comma-separated list: complete the name after the last comma.
       local names=vc6,net70,net71,vs2005
@@ -18,6 +19,6 @@ _tslkt_integrate() {
     return
   fi
   COMPREPLY=($(compgen -W '-p: --prefix --ide --items --yes --dry-run --no-journal --undo --force --help
-                          --version' -- "$cur"))
+                          --version --windows-build' -- "$cur"))
 }
 complete -F _tslkt_integrate tslkt-integrate

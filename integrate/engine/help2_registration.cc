@@ -1,10 +1,13 @@
 // The library's Help 2 title, registered and plugged into an IDE's help collection.
 // Portable: no Win32 here.
 #include <exception>
+#include <vector>
 
 #include "integrate/engine/integration_engine.h"
 #include "integrate/engine/vsnet_versions.h"
 #include "integrate/strings.h"
+#include "platform/encoding.h"
+#include "platform/windows_path.h"
 
 namespace integrate {
 
@@ -65,9 +68,117 @@ Help2Status Register(platform::Help2Service& service, int versionCode,
   return session->CommitTransaction();
 }
 
+// What the Windows build showed of its run, in this run's code page.
+struct HandOverReport {
+  std::vector<std::pair<std::string, bool>> lines;  // text, crossed
+  std::vector<std::string> messages;
+};
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(at, end - at);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    at = end + 1;
+  }
+  return lines;
+}
+
+bool StartsWith(const std::string& text, const std::string& head) {
+  return text.compare(0, head.size(), head) == 0;
+}
+
+// The console's progress lines carry a check mark or a cross, in UTF-8 or, under a locale
+// without it, as "[ok]" and "[failed]"; its messages begin with its caption, and a message
+// of several lines goes on without it. Anything else (the options face, Wine's own notes
+// before the first message) is not part of the step.
+HandOverReport ReadHandOver(const platform::HandOverOutput& output) {
+  static const std::pair<const char*, bool> kMarks[] = {
+      {"\xE2\x9C\x93 ", false}, {"\xE2\x9C\x97 ", true}, {"[ok] ", false}, {"[failed] ", true}};
+  HandOverReport report;
+  for (const std::string& line : SplitLines(output.out)) {
+    for (const auto& mark : kMarks) {
+      if (StartsWith(line, mark.first)) {
+        report.lines.emplace_back(platform::Utf8ToAnsi(line.substr(std::string(mark.first).size())),
+                                  mark.second);
+        break;
+      }
+    }
+  }
+  const std::string caption = output.program + ": ";
+  for (const std::string& line : SplitLines(output.err)) {
+    if (StartsWith(line, caption)) {
+      report.messages.push_back(platform::Utf8ToAnsi(line.substr(caption.size())));
+    } else if (!report.messages.empty()) {
+      report.messages.back() += "\n" + platform::Utf8ToAnsi(line);
+    }
+  }
+  return report;
+}
+
+// The console's name of a version in --ide; nullptr for a version it does not know.
+const char* IdeOption(int versionCode) {
+  switch (versionCode) {
+    case 70:
+      return "net70";
+    case 71:
+      return "net71";
+    case 80:
+      return "vs2005";
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace
 
+bool IntegrationEngine::HandsOverHelp2(int versionCode) {
+  return IdeOption(versionCode) && platform_.help2_handover &&
+         platform_.help2_handover->ServiceRegistered();
+}
+
+bool IntegrationEngine::HandOverVsNetHelp(int versionCode, Help2Step step) {
+  // Only that version's help, without questions; this run's journal stays the one record
+  // of the run, so the Windows build keeps none.
+  std::vector<std::string> args = {"-p:" + platform::WithoutTrailingBackslash(installDir_),
+                                   "--ide",
+                                   IdeOption(versionCode),
+                                   "--items",
+                                   "help",
+                                   "--yes",
+                                   "--no-journal"};
+  if (step == Help2Step::kRemove) args.push_back("--remove");
+  platform::HandOverOutput output;
+  std::string error;
+  if (!platform_.help2_handover->Run(args, &output, &error)) {
+    dialog_->ShowMessage(FormatText(kStrHelp2HandOverFailed, GetVsDisplayName(versionCode), error));
+    return false;
+  }
+  const HandOverReport report = ReadHandOver(output);
+  // Its IDE's header and result lines are this run's own, and so is its first step line,
+  // shown before the hand-over; a cross anywhere is a failed step.
+  bool failed = output.exit_status != 0 || !report.messages.empty();
+  bool ownStepLine = true;
+  for (const auto& line : report.lines) {
+    failed = failed || line.second;
+    if (line.first.empty() || line.first[0] != ' ') continue;
+    if (!ownStepLine) dialog_->InsertLine(line.first, line.second);
+    ownStepLine = false;
+  }
+  for (const std::string& message : report.messages) dialog_->ShowMessage(message);
+  if (output.exit_status != 0 && report.messages.empty()) {
+    dialog_->ShowMessage(FormatText(kStrHelp2HandOverFailed, GetVsDisplayName(versionCode),
+                                    FormatText(kStrHelp2HandOverExit, output.exit_status)));
+  }
+  return !failed;
+}
+
 bool IntegrationEngine::RegisterVsNetHelp(int versionCode) {
+  if (HandsOverHelp2(versionCode)) return HandOverVsNetHelp(versionCode, Help2Step::kRegister);
   const std::string collectionFile = installDir_ + "Help\\col_tslktse.hxc";
   const std::string helpFile = installDir_ + "Help\\Quorvane.TessalineSE.hxs";
   Help2Status status;

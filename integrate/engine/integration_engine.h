@@ -20,6 +20,9 @@ struct WizardSourceTable {
   std::string vs2005Projects;  ///< TSLAppWizard2005\vcprojects (folder, 8.0)
 };
 
+/// Which way a Help 2 step goes: the library's title registered, or taken out again.
+enum class Help2Step { kRegister, kRemove };
+
 /// Answer of the service-pack check; callers treat kUndetermined like kYes.
 enum class ServicePackAnswer { kYes, kNo, kUndetermined };
 
@@ -122,6 +125,13 @@ class IntegrationEngine {
   /// Registers the library's Help 2 title and plugs it into the version's collection; false
   /// after a message when the service failed.
   bool RegisterVsNetHelp(int versionCode);
+  /// Whether the version's Help 2 step goes to the Windows build: the platform cannot reach
+  /// the service itself, but the machine has it registered.
+  bool HandsOverHelp2(int versionCode);
+  /// Has the Windows build carry out the Help 2 step of a version HandsOverHelp2 accepts (its
+  /// progress line already shown) and shows its further lines and its messages as this run's
+  /// own; false after a message when the step failed or the Windows build could not be run.
+  bool HandOverVsNetHelp(int versionCode, Help2Step step);
 
  private:
   bool SetUpVc6Directories();

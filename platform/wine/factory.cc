@@ -1,4 +1,5 @@
-// The Wine prefix platform: the prefix opened and locked, its services made; no Help 2, no COM.
+// The Wine prefix platform: the prefix opened and locked, its services made; no COM, and Help 2
+// only through the Windows build.
 // A Wine prefix seen from Linux: no Wine code runs here.
 #include <memory>
 
@@ -17,7 +18,8 @@ namespace {
 constexpr std::int32_t kClassNotRegistered = static_cast<std::int32_t>(0x80040154);
 
 // The Help 2 runtime is a set of COM servers that only run on Windows; from Linux the
-// service is absent, exactly as on a machine without the IDEs' help installed.
+// service is absent, exactly as on a machine without the IDEs' help installed. Where the
+// prefix has it, the step is handed to the Windows build instead.
 class AbsentHelp2Service : public Help2Service {
  public:
   Help2Status CreateSession(std::unique_ptr<Help2Session>* out) override {
@@ -37,12 +39,14 @@ bool CreatePlatform(const PlatformOptions& options, Platform* out, std::string* 
   std::shared_ptr<const wine::Prefix> prefix;
   if (!wine::Prefix::Open(options.wine_prefix, &prefix, error)) return false;
   Platform platform;
+  std::shared_ptr<wine::PrefixLock> held;
   if (options.writes_registry) {
     // Held to the end of the run: a second run waits here for the first, and no wineserver
     // can start between our check and our last write.
     std::unique_ptr<wine::PrefixLock> lock;
     if (!wine::PrefixLock::Acquire(prefix->Dir(), &lock, error)) return false;
-    platform.held = std::move(lock);
+    held = std::move(lock);
+    platform.held = held;
   } else if (options.reads_current_registry) {
     wine::ServerStatus server;
     if (!wine::FindRunningServer(prefix->Dir(), &server, error)) return false;
@@ -58,6 +62,12 @@ bool CreatePlatform(const PlatformOptions& options, Platform* out, std::string* 
   platform.versions = std::make_unique<wine::PeVersionResources>(prefix);
   platform.shell = wine::NewWineShellCopy(prefix);
   platform.help2 = std::make_unique<AbsentHelp2Service>();
+  // The Windows build writes the registry through Wine: only a run holding the prefix can
+  // let Wine in and take the prefix back after.
+  if (held && !options.windows_build.empty()) {
+    platform.help2_handover =
+        wine::NewWineHelp2HandOver(prefix->Dir(), options.windows_build, std::move(held));
+  }
   *out = std::move(platform);
   return true;
 }

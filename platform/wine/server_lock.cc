@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <mutex>
-#include <set>
 #include <vector>
 
 namespace platform::wine {
@@ -52,8 +52,9 @@ struct flock ByteRange(short type, off_t start) {
   return fl;
 }
 
-std::set<std::string>& HeldLocks() {
-  static std::set<std::string> held;
+// The lock files this process holds, with the descriptor it holds each through.
+std::map<std::string, int>& HeldLocks() {
+  static std::map<std::string, int> held;
   return held;
 }
 
@@ -62,9 +63,11 @@ std::mutex& HeldLocksMutex() {
   return mutex;
 }
 
-bool Held(const std::string& lock) {
+// The descriptor this process holds `lock` through; -1 when it holds none.
+int HeldFd(const std::string& lock) {
   std::lock_guard<std::mutex> guard(HeldLocksMutex());
-  return HeldLocks().count(lock) != 0;
+  const auto found = HeldLocks().find(lock);
+  return found == HeldLocks().end() ? -1 : found->second;
 }
 
 // server-<dev>-<inode> of the prefix folder, in hex, as Wine names it.
@@ -117,9 +120,10 @@ bool FindRunningServer(const std::string& prefix_dir, ServerStatus* status, std:
   if (!ServerFolderName(prefix_dir, &folder, error)) return false;
   for (const std::string& root : ServerRoots(prefix_dir, true)) {
     const std::string lock = root + "/" + folder + "/lock";
-    // Closing any descriptor of a file drops every fcntl lock this process holds on it.
-    if (Held(lock)) continue;
-    const int fd = ::open(lock.c_str(), O_RDONLY | O_CLOEXEC);
+    // Closing any descriptor of a file drops every fcntl lock this process holds on it, so a
+    // held one is asked through its own: that finds the server a run let in, never the run.
+    const int held = HeldFd(lock);
+    const int fd = held >= 0 ? held : ::open(lock.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) continue;
     struct flock fl = ByteRange(F_WRLCK, kServerByte);
     const int r = ::fcntl(fd, F_GETLK, &fl);
@@ -127,7 +131,7 @@ bool FindRunningServer(const std::string& prefix_dir, ServerStatus* status, std:
     struct flock run = ByteRange(F_WRLCK, kRunByte);
     const bool ours = r == 0 && fl.l_type != F_UNLCK && ::fcntl(fd, F_GETLK, &run) == 0 &&
                       run.l_type != F_UNLCK && run.l_pid == fl.l_pid;
-    ::close(fd);
+    if (held < 0) ::close(fd);
     if (r == 0 && fl.l_type != F_UNLCK && !ours) {
       status->running = true;
       status->pid = static_cast<long>(fl.l_pid);
@@ -193,9 +197,9 @@ bool PrefixLock::Acquire(const std::string& prefix_dir, std::unique_ptr<PrefixLo
   }
   {
     std::lock_guard<std::mutex> guard(HeldLocksMutex());
-    HeldLocks().insert(lock);
+    HeldLocks()[lock] = fd;
   }
-  std::unique_ptr<PrefixLock> held(new PrefixLock(fd, lock));
+  std::unique_ptr<PrefixLock> held(new PrefixLock(fd, lock, prefix_dir));
   // While this run waited, a server of another user or in another folder may have started.
   if (!FindRunningServer(prefix_dir, &server, error)) return false;
   if (server.running) {
@@ -204,6 +208,36 @@ bool PrefixLock::Acquire(const std::string& prefix_dir, std::unique_ptr<PrefixLo
   }
   *out = std::move(held);
   return true;
+}
+
+void PrefixLock::LetServerIn() {
+  struct flock server_byte = ByteRange(F_UNLCK, kServerByte);
+  (void)::fcntl(fd_, F_SETLK, &server_byte);  // unlocking a byte this process holds cannot fail
+}
+
+bool PrefixLock::TakeBack(int wait_ms, std::string* error) {
+  // A server lingers a few seconds after its last program ends. Debian's Wine may have put
+  // its lock in another folder meanwhile, so the byte alone does not prove it gone.
+  constexpr int kPollMs = 50;
+  ServerStatus server;
+  for (int waited = 0;; waited += kPollMs) {
+    struct flock server_byte = ByteRange(F_WRLCK, kServerByte);
+    if (::fcntl(fd_, F_SETLK, &server_byte) == 0) {
+      if (!FindRunningServer(prefix_dir_, &server, error)) return false;
+      if (!server.running) return true;
+    } else {
+      server_byte = ByteRange(F_WRLCK, kServerByte);
+      (void)::fcntl(fd_, F_GETLK, &server_byte);  // only names the holder in the message
+      server.running = true;
+      server.pid = static_cast<long>(server_byte.l_pid);
+      server.lock_path = path_;
+    }
+    if (waited >= wait_ms) {
+      *error = ServerRunningMessage(prefix_dir_, server);
+      return false;
+    }
+    ::usleep(kPollMs * 1000);
+  }
 }
 
 namespace {

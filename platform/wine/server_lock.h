@@ -40,10 +40,21 @@ class PrefixLock {
   static bool Acquire(const std::string& prefix_dir, std::unique_ptr<PrefixLock>* out,
                       std::string* error);
 
+  /// Lets a wineserver start for the prefix, for a Windows program this run starts in it;
+  /// other runs of ours still wait.
+  void LetServerIn();
+
+  /// Takes the prefix back once its wineserver has ended: the server writes the registry
+  /// files when it ends, so only then are they whole. False with ServerRunningMessage when
+  /// a server still runs after `wait_ms` milliseconds.
+  [[nodiscard]] bool TakeBack(int wait_ms, std::string* error);
+
  private:
-  PrefixLock(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  PrefixLock(int fd, std::string path, std::string prefix_dir)
+      : fd_(fd), path_(std::move(path)), prefix_dir_(std::move(prefix_dir)) {}
   int fd_;
   std::string path_;
+  std::string prefix_dir_;
 };
 
 /// The message for a write refused because a server runs: names the prefix and says what

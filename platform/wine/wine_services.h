@@ -5,10 +5,12 @@
 #include <memory>
 #include <string>
 
+#include "platform/help2_handover.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/shell_copy.h"
 #include "platform/wine/prefix.h"
+#include "platform/wine/server_lock.h"
 
 namespace platform::wine {
 
@@ -19,5 +21,11 @@ std::unique_ptr<Processes> NewWineProcesses(Registry* registry, const std::strin
 
 /// The shell's folder copy as a recursive copy over the prefix's drives.
 std::unique_ptr<ShellCopy> NewWineShellCopy(std::shared_ptr<const Prefix> prefix);
+
+/// The Windows build `windows_build` (a Unix path; a bare name is beside the running program)
+/// run under `wine` in the prefix, the run's `lock` let go meanwhile.
+std::unique_ptr<Help2HandOver> NewWineHelp2HandOver(const std::string& prefix_dir,
+                                                    const std::string& windows_build,
+                                                    std::shared_ptr<PrefixLock> lock);
 
 }  // namespace platform::wine

@@ -425,5 +425,115 @@ TEST_F(VsNetTest, HelpFailuresShowOneMessageAndReleaseEverything) {
   EXPECT_EQ(Messages(host), "VS.NET Help integration: Exception occured...\n");
 }
 
+// --- The Help 2 step handed to the Windows build ----------------------------------------------
+
+// The Windows build as a script: what it is run with, and what it answers.
+class ScriptedHandOver : public platform::Help2HandOver {
+ public:
+  bool registered = true;
+  bool runs = true;
+  std::string error;
+  platform::HandOverOutput output;
+  std::vector<std::vector<std::string>> runsWith;
+
+  bool ServiceRegistered() override { return registered; }
+  bool Run(const std::vector<std::string>& args, platform::HandOverOutput* out,
+           std::string* reason) override {
+    runsWith.push_back(args);
+    *out = output;
+    *reason = error;
+    return runs;
+  }
+};
+
+TEST_F(VsNetTest, HandedOverHelpShowsTheWindowsBuildsStepAsItsOwn) {
+  const std::string face = "Tessaline Integration Wizard\r\n  [x] Integrate Tessaline Help\r\n\r\n";
+  const std::string ok71 =
+      "\xE2\x9C\x93 Integration with VS.NET 2003\r\n"
+      "\xE2\x9C\x93     Integration with VS.NET 2003 Help\r\n";
+  struct Case {
+    const char* name;
+    bool runs;
+    int exitStatus;
+    std::string out, err;
+    bool result;
+    std::vector<std::string> lines;  // after the step's own line
+    std::string messages;
+  };
+  const Case cases[] = {
+      {"registered",
+       true,
+       0,
+       face + ok71 + "\xE2\x9C\x93 Integration completed successfully\r\n",
+       "",
+       true,
+       {},
+       ""},
+      {"the service's message, Wine's note before it left out, two lines kept together",
+       true,
+       0,
+       face + ok71 + "\xE2\x9C\x93 Integration completed successfully\r\n",
+       "wine: configuration in '/p' has been updated.\r\n"
+       "tslkt-integrate: Unable to integrate help with VS.NET 2003. Error: 80070005, Zugriff "
+       "verweigert \xC3\xBC\r\nbeim Server.\r\n",
+       false,
+       {},
+       "Unable to integrate help with VS.NET 2003. Error: 80070005, Zugriff "
+       "verweigert \xFC\nbeim Server.\n"},
+      {"plain marks, a further step line crossed",
+       true,
+       1,
+       "[ok] Integration with VS.NET 2003\n[ok]     Integration with VS.NET 2003 Help\n"
+       "[failed]     Something else\n[failed] Integration failed\n",
+       "",
+       false,
+       {"x     Something else"},
+       "The Windows build could not carry out the VS.NET 2003 Help step: it ended with exit "
+       "status 1\n"},
+      {"not started",
+       false,
+       0,
+       "",
+       "",
+       false,
+       {},
+       "The Windows build could not carry out the VS.NET 2003 Help step: cannot start wine\n"},
+  };
+  auto handOver = std::make_unique<ScriptedHandOver>();
+  ScriptedHandOver& script = *handOver;
+  fake.services.help2_handover = std::move(handOver);
+  script.output.program = "tslkt-integrate";
+  script.error = "cannot start wine";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    host.lines.clear();
+    host.owner.messages.clear();
+    script.runs = c.runs;
+    script.output.exit_status = c.exitStatus;
+    script.output.out = c.out;
+    script.output.err = c.err;
+    EXPECT_EQ(engine.RegisterVsNetHelp(71), c.result);
+    EXPECT_EQ(host.lines, c.lines);
+    EXPECT_EQ(Messages(host), c.messages);
+  }
+  // Only that version's help, unasked and without a journal of its own; a removal says so.
+  EXPECT_EQ(script.runsWith.back(),
+            (std::vector<std::string>{"-p:C:\\Lib", "--ide", "net71", "--items", "help", "--yes",
+                                      "--no-journal"}));
+  script.runs = true;
+  script.output = {0, "tslkt-integrate", "", ""};
+  EXPECT_TRUE(engine.HandOverVsNetHelp(80, integrate::Help2Step::kRemove));
+  EXPECT_EQ(script.runsWith.back(),
+            (std::vector<std::string>{"-p:C:\\Lib", "--ide", "vs2005", "--items", "help", "--yes",
+                                      "--no-journal", "--remove"}));
+  // Without the service in the prefix the step stays here, as before.
+  script.registered = false;
+  script.runsWith.clear();
+  fake.help2.calls.clear();
+  EXPECT_TRUE(engine.RegisterVsNetHelp(71));
+  EXPECT_TRUE(script.runsWith.empty());
+  EXPECT_FALSE(fake.help2.calls.empty());
+}
+
 }  // namespace
 }  // namespace integrate_test

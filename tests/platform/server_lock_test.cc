@@ -149,4 +149,25 @@ TEST_F(PrefixLockTest, RefusesWhileAServerOfAnyUserRuns) {
   }
 }
 
+TEST_F(PrefixLockTest, LetsAServerInAndTakesThePrefixBackOnceItEnds) {
+  const std::string lock = ServerDir(getuid()) + "/lock";
+  std::unique_ptr<PrefixLock> held;
+  std::string error;
+  ASSERT_TRUE(PrefixLock::Acquire(prefix_, &held, &error)) << error;
+  held->LetServerIn();
+  EXPECT_FALSE(OtherProcessCanLock(lock, 1)) << "a second run could start";
+  const pid_t server = HoldServerLock(lock);
+  ASSERT_GT(server, 0) << "the wineserver could not start";
+  // The server this run let in is seen, so no registry write goes behind its back.
+  ServerStatus status;
+  ASSERT_TRUE(FindRunningServer(prefix_, &status, &error)) << error;
+  EXPECT_TRUE(status.running);
+  EXPECT_EQ(status.pid, server);
+  EXPECT_FALSE(held->TakeBack(100, &error));
+  EXPECT_NE(error.find("wineserver -k"), std::string::npos) << error;
+  Stop(server);
+  EXPECT_TRUE(held->TakeBack(1000, &error)) << error;
+  EXPECT_FALSE(OtherProcessCanLock(lock, 0)) << "a wineserver could start again";
+}
+
 }  // namespace
