@@ -14,6 +14,7 @@
 #include "console/terminal.h"
 #include "integrate/console/change_commands.h"
 #include "integrate/console/console_owner.h"
+#include "integrate/console/status_report.h"
 #include "integrate/integration_dialog.h"
 #include "integrate/startup.h"
 #include "integrate/strings.h"
@@ -84,6 +85,9 @@ struct CommandLine {
   bool yes = false;
   bool help = false;
   bool version = false;
+  bool remove = false;  // --remove: take the library out of the chosen IDEs
+  bool status = false;  // --status: say where it stands, changing nothing
+  std::string format;   // --format of --status: "text" or "json"
   ChangeOptions changes;
 };
 
@@ -131,7 +135,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl, std
       name = arg.substr(0, equals);
       value = arg.substr(equals + 1);
     }
-    const bool takesValue = name == "--prefix" || name == "--ide" || name == "--items";
+    const bool takesValue =
+        name == "--prefix" || name == "--ide" || name == "--items" || name == "--format";
     if (name == "--undo") {
       // The journal is optional: the next argument is it unless it is an option.
       cl->changes.undo = true;
@@ -164,6 +169,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl, std
       cl->changes.noJournal = true;
     } else if (name == "--force") {
       cl->changes.force = true;
+    } else if (name == "--remove") {
+      cl->remove = true;
+    } else if (name == "--status") {
+      cl->status = true;
+    } else if (name == "--format") {
+      cl->format = value;
     } else if (name == "--prefix") {
       cl->prefixGiven = true;
       cl->prefix = value;
@@ -180,6 +191,30 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl, std
   }
   if (cl->changes.force && !cl->changes.undo) {
     *error = LoadText(kStrConsoleForceWithoutUndo);
+    return false;
+  }
+  // The commands exclude each other; a status writes nothing, so there is nothing to dry-run.
+  const std::pair<bool, const char*> commands[] = {{cl->changes.undo, "--undo"},
+                                                   {cl->remove, "--remove"},
+                                                   {cl->status, "--status"}};
+  for (const auto& [given, first] : commands) {
+    for (const auto& [alsoGiven, second] : commands) {
+      if (given && alsoGiven && first < second) {
+        *error = FormatText(kStrConsoleOptionsClash, first, second);
+        return false;
+      }
+    }
+  }
+  if (cl->status && cl->changes.dryRun) {
+    *error = FormatText(kStrConsoleOptionsClash, "--status", "--dry-run");
+    return false;
+  }
+  if (!cl->format.empty() && !cl->status) {
+    *error = LoadText(kStrConsoleFormatWithoutStatus);
+    return false;
+  }
+  if (!cl->format.empty() && cl->format != "text" && cl->format != "json") {
+    *error = FormatText(kStrConsoleUnknownFormat, cl->format);
     return false;
   }
   std::string unknown;
@@ -236,6 +271,17 @@ void PrintFace(IntegrationDialog& dialog, std::ostream& out) {
   }
 }
 
+// The option name of a checkbox ("vc6", "directories"), as --ide and --items spell it.
+std::string OptionName(int controlId) {
+  for (const Choice& c : kIdeChoices) {
+    if (c.controlId == controlId) return c.name;
+  }
+  for (const Choice& c : kItemChoices) {
+    if (c.controlId == controlId) return c.name;
+  }
+  return std::string();
+}
+
 bool IsFolder(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -275,7 +321,10 @@ int Run(int argc, char** argv) {
   ConsoleOwner owner(BaseName(argc > 0 ? argv[0] : ""), std::cin, std::cerr, terminal);
 
   platform::PlatformOptions options;
-  options.writes_registry = true;
+  // A status only reads: it neither takes the prefix's lock nor reads hives a running
+  // wineserver holds newer values of.
+  options.writes_registry = !cl.status;
+  options.reads_current_registry = cl.status;
   if (kWinePrefixPlatform) {
     options.wine_prefix =
         console::WinePrefix(cl.prefixGiven ? std::optional<std::string>(cl.prefix) : std::nullopt);
@@ -293,7 +342,8 @@ int Run(int argc, char** argv) {
     std::cerr << "tslkt-integrate: " << error << '\n';
     return kExitUsage;
   }
-  platform::ChangeRecord record(std::move(real), cl.changes.dryRun
+  // A status goes through a dry run's record, so nothing it might do could reach the disk.
+  platform::ChangeRecord record(std::move(real), cl.changes.dryRun || cl.status
                                                      ? platform::ChangeRecord::Mode::kDryRun
                                                      : platform::ChangeRecord::Mode::kWrite);
   // Some steps name only what failed; the difference a read-back found is shown first.
@@ -326,11 +376,14 @@ int Run(int argc, char** argv) {
 
   IntegrationDialog dialog(installDir, services, owner);
   dialog.OnInitDialog();
-  std::cout << LoadText(kStrConsoleTitle) << '\n';
+  // JSON alone on standard output, for scripts to parse.
+  const bool json = cl.format == "json";
+  std::ostream& heading = json ? std::cerr : std::cout;
+  heading << LoadText(kStrConsoleTitle) << '\n';
   if (kWinePrefixPlatform) {
-    std::cout << FormatText(kStrConsoleWinePrefix, options.wine_prefix) << '\n';
+    heading << FormatText(kStrConsoleWinePrefix, options.wine_prefix) << '\n';
   }
-  std::cout << FormatText(kStrConsoleLibrary, platform::AnsiToUtf8(installDir)) << "\n\n";
+  heading << FormatText(kStrConsoleLibrary, platform::AnsiToUtf8(installDir)) << "\n\n";
   if (!dialog.Control(kIdOkButton).enabled) {
     std::cerr << "tslkt-integrate: " << LoadText(kStrConsoleEmptyInstallDir) << '\n';
     return kExitNoLibrary;
@@ -341,7 +394,15 @@ int Run(int argc, char** argv) {
     // The skin wizard's checkbox follows the Visual C++ 6.0 tick, as on a click.
     dialog.OnVc6OptionClicked();
   }
-  if (cl.itemsGiven) ApplyTicks(dialog, kItemChoices, cl.items, std::cout);
+  if (cl.itemsGiven) ApplyTicks(dialog, kItemChoices, cl.items, heading);
+  if (cl.status) {
+    const std::vector<IntegrationDialog::ItemStatus> states = dialog.Status();
+    if (states.empty()) {
+      std::cerr << "tslkt-integrate: " << LoadText(kStrSelectAtLeastOne) << '\n';
+      return kExitUsage;
+    }
+    return PrintStatus(states, json, OptionName, std::cout);
+  }
   PrintFace(dialog, std::cout);
   std::cout << std::endl;
 
@@ -350,8 +411,11 @@ int Run(int argc, char** argv) {
       std::cerr << "tslkt-integrate: " << LoadText(kStrConsoleNoTerminalToConfirm) << '\n';
       return kExitUsage;
     }
-    if (!owner.AskYesNo(LoadText(kStrConsoleStartQuestion))) {
-      std::cerr << "tslkt-integrate: " << LoadText(kStrConsoleNotStarted) << '\n';
+    if (!owner.AskYesNo(
+            LoadText(cl.remove ? kStrConsoleRemoveQuestion : kStrConsoleStartQuestion))) {
+      std::cerr << "tslkt-integrate: "
+                << LoadText(cl.remove ? kStrConsoleRemoveNotStarted : kStrConsoleNotStarted)
+                << '\n';
       return kExitUsage;
     }
   }
@@ -388,8 +452,12 @@ int Run(int argc, char** argv) {
     std::cout << (line.image == 1 ? "\xE2\x9C\x97 " : "\xE2\x9C\x93 ")  // U+2717, U+2713
               << platform::AnsiToUtf8(line.text) << std::endl;
   });
-  const IntegrationDialog::RunResult result = dialog.OnRun();
+  const IntegrationDialog::RunResult result = cl.remove ? dialog.OnRemove() : dialog.OnRun();
   const bool kept = FinishRun(record, journaled ? &journal : nullptr, std::cout, std::cerr);
+  // A dry run has said so in its list already.
+  if (cl.remove && !cl.changes.dryRun && !AnyChange(record.changes())) {
+    std::cout << '\n' << LoadText(kStrNothingToRemove) << '\n';
+  }
   if (stopRequested) return kExitInterrupted;
   if (!kept) return kExitFailed;
   switch (result) {

@@ -65,6 +65,39 @@ Help2Status Register(platform::Help2Service& service, int versionCode,
   return session->CommitTransaction();
 }
 
+// The inverse of Register, in the reverse order: the plug-in comes out of the IDE's collection
+// first, then the help file and the namespace go. Each transaction is committed on its own, as
+// in Register.
+Help2Status Unregister(platform::Help2Service& service, int versionCode) {
+  std::unique_ptr<platform::Help2Session> session;
+  std::unique_ptr<platform::Help2Register> names;
+  std::unique_ptr<platform::Help2PlugIn> plugIn;
+  Help2Status status = service.CreateSession(&session);
+  if (status.Failed()) return status;
+
+  if (!session) return InvalidPointer();
+  if ((status = session->CreateTransaction("")).Failed()) return status;
+  if ((status = session->GetPlugInRegistration(&plugIn)).Failed()) return status;
+  if (const VsNetVersion* version = FindVsNetVersion(versionCode)) {
+    if (!plugIn) return InvalidPointer();
+    if ((status = plugIn->RemoveHelpPlugIn(version->parentNamespace, kDefaultToc, kHelpNamespace,
+                                           kDefaultToc, ""))
+            .Failed()) {
+      return status;
+    }
+  }
+  if ((status = session->CommitTransaction()).Failed()) return status;
+
+  if ((status = session->CreateTransaction("")).Failed()) return status;
+  if ((status = session->GetNamespaceRegistration(&names)).Failed()) return status;
+  if (!names) return InvalidPointer();
+  if ((status = names->RemoveHelpFile(kHelpNamespace, kHelpFileId, kEnglishUs)).Failed()) {
+    return status;
+  }
+  if ((status = names->RemoveNamespace(kHelpNamespace)).Failed()) return status;
+  return session->CommitTransaction();
+}
+
 }  // namespace
 
 bool IntegrationEngine::RegisterVsNetHelp(int versionCode) {
@@ -87,6 +120,27 @@ bool IntegrationEngine::RegisterVsNetHelp(int versionCode) {
   }
   if (!status.Failed()) return true;
   dialog_->ShowMessage(FormatText(kStrHelp2Failed, GetVsDisplayName(versionCode),
+                                  static_cast<unsigned>(status.code),
+                                  status.has_description ? status.description : "(null)"));
+  return false;
+}
+
+bool IntegrationEngine::UnregisterVsNetHelp(int versionCode) {
+  Help2Status status;
+  bool completed = false;
+  if (platform_.help2) {
+    try {
+      status = Unregister(*platform_.help2, versionCode);
+      completed = true;
+    } catch (const std::exception&) {
+    }
+  }
+  if (!completed) {
+    dialog_->ShowMessage(LoadText(kStrHelp2Exception));
+    return false;
+  }
+  if (!status.Failed()) return true;
+  dialog_->ShowMessage(FormatText(kStrHelp2RemovalFailed, GetVsDisplayName(versionCode),
                                   static_cast<unsigned>(status.code),
                                   status.has_description ? status.description : "(null)"));
   return false;

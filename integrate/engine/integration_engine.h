@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "integrate/owner.h"
 #include "platform/platform.h"
@@ -19,6 +20,11 @@ struct WizardSourceTable {
   std::string vs2005Wizard;    ///< TSLAppWizard2005\TSLAppWizard (folder, 8.0)
   std::string vs2005Projects;  ///< TSLAppWizard2005\vcprojects (folder, 8.0)
 };
+
+/// Where the library stands in one item of an IDE: what an integration put there is all there
+/// (and, for files, the same as the library's), some of it, none of it, or only a service this
+/// machine cannot reach could say.
+enum class ItemState { kIn, kPartlyIn, kNotIn, kCannotTell };
 
 /// Answer of the service-pack check; callers treat kUndetermined like kYes.
 enum class ServicePackAnswer { kYes, kNo, kUndetermined };
@@ -122,8 +128,50 @@ class IntegrationEngine {
   /// Registers the library's Help 2 title and plugs it into the version's collection; false
   /// after a message when the service failed.
   bool RegisterVsNetHelp(int versionCode);
+  /// Takes the library's Help 2 title out of the version's collection and unregisters it: the
+  /// inverse of RegisterVsNetHelp; false after a message when the service failed.
+  [[nodiscard]] bool UnregisterVsNetHelp(int versionCode);
+
+  // Taking the library out again (removal.cc): the inverse of each integration step. A file is
+  // removed only when it holds the library's own bytes; one the user changed stays and is named.
+  /// Takes the chosen items out of Visual C++ 6.0; false after a message when a step failed.
+  [[nodiscard]] bool RemoveVc6(bool directories, bool appWizard, bool skinWizard, bool help);
+  /// Takes the chosen items out of one version of the .NET family (70, 71, 80).
+  [[nodiscard]] bool RemoveVsNet(bool directories, int versionCode, bool wizard, bool help);
+  /// Takes the library's entry out of hhcolreg.dat and its folder out of the collection file.
+  [[nodiscard]] bool RemoveMsdnHelp();
+  /// Takes the include folder and the version's library folder out of the first "Include Dirs"
+  /// and "Library Dirs" lines of VCComponents.dat; false when the file could not be rewritten.
+  [[nodiscard]] bool RemoveVcComponentsDirectories(const std::string& path, int versionCode);
+
+  // Where the library stands (--status); these read and change nothing.
+  ItemState Vc6DirectoriesState();
+  ItemState Vc6WizardState(const std::string& source);
+  ItemState MsdnHelpState();
+  ItemState VcComponentsState(int versionCode);
+  ItemState VsNetWizardState(int versionCode);
 
  private:
+  /// The wizard and projects targets of a version beside its Common7\IDE; false (after message
+  /// 41 or the directory message, when `report`) when the IDE folder is not known.
+  [[nodiscard]] bool VsNetWizardTargets(int versionCode, const std::string& versionString,
+                                        bool report, std::string* wizardTarget,
+                                        std::string* projectsTarget);
+  /// Each library file the version's wizard install placed, with the library file (and, for
+  /// 7.1, the 2003 variant) whose bytes it holds; the folders it made, innermost first.
+  struct PlacedFile {
+    std::string target;
+    std::string source;
+    std::string variant;
+  };
+  [[nodiscard]] bool VsNetPlacedFiles(int versionCode, bool report,
+                                      std::vector<PlacedFile>* files,
+                                      std::vector<std::string>* folders);
+  /// Removes `target` when it holds the bytes of `source` or `variant`; a changed one stays
+  /// and is named. False after a message when the removal itself failed.
+  [[nodiscard]] bool RemovePlacedFile(const PlacedFile& file);
+  ItemState PlacedFileState(const PlacedFile& file);
+  [[nodiscard]] bool RemoveVc6Directories();
   bool SetUpVc6Directories();
   bool LookUpTemplateFolder(std::string* folder);
   /// Puts a 2003 variant, when the library has one, in place of the 7.0 file; false after

@@ -89,36 +89,48 @@ bool IntegrationEngine::InstallVsNetWizard(int versionCode, const std::string& v
   if (version == nullptr) return false;
   dialog_->AddLine(version->wizardLineId);
 
-  std::string ideDir;
-  // Without Common7\IDE in the path the targets would be the IDE folder itself, and the wizard's
-  // files would land among the IDE's own.
-  if (!GetVsNetIdeDir(versionString, true, &ideDir) ||
-      FindText(ideDir, kIdeFolder) == std::string::npos) {
-    dialog_->ShowMessage(LoadText(kStrVsNetDirectoryNotFound));
+  std::string wizardTarget;
+  std::string projectsTarget;
+  if (!VsNetWizardTargets(versionCode, versionString, true, &wizardTarget, &projectsTarget)) {
     return false;
   }
-  std::string wizardTarget = ideDir;
-  ReplaceAll(&wizardTarget, kIdeFolder, version->wizardSubfolder);
   if (!CopyWizardFolder(wizardSource, wizardTarget, true)) {
     dialog_->ShowMessage(FormatText(kStrCannotCopyFile, wizardSource, wizardTarget));
     return false;
   }
   const bool is2003 = versionCode == 71;
-  if (is2003 && !ReplaceWithVariant(wizardTarget + "\\Scripts\\1033\\default-2003.js",
-                                    wizardTarget + "\\Scripts\\1033\\default.js")) {
+  if (is2003 && !ReplaceWithVariant(wizardTarget + kScript2003Variant,
+                                    wizardTarget + kScript2003File)) {
     return false;
   }
 
-  std::string projectsTarget = wizardTarget;
-  ReplaceAll(&projectsTarget, version->wizardSubfolder, version->projectsFolder);
   // Never merged: an existing Vc7 or Vc folder receives "vcprojects" as its subfolder, merged file
   // by file into the IDE's own.
   if (!CopyWizardFolder(projectsSource, projectsTarget, false)) {
     dialog_->ShowMessage(FormatText(kStrCannotCopyFile, projectsSource, projectsTarget));
     return false;
   }
-  return !is2003 || ReplaceWithVariant(projectsTarget + "\\vcprojects\\TSLAppWizard-2003.vsz",
-                                       projectsTarget + "\\vcprojects\\TSLAppWizard.vsz");
+  return !is2003 || ReplaceWithVariant(projectsTarget + kLaunch2003Variant,
+                                       projectsTarget + kLaunch2003File);
+}
+
+bool IntegrationEngine::VsNetWizardTargets(int versionCode, const std::string& versionString,
+                                           bool report, std::string* wizardTarget,
+                                           std::string* projectsTarget) {
+  const VsNetVersion* version = FindVsNetVersion(versionCode);
+  std::string ideDir;
+  // Without Common7\IDE in the path the targets would be the IDE folder itself, and the wizard's
+  // files would land among the IDE's own.
+  if (version == nullptr || !GetVsNetIdeDir(versionString, report, &ideDir) ||
+      FindText(ideDir, kIdeFolder) == std::string::npos) {
+    if (report) dialog_->ShowMessage(LoadText(kStrVsNetDirectoryNotFound));
+    return false;
+  }
+  *wizardTarget = ideDir;
+  ReplaceAll(wizardTarget, kIdeFolder, version->wizardSubfolder);
+  *projectsTarget = *wizardTarget;
+  ReplaceAll(projectsTarget, version->wizardSubfolder, version->projectsFolder);
+  return true;
 }
 
 bool IntegrationEngine::CopyWizardFolder(const std::string& source, const std::string& target,
