@@ -106,6 +106,10 @@ const StringEntry kTable[] = {
     {1100,
      "Usage: tslkt-integrate [-p:DIR | /p:DIR] [--prefix DIR] [--ide LIST] [--items LIST] [--yes]\n"
      "                       [--dry-run] [--no-journal]\n"
+     "       tslkt-integrate --remove [-p:DIR] [--prefix DIR] [--ide LIST] [--items LIST] [--yes]\n"
+     "                       [--dry-run] [--no-journal]\n"
+     "       tslkt-integrate --status [--format=text|json] [-p:DIR] [--prefix DIR] [--ide LIST]\n"
+     "                       [--items LIST]\n"
      "       tslkt-integrate --undo [JOURNAL] [--force] [--dry-run] [--prefix DIR]\n"
      "       tslkt-integrate --help | --version\n"
      "\n"
@@ -137,6 +141,23 @@ const StringEntry kTable[] = {
      "  --undo [JOURNAL] put back what a run changed, newest change first; JOURNAL defaults to\n"
      "                  the last run's. An item changed since that run is skipped and named.\n"
      "  --force         with --undo: put back items changed since the run as well.\n"
+     "  --remove        take the library out of the chosen IDEs again, whoever put it in and\n"
+     "                  whether or not a journal of that run is kept: its two folders from the\n"
+     "                  VC++ directory lists (wherever they stand, the other entries untouched),\n"
+     "                  the wizard files and folders it placed, its MSDN collection entries\n"
+     "                  (both files backed up in the library's Help folder first) and, on\n"
+     "                  Windows, its Help 2 registration. A file the user changed since stays\n"
+     "                  and is named; a folder goes once empty. A removal keeps a journal, so\n"
+     "                  --undo takes it back; one that finds nothing to take out says so.\n"
+     "  --status        say where the library stands in each chosen, installed IDE, item by\n"
+     "                  item: in, partly in, not in, or cannot tell (the .NET family's help,\n"
+     "                  which only the Help 2 service could answer for). Reads and writes\n"
+     "                  nothing, takes no lock and keeps no journal.\n"
+     "  --format=FORMAT with --status: text (a table, the default) or json: one array of\n"
+     "                  objects {\"ide\": \"vc6\", \"item\": \"directories\", \"state\": \"in\"}, one\n"
+     "                  per IDE and item, named as --ide and --items name them; state is \"in\",\n"
+     "                  \"partly in\", \"not in\" or \"cannot tell\". The heading goes to standard\n"
+     "                  error, so standard output is the JSON alone.\n"
      "  --no-journal    run even when the journal cannot be kept (--undo cannot take it back).\n"
      "  --help          this text.\n"
      "  --version       print the program's name and version.\n"
@@ -161,7 +182,10 @@ const StringEntry kTable[] = {
      "not found (\"Unable to locate Tessaline installation.\") or its install folder empty;\n"
      "130 interrupted (the journal takes back what the run did).\n"
      "With --undo: 0 everything put back; 1 an item skipped or failed; 2 no journal, or one\n"
-     "that is damaged or not ours (nothing is touched).\n"},
+     "that is damaged or not ours (nothing is touched).\n"
+     "With --remove: as for an integration. With --status: 0 every chosen item of every chosen\n"
+     "IDE is in (cannot tell counts as neither); 1 something is missing; 2 usage error or\n"
+     "nothing chosen; 3 library not found.\n"},
     {1101, "Try 'tslkt-integrate --help'."},
     {1102, "%s needs a value"},
     {1103, "%s takes no value"},

@@ -4,6 +4,7 @@ _tslkt_integrate() {
   case $prev in
     --prefix) COMPREPLY=($(compgen -d -- "$cur")); return ;;
     --undo) COMPREPLY=($(compgen -f -X '!*.jnl' -- "$cur")); return ;;
+    --format) COMPREPLY=($(compgen -W 'text json' -- "$cur")); return ;;
     --ide|--items)
       # A comma-separated list: complete the name after the last comma.
       local names=vc6,net70,net71,vs2005
@@ -17,7 +18,7 @@ _tslkt_integrate() {
     COMPREPLY=($(compgen -P -p: -d -- "${cur#-p:}"))
     return
   fi
-  COMPREPLY=($(compgen -W '-p: --prefix --ide --items --yes --dry-run --no-journal --undo --force --help
-                          --version' -- "$cur"))
+  COMPREPLY=($(compgen -W '-p: --prefix --ide --items --yes --dry-run --no-journal --undo --force --remove
+                          --status --format --help --version' -- "$cur"))
 }
 complete -F _tslkt_integrate tslkt-integrate
