@@ -183,8 +183,8 @@ std::vector<IntegrationDialog::IdeRun> IntegrationDialog::IdeRuns() {
                                       setupSkinWizard != 0, integrateHelp != 0);
        },
        [this] {
-         return engine_->RemoveVc6(setupDirectories != 0, setupAppWizard != 0,
-                                   setupSkinWizard != 0, integrateHelp != 0);
+         return engine_->RemoveVc6(setupDirectories != 0, setupAppWizard != 0, setupSkinWizard != 0,
+                                   integrateHelp != 0);
        }},
       // The skin wizard exists for Visual C++ 6.0 only.
       {&IntegrationDialog::integrateNet70, kIdNet70Option, kStrNet70Header, kStrRemoveNet70Header,
@@ -214,9 +214,9 @@ std::vector<IntegrationDialog::ItemStatus> IntegrationDialog::Status() {
     const int ide = run.controlId;
     const int code = ide == kIdNet70Option ? 70 : ide == kIdNet71Option ? 71 : 80;
     if (setupDirectories && ide != kIdVs2005Option) {
-      states.push_back({ide, kIdDirectoriesOption,
-                        ide == kIdVc6Option ? engine.Vc6DirectoriesState()
-                                            : engine.VcComponentsState(code)});
+      states.push_back(
+          {ide, kIdDirectoriesOption,
+           ide == kIdVc6Option ? engine.Vc6DirectoriesState() : engine.VcComponentsState(code)});
     }
     if (integrateHelp) {
       // Only the Help 2 service knows its registrations, and from here it cannot be asked.
@@ -224,14 +224,14 @@ std::vector<IntegrationDialog::ItemStatus> IntegrationDialog::Status() {
                         ide == kIdVc6Option ? engine.MsdnHelpState() : ItemState::kCannotTell});
     }
     if (setupAppWizard && ide == kIdVc6Option && engine.Vc6WizardSourcePresent()) {
-      states.push_back({ide, kIdAppWizardOption,
-                        engine.Vc6WizardState(engine.wizardSources().vc6AppWizard)});
+      states.push_back(
+          {ide, kIdAppWizardOption, engine.Vc6WizardState(engine.wizardSources().vc6AppWizard)});
     } else if (setupAppWizard && ide != kIdVc6Option && engine.NetWizardSourcesPresent(code)) {
       states.push_back({ide, kIdAppWizardOption, engine.VsNetWizardState(code)});
     }
     if (setupSkinWizard && ide == kIdVc6Option) {
-      states.push_back({ide, kIdSkinWizardOption,
-                        engine.Vc6WizardState(engine.wizardSources().skinWizard)});
+      states.push_back(
+          {ide, kIdSkinWizardOption, engine.Vc6WizardState(engine.wizardSources().skinWizard)});
     }
   }
   return states;

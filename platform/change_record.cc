@@ -1023,9 +1023,9 @@ class RecordingPlugIn : public Help2PlugIn {
                                const std::string& attribute) override {
     return RecordingHelp2::Forward(
         record_,
-        RecordingHelp2::Call("RemoveHelpPlugIn", {Quoted(parent_namespace), Quoted(parent_toc),
-                                                  Quoted(name_space), Quoted(toc),
-                                                  Quoted(attribute)}),
+        RecordingHelp2::Call("RemoveHelpPlugIn",
+                             {Quoted(parent_namespace), Quoted(parent_toc), Quoted(name_space),
+                              Quoted(toc), Quoted(attribute)}),
         [&] {
           return real_->RemoveHelpPlugIn(parent_namespace, parent_toc, name_space, toc, attribute);
         });

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -194,13 +195,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl, std
     return false;
   }
   // The commands exclude each other; a status writes nothing, so there is nothing to dry-run.
-  const std::pair<bool, const char*> commands[] = {{cl->changes.undo, "--undo"},
-                                                   {cl->remove, "--remove"},
-                                                   {cl->status, "--status"}};
-  for (const auto& [given, first] : commands) {
-    for (const auto& [alsoGiven, second] : commands) {
-      if (given && alsoGiven && first < second) {
-        *error = FormatText(kStrConsoleOptionsClash, first, second);
+  const std::pair<bool, const char*> commands[] = {
+      {cl->changes.undo, "--undo"}, {cl->remove, "--remove"}, {cl->status, "--status"}};
+  for (std::size_t i = 0; i < std::size(commands); ++i) {
+    for (std::size_t j = i + 1; j < std::size(commands); ++j) {
+      if (commands[i].first && commands[j].first) {
+        *error = FormatText(kStrConsoleOptionsClash, commands[i].second, commands[j].second);
         return false;
       }
     }

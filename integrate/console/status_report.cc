@@ -31,8 +31,8 @@ int PrintStatus(const std::vector<IntegrationDialog::ItemStatus>& states, bool j
   if (json) out << "[";
   const char* separator = "\n";
   for (const IntegrationDialog::ItemStatus& status : states) {
-    complete = complete &&
-               (status.state == ItemState::kIn || status.state == ItemState::kCannotTell);
+    complete =
+        complete && (status.state == ItemState::kIn || status.state == ItemState::kCannotTell);
     // Every name and state is plain ASCII without quotes or backslashes: nothing to escape.
     if (json) {
       out << separator << "  {\"ide\": \"" << nameOf(status.ideId) << "\", \"item\": \""

@@ -103,13 +103,27 @@ Help2Status Unregister(platform::Help2Service& service, int versionCode) {
 bool IntegrationEngine::RegisterVsNetHelp(int versionCode) {
   const std::string collectionFile = installDir_ + "Help\\col_tslktse.hxc";
   const std::string helpFile = installDir_ + "Help\\Quorvane.TessalineSE.hxs";
+  return CallHelp2Service(versionCode, kStrHelp2Failed, [&](platform::Help2Service& service) {
+    return Register(service, versionCode, collectionFile, helpFile);
+  });
+}
+
+bool IntegrationEngine::UnregisterVsNetHelp(int versionCode) {
+  return CallHelp2Service(
+      versionCode, kStrHelp2RemovalFailed,
+      [&](platform::Help2Service& service) { return Unregister(service, versionCode); });
+}
+
+bool IntegrationEngine::CallHelp2Service(
+    int versionCode, int failedId,
+    const std::function<Help2Status(platform::Help2Service&)>& calls) {
   Help2Status status;
   bool completed = false;
   if (platform_.help2) {
     // What the service's status does not cover (memory, a broken conversion) ends the step here as
     // well, with the general message.
     try {
-      status = Register(*platform_.help2, versionCode, collectionFile, helpFile);
+      status = calls(*platform_.help2);
       completed = true;
     } catch (const std::exception&) {
     }
@@ -119,28 +133,7 @@ bool IntegrationEngine::RegisterVsNetHelp(int versionCode) {
     return false;
   }
   if (!status.Failed()) return true;
-  dialog_->ShowMessage(FormatText(kStrHelp2Failed, GetVsDisplayName(versionCode),
-                                  static_cast<unsigned>(status.code),
-                                  status.has_description ? status.description : "(null)"));
-  return false;
-}
-
-bool IntegrationEngine::UnregisterVsNetHelp(int versionCode) {
-  Help2Status status;
-  bool completed = false;
-  if (platform_.help2) {
-    try {
-      status = Unregister(*platform_.help2, versionCode);
-      completed = true;
-    } catch (const std::exception&) {
-    }
-  }
-  if (!completed) {
-    dialog_->ShowMessage(LoadText(kStrHelp2Exception));
-    return false;
-  }
-  if (!status.Failed()) return true;
-  dialog_->ShowMessage(FormatText(kStrHelp2RemovalFailed, GetVsDisplayName(versionCode),
+  dialog_->ShowMessage(FormatText(failedId, GetVsDisplayName(versionCode),
                                   static_cast<unsigned>(status.code),
                                   status.has_description ? status.description : "(null)"));
   return false;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,8 @@
 #include "platform/platform.h"
 
 namespace integrate {
+
+struct VsNetVersion;
 
 /// The wizard sources the library ships, as full paths under the install directory.
 struct WizardSourceTable {
@@ -152,6 +155,14 @@ class IntegrationEngine {
   ItemState VsNetWizardState(int versionCode);
 
  private:
+  /// The version with that code, once the library's folder is known, the IDE is installed and
+  /// not running; null after a message (or after Cancel) otherwise.
+  const VsNetVersion* ReadyVsNetVersion(int versionCode);
+  /// The Help 2 step of a version, registration or removal: `calls` against the service, a
+  /// failure shown with the text `failedId` (display name, status, description).
+  [[nodiscard]] bool CallHelp2Service(
+      int versionCode, int failedId,
+      const std::function<platform::Help2Status(platform::Help2Service&)>& calls);
   /// The wizard and projects targets of a version beside its Common7\IDE; false (after message
   /// 41 or the directory message, when `report`) when the IDE folder is not known.
   [[nodiscard]] bool VsNetWizardTargets(int versionCode, const std::string& versionString,
@@ -164,8 +175,7 @@ class IntegrationEngine {
     std::string source;
     std::string variant;
   };
-  [[nodiscard]] bool VsNetPlacedFiles(int versionCode, bool report,
-                                      std::vector<PlacedFile>* files,
+  [[nodiscard]] bool VsNetPlacedFiles(int versionCode, bool report, std::vector<PlacedFile>* files,
                                       std::vector<std::string>* folders);
   /// Removes `target` when it holds the bytes of `source` or `variant`; a changed one stays
   /// and is named. False after a message when the removal itself failed.

@@ -276,7 +276,8 @@ bool FindMsdnFiles(IntegrationEngine& engine, MsdnFiles* files) {
                                  &files->collectionNumber)) {
     return false;
   }
-  files->registryFound = engine.FindCollectionRegistry(files->collectionNumber, &files->registryFile);
+  files->registryFound =
+      engine.FindCollectionRegistry(files->collectionNumber, &files->registryFile);
   return true;
 }
 
@@ -295,12 +296,15 @@ bool IntegrationEngine::RemoveMsdnHelp() {
   TextEdit collection(*platform_.files, msdn.collectionFile);
   const bool registryChanged = msdn.registryFound && registry.Read() &&
                                RemoveDocCompilations(&registry.text(), kCompilationId);
-  // The folder as the integration put it before "</Folders>", then as it stands elsewhere.
-  const bool collectionChanged =
-      collection.Read() && (ReplaceAll(&collection.text(), folder, std::string()) +
-                                ReplaceAll(&collection.text(),
-                                           folder.substr(0, folder.size() - 6), std::string()) >
-                            0);
+  // The folder as the integration put it before "</Folders>", then, without the six spaces its
+  // text ends with, as it stands elsewhere.
+  bool collectionChanged = false;
+  if (collection.Read()) {
+    collectionChanged =
+        ReplaceAll(&collection.text(), folder, std::string()) +
+            ReplaceAll(&collection.text(), folder.substr(0, folder.size() - 6), std::string()) >
+        0;
+  }
   const std::string backupDir = installDir_ + "Help\\";
   struct Edited {
     bool changed;
@@ -337,7 +341,7 @@ ItemState IntegrationEngine::MsdnHelpState() {
   // The identifier anywhere counts, as it does for AddCollectionFolder.
   const bool folder =
       collection.Read() && FindText(collection.text(), kCompilationId) != std::string::npos;
-  return registered && folder ? ItemState::kIn
+  return registered && folder   ? ItemState::kIn
          : registered || folder ? ItemState::kPartlyIn
                                 : ItemState::kNotIn;
 }

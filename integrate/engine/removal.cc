@@ -15,8 +15,6 @@ using platform::RootKey;
 
 namespace {
 
-constexpr char kDevenvImage[] = "DEVENV.EXE";
-
 // Each file below `folder` by its path relative to it ("Scripts\1033\default.js"), and each
 // subfolder, innermost first. False when the folder cannot be listed.
 bool ListTree(platform::FileSystem& files, const std::string& folder, const std::string& relative,
@@ -103,20 +101,8 @@ bool IntegrationEngine::RemoveVc6Directories() {
 
 bool IntegrationEngine::RemoveVsNet(bool directories, int versionCode, bool wizard, bool help) {
   if (!directories && !wizard && !help) return true;
-  if (installDir_.empty()) {
-    dialog_->ShowMessage(LoadText(kStrVsNetLibraryNotFound));
-    return false;
-  }
-  const VsNetVersion* version = FindVsNetVersion(versionCode);
+  const VsNetVersion* version = ReadyVsNetVersion(versionCode);
   if (version == nullptr) return false;
-  if (!IsVsNetInstalled(version->versionString)) {
-    dialog_->ShowMessage(LoadText(version->notInstalledId));
-    return false;
-  }
-  if (!EnsureIdeClosed(kDevenvImage,
-                       FormatText(kStrCloseVsNetPrompt, GetVsDisplayName(versionCode)))) {
-    return false;
-  }
   const std::string name = GetVsDisplayName(versionCode);
 
   if (wizard && NetWizardSourcesPresent(versionCode)) {
@@ -193,8 +179,7 @@ bool IntegrationEngine::VsNetPlacedFiles(int versionCode, bool report,
       {wizardSource, wizardTarget, wizardTarget + kScript2003File,
        wizardSource + kScript2003Variant},
       {projectsSource, platform::JoinPath(projectsTarget, platform::FileName(projectsSource)),
-       projectsTarget + kLaunch2003File,
-       platform::ParentPath(projectsSource) + kLaunch2003Variant},
+       projectsTarget + kLaunch2003File, platform::ParentPath(projectsSource) + kLaunch2003Variant},
   };
   for (const Tree& tree : trees) {
     std::vector<std::string> relatives;

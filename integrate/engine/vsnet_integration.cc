@@ -29,22 +29,28 @@ const VsNetVersion* FindVsNetVersion(int versionCode) {
   return nullptr;
 }
 
-bool IntegrationEngine::IntegrateVsNet(bool directories, int versionCode, bool wizard, bool help) {
-  if (!directories && !wizard && !help) return true;
+const VsNetVersion* IntegrationEngine::ReadyVsNetVersion(int versionCode) {
   if (installDir_.empty()) {
     dialog_->ShowMessage(LoadText(kStrVsNetLibraryNotFound));
-    return false;
+    return nullptr;
   }
   const VsNetVersion* version = FindVsNetVersion(versionCode);
-  if (version == nullptr) return false;
+  if (version == nullptr) return nullptr;
   if (!IsVsNetInstalled(version->versionString)) {
     dialog_->ShowMessage(LoadText(version->notInstalledId));
-    return false;
+    return nullptr;
   }
   if (!EnsureIdeClosed(kDevenvImage,
                        FormatText(kStrCloseVsNetPrompt, GetVsDisplayName(versionCode)))) {
-    return false;
+    return nullptr;
   }
+  return version;
+}
+
+bool IntegrationEngine::IntegrateVsNet(bool directories, int versionCode, bool wizard, bool help) {
+  if (!directories && !wizard && !help) return true;
+  const VsNetVersion* version = ReadyVsNetVersion(versionCode);
+  if (version == nullptr) return false;
 
   const bool is2005 = versionCode == 80;
   if (wizard && NetWizardSourcesPresent(versionCode)) {
@@ -99,8 +105,8 @@ bool IntegrationEngine::InstallVsNetWizard(int versionCode, const std::string& v
     return false;
   }
   const bool is2003 = versionCode == 71;
-  if (is2003 && !ReplaceWithVariant(wizardTarget + kScript2003Variant,
-                                    wizardTarget + kScript2003File)) {
+  if (is2003 &&
+      !ReplaceWithVariant(wizardTarget + kScript2003Variant, wizardTarget + kScript2003File)) {
     return false;
   }
 
@@ -110,8 +116,8 @@ bool IntegrationEngine::InstallVsNetWizard(int versionCode, const std::string& v
     dialog_->ShowMessage(FormatText(kStrCannotCopyFile, projectsSource, projectsTarget));
     return false;
   }
-  return !is2003 || ReplaceWithVariant(projectsTarget + kLaunch2003Variant,
-                                       projectsTarget + kLaunch2003File);
+  return !is2003 ||
+         ReplaceWithVariant(projectsTarget + kLaunch2003Variant, projectsTarget + kLaunch2003File);
 }
 
 bool IntegrationEngine::VsNetWizardTargets(int versionCode, const std::string& versionString,

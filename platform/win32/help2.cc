@@ -47,8 +47,7 @@ struct IHxPlugIn : public IDispatch {
                                                        BSTR name_space, BSTR toc, BSTR attribute,
                                                        LONG options) = 0;
   virtual HRESULT STDMETHODCALLTYPE RemoveHelpPlugIn(BSTR parent_namespace, BSTR parent_toc,
-                                                     BSTR name_space, BSTR toc,
-                                                     BSTR attribute) = 0;
+                                                     BSTR name_space, BSTR toc, BSTR attribute) = 0;
 };
 
 // The declarations above stay outside an unnamed namespace: with internal linkage and no

@@ -1,8 +1,9 @@
 // Taking the library's folders out of the IDEs' lists: the edit of one list, and the round trip
 // through VCComponents.dat on the doubles.
+#include "integrate/engine/directory_list.h"
+
 #include <gtest/gtest.h>
 
-#include "integrate/engine/directory_list.h"
 #include "integrate/engine/integration_engine.h"
 #include "tests/integrate/test_doubles.h"
 
@@ -28,7 +29,8 @@ TEST(RemoveFromDirectoryList, TakesOutOurEntriesAndNothingElse) {
       {"a;;C:\\Lib\\Tessaline;b;", "a;;b;"},
       // Not ours: another letter case, a longer folder, ours with a trailing backslash.
       {"a;c:\\lib\\tessaline", "a;c:\\lib\\tessaline"},
-      {"C:\\Lib\\Tessaline\\Sub;D:\\C:\\Lib\\Tessaline", "C:\\Lib\\Tessaline\\Sub;D:\\C:\\Lib\\Tessaline"},
+      {"C:\\Lib\\Tessaline\\Sub;D:\\C:\\Lib\\Tessaline",
+       "C:\\Lib\\Tessaline\\Sub;D:\\C:\\Lib\\Tessaline"},
       {"a;C:\\Lib\\Tessaline\\", "a;C:\\Lib\\Tessaline\\"},
       {"", ""},
   };

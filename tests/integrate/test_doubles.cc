@@ -43,8 +43,8 @@ class FakeRegister : public platform::Help2Register {
   }
   Help2Status RemoveHelpFile(const std::string& name_space, const std::string& id,
                              std::int32_t language) override {
-    return service_.Answer("RemoveHelpFile",
-                           Quoted(name_space) + ", " + Quoted(id) + ", " + std::to_string(language));
+    return service_.Answer(
+        "RemoveHelpFile", Quoted(name_space) + ", " + Quoted(id) + ", " + std::to_string(language));
   }
   Help2Status RemoveNamespace(const std::string& name_space) override {
     return service_.Answer("RemoveNamespace", Quoted(name_space));

@@ -216,11 +216,20 @@ static HRESULT STDMETHODCALLTYPE RemoveHelpFile(Object* self, BSTR name_space, B
   return Answer("RemoveHelpFile");
 }
 
-static const void* const kRegisterTable[] = {
-    QueryInterface,   AddRef,        Release, GetTypeInfoCount,
-    GetTypeInfo,      GetIDsOfNames, Invoke,  RegisterNamespace,
-    Slot2,            Slot3,         Slot4,   RemoveNamespace,
-    RegisterHelpFile, RemoveHelpFile};
+static const void* const kRegisterTable[] = {QueryInterface,
+                                             AddRef,
+                                             Release,
+                                             GetTypeInfoCount,
+                                             GetTypeInfo,
+                                             GetIDsOfNames,
+                                             Invoke,
+                                             RegisterNamespace,
+                                             Slot2,
+                                             Slot3,
+                                             Slot4,
+                                             RemoveNamespace,
+                                             RegisterHelpFile,
+                                             RemoveHelpFile};
 
 static HRESULT STDMETHODCALLTYPE RegisterHelpPlugIn(Object* self, BSTR parent, BSTR parent_toc,
                                                     BSTR name_space, BSTR toc, BSTR attribute,
@@ -242,8 +251,8 @@ static HRESULT STDMETHODCALLTYPE RemoveHelpPlugIn(Object* self, BSTR parent, BST
 }
 
 static const void* const kPlugInTable[] = {
-    QueryInterface, AddRef,        Release, GetTypeInfoCount,
-    GetTypeInfo,    GetIDsOfNames, Invoke,  RegisterHelpPlugIn,
+    QueryInterface,  AddRef,        Release, GetTypeInfoCount,
+    GetTypeInfo,     GetIDsOfNames, Invoke,  RegisterHelpPlugIn,
     RemoveHelpPlugIn};
 
 /* ---- IHxRegisterSession ------------------------------------------------------------------- */
