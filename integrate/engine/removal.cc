@@ -1,6 +1,8 @@
 // Taking the library out of the IDEs again, and where it stands in them: each step the inverse
 // of an integration step, each state the integration's own presence test.
 // Portable: no Win32 here.
+#include <tuple>
+
 #include "integrate/engine/directory_list.h"
 #include "integrate/engine/integration_engine.h"
 #include "integrate/engine/registry_values.h"
@@ -62,9 +64,11 @@ bool IntegrationEngine::RemoveVc6(bool directories, bool appWizard, bool skinWiz
     dialog_->AddLine(kStrRemoveDirectoriesLine);
     if (!RemoveVc6Directories()) return false;
   }
+  // As in the integration, the application wizard only when the library has it.
   std::string folder;
   for (const auto& [chosen, lineId, source] :
-       {std::tuple{appWizard, kStrRemoveAppWizardLine, wizardSources_.vc6AppWizard},
+       {std::tuple{appWizard && Vc6WizardSourcePresent(), kStrRemoveAppWizardLine,
+                   wizardSources_.vc6AppWizard},
         std::tuple{skinWizard, kStrRemoveSkinWizardLine, wizardSources_.skinWizard}}) {
     if (!chosen) continue;
     dialog_->AddLine(lineId);
