@@ -167,16 +167,29 @@ void IntegrationDialog::OnVc6OptionClicked() { UpdateSkinWizardOption(false); }
 
 std::vector<IntegrationDialog::IdeRun> IntegrationDialog::IdeRuns() {
   // In the order of the run; each IDE gets a header, its integration and a result line.
+  auto removeVsNet = [this](int versionCode) {
+    return [this, versionCode] {
+      return engine_->RemoveVsNet(setupDirectories != 0, versionCode, setupAppWizard != 0,
+                                  integrateHelp != 0);
+    };
+  };
   return {
-      {&IntegrationDialog::integrateVc6, kStrVc6Header,
+      {&IntegrationDialog::integrateVc6, kIdVc6Option, kStrVc6Header, kStrRemoveVc6Header,
        [this] {
          return engine_->IntegrateVc6(setupDirectories != 0, setupAppWizard != 0,
                                       setupSkinWizard != 0, integrateHelp != 0);
+       },
+       [this] {
+         return engine_->RemoveVc6(setupDirectories != 0, setupAppWizard != 0, setupSkinWizard != 0,
+                                   integrateHelp != 0);
        }},
       // The skin wizard exists for Visual C++ 6.0 only.
-      {&IntegrationDialog::integrateNet70, kStrNet70Header, [this] { return RunVsNet(70); }},
-      {&IntegrationDialog::integrateNet71, kStrNet71Header, [this] { return RunVsNet(71); }},
-      {&IntegrationDialog::integrateVs2005, kStrVs2005Header, [this] { return RunVsNet(80); }},
+      {&IntegrationDialog::integrateNet70, kIdNet70Option, kStrNet70Header, kStrRemoveNet70Header,
+       [this] { return RunVsNet(70); }, removeVsNet(70)},
+      {&IntegrationDialog::integrateNet71, kIdNet71Option, kStrNet71Header, kStrRemoveNet71Header,
+       [this] { return RunVsNet(71); }, removeVsNet(71)},
+      {&IntegrationDialog::integrateVs2005, kIdVs2005Option, kStrVs2005Header,
+       kStrRemoveVs2005Header, [this] { return RunVsNet(80); }, removeVsNet(80)},
   };
 }
 
@@ -185,7 +198,43 @@ bool IntegrationDialog::RunVsNet(int versionCode) {
                                  integrateHelp != 0);
 }
 
-IntegrationDialog::RunResult IntegrationDialog::OnRun() {
+IntegrationDialog::RunResult IntegrationDialog::OnRun() { return Run(false); }
+
+IntegrationDialog::RunResult IntegrationDialog::OnRemove() { return Run(true); }
+
+std::vector<IntegrationDialog::ItemStatus> IntegrationDialog::Status() {
+  UpdateData(true);
+  IntegrationEngine& engine = *engine_;
+  std::vector<ItemStatus> states;
+  for (const IdeRun& run : IdeRuns()) {
+    if (!(this->*run.option)) continue;
+    const int ide = run.controlId;
+    const int code = ide == kIdNet70Option ? 70 : ide == kIdNet71Option ? 71 : 80;
+    if (setupDirectories && ide != kIdVs2005Option) {
+      states.push_back(
+          {ide, kIdDirectoriesOption,
+           ide == kIdVc6Option ? engine.Vc6DirectoriesState() : engine.VcComponentsState(code)});
+    }
+    if (integrateHelp) {
+      // Only the Help 2 service knows its registrations, and from here it cannot be asked.
+      states.push_back({ide, kIdHelpOption,
+                        ide == kIdVc6Option ? engine.MsdnHelpState() : ItemState::kCannotTell});
+    }
+    if (setupAppWizard && ide == kIdVc6Option && engine.Vc6WizardSourcePresent()) {
+      states.push_back(
+          {ide, kIdAppWizardOption, engine.Vc6WizardState(engine.wizardSources().vc6AppWizard)});
+    } else if (setupAppWizard && ide != kIdVc6Option && engine.NetWizardSourcesPresent(code)) {
+      states.push_back({ide, kIdAppWizardOption, engine.VsNetWizardState(code)});
+    }
+    if (setupSkinWizard && ide == kIdVc6Option) {
+      states.push_back(
+          {ide, kIdSkinWizardOption, engine.Vc6WizardState(engine.wizardSources().skinWizard)});
+    }
+  }
+  return states;
+}
+
+IntegrationDialog::RunResult IntegrationDialog::Run(bool removal) {
   const ControlState& ok = Control(kIdOkButton);
   if (!ok.enabled || !ok.visible) return kRunNotStarted;
   WaitCursor wait(owner_);
@@ -208,12 +257,12 @@ IntegrationDialog::RunResult IntegrationDialog::OnRun() {
   RunResult result = kRunCompleted;
   for (const IdeRun& run : IdeRuns()) {
     if (!(this->*run.option)) continue;
-    AddLine(run.headerId);
-    bool succeeded = run.integrate();
+    AddLine(removal ? run.removalHeaderId : run.headerId);
+    bool succeeded = removal ? run.remove() : run.integrate();
     if (succeeded) {
-      AddLine(kStrIntegrationCompleted);
+      AddLine(removal ? kStrRemovalCompleted : kStrIntegrationCompleted);
     } else {
-      AddErrorLine(kStrIntegrationFailed);
+      AddErrorLine(removal ? kStrRemovalFailed : kStrIntegrationFailed);
       result = kRunFailed;
     }
     owner_.Beep(succeeded ? kBeepAsterisk : kBeepExclamation);

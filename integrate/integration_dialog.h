@@ -99,6 +99,19 @@ class IntegrationDialog : public EngineHost {
 
   /// OK: validates the choice, switches to the progress face and runs each chosen IDE.
   RunResult OnRun();
+  /// The same run taking the library out of each chosen IDE again, with its own lines.
+  RunResult OnRemove();
+
+  /// Where the library stands in one item of an IDE: both by their checkbox ids.
+  struct ItemStatus {
+    int ideId;
+    int itemId;
+    ItemState state;
+  };
+  /// Where the library stands in each ticked item of each ticked IDE, in the run's order;
+  /// reads and changes nothing. Items the IDE has no part in (the skin wizard beyond Visual
+  /// C++ 6.0, the directories of 2005) are left out.
+  std::vector<ItemStatus> Status();
 
   /// Data exchange between option values and checkboxes: true reads the checkboxes.
   void UpdateData(bool saveAndValidate);
@@ -139,11 +152,15 @@ class IntegrationDialog : public EngineHost {
  private:
   struct IdeRun {
     int IntegrationDialog::*option;
+    int controlId;
     int headerId;
+    int removalHeaderId;
     std::function<bool()> integrate;
+    std::function<bool()> remove;
   };
   std::vector<IdeRun> IdeRuns();
   bool RunVsNet(int versionCode);
+  RunResult Run(bool removal);
   void Disable(int controlId, int IntegrationDialog::*option);
   void Enable(int controlId, bool enabled);
   ControlState& Mutable(int controlId);

@@ -106,6 +106,10 @@ const StringEntry kTable[] = {
     {1100,
      "Usage: tslkt-integrate [-p:DIR | /p:DIR] [--prefix DIR] [--ide LIST] [--items LIST] [--yes]\n"
      "                       [--dry-run] [--no-journal] [--windows-build FILE]\n"
+     "       tslkt-integrate --remove [-p:DIR] [--prefix DIR] [--ide LIST] [--items LIST] [--yes]\n"
+     "                       [--dry-run] [--no-journal]\n"
+     "       tslkt-integrate --status [--format=text|json] [-p:DIR] [--prefix DIR] [--ide LIST]\n"
+     "                       [--items LIST]\n"
      "       tslkt-integrate --undo [JOURNAL] [--force] [--dry-run] [--prefix DIR]\n"
      "       tslkt-integrate --help | --version\n"
      "\n"
@@ -137,6 +141,26 @@ const StringEntry kTable[] = {
      "  --undo [JOURNAL] put back what a run changed, newest change first; JOURNAL defaults to\n"
      "                  the last run's. An item changed since that run is skipped and named.\n"
      "  --force         with --undo: put back items changed since the run as well.\n"
+     "  --remove        take the library out of the chosen IDEs again, whoever put it in and\n"
+     "                  whether or not a journal of that run is kept: its two folders from the\n"
+     "                  VC++ directory lists (wherever they stand, the other entries untouched),\n"
+     "                  the wizard files and folders it placed, its MSDN collection entries\n"
+     "                  (both files backed up in the library's Help folder first) and its\n"
+     "                  Help 2 registration (on Linux through the Windows build). A file the\n"
+     "                  user changed since stays and is named; a folder goes once empty. A\n"
+     "                  removal keeps a journal, so --undo takes it back (not the Help 2\n"
+     "                  registration); one that finds nothing to take out says so.\n"
+     "  --status        say where the library stands in each chosen, installed IDE, item by\n"
+     "                  item: in, partly in, not in, or cannot tell (the .NET family's help,\n"
+     "                  which only the Help 2 service could answer for). Reads and writes\n"
+     "                  nothing, takes no lock and keeps no journal.\n"
+     "  --format=FORMAT with --status: text (a table, the default) or json: one array of\n"
+     "                  objects {\"ide\": \"vc6\", \"item\": \"directories\", \"state\": \"in\"}, "
+     "one\n"
+     "                  per IDE and item, named as --ide and --items name them; state is \"in\",\n"
+     "                  \"partly in\", \"not in\" or \"cannot tell\". The heading goes to "
+     "standard\n"
+     "                  error, so standard output is the JSON alone.\n"
      "  --no-journal    run even when the journal cannot be kept (--undo cannot take it back).\n"
      "  --windows-build FILE\n"
      "                  Linux only: the Windows build (tslkt-integrate.exe) that carries out the\n"
@@ -174,7 +198,10 @@ const StringEntry kTable[] = {
      "not found (\"Unable to locate Tessaline installation.\") or its install folder empty;\n"
      "130 interrupted (the journal takes back what the run did).\n"
      "With --undo: 0 everything put back; 1 an item skipped or failed; 2 no journal, or one\n"
-     "that is damaged or not ours (nothing is touched).\n"},
+     "that is damaged or not ours (nothing is touched).\n"
+     "With --remove: as for an integration. With --status: 0 every chosen item of every chosen\n"
+     "IDE is in (cannot tell counts as neither); 1 something is missing; 2 usage error or\n"
+     "nothing chosen; 3 library not found.\n"},
     {1101, "Try 'tslkt-integrate --help'."},
     {1102, "%s needs a value"},
     {1103, "%s takes no value"},
@@ -266,6 +293,38 @@ const StringEntry kTable[] = {
     {kStrWindowJournalNotWritten,
      "The integration is done, but its journal could not be written, so tslkt-integrate "
      "--undo cannot take this run back: %s"},
+    {kStrHelp2RemovalFailed, "Unable to remove help from VS%s. Error: %x, %s"},
+    {kStrRemoveVc6Header, "Removal from Visual C++ 6.0"},
+    {kStrRemoveNet70Header, "Removal from VS.NET"},
+    {kStrRemoveNet71Header, "Removal from VS.NET 2003"},
+    {kStrRemoveVs2005Header, "Removal from VS 2005"},
+    {kStrRemoveMsdnLine, "    Remove MSDN entries"},
+    {kStrRemoveDirectoriesLine, "    Remove directories"},
+    {kStrRemoveAppWizardLine, "    Remove TSLXAppWizard"},
+    {kStrRemoveSkinWizardLine, "    Remove TSLSkinWizard"},
+    {kStrRemoveVsNetWizardLine, "    Remove TSLXAppWizard from VS%s"},
+    {kStrRemoveVsNetDirectoriesLine, "    Remove VS%s directories"},
+    {kStrRemoveVsNetHelpLine, "    Remove Tessaline Help from VS%s"},
+    {kStrRemovalCompleted, "Removal completed successfully"},
+    {kStrRemovalFailed, "Removal failed"},
+    {kStrRemoveFileChanged,
+     "%s is not the library's copy (it was changed since it was put there); it stays in place."},
+    {kStrRemoveFailed, "Can not remove %s (%s). Removal terminated."},
+    {kStrRemoveFromListFailed,
+     "Can not take %s out of the Visual C++ 6.0 list \"%s\" (%s). Removal terminated."},
+    {kStrVcComponentsNotRemoved, "Unable to remove Tessaline directories from VS.NET"},
+    {kStrMsdnRemovalFailed, "MSDN removal failure: %s"},
+    {kStrRemoveCannotList, "Can not read the library's folder %s. Removal terminated."},
+    {kStrNothingToRemove, "Nothing to remove: the library is in none of the chosen IDEs."},
+    {kStrConsoleRemoveQuestion, "Start the removal?"},
+    {kStrConsoleRemoveNotStarted, "removal not started; nothing changed"},
+    {kStrConsoleOptionsClash, "%s and %s do not go together"},
+    {kStrConsoleFormatWithoutStatus, "--format goes with --status"},
+    {kStrConsoleUnknownFormat, "unknown format '%s' in --format (text, json)"},
+    {kStrStatusIn, "in"},
+    {kStrStatusPartlyIn, "partly in"},
+    {kStrStatusNotIn, "not in"},
+    {kStrStatusCannotTell, "cannot tell"},
 };
 
 }  // namespace

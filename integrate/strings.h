@@ -10,7 +10,8 @@ namespace integrate {
 /// String-table ids by name. 2 to 46 and 103 to 105 are the program's own table; the
 /// texts this program adds for its own messages take ids from kStrOwnFirst up: the
 /// engine's from 1000, the console's from 1100, the Visual Studio .NET family's from 1200,
-/// the dry run's, the journal's and the undo's from 1300, the Windows dialog program's from 1400.
+/// the dry run's, the journal's and the undo's from 1300, the Windows dialog program's from 1400,
+/// the removal's and the status's from 1500.
 enum StringId : int {
   kStrVc6ProductKey = 2,  // DevStudio 6.0 "Microsoft Visual C++" product key
   kStrVc6InstallDirsValue = 3,
@@ -143,7 +144,42 @@ enum StringId : int {
   // The Windows dialog program's own messages.
   kStrWindowBadInstallDir = 1400,  // the reason, then the folder
   kStrWindowJournalNotWritten,     // the reason
+  // Taking the library out (--remove) and where it stands (--status).
+  kStrHelp2RemovalFailed = 1500,  // display name, status (hex), description or "(null)"
+  kStrRemoveVc6Header,
+  kStrRemoveNet70Header,
+  kStrRemoveNet71Header,
+  kStrRemoveVs2005Header,
+  kStrRemoveMsdnLine,
+  kStrRemoveDirectoriesLine,
+  kStrRemoveAppWizardLine,
+  kStrRemoveSkinWizardLine,
+  kStrRemoveVsNetWizardLine,       // display name
+  kStrRemoveVsNetDirectoriesLine,  // display name
+  kStrRemoveVsNetHelpLine,         // display name
+  kStrRemovalCompleted,
+  kStrRemovalFailed,
+  kStrRemoveFileChanged,     // the file
+  kStrRemoveFailed,          // file or folder, the reason
+  kStrRemoveFromListFailed,  // folder, list, the reason
+  kStrVcComponentsNotRemoved,
+  kStrMsdnRemovalFailed,  // the reason
+  kStrRemoveCannotList,   // the library's folder
+  kStrNothingToRemove,
+  kStrConsoleRemoveQuestion,
+  kStrConsoleRemoveNotStarted,
+  kStrConsoleOptionsClash,  // two options
+  kStrConsoleFormatWithoutStatus,
+  kStrConsoleUnknownFormat,  // the format
+  kStrStatusIn,
+  kStrStatusPartlyIn,
+  kStrStatusNotIn,
+  kStrStatusCannotTell,
 };
+
+/// The identifier under which the library's HTML Help title is registered in hhcolreg.dat; the
+/// collection file's folder refers to it as "=" + identifier.
+constexpr char kCompilationId[] = "{764DA86D-1460-41f1-80BD-2C2F06C0B473}";
 
 /// The key IsVc6Installed tries when kStrVc6ProductKey does not open: Visual Studio's own
 /// record of a Visual C++ 6.0 setup.

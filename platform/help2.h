@@ -27,6 +27,11 @@ class Help2Register {
   virtual Help2Status RegisterHelpFile(const std::string& name_space,
                                        const std::string& help_file_id, std::int32_t language_id,
                                        const std::string& help_file) = 0;
+  /// Takes a help file out of a namespace again: the inverse of RegisterHelpFile.
+  virtual Help2Status RemoveHelpFile(const std::string& name_space, const std::string& help_file_id,
+                                     std::int32_t language_id) = 0;
+  /// Unregisters a namespace: the inverse of RegisterNamespace.
+  virtual Help2Status RemoveNamespace(const std::string& name_space) = 0;
 };
 
 /// The plug-in registration object (kind 2 of GetRegistrationObject).
@@ -37,6 +42,10 @@ class Help2PlugIn {
                                          const std::string& parent_toc,
                                          const std::string& name_space, const std::string& toc,
                                          const std::string& attribute, std::int32_t options) = 0;
+  /// Takes a namespace out of its parent collection: the inverse of RegisterHelpPlugIn.
+  virtual Help2Status RemoveHelpPlugIn(const std::string& parent_namespace,
+                                       const std::string& parent_toc, const std::string& name_space,
+                                       const std::string& toc, const std::string& attribute) = 0;
 };
 
 /// One registration session; it carries the transactions.

@@ -71,6 +71,20 @@ class RecordingRegister : public Help2Register {
         [&] { return real_->RegisterHelpFile(name_space, help_file_id, language_id, help_file); });
   }
 
+  Help2Status RemoveHelpFile(const std::string& name_space, const std::string& help_file_id,
+                             std::int32_t language_id) override {
+    return RecordingHelp2::Forward(
+        record_,
+        RecordingHelp2::Call("RemoveHelpFile", {Quoted(name_space), Quoted(help_file_id),
+                                                std::to_string(language_id)}),
+        [&] { return real_->RemoveHelpFile(name_space, help_file_id, language_id); });
+  }
+  Help2Status RemoveNamespace(const std::string& name_space) override {
+    return RecordingHelp2::Forward(record_,
+                                   RecordingHelp2::Call("RemoveNamespace", {Quoted(name_space)}),
+                                   [&] { return real_->RemoveNamespace(name_space); });
+  }
+
  private:
   ChangeRecord& record_;
   std::unique_ptr<Help2Register> real_;
@@ -91,6 +105,19 @@ class RecordingPlugIn : public Help2PlugIn {
         [&] {
           return real_->RegisterHelpPlugIn(parent_namespace, parent_toc, name_space, toc, attribute,
                                            options);
+        });
+  }
+
+  Help2Status RemoveHelpPlugIn(const std::string& parent_namespace, const std::string& parent_toc,
+                               const std::string& name_space, const std::string& toc,
+                               const std::string& attribute) override {
+    return RecordingHelp2::Forward(
+        record_,
+        RecordingHelp2::Call("RemoveHelpPlugIn",
+                             {Quoted(parent_namespace), Quoted(parent_toc), Quoted(name_space),
+                              Quoted(toc), Quoted(attribute)}),
+        [&] {
+          return real_->RemoveHelpPlugIn(parent_namespace, parent_toc, name_space, toc, attribute);
         });
   }
 

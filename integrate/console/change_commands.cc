@@ -14,13 +14,6 @@ namespace {
 
 const char kProgram[] = "tslkt-integrate";
 
-bool AnyChange(const std::vector<platform::Change>& changes) {
-  for (const platform::Change& change : changes) {
-    if (platform::Changed(change)) return true;
-  }
-  return false;
-}
-
 void PrintChanges(const platform::ChangeRecord& record, std::ostream& out) {
   if (!AnyChange(record.changes())) {
     out << '\n' << LoadText(kStrNothingWouldChange) << '\n';
@@ -32,6 +25,13 @@ void PrintChanges(const platform::ChangeRecord& record, std::ostream& out) {
 }
 
 }  // namespace
+
+bool AnyChange(const std::vector<platform::Change>& changes) {
+  for (const platform::Change& change : changes) {
+    if (platform::Changed(change)) return true;
+  }
+  return false;
+}
 
 bool FinishRun(platform::ChangeRecord& record, JournalWriter* journal, std::ostream& out,
                std::ostream& err) {

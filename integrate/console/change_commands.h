@@ -19,6 +19,10 @@ struct ChangeOptions {
   bool noJournal = false;  ///< --no-journal: go on when the journal cannot be started
 };
 
+/// Whether any of the changes left something other than it found (a file rewritten with its own
+/// bytes is no change).
+bool AnyChange(const std::vector<platform::Change>& changes);
+
 /// Ends an integration run: a dry run lists the changes it withheld on `out`; a real run
 /// marks the end of its journal (`journal` null when it ran without one) and, when it
 /// changed anything, says where it is. False, having said why on `err`, when the journal

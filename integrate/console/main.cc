@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "integrate/console/change_commands.h"
 #include "integrate/console/console_owner.h"
 #include "integrate/console/exit_status.h"
+#include "integrate/console/status_report.h"
 #include "integrate/integration_dialog.h"
 #include "integrate/startup.h"
 #include "integrate/strings.h"
@@ -76,6 +78,9 @@ struct CommandLine {
   bool help = false;
   bool version = false;
   std::string windowsBuild;  // empty: the one beside this program
+  bool remove = false;  // --remove: take the library out of the chosen IDEs
+  bool status = false;  // --status: say where it stands, changing nothing
+  std::string format;   // --format of --status: "text" or "json"
   ChangeOptions changes;
 };
 
@@ -124,7 +129,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl, std
       value = arg.substr(equals + 1);
     }
     const bool takesValue =
-        name == "--prefix" || name == "--ide" || name == "--items" || name == "--windows-build";
+    const bool takesValue = name == "--prefix" || name == "--ide" || name == "--items" ||
+                            name == "--format" || name == "--windows-build";
     if (name == "--undo") {
       // The journal is optional: the next argument is it unless it is an option.
       cl->changes.undo = true;
@@ -157,6 +163,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl, std
       cl->changes.noJournal = true;
     } else if (name == "--force") {
       cl->changes.force = true;
+    } else if (name == "--remove") {
+      cl->remove = true;
+    } else if (name == "--status") {
+      cl->status = true;
+    } else if (name == "--format") {
+      cl->format = value;
     } else if (name == "--prefix") {
       cl->prefixGiven = true;
       cl->prefix = value;
@@ -176,6 +188,29 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl, std
   }
   if (cl->changes.force && !cl->changes.undo) {
     *error = LoadText(kStrConsoleForceWithoutUndo);
+    return false;
+  }
+  // The commands exclude each other; a status writes nothing, so there is nothing to dry-run.
+  const std::pair<bool, const char*> commands[] = {
+      {cl->changes.undo, "--undo"}, {cl->remove, "--remove"}, {cl->status, "--status"}};
+  for (std::size_t i = 0; i < std::size(commands); ++i) {
+    for (std::size_t j = i + 1; j < std::size(commands); ++j) {
+      if (commands[i].first && commands[j].first) {
+        *error = FormatText(kStrConsoleOptionsClash, commands[i].second, commands[j].second);
+        return false;
+      }
+    }
+  }
+  if (cl->status && cl->changes.dryRun) {
+    *error = FormatText(kStrConsoleOptionsClash, "--status", "--dry-run");
+    return false;
+  }
+  if (!cl->format.empty() && !cl->status) {
+    *error = LoadText(kStrConsoleFormatWithoutStatus);
+    return false;
+  }
+  if (!cl->format.empty() && cl->format != "text" && cl->format != "json") {
+    *error = FormatText(kStrConsoleUnknownFormat, cl->format);
     return false;
   }
   std::string unknown;
@@ -224,6 +259,17 @@ void PrintFace(IntegrationDialog& dialog, std::ostream& out) {
   }
 }
 
+// The option name of a checkbox ("vc6", "directories"), as --ide and --items spell it.
+std::string OptionName(int controlId) {
+  for (const Choice& c : kIdeChoices) {
+    if (c.controlId == controlId) return c.name;
+  }
+  for (const Choice& c : kItemChoices) {
+    if (c.controlId == controlId) return c.name;
+  }
+  return std::string();
+}
+
 bool IsFolder(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -264,9 +310,12 @@ int Run(int argc, char** argv) {
                      std::cerr, terminal);
 
   StartupRequest request;
-  request.platform.writes_registry = true;
   request.platform.windows_build =
       cl.windowsBuild.empty() ? "tslkt-integrate.exe" : cl.windowsBuild;
+  // A status only reads: it neither takes the prefix's lock nor reads hives a running
+  // wineserver holds newer values of.
+  request.platform.writes_registry = !cl.status;
+  request.platform.reads_current_registry = cl.status;
   if (kWinePrefixPlatform) {
     request.platform.wine_prefix =
         console::WinePrefix(cl.prefixGiven ? std::optional<std::string>(cl.prefix) : std::nullopt);
@@ -279,11 +328,12 @@ int Run(int argc, char** argv) {
     std::cerr << "tslkt-integrate: " << LoadText(kStrConsolePrefixOnWindows) << '\n';
     return kExitUsage;
   }
-  request.mode = cl.changes.dryRun ? platform::ChangeRecord::Mode::kDryRun
-                                   : platform::ChangeRecord::Mode::kWrite;
+  // A status goes through a dry run's record, so nothing it might do could reach the disk.
+  request.mode = cl.changes.dryRun || cl.status ? platform::ChangeRecord::Mode::kDryRun
+                                                : platform::ChangeRecord::Mode::kWrite;
   request.args = cl.wizardArgs;
   request.locateLibrary = !cl.changes.undo;
-  request.keepJournal = !cl.changes.noJournal;
+  request.keepJournal = !cl.changes.noJournal && !cl.status;
   Session session;
   switch (StartUp(request, owner, &session, &error)) {
     case StartupStatus::kStarted:
@@ -306,17 +356,20 @@ int Run(int argc, char** argv) {
   const std::string& installDir = session.installDir();
   // The Windows build's Help 2 calls are its own, not this run's changes: a dry run starts no
   // wine (its help step answers as the prefix alone would).
-  if (!cl.changes.dryRun) {
+  if (!cl.changes.dryRun && !cl.status) {
     record.services().help2_handover = std::move(record.real().help2_handover);
   }
 
   IntegrationDialog dialog(installDir, record.services(), owner);
   dialog.OnInitDialog();
-  std::cout << LoadText(kStrConsoleTitle) << '\n';
+  // JSON alone on standard output, for scripts to parse.
+  const bool json = cl.format == "json";
+  std::ostream& heading = json ? std::cerr : std::cout;
+  heading << LoadText(kStrConsoleTitle) << '\n';
   if (kWinePrefixPlatform) {
-    std::cout << FormatText(kStrConsoleWinePrefix, request.platform.wine_prefix) << '\n';
+    heading << FormatText(kStrConsoleWinePrefix, request.platform.wine_prefix) << '\n';
   }
-  std::cout << FormatText(kStrConsoleLibrary, platform::AnsiToUtf8(installDir)) << "\n\n";
+  heading << FormatText(kStrConsoleLibrary, platform::AnsiToUtf8(installDir)) << "\n\n";
   if (!dialog.Control(kIdOkButton).enabled) {
     std::cerr << "tslkt-integrate: " << LoadText(kStrConsoleEmptyInstallDir) << '\n';
     return kExitNoLibrary;
@@ -327,7 +380,15 @@ int Run(int argc, char** argv) {
     // The skin wizard's checkbox follows the Visual C++ 6.0 tick, as on a click.
     dialog.OnVc6OptionClicked();
   }
-  if (cl.itemsGiven) ApplyTicks(dialog, kItemChoices, cl.items, std::cout);
+  if (cl.itemsGiven) ApplyTicks(dialog, kItemChoices, cl.items, heading);
+  if (cl.status) {
+    const std::vector<IntegrationDialog::ItemStatus> states = dialog.Status();
+    if (states.empty()) {
+      std::cerr << "tslkt-integrate: " << LoadText(kStrSelectAtLeastOne) << '\n';
+      return kExitUsage;
+    }
+    return PrintStatus(states, json, OptionName, std::cout);
+  }
   PrintFace(dialog, std::cout);
   std::cout << std::endl;
 
@@ -336,8 +397,11 @@ int Run(int argc, char** argv) {
       std::cerr << "tslkt-integrate: " << LoadText(kStrConsoleNoTerminalToConfirm) << '\n';
       return kExitUsage;
     }
-    if (!owner.AskYesNo(LoadText(kStrConsoleStartQuestion))) {
-      std::cerr << "tslkt-integrate: " << LoadText(kStrConsoleNotStarted) << '\n';
+    if (!owner.AskYesNo(
+            LoadText(cl.remove ? kStrConsoleRemoveQuestion : kStrConsoleStartQuestion))) {
+      std::cerr << "tslkt-integrate: "
+                << LoadText(cl.remove ? kStrConsoleRemoveNotStarted : kStrConsoleNotStarted)
+                << '\n';
       return kExitUsage;
     }
   }
@@ -370,8 +434,12 @@ int Run(int argc, char** argv) {
     std::cout << (line.image == 1 ? "\xE2\x9C\x97 " : "\xE2\x9C\x93 ")  // U+2717, U+2713
               << platform::AnsiToUtf8(line.text) << std::endl;
   });
-  const IntegrationDialog::RunResult result = dialog.OnRun();
+  const IntegrationDialog::RunResult result = cl.remove ? dialog.OnRemove() : dialog.OnRun();
   const bool kept = FinishRun(record, journal, std::cout, std::cerr);
+  // A dry run has said so in its list already.
+  if (cl.remove && !cl.changes.dryRun && !AnyChange(record.changes())) {
+    std::cout << '\n' << LoadText(kStrNothingToRemove) << '\n';
+  }
   if (stopRequested) return kExitInterrupted;
   if (!kept) return kExitFailed;
   switch (result) {

@@ -5,6 +5,7 @@ _tslkt_integrate() {
     --prefix) COMPREPLY=($(compgen -d -- "$cur")); return ;;
     --undo) COMPREPLY=($(compgen -f -X '!*.jnl' -- "$cur")); return ;;
     --windows-build) COMPREPLY=($(compgen -f -X '!*.exe' -- "$cur")); return ;;
+    --format) COMPREPLY=($(compgen -W 'text json' -- "$cur")); return ;;
     --ide|--items)
       # A comma-separated list: complete the name after the last comma.
       local names=vc6,net70,net71,vs2005
@@ -18,7 +19,7 @@ _tslkt_integrate() {
     COMPREPLY=($(compgen -P -p: -d -- "${cur#-p:}"))
     return
   fi
-  COMPREPLY=($(compgen -W '-p: --prefix --ide --items --yes --dry-run --no-journal --undo --force --help
-                          --version --windows-build' -- "$cur"))
+  COMPREPLY=($(compgen -W '-p: --prefix --ide --items --yes --dry-run --no-journal --undo --force --remove
+                          --status --format --help --version --windows-build' -- "$cur"))
 }
 complete -F _tslkt_integrate tslkt-integrate

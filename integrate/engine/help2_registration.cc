@@ -134,6 +134,39 @@ const char* IdeOption(int versionCode) {
   }
 }
 
+// The inverse of Register, in the reverse order: the plug-in comes out of the IDE's collection
+// first, then the help file and the namespace go. Each transaction is committed on its own, as
+// in Register.
+Help2Status Unregister(platform::Help2Service& service, int versionCode) {
+  std::unique_ptr<platform::Help2Session> session;
+  std::unique_ptr<platform::Help2Register> names;
+  std::unique_ptr<platform::Help2PlugIn> plugIn;
+  Help2Status status = service.CreateSession(&session);
+  if (status.Failed()) return status;
+
+  if (!session) return InvalidPointer();
+  if ((status = session->CreateTransaction("")).Failed()) return status;
+  if ((status = session->GetPlugInRegistration(&plugIn)).Failed()) return status;
+  if (const VsNetVersion* version = FindVsNetVersion(versionCode)) {
+    if (!plugIn) return InvalidPointer();
+    if ((status = plugIn->RemoveHelpPlugIn(version->parentNamespace, kDefaultToc, kHelpNamespace,
+                                           kDefaultToc, ""))
+            .Failed()) {
+      return status;
+    }
+  }
+  if ((status = session->CommitTransaction()).Failed()) return status;
+
+  if ((status = session->CreateTransaction("")).Failed()) return status;
+  if ((status = session->GetNamespaceRegistration(&names)).Failed()) return status;
+  if (!names) return InvalidPointer();
+  if ((status = names->RemoveHelpFile(kHelpNamespace, kHelpFileId, kEnglishUs)).Failed()) {
+    return status;
+  }
+  if ((status = names->RemoveNamespace(kHelpNamespace)).Failed()) return status;
+  return session->CommitTransaction();
+}
+
 }  // namespace
 
 bool IntegrationEngine::HandsOverHelp2(int versionCode) {
@@ -181,13 +214,28 @@ bool IntegrationEngine::RegisterVsNetHelp(int versionCode) {
   if (HandsOverHelp2(versionCode)) return HandOverVsNetHelp(versionCode, Help2Step::kRegister);
   const std::string collectionFile = installDir_ + "Help\\col_tslktse.hxc";
   const std::string helpFile = installDir_ + "Help\\Quorvane.TessalineSE.hxs";
+  return CallHelp2Service(versionCode, kStrHelp2Failed, [&](platform::Help2Service& service) {
+    return Register(service, versionCode, collectionFile, helpFile);
+  });
+}
+
+bool IntegrationEngine::UnregisterVsNetHelp(int versionCode) {
+  if (HandsOverHelp2(versionCode)) return HandOverVsNetHelp(versionCode, Help2Step::kRemove);
+  return CallHelp2Service(
+      versionCode, kStrHelp2RemovalFailed,
+      [&](platform::Help2Service& service) { return Unregister(service, versionCode); });
+}
+
+bool IntegrationEngine::CallHelp2Service(
+    int versionCode, int failedId,
+    const std::function<Help2Status(platform::Help2Service&)>& calls) {
   Help2Status status;
   bool completed = false;
   if (platform_.help2) {
     // What the service's status does not cover (memory, a broken conversion) ends the step here as
     // well, with the general message.
     try {
-      status = Register(*platform_.help2, versionCode, collectionFile, helpFile);
+      status = calls(*platform_.help2);
       completed = true;
     } catch (const std::exception&) {
     }
@@ -197,7 +245,7 @@ bool IntegrationEngine::RegisterVsNetHelp(int versionCode) {
     return false;
   }
   if (!status.Failed()) return true;
-  dialog_->ShowMessage(FormatText(kStrHelp2Failed, GetVsDisplayName(versionCode),
+  dialog_->ShowMessage(FormatText(failedId, GetVsDisplayName(versionCode),
                                   static_cast<unsigned>(status.code),
                                   status.has_description ? status.description : "(null)"));
   return false;

@@ -3,12 +3,16 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "integrate/owner.h"
 #include "platform/platform.h"
 
 namespace integrate {
+
+struct VsNetVersion;
 
 /// The wizard sources the library ships, as full paths under the install directory.
 struct WizardSourceTable {
@@ -22,6 +26,10 @@ struct WizardSourceTable {
 
 /// Which way a Help 2 step goes: the library's title registered, or taken out again.
 enum class Help2Step { kRegister, kRemove };
+/// Where the library stands in one item of an IDE: what an integration put there is all there
+/// (and, for files, the same as the library's), some of it, none of it, or only a service this
+/// machine cannot reach could say.
+enum class ItemState { kIn, kPartlyIn, kNotIn, kCannotTell };
 
 /// Answer of the service-pack check; callers treat kUndetermined like kYes.
 enum class ServicePackAnswer { kYes, kNo, kUndetermined };
@@ -132,8 +140,57 @@ class IntegrationEngine {
   /// progress line already shown) and shows its further lines and its messages as this run's
   /// own; false after a message when the step failed or the Windows build could not be run.
   bool HandOverVsNetHelp(int versionCode, Help2Step step);
+  /// Takes the library's Help 2 title out of the version's collection and unregisters it: the
+  /// inverse of RegisterVsNetHelp; false after a message when the service failed.
+  [[nodiscard]] bool UnregisterVsNetHelp(int versionCode);
+
+  // Taking the library out again (removal.cc): the inverse of each integration step. A file is
+  // removed only when it holds the library's own bytes; one the user changed stays and is named.
+  /// Takes the chosen items out of Visual C++ 6.0; false after a message when a step failed.
+  [[nodiscard]] bool RemoveVc6(bool directories, bool appWizard, bool skinWizard, bool help);
+  /// Takes the chosen items out of one version of the .NET family (70, 71, 80).
+  [[nodiscard]] bool RemoveVsNet(bool directories, int versionCode, bool wizard, bool help);
+  /// Takes the library's entry out of hhcolreg.dat and its folder out of the collection file.
+  [[nodiscard]] bool RemoveMsdnHelp();
+  /// Takes the include folder and the version's library folder out of the first "Include Dirs"
+  /// and "Library Dirs" lines of VCComponents.dat; false when the file could not be rewritten.
+  [[nodiscard]] bool RemoveVcComponentsDirectories(const std::string& path, int versionCode);
+
+  // Where the library stands (--status); these read and change nothing.
+  ItemState Vc6DirectoriesState();
+  ItemState Vc6WizardState(const std::string& source);
+  ItemState MsdnHelpState();
+  ItemState VcComponentsState(int versionCode);
+  ItemState VsNetWizardState(int versionCode);
 
  private:
+  /// The version with that code, once the library's folder is known, the IDE is installed and
+  /// not running; null after a message (or after Cancel) otherwise.
+  const VsNetVersion* ReadyVsNetVersion(int versionCode);
+  /// The Help 2 step of a version, registration or removal: `calls` against the service, a
+  /// failure shown with the text `failedId` (display name, status, description).
+  [[nodiscard]] bool CallHelp2Service(
+      int versionCode, int failedId,
+      const std::function<platform::Help2Status(platform::Help2Service&)>& calls);
+  /// The wizard and projects targets of a version beside its Common7\IDE; false (after message
+  /// 41 or the directory message, when `report`) when the IDE folder is not known.
+  [[nodiscard]] bool VsNetWizardTargets(int versionCode, const std::string& versionString,
+                                        bool report, std::string* wizardTarget,
+                                        std::string* projectsTarget);
+  /// Each library file the version's wizard install placed, with the library file (and, for
+  /// 7.1, the 2003 variant) whose bytes it holds; the folders it made, innermost first.
+  struct PlacedFile {
+    std::string target;
+    std::string source;
+    std::string variant;
+  };
+  [[nodiscard]] bool VsNetPlacedFiles(int versionCode, bool report, std::vector<PlacedFile>* files,
+                                      std::vector<std::string>* folders);
+  /// Removes `target` when it holds the bytes of `source` or `variant`; a changed one stays
+  /// and is named. False after a message when the removal itself failed.
+  [[nodiscard]] bool RemovePlacedFile(const PlacedFile& file);
+  ItemState PlacedFileState(const PlacedFile& file);
+  [[nodiscard]] bool RemoveVc6Directories();
   bool SetUpVc6Directories();
   bool LookUpTemplateFolder(std::string* folder);
   /// Puts a 2003 variant, when the library has one, in place of the 7.0 file; false after

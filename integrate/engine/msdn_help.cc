@@ -17,9 +17,6 @@ using platform::RootKey;
 
 namespace {
 
-// The identifier under which the library's title is registered; the collection file's
-// folder refers to it as "=" + identifier.
-const char kCompilationId[] = "{764DA86D-1460-41f1-80BD-2C2F06C0B473}";
 const char kFolderTitle[] = "Tessaline";
 
 const char kCollectionsRoot[] = "Software\\Microsoft\\HTML Help Collections\\Developer Collections";
@@ -57,6 +54,42 @@ std::int32_t ToCollectionNumber(const std::string& text) {
   if (value > INT32_MAX) return INT32_MAX;
   if (value < INT32_MIN) return INT32_MIN;
   return static_cast<std::int32_t>(value);
+}
+
+// The library's collection file and registry file with the texts it finds in them, for the
+// removal and the status; false when there is no collection to look in.
+struct MsdnFiles {
+  std::string collectionFile;
+  std::string registryFile;
+  std::string languageId;
+  std::int32_t collectionNumber = 0;
+  bool registryFound = false;
+};
+
+// Takes every entry registered under the identifier out of the registry text, each with the six
+// spaces the integration left before the closing tag of the list when it stood last: the inverse
+// of AddDocCompilation. An entry without its end is left alone, as AddDocCompilation leaves it.
+bool RemoveDocCompilations(std::string* text, const std::string& compilationId) {
+  const std::string header = FormatText(kStrDocCompilationHeader, compilationId);
+  const std::string indentedEnd = "      " + kEntriesEnd;
+  bool removed = false;
+  for (std::size_t start = FindText(*text, header); start != std::string::npos;
+       start = FindText(*text, header, start)) {
+    const std::size_t close = FindText(*text, kEntryEnd, start);
+    if (close == std::string::npos) break;
+    const std::string_view body =
+        std::string_view(*text).substr(start + header.size(), close - start - header.size());
+    if (body.find("<DocCompilation") != std::string_view::npos ||
+        body.find(kEntriesEnd) != std::string_view::npos) {
+      break;
+    }
+    std::size_t end = close + kEntryEnd.size();
+    if (end < text->size() && (*text)[end] == '\n') ++end;
+    if (text->compare(end, indentedEnd.size(), indentedEnd) == 0) end += 6;
+    text->erase(start, end - start);
+    removed = true;
+  }
+  return removed;
 }
 
 }  // namespace
@@ -233,6 +266,84 @@ bool IntegrationEngine::AddCollectionFolder(const std::string& path, const std::
   const bool ok = edit.Write();
   *written = edit.written();
   return ok;
+}
+
+namespace {
+
+bool FindMsdnFiles(IntegrationEngine& engine, MsdnFiles* files) {
+  if (!engine.FindCollectionFile(&files->collectionFile) ||
+      !engine.ReadCollectionInfo(files->collectionFile, &files->languageId,
+                                 &files->collectionNumber)) {
+    return false;
+  }
+  files->registryFound =
+      engine.FindCollectionRegistry(files->collectionNumber, &files->registryFile);
+  return true;
+}
+
+}  // namespace
+
+bool IntegrationEngine::RemoveMsdnHelp() {
+  MsdnFiles msdn;
+  // Without a collection the library's help is in none.
+  if (!FindMsdnFiles(*this, &msdn)) return true;
+  const std::string folder =
+      FormatText(kStrCollectionFolder, kFolderTitle, kCompilationId, msdn.languageId);
+
+  // Both edits are made in memory first: a file that holds nothing of ours is neither backed up
+  // nor rewritten, so a second removal changes nothing.
+  TextEdit registry(*platform_.files, msdn.registryFile);
+  TextEdit collection(*platform_.files, msdn.collectionFile);
+  const bool registryChanged = msdn.registryFound && registry.Read() &&
+                               RemoveDocCompilations(&registry.text(), kCompilationId);
+  // The folder as the integration put it before "</Folders>", then, without the six spaces its
+  // text ends with, as it stands elsewhere.
+  bool collectionChanged = false;
+  if (collection.Read()) {
+    collectionChanged =
+        ReplaceAll(&collection.text(), folder, std::string()) +
+            ReplaceAll(&collection.text(), folder.substr(0, folder.size() - 6), std::string()) >
+        0;
+  }
+  const std::string backupDir = installDir_ + "Help\\";
+  struct Edited {
+    bool changed;
+    TextEdit* edit;
+    const std::string& path;
+  };
+  for (const Edited& file : {Edited{registryChanged, &registry, msdn.registryFile},
+                             Edited{collectionChanged, &collection, msdn.collectionFile}}) {
+    if (!file.changed) continue;
+    std::string backup;
+    if (!BackupToHelpDir(file.path, backupDir, &backup)) {
+      dialog_->ShowMessage(FormatText(kStrMsdnBackupFailed, backup), kMbOk);
+      return false;
+    }
+    // The write replaces the file whole or not at all, so there is nothing to put back.
+    std::string error;
+    if (!file.edit->Write(&error)) {
+      dialog_->ShowMessage(FormatText(kStrMsdnRemovalFailed, error), kMbOk);
+      return false;
+    }
+  }
+  return true;
+}
+
+ItemState IntegrationEngine::MsdnHelpState() {
+  MsdnFiles msdn;
+  if (!FindMsdnFiles(*this, &msdn)) return ItemState::kNotIn;
+  TextEdit registry(*platform_.files, msdn.registryFile);
+  TextEdit collection(*platform_.files, msdn.collectionFile);
+  const bool registered =
+      msdn.registryFound && registry.Read() &&
+      FindText(registry.text(), FormatText(kStrDocCompilationHeader, kCompilationId)) !=
+          std::string::npos;
+  // The identifier anywhere counts, as it does for AddCollectionFolder.
+  const bool folder =
+      collection.Read() && FindText(collection.text(), kCompilationId) != std::string::npos;
+  return registered && folder   ? ItemState::kIn
+         : registered || folder ? ItemState::kPartlyIn
+                                : ItemState::kNotIn;
 }
 
 }  // namespace integrate

@@ -29,22 +29,28 @@ const VsNetVersion* FindVsNetVersion(int versionCode) {
   return nullptr;
 }
 
-bool IntegrationEngine::IntegrateVsNet(bool directories, int versionCode, bool wizard, bool help) {
-  if (!directories && !wizard && !help) return true;
+const VsNetVersion* IntegrationEngine::ReadyVsNetVersion(int versionCode) {
   if (installDir_.empty()) {
     dialog_->ShowMessage(LoadText(kStrVsNetLibraryNotFound));
-    return false;
+    return nullptr;
   }
   const VsNetVersion* version = FindVsNetVersion(versionCode);
-  if (version == nullptr) return false;
+  if (version == nullptr) return nullptr;
   if (!IsVsNetInstalled(version->versionString)) {
     dialog_->ShowMessage(LoadText(version->notInstalledId));
-    return false;
+    return nullptr;
   }
   if (!EnsureIdeClosed(kDevenvImage,
                        FormatText(kStrCloseVsNetPrompt, GetVsDisplayName(versionCode)))) {
-    return false;
+    return nullptr;
   }
+  return version;
+}
+
+bool IntegrationEngine::IntegrateVsNet(bool directories, int versionCode, bool wizard, bool help) {
+  if (!directories && !wizard && !help) return true;
+  const VsNetVersion* version = ReadyVsNetVersion(versionCode);
+  if (version == nullptr) return false;
 
   const bool is2005 = versionCode == 80;
   if (wizard && NetWizardSourcesPresent(versionCode)) {
@@ -89,36 +95,48 @@ bool IntegrationEngine::InstallVsNetWizard(int versionCode, const std::string& v
   if (version == nullptr) return false;
   dialog_->AddLine(version->wizardLineId);
 
-  std::string ideDir;
-  // Without Common7\IDE in the path the targets would be the IDE folder itself, and the wizard's
-  // files would land among the IDE's own.
-  if (!GetVsNetIdeDir(versionString, true, &ideDir) ||
-      FindText(ideDir, kIdeFolder) == std::string::npos) {
-    dialog_->ShowMessage(LoadText(kStrVsNetDirectoryNotFound));
+  std::string wizardTarget;
+  std::string projectsTarget;
+  if (!VsNetWizardTargets(versionCode, versionString, true, &wizardTarget, &projectsTarget)) {
     return false;
   }
-  std::string wizardTarget = ideDir;
-  ReplaceAll(&wizardTarget, kIdeFolder, version->wizardSubfolder);
   if (!CopyWizardFolder(wizardSource, wizardTarget, true)) {
     dialog_->ShowMessage(FormatText(kStrCannotCopyFile, wizardSource, wizardTarget));
     return false;
   }
   const bool is2003 = versionCode == 71;
-  if (is2003 && !ReplaceWithVariant(wizardTarget + "\\Scripts\\1033\\default-2003.js",
-                                    wizardTarget + "\\Scripts\\1033\\default.js")) {
+  if (is2003 &&
+      !ReplaceWithVariant(wizardTarget + kScript2003Variant, wizardTarget + kScript2003File)) {
     return false;
   }
 
-  std::string projectsTarget = wizardTarget;
-  ReplaceAll(&projectsTarget, version->wizardSubfolder, version->projectsFolder);
   // Never merged: an existing Vc7 or Vc folder receives "vcprojects" as its subfolder, merged file
   // by file into the IDE's own.
   if (!CopyWizardFolder(projectsSource, projectsTarget, false)) {
     dialog_->ShowMessage(FormatText(kStrCannotCopyFile, projectsSource, projectsTarget));
     return false;
   }
-  return !is2003 || ReplaceWithVariant(projectsTarget + "\\vcprojects\\TSLAppWizard-2003.vsz",
-                                       projectsTarget + "\\vcprojects\\TSLAppWizard.vsz");
+  return !is2003 ||
+         ReplaceWithVariant(projectsTarget + kLaunch2003Variant, projectsTarget + kLaunch2003File);
+}
+
+bool IntegrationEngine::VsNetWizardTargets(int versionCode, const std::string& versionString,
+                                           bool report, std::string* wizardTarget,
+                                           std::string* projectsTarget) {
+  const VsNetVersion* version = FindVsNetVersion(versionCode);
+  std::string ideDir;
+  // Without Common7\IDE in the path the targets would be the IDE folder itself, and the wizard's
+  // files would land among the IDE's own.
+  if (version == nullptr || !GetVsNetIdeDir(versionString, report, &ideDir) ||
+      FindText(ideDir, kIdeFolder) == std::string::npos) {
+    if (report) dialog_->ShowMessage(LoadText(kStrVsNetDirectoryNotFound));
+    return false;
+  }
+  *wizardTarget = ideDir;
+  ReplaceAll(wizardTarget, kIdeFolder, version->wizardSubfolder);
+  *projectsTarget = *wizardTarget;
+  ReplaceAll(projectsTarget, version->wizardSubfolder, version->projectsFolder);
+  return true;
 }
 
 bool IntegrationEngine::CopyWizardFolder(const std::string& source, const std::string& target,

@@ -17,6 +17,13 @@ struct VsNetVersion {
   const char* parentNamespace;  ///< the IDE's own Help 2 collection
 };
 
+/// The two files 7.1 takes in their 2003 variant, by their paths below the wizard target and
+/// the projects target, and the variants' paths there.
+constexpr char kScript2003File[] = "\\Scripts\\1033\\default.js";
+constexpr char kScript2003Variant[] = "\\Scripts\\1033\\default-2003.js";
+constexpr char kLaunch2003File[] = "\\vcprojects\\TSLAppWizard.vsz";
+constexpr char kLaunch2003Variant[] = "\\vcprojects\\TSLAppWizard-2003.vsz";
+
 /// The version with that code; nullptr for any other.
 const VsNetVersion* FindVsNetVersion(int versionCode);
 

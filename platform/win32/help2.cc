@@ -35,15 +35,19 @@ struct IHxRegister : public IDispatch {
   virtual HRESULT STDMETHODCALLTYPE Unused2() = 0;
   virtual HRESULT STDMETHODCALLTYPE Unused3() = 0;
   virtual HRESULT STDMETHODCALLTYPE Unused4() = 0;
-  virtual HRESULT STDMETHODCALLTYPE Unused5() = 0;
+  virtual HRESULT STDMETHODCALLTYPE RemoveNamespace(BSTR name_space) = 0;
   virtual HRESULT STDMETHODCALLTYPE RegisterHelpFile(BSTR name_space, BSTR help_file_id,
                                                      LONG language, BSTR help_file) = 0;
+  virtual HRESULT STDMETHODCALLTYPE RemoveHelpFile(BSTR name_space, BSTR help_file_id,
+                                                   LONG language) = 0;
 };
 
 struct IHxPlugIn : public IDispatch {
   virtual HRESULT STDMETHODCALLTYPE RegisterHelpPlugIn(BSTR parent_namespace, BSTR parent_toc,
                                                        BSTR name_space, BSTR toc, BSTR attribute,
                                                        LONG options) = 0;
+  virtual HRESULT STDMETHODCALLTYPE RemoveHelpPlugIn(BSTR parent_namespace, BSTR parent_toc,
+                                                     BSTR name_space, BSTR toc, BSTR attribute) = 0;
 };
 
 // The declarations above stay outside an unnamed namespace: with internal linkage and no
@@ -175,6 +179,21 @@ class Win32Help2Register : public Help2Register {
     return FAILED(rc) ? CallFailure(rc, object_.Get(), kIidHxRegister) : Ok();
   }
 
+  Help2Status RemoveHelpFile(const std::string& name_space, const std::string& help_file_id,
+                             std::int32_t language_id) override {
+    Bstr a(name_space), b(help_file_id);
+    if (!a.Ok() || !b.Ok()) return OutOfMemory();
+    HRESULT rc = object_.Get()->RemoveHelpFile(a.Get(), b.Get(), language_id);
+    return FAILED(rc) ? CallFailure(rc, object_.Get(), kIidHxRegister) : Ok();
+  }
+
+  Help2Status RemoveNamespace(const std::string& name_space) override {
+    Bstr a(name_space);
+    if (!a.Ok()) return OutOfMemory();
+    HRESULT rc = object_.Get()->RemoveNamespace(a.Get());
+    return FAILED(rc) ? CallFailure(rc, object_.Get(), kIidHxRegister) : Ok();
+  }
+
  private:
   ComPtr<IHxRegister> object_;
 };
@@ -190,6 +209,15 @@ class Win32Help2PlugIn : public Help2PlugIn {
     if (!a.Ok() || !b.Ok() || !c.Ok() || !d.Ok() || !e.Ok()) return OutOfMemory();
     HRESULT rc =
         object_.Get()->RegisterHelpPlugIn(a.Get(), b.Get(), c.Get(), d.Get(), e.Get(), options);
+    return FAILED(rc) ? CallFailure(rc, object_.Get(), kIidHxPlugIn) : Ok();
+  }
+
+  Help2Status RemoveHelpPlugIn(const std::string& parent_namespace, const std::string& parent_toc,
+                               const std::string& name_space, const std::string& toc,
+                               const std::string& attribute) override {
+    Bstr a(parent_namespace), b(parent_toc), c(name_space), d(toc), e(attribute);
+    if (!a.Ok() || !b.Ok() || !c.Ok() || !d.Ok() || !e.Ok()) return OutOfMemory();
+    HRESULT rc = object_.Get()->RemoveHelpPlugIn(a.Get(), b.Get(), c.Get(), d.Get(), e.Get());
     return FAILED(rc) ? CallFailure(rc, object_.Get(), kIidHxPlugIn) : Ok();
   }
 

@@ -41,6 +41,14 @@ class FakeRegister : public platform::Help2Register {
     return service_.Answer("RegisterHelpFile", Quoted(name_space) + ", " + Quoted(id) + ", " +
                                                    std::to_string(language) + ", " + Quoted(file));
   }
+  Help2Status RemoveHelpFile(const std::string& name_space, const std::string& id,
+                             std::int32_t language) override {
+    return service_.Answer(
+        "RemoveHelpFile", Quoted(name_space) + ", " + Quoted(id) + ", " + std::to_string(language));
+  }
+  Help2Status RemoveNamespace(const std::string& name_space) override {
+    return service_.Answer("RemoveNamespace", Quoted(name_space));
+  }
 
  private:
   FakeHelp2& service_;
@@ -57,6 +65,13 @@ class FakePlugIn : public platform::Help2PlugIn {
                                                      Quoted(name_space) + ", " + Quoted(toc) +
                                                      ", " + Quoted(attribute) + ", " +
                                                      std::to_string(options));
+  }
+  Help2Status RemoveHelpPlugIn(const std::string& parent, const std::string& parentToc,
+                               const std::string& name_space, const std::string& toc,
+                               const std::string& attribute) override {
+    return service_.Answer("RemoveHelpPlugIn", Quoted(parent) + ", " + Quoted(parentToc) + ", " +
+                                                   Quoted(name_space) + ", " + Quoted(toc) + ", " +
+                                                   Quoted(attribute));
   }
 
  private:

@@ -533,6 +533,21 @@ $first"$'\n'"$(plug_in MS.VSCC.v80)"$'\nCommitTransaction()\n'"$released" "$(tr 
   expect_eq "messages" "tslkt-integrate: Unable to integrate help with VS.NET 2003. Error: 80070005, Access is denied by the test server." "$(cat "$p/.err")"
   expect_eq "server log" "$first"$'\n'"$(plug_in MS.VSCC.2003)"$'\n'"$released" "$(tr -d '\r' <"$log")"
 
+  current="help2 ($bits-bit): a removal takes the plug-in out, then the help file and the namespace"
+  : >"$log"
+  run wine "$p" --remove --ide net71 --items help --yes
+  expect_rc 0
+  expect_eq "messages" "" "$(cat "$p/.err")"
+  expect_lines "$p" $'✓ Removal from VS.NET 2003\n✓     Remove Tessaline Help from VS.NET 2003
+✓ Removal completed successfully'
+  expect_eq "server log" "$(printf '%s\n' 'create session' 'CreateTransaction("")' \
+    'GetRegistrationObject(2)' \
+    'RemoveHelpPlugIn("MS.VSCC.2003", "_DEFAULT", "Quorvane.TessalineSE", "_DEFAULT", "")' \
+    'CommitTransaction()' 'CreateTransaction("")' 'GetRegistrationObject(0)' \
+    'RemoveHelpFile("Quorvane.TessalineSE", "Quorvane.TessalineSE", 1033)' \
+    'RemoveNamespace("Quorvane.TessalineSE")' 'CommitTransaction()')"$'\n'"$released" \
+    "$(tr -d '\r' <"$log")"
+
   current="help2 ($bits-bit): the server not registered"
   : >"$log"
   WINEPREFIX=$p wine reg delete "$clsid" /f "/reg:$bits" >/dev/null

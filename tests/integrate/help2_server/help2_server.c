@@ -201,11 +201,35 @@ static HRESULT STDMETHODCALLTYPE RegisterHelpFile(Object* self, BSTR name_space,
   return Answer("RegisterHelpFile");
 }
 
-static const void* const kRegisterTable[] = {
-    QueryInterface,  AddRef,        Release, GetTypeInfoCount,
-    GetTypeInfo,     GetIDsOfNames, Invoke,  RegisterNamespace,
-    Slot2,           Slot3,         Slot4,   Slot5,
-    RegisterHelpFile};
+static HRESULT STDMETHODCALLTYPE RemoveNamespace(Object* self, BSTR name_space) {
+  char a[600];
+  (void)self;
+  Log("RemoveNamespace(%s)", Text(name_space, a, 600));
+  return Answer("RemoveNamespace");
+}
+
+static HRESULT STDMETHODCALLTYPE RemoveHelpFile(Object* self, BSTR name_space, BSTR id,
+                                                LONG language) {
+  char a[600], b[600];
+  (void)self;
+  Log("RemoveHelpFile(%s, %s, %ld)", Text(name_space, a, 600), Text(id, b, 600), (long)language);
+  return Answer("RemoveHelpFile");
+}
+
+static const void* const kRegisterTable[] = {QueryInterface,
+                                             AddRef,
+                                             Release,
+                                             GetTypeInfoCount,
+                                             GetTypeInfo,
+                                             GetIDsOfNames,
+                                             Invoke,
+                                             RegisterNamespace,
+                                             Slot2,
+                                             Slot3,
+                                             Slot4,
+                                             RemoveNamespace,
+                                             RegisterHelpFile,
+                                             RemoveHelpFile};
 
 static HRESULT STDMETHODCALLTYPE RegisterHelpPlugIn(Object* self, BSTR parent, BSTR parent_toc,
                                                     BSTR name_space, BSTR toc, BSTR attribute,
@@ -217,9 +241,19 @@ static HRESULT STDMETHODCALLTYPE RegisterHelpPlugIn(Object* self, BSTR parent, B
   return Answer("RegisterHelpPlugIn");
 }
 
+static HRESULT STDMETHODCALLTYPE RemoveHelpPlugIn(Object* self, BSTR parent, BSTR parent_toc,
+                                                  BSTR name_space, BSTR toc, BSTR attribute) {
+  char a[600], b[600], c[600], d[600], e[600];
+  (void)self;
+  Log("RemoveHelpPlugIn(%s, %s, %s, %s, %s)", Text(parent, a, 600), Text(parent_toc, b, 600),
+      Text(name_space, c, 600), Text(toc, d, 600), Text(attribute, e, 600));
+  return Answer("RemoveHelpPlugIn");
+}
+
 static const void* const kPlugInTable[] = {
-    QueryInterface, AddRef,        Release, GetTypeInfoCount,
-    GetTypeInfo,    GetIDsOfNames, Invoke,  RegisterHelpPlugIn};
+    QueryInterface,  AddRef,        Release, GetTypeInfoCount,
+    GetTypeInfo,     GetIDsOfNames, Invoke,  RegisterHelpPlugIn,
+    RemoveHelpPlugIn};
 
 /* ---- IHxRegisterSession ------------------------------------------------------------------- */
 
