@@ -128,7 +128,6 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl, std
       name = arg.substr(0, equals);
       value = arg.substr(equals + 1);
     }
-    const bool takesValue =
     const bool takesValue = name == "--prefix" || name == "--ide" || name == "--items" ||
                             name == "--format" || name == "--windows-build";
     if (name == "--undo") {
