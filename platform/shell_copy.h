@@ -15,14 +15,15 @@ class ShellCopy {
 
   /// true when the operation reports success; the reason in *error otherwise. A source
   /// CheckSource refuses is refused before anything is copied.
-  virtual bool Copy(const std::string& from, const std::string& to, std::string* error) = 0;
+  [[nodiscard]] virtual bool Copy(const std::string& from, const std::string& to,
+                                  std::string* error) = 0;
 
   /// Reads through what a copy of `from` would take, changing nothing: false with the reason
   /// when the source is missing, holds an entry that cannot be read, or holds a link leading
   /// back into a folder being copied (the shell under Wine follows such a link until paths
   /// grow too long, reporting success). A link to a folder elsewhere is followed, as the shell
   /// follows it. Separate from Copy so a dry run refuses what the copy would refuse.
-  virtual bool CheckSource(const std::string& from, std::string* error) = 0;
+  [[nodiscard]] virtual bool CheckSource(const std::string& from, std::string* error) = 0;
 };
 
 }  // namespace platform

@@ -158,17 +158,19 @@ bool IntegrationEngine::IntegrateMsdnHelp() {
   }
 
   // Only an edit that got as far as writing may have touched its file; one that stopped
-  // before (no closing tag, say) left it as it was, and the step goes on.
+  // before (no closing tag, say) left it as it was, and the step goes on. The copy back is
+  // a second guard: a failed write replaces nothing, so the file is whole whether or not
+  // the copy succeeds, and the message stays true either way.
   std::string ignored;
   bool written = false;
   if (!AddDocCompilation(registryFile, entry, kCompilationId, &written) && written) {
-    platform_.files->CopyFile(registryBackup, registryFile, &ignored);
+    (void)platform_.files->CopyFile(registryBackup, registryFile, &ignored);
     return fail(LoadText(kStrMsdnDataFilesNotModified));
   }
   if (AddCollectionFolder(collectionFile, folder, kCompilationId, &written) || !written) {
     return true;
   }
-  platform_.files->CopyFile(collectionBackup, collectionFile, &ignored);
+  (void)platform_.files->CopyFile(collectionBackup, collectionFile, &ignored);
   return fail(LoadText(kStrMsdnCollectionEntryNotModified));
 }
 

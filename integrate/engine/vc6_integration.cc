@@ -196,9 +196,10 @@ bool IntegrationEngine::CopyVc6WizardFile(const std::string& source) {
   std::string folder;
   if (!LookUpTemplateFolder(&folder)) return false;
   const std::string target = folder + platform::FileName(source);
-  // A read-only copy of an earlier run must not block the replacement.
+  // A read-only copy of an earlier run must not block the replacement. On a first run there
+  // is no copy to clear; any real obstacle makes the copy below fail and say so.
   std::string ignored;
-  platform_.files->SetNormalAttributes(target, &ignored);
+  (void)platform_.files->SetNormalAttributes(target, &ignored);
   std::string error;
   if (!platform_.files->CopyFile(source, target, &error)) {
     dialog_->ShowMessage(FormatText(kStrCannotCopyFile, source, target));

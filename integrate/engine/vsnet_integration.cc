@@ -77,7 +77,7 @@ bool IntegrationEngine::IntegrateVsNet(bool directories, int versionCode, bool w
   if (help && HelpFilesPresent()) {
     dialog_->InsertLine(FormatText(kStrVsNetHelpLine, GetVsDisplayName(versionCode)), false);
     // A failed registration has shown its message and does not fail the version.
-    RegisterVsNetHelp(versionCode);
+    (void)RegisterVsNetHelp(versionCode);
   }
   return true;
 }

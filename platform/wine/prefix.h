@@ -14,7 +14,8 @@ class Prefix {
  public:
   /// Opens a prefix folder (a Unix path); false with the reason when it is not a folder
   /// holding system.reg or dosdevices.
-  static bool Open(const std::string& dir, std::shared_ptr<const Prefix>* out, std::string* error);
+  [[nodiscard]] static bool Open(const std::string& dir, std::shared_ptr<const Prefix>* out,
+                                 std::string* error);
 
   /// The prefix folder as given, without a trailing slash.
   const std::string& Dir() const { return dir_; }
@@ -25,8 +26,8 @@ class Prefix {
   /// its typed name. In a 64-bit prefix C:\windows\system32 leads to syswow64, as for the
   /// 32-bit program this system is. False when the path has no drive or the drive is not
   /// mapped.
-  bool ToHostPath(const std::string& windows_path, std::string* host_path,
-                  std::string* error) const;
+  [[nodiscard]] bool ToHostPath(const std::string& windows_path, std::string* host_path,
+                                std::string* error) const;
 
   /// Maps a host path (absolute, or relative to the working folder) to its ANSI drive
   /// form as `winepath -w` does: through the drive whose target is the longest existing

@@ -65,7 +65,9 @@ class RegFile::Parser {
         case '"':
           if (in_key) {
             ValueScan scan;
-            ScanValueLine(text, line_start, &next, &scan);  // consumes hex continuation lines
+            // Only how far the line reaches matters here (hex data continues on the next
+            // lines); a line that does not parse is skipped, as Wine skips it.
+            (void)ScanValueLine(text, line_start, &next, &scan);
           }
           break;
         case '#':
