@@ -48,4 +48,24 @@ std::string WithoutTrailingBackslash(std::string path) {
   return path;
 }
 
+bool IsDrivePath(const std::string& path) {
+  if (path.size() < 2 || path[1] != ':') return false;
+  const char letter = path[0];
+  return (letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z');
+}
+
+std::string WithoutTrailingSeparators(std::string path) {
+  while (path.size() > 3 && EndsWithSeparator(path)) path.pop_back();
+  return path;
+}
+
+std::string FolderBeside(const std::string& path) {
+  const std::string parent = ParentPath(path);
+  if (parent.empty()) {
+    return !path.empty() && (path[0] == '\\' || path[0] == '/') ? path.substr(0, 1) : ".";
+  }
+  if (parent.size() == 2 && IsDrivePath(parent)) return path.substr(0, 3);
+  return parent;
+}
+
 }  // namespace platform

@@ -33,4 +33,16 @@ std::string WithTrailingBackslash(std::string path);
 /// The path without one trailing '\'.
 std::string WithoutTrailingBackslash(std::string path);
 
+/// True when a path is in drive form ("C:\..." or "C:" alone) rather than a Unix host path
+/// or one rooted on the current drive.
+bool IsDrivePath(const std::string& path);
+
+/// The path without the separators that end it ("C:\src\" names the folder "C:\src"); a
+/// drive's root keeps its one ("C:\").
+std::string WithoutTrailingSeparators(std::string path);
+
+/// The folder to create a file in beside `path`: its parent, but "C:\" for "C:\a.txt" (not
+/// the drive's current folder "C:"), "\" for "\a.txt" and "." for a bare name.
+std::string FolderBeside(const std::string& path);
+
 }  // namespace platform

@@ -102,7 +102,7 @@ bool IntegrationEngine::FindCollectionRegistry(std::int32_t collectionNumber, st
   // Collections numbered from 10000 on are registered per machine in the common
   // application data folder; older ones in the Windows Help folder.
   if (collectionNumber < 10000) {
-    *path = windowsDir + "\\Help\\hhcolreg.dat";
+    *path = platform::JoinPath(windowsDir, "Help\\hhcolreg.dat");
   } else {
     auto key = platform_.registry->OpenKey(RootKey::kLocalMachine, kShellFolders, KeyAccess::kRead);
     std::string commonAppData;

@@ -13,8 +13,7 @@ namespace integrate {
 [[nodiscard]] bool ReadFixedString(platform::RegistryKey& key, const std::string& name,
                                    std::string* value);
 
-/// Reads a string value of any length: 260 bytes first, then the size the platform asks for
-/// plus one byte.
+/// Reads a string value of any length (platform::ReadStringValue); false when it cannot.
 [[nodiscard]] bool ReadGrowingString(platform::RegistryKey& key, const std::string& name,
                                      std::string* value);
 

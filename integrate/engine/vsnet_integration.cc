@@ -4,6 +4,7 @@
 #include "integrate/engine/text_edit.h"
 #include "integrate/engine/vsnet_versions.h"
 #include "integrate/strings.h"
+#include "platform/windows_path.h"
 
 namespace integrate {
 namespace {
@@ -104,8 +105,9 @@ bool IntegrationEngine::InstallVsNetWizard(int versionCode, const std::string& v
     return false;
   }
   const bool is2003 = versionCode == 71;
-  if (is2003 && !ReplaceWithVariant(wizardTarget + "\\Scripts\\1033\\default-2003.js",
-                                    wizardTarget + "\\Scripts\\1033\\default.js")) {
+  if (is2003 &&
+      !ReplaceWithVariant(platform::JoinPath(wizardTarget, "Scripts\\1033\\default-2003.js"),
+                          platform::JoinPath(wizardTarget, "Scripts\\1033\\default.js"))) {
     return false;
   }
 
@@ -117,8 +119,9 @@ bool IntegrationEngine::InstallVsNetWizard(int versionCode, const std::string& v
     dialog_->ShowMessage(FormatText(kStrCannotCopyFile, projectsSource, projectsTarget));
     return false;
   }
-  return !is2003 || ReplaceWithVariant(projectsTarget + "\\vcprojects\\TSLAppWizard-2003.vsz",
-                                       projectsTarget + "\\vcprojects\\TSLAppWizard.vsz");
+  return !is2003 ||
+         ReplaceWithVariant(platform::JoinPath(projectsTarget, "vcprojects\\TSLAppWizard-2003.vsz"),
+                            platform::JoinPath(projectsTarget, "vcprojects\\TSLAppWizard.vsz"));
 }
 
 bool IntegrationEngine::CopyWizardFolder(const std::string& source, const std::string& target,

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/windows_path.h"
+
 namespace platform::wine {
 
 /// A Wine prefix folder and the mapping between the Windows paths the system speaks and
@@ -45,9 +47,6 @@ class Prefix {
   explicit Prefix(std::string dir) : dir_(std::move(dir)) {}
   std::string dir_;
 };
-
-/// True when a path is in drive form ("C:\..." or "C:" alone) rather than a host path.
-bool IsDrivePath(const std::string& path);
 
 /// Compares two file names (UTF-8) as Windows does: ignoring case, the accented letters
 /// of Windows-1252 included.

@@ -90,7 +90,7 @@ class RegFile::Parser {
 
  private:
   bool Fail(const char* reason, std::string* error) {
-    if (error) *error = name_ + ":1: " + reason;
+    *error = name_ + ":1: " + reason;
     return false;
   }
 
@@ -249,12 +249,12 @@ std::unique_ptr<RegFile> RegFile::Load(const std::string& path, std::string* err
   std::string reason;
   const int fd = OpenRegularFile(path, &reason);
   if (fd < 0) {
-    if (error) *error = path + ": " + reason;
+    *error = path + ": " + reason;
     return nullptr;
   }
   std::string text;
   const bool read = ReadToEnd(fd, &text);
-  if (!read && error) *error = path + ": " + std::strerror(errno);
+  if (!read) *error = path + ": " + std::strerror(errno);
   ::close(fd);
   if (!read) return nullptr;
   return Parse(path, std::move(text), error);
@@ -324,7 +324,7 @@ bool RegFile::Save(const std::string& path, std::string* error) const {
         return true;
       },
       &reason);
-  if (!ok && error) *error = "cannot write " + path + ": " + reason;
+  if (!ok) *error = "cannot write " + path + ": " + reason;
   return ok;
 }
 
