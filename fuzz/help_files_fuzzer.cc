@@ -57,14 +57,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   integrate::IntegrationEngine engine(&host, "C:\\Lib", fake.services);
   std::string language;
   std::int32_t number = 0;
-  engine.ReadCollectionInfo(kColFile, &language, &number);
+  const bool readBefore = engine.ReadCollectionInfo(kColFile, &language, &number);
   if (!engine.IntegrateMsdnHelp()) return 0;
   const std::string colOnce = Bytes(fake.files, kColFile);
   const std::string regOnce = Bytes(fake.files, kRegFile);
   std::string languageOnce;
   std::int32_t numberOnce = 0;
-  engine.ReadCollectionInfo(kColFile, &languageOnce, &numberOnce);
-  const bool sameCollection = language == languageOnce && number == numberOnce;
+  const bool readAfter = engine.ReadCollectionInfo(kColFile, &languageOnce, &numberOnce);
+  const bool sameCollection =
+      readBefore == readAfter && language == languageOnce && number == numberOnce;
   const bool again = engine.IntegrateMsdnHelp();
   fuzz::Check(Bytes(fake.files, kColFile) == colOnce, "a second run changes the collection file");
   if (again && sameCollection) {

@@ -15,6 +15,6 @@ class ComApartment {
 };
 
 /// Enters the apartment for the calling thread; leave it by destroying the result.
-std::unique_ptr<ComApartment> EnterComApartment();
+[[nodiscard]] std::unique_ptr<ComApartment> EnterComApartment();
 
 }  // namespace platform

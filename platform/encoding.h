@@ -39,8 +39,8 @@ enum class Utf8Surrogates {
 /// Decodes one UTF-8 sequence at text[*pos] into *code and moves *pos past it. Overlong forms
 /// and code points past U+10FFFF are invalid; false for an invalid sequence, of which one
 /// byte is consumed, so each caller decides what a bad byte becomes.
-bool DecodeUtf8(std::string_view text, std::size_t* pos, char32_t* code,
-                Utf8Surrogates surrogates = Utf8Surrogates::kInvalid);
+[[nodiscard]] bool DecodeUtf8(std::string_view text, std::size_t* pos, char32_t* code,
+                              Utf8Surrogates surrogates = Utf8Surrogates::kInvalid);
 
 /// Appends a code point as one UTF-16 unit or a surrogate pair.
 void AppendUtf16(char32_t code, std::u16string* out);

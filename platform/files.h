@@ -19,8 +19,8 @@ struct FolderEntry {
 /// on temporary folders, on a Wine prefix and on Windows alike. Every path argument and
 /// result is ANSI (Windows-1252) in Windows form.
 ///
-/// Errors: a call that can fail returns false and, when `error` is not null, sets *error to
-/// one whole message "what(path): reason" ("Cannot write C:\a.txt: the file is read-only"),
+/// Errors: a call that can fail returns false and sets *error (never null) to one whole
+/// message "what(path): reason" ("Cannot write C:\a.txt: the file is read-only"),
 /// built by FileError in text_mode.h. It names the operation and the path once, so a caller
 /// shows it as it stands or puts its own context in front, never repeating the path. A
 /// failed call changes nothing that the caller can see: a write leaves the old file whole.
@@ -94,7 +94,7 @@ class FileSystem {
   /// Removes the temporary files that runs killed while replacing files in `folder` left there
   /// (and nothing a live run still writes), so a run taken back leaves no trace. True when
   /// none is left that could be removed.
-  virtual bool RemoveLeftovers(const std::string& folder, std::string* error) = 0;
+  [[nodiscard]] virtual bool RemoveLeftovers(const std::string& folder, std::string* error) = 0;
 
   /// The Windows directory, without a trailing backslash ("C:\windows").
   virtual std::string WindowsDirectory() = 0;

@@ -9,8 +9,8 @@
 namespace platform {
 
 /// A status of the Help 2 registration service: negative is failure; a failing object may
-/// leave a description.
-struct Help2Status {
+/// leave a description. Every call that returns one can fail, so none may be dropped.
+struct [[nodiscard]] Help2Status {
   std::int32_t code = 0;
   bool has_description = false;
   std::string description;

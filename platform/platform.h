@@ -49,6 +49,7 @@ struct PlatformOptions {
 
 /// Builds the services of this build's platform; false with the reason in *error (for
 /// example a Wine prefix that does not exist). Defined once per platform.
-bool CreatePlatform(const PlatformOptions& options, Platform* out, std::string* error);
+[[nodiscard]] bool CreatePlatform(const PlatformOptions& options, Platform* out,
+                                  std::string* error);
 
 }  // namespace platform

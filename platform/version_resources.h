@@ -25,7 +25,7 @@ class VersionInfo {
 
   /// A string of the block by its sub-block path, for example
   /// "\StringFileInfo\040904b0\FileVersion"; false when absent.
-  virtual bool QueryString(const std::string& sub_block, std::string* value) = 0;
+  [[nodiscard]] virtual bool QueryString(const std::string& sub_block, std::string* value) = 0;
 };
 
 /// Version resources, abstract so the service-pack check runs on any file.
@@ -35,7 +35,7 @@ class VersionResources {
 
   /// The version block of a file; nullptr when the file is missing or has none (the
   /// platform reports a size of 0).
-  virtual std::unique_ptr<VersionInfo> Load(const std::string& path) = 0;
+  [[nodiscard]] virtual std::unique_ptr<VersionInfo> Load(const std::string& path) = 0;
 };
 
 }  // namespace platform

@@ -55,10 +55,23 @@ std::string WithoutTrailingSeparators(std::string path) {
   return path;
 }
 
+bool IsDrivePath(const std::string& path) {
+  if (path.size() < 2 || path[1] != ':') return false;
+  const char letter = path[0];
+  return (letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z');
+}
+
 bool IsWindowsFormPath(const std::string& path) {
-  const bool drive = path.size() >= 2 && path[1] == ':' &&
-                     ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-  return drive || (!path.empty() && path[0] == '\\');
+  return IsDrivePath(path) || (!path.empty() && path[0] == '\\');
+}
+
+std::string FolderBeside(const std::string& path) {
+  const std::string parent = ParentPath(path);
+  if (parent.empty()) {
+    return !path.empty() && (path[0] == '\\' || path[0] == '/') ? path.substr(0, 1) : ".";
+  }
+  if (parent.size() == 2 && IsDrivePath(parent)) return path.substr(0, 3);
+  return parent;
 }
 
 }  // namespace platform

@@ -37,8 +37,16 @@ std::string WithoutTrailingBackslash(std::string path);
 /// keeps its own ("C:\"), since "C:" alone names the drive's current folder.
 std::string WithoutTrailingSeparators(std::string path);
 
+/// True when a path is in drive form ("C:\..." or "C:" alone) rather than a Unix host path
+/// or one rooted on the current drive.
+bool IsDrivePath(const std::string& path);
+
 /// Whether a path is already in Windows form, with a drive ("C:...") or from a root ("\..."),
 /// rather than a host path that the file services map to its drive first.
 bool IsWindowsFormPath(const std::string& path);
+
+/// The folder to create a file in beside `path`: its parent, but "C:\" for "C:\a.txt" (not
+/// the drive's current folder "C:"), "\" for "\a.txt" and "." for a bare name.
+std::string FolderBeside(const std::string& path);
 
 }  // namespace platform

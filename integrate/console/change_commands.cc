@@ -72,8 +72,9 @@ int RunUndo(platform::ChangeRecord& record, const ChangeOptions& options, std::o
         << '\n';
     return kExitUsage;
   }
-  // A run killed while it named its journal in last.txt left that file's temporary.
-  record.services().files->RemoveLeftovers(platform::ParentPath(path), &error);
+  // A run killed while it named its journal in last.txt left that file's temporary; one that
+  // cannot be removed harms nothing the undo does, which goes on.
+  (void)record.services().files->RemoveLeftovers(platform::ParentPath(path), &error);
   const bool dry = record.mode() == platform::ChangeRecord::Mode::kDryRun;
   out << platform::AnsiToUtf8(
              FormatText(dry ? kStrUndoDryHeading : kStrUndoHeading, journal.time, journal.library))

@@ -51,19 +51,20 @@ class IntegrationEngine {
   const WizardSourceTable& wizardSources() const { return wizardSources_; }
 
   // Presence tests: each asks the file system afresh; folders count as well as files.
-  bool Vc6WizardSourcePresent();
-  bool SkinWizardSourcePresent();
+  [[nodiscard]] bool Vc6WizardSourcePresent();
+  [[nodiscard]] bool SkinWizardSourcePresent();
   /// 80 tests the 2005 folders; any other code the 7.x folders.
-  bool NetWizardSourcesPresent(int versionCode);
+  [[nodiscard]] bool NetWizardSourcesPresent(int versionCode);
   /// Both Help\TSLHelp.chm and Help\TSLHelp.chi exist.
-  bool HelpFilesPresent();
+  [[nodiscard]] bool HelpFilesPresent();
 
   // IDE presence and lookups.
-  bool IsVc6Installed();
+  [[nodiscard]] bool IsVc6Installed();
   /// The IDE folder of a .NET family version ("7.0", "7.1", "8.0") without its trailing
   /// backslash; with reportFailure a missing registry entry shows message 41.
-  bool GetVsNetIdeDir(const std::string& versionString, bool reportFailure, std::string* ideDir);
-  bool IsVsNetInstalled(const std::string& versionString);
+  [[nodiscard]] bool GetVsNetIdeDir(const std::string& versionString, bool reportFailure,
+                                    std::string* ideDir);
+  [[nodiscard]] bool IsVsNetInstalled(const std::string& versionString);
   /// ".NET", ".NET 2003", " 2005" for 70, 71, 80; "" otherwise.
   static std::string GetVsDisplayName(int versionCode);
 
@@ -71,75 +72,78 @@ class IntegrationEngine {
   /// The system directory without a trailing backslash; mfc42d.dll lives there.
   std::string GetSystemDirectoryPath();
   /// True when some running image name, upper-cased, contains `name` (given upper-case).
-  bool IsProcessRunning(const std::string& name);
+  [[nodiscard]] bool IsProcessRunning(const std::string& name);
   /// Prompts (OK/Cancel, foreground) until no `name` process runs; false on Cancel.
-  bool EnsureIdeClosed(const std::string& name, const std::string& prompt);
+  [[nodiscard]] bool EnsureIdeClosed(const std::string& name, const std::string& prompt);
 
   // Visual C++ 6.0.
   /// The shared install folder (the "Install Dirs" value without its last component);
   /// messages 14 and 13 when the key or value is missing.
-  bool GetVc6InstallDir(std::string* dir);
+  [[nodiscard]] bool GetVc6InstallDir(std::string* dir);
   /// Whether mfc42d.dll in the system directory is build 8447 or later.
-  ServicePackAnswer HasVc6ServicePack3();
+  [[nodiscard]] ServicePackAnswer HasVc6ServicePack3();
   /// Carries out the chosen items for Visual C++ 6.0: help, directories, wizard copies.
-  bool IntegrateVc6(bool directories, bool appWizard, bool skinWizard, bool help);
+  [[nodiscard]] bool IntegrateVc6(bool directories, bool appWizard, bool skinWizard, bool help);
   /// Reads a VC++ directory list ("Include Dirs", "Library Dirs") of any length; false
   /// when the key or value cannot be read.
-  bool ReadDirectoryList(const std::string& valueName, std::string* list);
+  [[nodiscard]] bool ReadDirectoryList(const std::string& valueName, std::string* list);
   /// Appends `folder` to `list` (as read before) unless it occurs in it already, and
   /// writes the list back; false, after a message, when the write fails.
-  bool MergeDirectory(const std::string& valueName, const std::string& folder,
-                      const std::string& list);
+  [[nodiscard]] bool MergeDirectory(const std::string& valueName, const std::string& folder,
+                                    const std::string& list);
   /// Copies a wizard file into Visual C++ 6.0's template folder under its own name; the
   /// folder is looked up once per run.
-  bool CopyVc6WizardFile(const std::string& source);
+  [[nodiscard]] bool CopyVc6WizardFile(const std::string& source);
 
   // MSDN help collection of Visual C++ 6.0 (msdn_help.cc).
   /// The preferred developer collection's file from the registry; true when it exists.
-  bool FindCollectionFile(std::string* path);
+  [[nodiscard]] bool FindCollectionFile(std::string* path);
   /// Scans a collection file for "masterlangid" and "collectionnum".
-  bool ReadCollectionInfo(const std::string& path, std::string* languageId,
-                          std::int32_t* collectionNumber);
+  [[nodiscard]] bool ReadCollectionInfo(const std::string& path, std::string* languageId,
+                                        std::int32_t* collectionNumber);
   /// The hhcolreg.dat the collection number selects; *path is set even when false.
-  bool FindCollectionRegistry(std::int32_t collectionNumber, std::string* path);
+  [[nodiscard]] bool FindCollectionRegistry(std::int32_t collectionNumber, std::string* path);
   /// Adds the library's help title to the collection; false after a message.
-  bool IntegrateMsdnHelp();
+  [[nodiscard]] bool IntegrateMsdnHelp();
   /// Copies `file` into `backupDir` under its own name; *copy is the copy's path.
-  bool BackupToHelpDir(const std::string& file, const std::string& backupDir, std::string* copy);
+  [[nodiscard]] bool BackupToHelpDir(const std::string& file, const std::string& backupDir,
+                                     std::string* copy);
   /// Registers the entry in hhcolreg.dat, replacing an earlier one with the same id.
   /// *written is true once the file was opened for writing.
-  bool AddDocCompilation(const std::string& path, const std::string& entry,
-                         const std::string& compilationId, bool* written);
+  [[nodiscard]] bool AddDocCompilation(const std::string& path, const std::string& entry,
+                                       const std::string& compilationId, bool* written);
   /// Adds the folder to the collection file unless the id occurs in it already.
-  bool AddCollectionFolder(const std::string& path, const std::string& folder,
-                           const std::string& compilationId, bool* written);
+  [[nodiscard]] bool AddCollectionFolder(const std::string& path, const std::string& folder,
+                                         const std::string& compilationId, bool* written);
 
   // Visual Studio .NET family (vsnet_integration.cc, vc_components.cc, help2_registration.cc).
   /// Carries out the chosen items for one version (70, 71, 80): wizard, directories, help.
   /// False when the version's integration was stopped, after a message.
-  bool IntegrateVsNet(bool directories, int versionCode, bool wizard, bool help);
+  [[nodiscard]] bool IntegrateVsNet(bool directories, int versionCode, bool wizard, bool help);
   /// Copies the wizard and projects folders beside the IDE's Common7\IDE and, for 7.1,
   /// puts the 2003 variants of the script and launch file in place.
-  bool InstallVsNetWizard(int versionCode, const std::string& versionString,
-                          const std::string& wizardSource, const std::string& projectsSource);
+  [[nodiscard]] bool InstallVsNetWizard(int versionCode, const std::string& versionString,
+                                        const std::string& wizardSource,
+                                        const std::string& projectsSource);
   /// One folder copy through the shell; with merge, into an existing target's contents.
-  bool CopyWizardFolder(const std::string& source, const std::string& target, bool merge);
+  [[nodiscard]] bool CopyWizardFolder(const std::string& source, const std::string& target,
+                                      bool merge);
   /// The user's VCComponents.dat of that version ("7.0", "7.1"); *path is set whenever the
   /// local application data folder is known, true when the file exists.
-  bool FindVcComponentsFile(std::string* path, const std::string& versionString);
+  [[nodiscard]] bool FindVcComponentsFile(std::string* path, const std::string& versionString);
   /// Adds the include folder and the version's library folder to the first "Include Dirs"
   /// and "Library Dirs" lines; true when the file was rewritten.
-  bool AddVcComponentsDirectories(const std::string& path, int versionCode);
+  [[nodiscard]] bool AddVcComponentsDirectories(const std::string& path, int versionCode);
   /// Registers the library's Help 2 title and plugs it into the version's collection; false
   /// after a message when the service failed.
-  bool RegisterVsNetHelp(int versionCode);
+  [[nodiscard]] bool RegisterVsNetHelp(int versionCode);
   /// Whether the version's Help 2 step goes to the Windows build: the platform cannot reach
   /// the service itself, but the machine has it registered.
-  bool HandsOverHelp2(int versionCode);
+  [[nodiscard]] bool HandsOverHelp2(int versionCode);
   /// Has the Windows build carry out the Help 2 step of a version HandsOverHelp2 accepts (its
   /// progress line already shown) and shows its further lines and its messages as this run's
   /// own; false after a message when the step failed or the Windows build could not be run.
-  bool HandOverVsNetHelp(int versionCode, Help2Step step);
+  [[nodiscard]] bool HandOverVsNetHelp(int versionCode, Help2Step step);
   /// Takes the library's Help 2 title out of the version's collection and unregisters it: the
   /// inverse of RegisterVsNetHelp; false after a message when the service failed.
   [[nodiscard]] bool UnregisterVsNetHelp(int versionCode);
@@ -191,11 +195,11 @@ class IntegrationEngine {
   [[nodiscard]] bool RemovePlacedFile(const PlacedFile& file);
   ItemState PlacedFileState(const PlacedFile& file);
   [[nodiscard]] bool RemoveVc6Directories();
-  bool SetUpVc6Directories();
-  bool LookUpTemplateFolder(std::string* folder);
+  [[nodiscard]] bool SetUpVc6Directories();
+  [[nodiscard]] bool LookUpTemplateFolder(std::string* folder);
   /// Puts a 2003 variant, when the library has one, in place of the 7.0 file; false after
   /// message 15 when it could not.
-  bool ReplaceWithVariant(const std::string& variant, const std::string& target);
+  [[nodiscard]] bool ReplaceWithVariant(const std::string& variant, const std::string& target);
 
   std::string installDir_;
   WizardSourceTable wizardSources_;

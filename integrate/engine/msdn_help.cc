@@ -135,7 +135,7 @@ bool IntegrationEngine::FindCollectionRegistry(std::int32_t collectionNumber, st
   // Collections numbered from 10000 on are registered per machine in the common
   // application data folder; older ones in the Windows Help folder.
   if (collectionNumber < 10000) {
-    *path = windowsDir + "\\Help\\hhcolreg.dat";
+    *path = platform::JoinPath(windowsDir, "Help\\hhcolreg.dat");
   } else {
     auto key = platform_.registry->OpenKey(RootKey::kLocalMachine, kShellFolders, KeyAccess::kRead);
     std::string commonAppData;
@@ -191,17 +191,19 @@ bool IntegrationEngine::IntegrateMsdnHelp() {
   }
 
   // Only an edit that got as far as writing may have touched its file; one that stopped
-  // before (no closing tag, say) left it as it was, and the step goes on.
+  // before (no closing tag, say) left it as it was, and the step goes on. The copy back is
+  // a second guard: a failed write replaces nothing, so the file is whole whether or not
+  // the copy succeeds, and the message stays true either way.
   std::string ignored;
   bool written = false;
   if (!AddDocCompilation(registryFile, entry, kCompilationId, &written) && written) {
-    platform_.files->CopyFile(registryBackup, registryFile, &ignored);
+    (void)platform_.files->CopyFile(registryBackup, registryFile, &ignored);
     return fail(LoadText(kStrMsdnDataFilesNotModified));
   }
   if (AddCollectionFolder(collectionFile, folder, kCompilationId, &written) || !written) {
     return true;
   }
-  platform_.files->CopyFile(collectionBackup, collectionFile, &ignored);
+  (void)platform_.files->CopyFile(collectionBackup, collectionFile, &ignored);
   return fail(LoadText(kStrMsdnCollectionEntryNotModified));
 }
 

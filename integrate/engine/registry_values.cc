@@ -3,7 +3,6 @@
 #include "integrate/engine/registry_values.h"
 
 #include <cstring>
-#include <vector>
 
 namespace integrate {
 namespace {
@@ -27,17 +26,7 @@ bool ReadFixedString(platform::RegistryKey& key, const std::string& name, std::s
 }
 
 bool ReadGrowingString(platform::RegistryKey& key, const std::string& name, std::string* value) {
-  std::vector<char> buffer(kValueBuffer, '\0');
-  std::size_t size = buffer.size();
-  platform::RegResult result = key.QueryString(name, buffer.data(), &size);
-  if (result == platform::RegResult::kMoreData) {
-    buffer.assign(size + 1, '\0');
-    size = buffer.size();
-    result = key.QueryString(name, buffer.data(), &size);
-  }
-  if (result != platform::RegResult::kOk) return false;
-  *value = TextOf(buffer.data(), size);
-  return true;
+  return platform::ReadStringValue(key, name, value) == platform::RegResult::kOk;
 }
 
 std::string FolderOfInstallValue(const std::string& value) {

@@ -10,11 +10,12 @@ namespace integrate {
 
 /// Reads a string value into a 260-byte buffer without looking at its type, as the IDEs'
 /// values are read; a value that does not fit fails like a missing one.
-bool ReadFixedString(platform::RegistryKey& key, const std::string& name, std::string* value);
+[[nodiscard]] bool ReadFixedString(platform::RegistryKey& key, const std::string& name,
+                                   std::string* value);
 
-/// Reads a string value of any length: 260 bytes first, then the size the platform asks for
-/// plus one byte.
-bool ReadGrowingString(platform::RegistryKey& key, const std::string& name, std::string* value);
+/// Reads a string value of any length (platform::ReadStringValue); false when it cannot.
+[[nodiscard]] bool ReadGrowingString(platform::RegistryKey& key, const std::string& name,
+                                     std::string* value);
 
 /// The folder an IDE's install value names: the text before its last backslash, as the IDEs
 /// cut it. A '/' is no separator here, so "C:/VS/Common7/IDE/" gives "" and counts as no

@@ -15,14 +15,11 @@ namespace integrate {
 TextEdit::TextEdit(platform::FileSystem& files, std::string path)
     : files_(files), path_(std::move(path)) {}
 
-bool TextEdit::Read(std::string* error) {
-  // The file services write their reason unconditionally.
-  std::string ignored;
-  if (!error) error = &ignored;
+bool TextEdit::Read() {
   // One read of the whole file and one pass in place give what a line-by-line text-mode
   // read gives, at a fraction of the cost on a 20 MB collection registry file: CR LF and LF
   // end a line, a lone CR is text, a last line without an end still gets one.
-  if (!files_.ReadBinaryFile(path_, &text_, error)) {
+  if (!files_.ReadBinaryFile(path_, &text_, &error_)) {
     text_.clear();
     return false;
   }
@@ -31,18 +28,16 @@ bool TextEdit::Read(std::string* error) {
   return true;
 }
 
-bool TextEdit::Write(std::string* error) {
-  std::string ignored;
-  if (!error) error = &ignored;
+bool TextEdit::Write() {
   // A read-only file cannot be opened for writing: it is left as it is and not counted as
   // touched, so nobody copies a backup over it.
   if (files_.IsReadOnly(path_)) {
-    *error =
+    error_ =
         platform::FileError(platform::kCannotWrite, path_, platform::ReplaceRefusal(false, true));
     return false;
   }
   written_ = true;
-  return files_.WriteTextFile(path_, text_, error);
+  return files_.WriteTextFile(path_, text_, &error_);
 }
 
 std::size_t FindText(std::string_view text, std::string_view what, std::size_t pos) {

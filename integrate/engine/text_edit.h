@@ -17,25 +17,29 @@ class TextEdit {
  public:
   TextEdit(platform::FileSystem& files, std::string path);
 
-  /// Loads the working text; false (with the reason) when the file cannot be read.
-  bool Read(std::string* error = nullptr);
+  /// Loads the working text; false when the file cannot be read, with the reason in error().
+  [[nodiscard]] bool Read();
 
   /// The working text, to search and change in place.
   std::string& text() { return text_; }
 
   /// Writes the working text back. Sets written() before it opens the file, so a caller
   /// restoring from a backup knows the file may have been touched; a read-only file is
-  /// not opened and leaves written() false.
-  bool Write(std::string* error = nullptr);
+  /// not opened and leaves written() false. False with the reason in error().
+  [[nodiscard]] bool Write();
 
   /// True once Write has opened (or tried to open) a writable file for writing.
   bool written() const { return written_; }
+
+  /// Why the last Read or Write failed, as the file services said it.
+  const std::string& error() const { return error_; }
 
  private:
   platform::FileSystem& files_;
   std::string path_;
   std::string text_;
   bool written_ = false;
+  std::string error_;
 };
 
 /// Finds `what` in `text` from `pos` (npos when absent). The patterns searched here begin

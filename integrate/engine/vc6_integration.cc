@@ -49,7 +49,7 @@ bool IntegrationEngine::GetVc6InstallDir(std::string* dir) {
 }
 
 ServicePackAnswer IntegrationEngine::HasVc6ServicePack3() {
-  auto info = platform_.versions->Load(GetSystemDirectoryPath() + "\\mfc42d.dll");
+  auto info = platform_.versions->Load(platform::JoinPath(GetSystemDirectoryPath(), "mfc42d.dll"));
   if (!info) return ServicePackAnswer::kUndetermined;
   for (const platform::Translation& t : info->Translations()) {
     std::string fileVersion;
@@ -156,7 +156,7 @@ bool IntegrationEngine::SetUpVc6Directories() {
 bool IntegrationEngine::ReadDirectoryList(const std::string& valueName, std::string* list) {
   auto key = platform_.registry->OpenKey(RootKey::kCurrentUser, LoadText(kStrVc6DirectoriesKey),
                                          KeyAccess::kAll);
-  return key && ReadGrowingString(*key, valueName, list);
+  return key && platform::ReadStringValue(*key, valueName, list) == platform::RegResult::kOk;
 }
 
 bool IntegrationEngine::MergeDirectory(const std::string& valueName, const std::string& folder,
@@ -196,9 +196,10 @@ bool IntegrationEngine::CopyVc6WizardFile(const std::string& source) {
   std::string folder;
   if (!LookUpTemplateFolder(&folder)) return false;
   const std::string target = folder + platform::FileName(source);
-  // A read-only copy of an earlier run must not block the replacement.
+  // A read-only copy of an earlier run must not block the replacement. On a first run there
+  // is no copy to clear; any real obstacle makes the copy below fail and say so.
   std::string ignored;
-  platform_.files->SetNormalAttributes(target, &ignored);
+  (void)platform_.files->SetNormalAttributes(target, &ignored);
   std::string error;
   if (!platform_.files->CopyFile(source, target, &error)) {
     dialog_->ShowMessage(FormatText(kStrCannotCopyFile, source, target));

@@ -4,6 +4,7 @@
 #include "integrate/engine/text_edit.h"
 #include "integrate/engine/vsnet_versions.h"
 #include "integrate/strings.h"
+#include "platform/windows_path.h"
 
 namespace integrate {
 namespace {
@@ -83,7 +84,7 @@ bool IntegrationEngine::IntegrateVsNet(bool directories, int versionCode, bool w
   if (help && HelpFilesPresent()) {
     dialog_->InsertLine(FormatText(kStrVsNetHelpLine, GetVsDisplayName(versionCode)), false);
     // A failed registration has shown its message and does not fail the version.
-    RegisterVsNetHelp(versionCode);
+    (void)RegisterVsNetHelp(versionCode);
   }
   return true;
 }

@@ -31,17 +31,6 @@ class Handle {
   HANDLE handle_;
 };
 
-std::string FolderOf(const std::string& path) {
-  const std::string parent = ParentPath(path);
-  if (parent.empty()) {
-    // "\file" lives in the root "\"; a bare name in the current folder.
-    return !path.empty() && (path[0] == '\\' || path[0] == '/') ? path.substr(0, 1) : ".";
-  }
-  // "C:\file" lives in "C:\", not in the drive's current folder "C:".
-  if (parent.size() == 2 && parent[1] == ':') return path.substr(0, 3);
-  return parent;
-}
-
 // Windows and system directory alike: ask for the length, then fetch.
 std::string FetchDirectory(UINT(WINAPI* fetch)(LPSTR, UINT)) {
   UINT length = fetch(nullptr, 0);
@@ -67,7 +56,7 @@ class Win32FileSystem : public FileSystem {
 
   bool SetNormalAttributes(const std::string& path, std::string* error) override {
     if (SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL)) return true;
-    if (error) *error = FileError(kCannotSetAttributes, path, ErrorText(GetLastError()));
+    *error = FileError(kCannotSetAttributes, path, ErrorText(GetLastError()));
     return false;
   }
 
@@ -75,7 +64,7 @@ class Win32FileSystem : public FileSystem {
     if (DeleteFileA(path.c_str())) return true;
     const DWORD code = GetLastError();
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return true;
-    if (error) *error = FileError(kCannotDelete, path, ErrorText(code));
+    *error = FileError(kCannotDelete, path, ErrorText(code));
     return false;
   }
 
@@ -83,11 +72,11 @@ class Win32FileSystem : public FileSystem {
     // Windows refuses a read-only target by itself; wine run as root would not, since root
     // may write any Unix file, so the rule is checked here as well.
     if (IsReadOnly(to)) {
-      if (error) *error = Failure("Cannot copy " + from + " to " + to, ERROR_ACCESS_DENIED);
+      *error = Failure("Cannot copy " + from + " to " + to, ERROR_ACCESS_DENIED);
       return false;
     }
     if (::CopyFileA(from.c_str(), to.c_str(), FALSE)) return true;
-    if (error) *error = Failure("Cannot copy " + from + " to " + to, GetLastError());
+    *error = Failure("Cannot copy " + from + " to " + to, GetLastError());
     return false;
   }
 
@@ -124,15 +113,15 @@ class Win32FileSystem : public FileSystem {
     if (attributes != INVALID_FILE_ATTRIBUTES) {
       if (const char* refusal = ReplaceRefusal((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
                                                (attributes & FILE_ATTRIBUTE_READONLY) != 0)) {
-        if (error) *error = FileError(kCannotWrite, path, refusal);
+        *error = FileError(kCannotWrite, path, refusal);
         return false;
       }
     }
     // The new content goes to a file beside the target and replaces it in one step, so a
     // failure half-way leaves the old file whole.
     char temp[MAX_PATH];
-    if (!GetTempFileNameA(FolderOf(path).c_str(), "tsl", 0, temp)) {
-      if (error) *error = Failure("Cannot create a temporary file beside " + path, GetLastError());
+    if (!GetTempFileNameA(FolderBeside(path).c_str(), "tsl", 0, temp)) {
+      *error = Failure("Cannot create a temporary file beside " + path, GetLastError());
       return false;
     }
     DWORD code = WriteWhole(temp, bytes);
@@ -149,7 +138,7 @@ class Win32FileSystem : public FileSystem {
     }
     if (code != ERROR_SUCCESS) {
       DeleteFileA(temp);
-      if (error) *error = FileError(kCannotWrite, path, ErrorText(code));
+      *error = FileError(kCannotWrite, path, ErrorText(code));
       return false;
     }
     return true;
@@ -169,17 +158,15 @@ class Win32FileSystem : public FileSystem {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       return true;
     }
-    if (error) {
-      *error = attributes == INVALID_FILE_ATTRIBUTES
-                   ? FileError(kCannotCreateFolder, path, ErrorText(GetLastError()))
-                   : FileError(kCannotCreateFolder, path, kFileInTheWay);
-    }
+    *error = attributes == INVALID_FILE_ATTRIBUTES
+                 ? FileError(kCannotCreateFolder, path, ErrorText(GetLastError()))
+                 : FileError(kCannotCreateFolder, path, kFileInTheWay);
     return false;
   }
 
   bool RemoveEmptyFolder(const std::string& path, std::string* error) override {
     if (RemoveDirectoryA(path.c_str())) return true;
-    if (error) *error = FileError(kCannotRemoveFolder, path, ErrorText(GetLastError()));
+    *error = FileError(kCannotRemoveFolder, path, ErrorText(GetLastError()));
     return false;
   }
 
@@ -189,13 +176,13 @@ class Win32FileSystem : public FileSystem {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       const DWORD code = attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_DIRECTORY;
-      if (error) *error = FileError(kCannotList, path, ErrorText(code));
+      *error = FileError(kCannotList, path, ErrorText(code));
       return false;
     }
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((WithoutTrailingBackslash(path) + "\\*").c_str(), &data);
+    HANDLE find = FindFirstFileA(JoinPath(path, "*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) {
-      if (error) *error = FileError(kCannotList, path, ErrorText(GetLastError()));
+      *error = FileError(kCannotList, path, ErrorText(GetLastError()));
       return false;
     }
     std::vector<FolderEntry> found;
@@ -207,7 +194,7 @@ class Win32FileSystem : public FileSystem {
     const DWORD last = GetLastError();
     FindClose(find);
     if (last != ERROR_NO_MORE_FILES) {
-      if (error) *error = FileError(kCannotList, path, ErrorText(last));
+      *error = FileError(kCannotList, path, ErrorText(last));
       return false;
     }
     std::sort(found.begin(), found.end(),
@@ -219,14 +206,14 @@ class Win32FileSystem : public FileSystem {
   // Asking the folder for the right to add a file answers for this user's token, ACLs and
   // privileges alike, without writing anything.
   bool CheckWritable(const std::string& path, std::string* reason) override {
-    const std::string folder = FolderOf(path);
+    const std::string folder = FolderBeside(path);
     Handle handle(CreateFileA(folder.c_str(), FILE_ADD_FILE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (handle.Valid()) return true;
     const DWORD code = GetLastError();
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return true;
-    if (reason) *reason = ErrorText(code);
+    *reason = ErrorText(code);
     return false;
   }
 
@@ -247,7 +234,7 @@ class Win32FileSystem : public FileSystem {
     if (code == ERROR_SUCCESS && !FlushFileBuffers(file.Get())) code = GetLastError();
     if (code == ERROR_SUCCESS && !file.Close()) code = GetLastError();
     if (code != ERROR_SUCCESS) {
-      if (error) *error = FileError(kCannotWrite, path, ErrorText(code));
+      *error = FileError(kCannotWrite, path, ErrorText(code));
       return false;
     }
     return true;
@@ -257,12 +244,11 @@ class Win32FileSystem : public FileSystem {
   // cannot be deleted, so only abandoned ones go.
   bool RemoveLeftovers(const std::string& folder, std::string* /*error*/) override {
     WIN32_FIND_DATAA found;
-    const std::string base = WithoutTrailingBackslash(folder) + "\\";
-    HANDLE search = FindFirstFileA((base + "tsl*.tmp").c_str(), &found);
+    HANDLE search = FindFirstFileA(JoinPath(folder, "tsl*.tmp").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return true;
     do {
       if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileA((base + found.cFileName).c_str());
+        DeleteFileA(JoinPath(folder, found.cFileName).c_str());
       }
     } while (FindNextFileA(search, &found));
     FindClose(search);
@@ -283,14 +269,14 @@ class Win32FileSystem : public FileSystem {
     Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) {
-      if (error) *error = FileError(kCannotOpen, path, ErrorText(GetLastError()));
+      *error = FileError(kCannotOpen, path, ErrorText(GetLastError()));
       return false;
     }
     char chunk[65536];
     for (;;) {
       DWORD got = 0;
       if (!ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr)) {
-        if (error) *error = FileError(kCannotRead, path, ErrorText(GetLastError()));
+        *error = FileError(kCannotRead, path, ErrorText(GetLastError()));
         return false;
       }
       if (got == 0 || !on_chunk(chunk, got)) return true;

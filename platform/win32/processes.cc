@@ -3,6 +3,7 @@
 #include <tlhelp32.h>
 
 #include "platform/win32/win32_services.h"
+#include "platform/windows_path.h"
 
 namespace platform {
 namespace win32 {
@@ -14,7 +15,7 @@ namespace {
 class Library {
  public:
   explicit Library(const char* file_name)
-      : module_(LoadLibraryA((SystemDirectoryPath() + "\\" + file_name).c_str())) {}
+      : module_(LoadLibraryA(JoinPath(SystemDirectoryPath(), file_name).c_str())) {}
   ~Library() {
     if (module_ != nullptr) FreeLibrary(module_);
   }

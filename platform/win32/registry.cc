@@ -47,7 +47,7 @@ class Win32RegistryKey : public RegistryKey {
                        static_cast<DWORD>(value.size() + 1));
     if (rc == ERROR_SUCCESS) rc = RegFlushKey(key_);
     if (rc != ERROR_SUCCESS) {
-      if (error) *error = Failure("Cannot write \"" + name + "\" in " + display_, rc);
+      *error = Failure("Cannot write \"" + name + "\" in " + display_, rc);
       return false;
     }
     return true;
@@ -72,7 +72,7 @@ class Win32Registry : public Registry {
     HKEY key = nullptr;
     LONG rc = RegOpenKeyExA(hive, path.c_str(), 0, sam, &key);
     if (rc != ERROR_SUCCESS) {
-      if (error) *error = Failure("Cannot open " + display, rc);
+      *error = Failure("Cannot open " + display, rc);
       return nullptr;
     }
     return std::make_unique<Win32RegistryKey>(key, display);
@@ -94,11 +94,7 @@ class Win32Registry : public Registry {
       RegCloseKey(key);
     }
     if (rc != ERROR_SUCCESS) {
-      if (error) {
-        *error = Failure(root == RootKey::kLocalMachine ? "Cannot read HKEY_LOCAL_MACHINE"
-                                                        : "Cannot read HKEY_CURRENT_USER",
-                         rc);
-      }
+      *error = Failure("Cannot read " + RootKeyName(root), rc);
       return false;
     }
     return true;

@@ -68,7 +68,7 @@ bool CheckMatches(const std::string& pattern, std::vector<Identity>* inside, std
   do {
     const std::string name = data.cFileName;
     if (name == "." || name == "..") continue;
-    const std::string path = folder + "\\" + name;
+    const std::string path = JoinPath(folder, name);
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
       ok = Readable(path, error);
       continue;
@@ -83,7 +83,7 @@ bool CheckMatches(const std::string& pattern, std::vector<Identity>* inside, std
       ok = false;
     } else {
       inside->push_back(id);
-      ok = CheckMatches(path + "\\*", inside, error);
+      ok = CheckMatches(JoinPath(path, "*"), inside, error);
       inside->pop_back();
     }
   } while (ok && FindNextFileA(find, &data));
@@ -91,18 +91,13 @@ bool CheckMatches(const std::string& pattern, std::vector<Identity>* inside, std
   return ok;
 }
 
-std::string WithoutTrailingBackslashes(std::string path) {
-  while (path.size() > 3 && path.back() == '\\') path.pop_back();
-  return path;
-}
-
 // "folder\*.*": the folder's entries rather than the folder.
 bool IsWildcard(const std::string& from) {
-  return FileName(WithoutTrailingBackslashes(from)).find_first_of("*?") != std::string::npos;
+  return FileName(WithoutTrailingSeparators(from)).find_first_of("*?") != std::string::npos;
 }
 
 bool CheckPath(const std::string& from, std::string* error) {
-  const std::string source = WithoutTrailingBackslashes(from);
+  const std::string source = WithoutTrailingSeparators(from);
   const bool wildcard = IsWildcard(source);
   const std::string root = wildcard ? ParentPath(source) : source;
   const DWORD attributes = GetFileAttributesA(root.c_str());
@@ -122,7 +117,7 @@ bool CheckPath(const std::string& from, std::string* error) {
     return false;
   }
   std::vector<Identity> inside{id};
-  return CheckMatches(wildcard ? source : root + "\\*", &inside, error);
+  return CheckMatches(wildcard ? source : JoinPath(root, "*"), &inside, error);
 }
 
 class Win32ShellCopy : public ShellCopy {
@@ -130,7 +125,7 @@ class Win32ShellCopy : public ShellCopy {
   bool CheckSource(const std::string& from, std::string* error) override {
     std::string reason;
     if (CheckPath(from, &reason)) return true;
-    if (error) *error = "Cannot copy " + from + ": " + reason;
+    *error = "Cannot copy " + from + ": " + reason;
     return false;
   }
 
@@ -140,7 +135,7 @@ class Win32ShellCopy : public ShellCopy {
     // file is copied.
     std::string reason;
     if (!CheckPath(from, &reason)) {
-      if (error) *error = "Cannot copy " + from + " to " + to + ": " + reason;
+      *error = "Cannot copy " + from + " to " + to + ": " + reason;
       return false;
     }
     const bool wildcard = IsWildcard(from);
@@ -155,21 +150,19 @@ class Win32ShellCopy : public ShellCopy {
     operation.fFlags = FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR;
     int rc = SHFileOperationA(&operation);
     if (rc != 0) {
-      if (error) {
-        char code[16];
-        snprintf(code, sizeof code, "0x%x", static_cast<unsigned>(rc));
-        *error = "Cannot copy " + from + " to " + to + ": the shell reports " + code;
-      }
+      char code[16];
+      snprintf(code, sizeof code, "0x%x", static_cast<unsigned>(rc));
+      *error = "Cannot copy " + from + " to " + to + ": the shell reports " + code;
       return false;
     }
     if (operation.fAnyOperationsAborted) {
-      if (error) *error = "Copying " + from + " to " + to + " was cancelled";
+      *error = "Copying " + from + " to " + to + " was cancelled";
       return false;
     }
     // The shell under wine reports success for a destination it could not create (one inside
     // a file), having copied nothing. A folder's contents may rightly make nothing.
     if (!wildcard && GetFileAttributesA(to.c_str()) == INVALID_FILE_ATTRIBUTES) {
-      if (error) *error = "Cannot copy " + from + " to " + to + ": the shell made no " + to;
+      *error = "Cannot copy " + from + " to " + to + ": the shell made no " + to;
       return false;
     }
     return true;

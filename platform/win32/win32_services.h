@@ -56,8 +56,8 @@ bool UsesPsapi(const OsVersion& version);
 /// The two enumerations behind Processes::RunningImageNames, public so that tests can run
 /// each of them on any system. false when the library or a function is missing or the
 /// enumeration itself fails.
-bool EnumerateToolhelp(std::vector<std::string>* names);
-bool EnumeratePsapi(std::vector<std::string>* names);
+[[nodiscard]] bool EnumerateToolhelp(std::vector<std::string>* names);
+[[nodiscard]] bool EnumeratePsapi(std::vector<std::string>* names);
 
 }  // namespace win32
 }  // namespace platform

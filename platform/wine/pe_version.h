@@ -13,18 +13,18 @@ namespace platform::wine {
 /// Finds the version resource (RT_VERSION, id 1) in the bytes of a PE32 or PE32+ image
 /// and copies its data to *block. Every offset is checked against the image, so a
 /// truncated or hostile file yields false, never a read outside it.
-bool FindVersionResource(const std::string& image, std::string* block);
+[[nodiscard]] bool FindVersionResource(const std::string& image, std::string* block);
 
 /// Reads a VS_VERSIONINFO block (the 32-bit, UTF-16 form) as VerQueryValueA does; nullptr
 /// when the block's root is malformed. Children that overrun their parent are ignored.
-std::unique_ptr<VersionInfo> ParseVersionBlock(std::string block);
+[[nodiscard]] std::unique_ptr<VersionInfo> ParseVersionBlock(std::string block);
 
 /// Version resources of the files on a Wine prefix's drives, read without Wine.
 class PeVersionResources : public VersionResources {
  public:
   explicit PeVersionResources(std::shared_ptr<const Prefix> prefix) : prefix_(std::move(prefix)) {}
 
-  std::unique_ptr<VersionInfo> Load(const std::string& path) override;
+  [[nodiscard]] std::unique_ptr<VersionInfo> Load(const std::string& path) override;
 
  private:
   std::shared_ptr<const Prefix> prefix_;

@@ -71,10 +71,6 @@ char16_t FoldCase(char16_t unit) {
 
 }  // namespace
 
-bool IsDrivePath(const std::string& path) {
-  return path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':';
-}
-
 bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
   const std::u16string wide_a = Utf8ToUtf16(a);
   const std::u16string wide_b = Utf8ToUtf16(b);
@@ -182,7 +178,7 @@ std::string Prefix::ToWindowsPath(const std::string& host_path) const {
     for (const Drive& drive : drives) {
       if (drive.dev != st.st_dev || drive.ino != st.st_ino) continue;
       std::string rest;
-      for (std::size_t i = keep; i < parts.size(); ++i) rest += "\\" + parts[i];
+      for (std::size_t i = keep; i < parts.size(); ++i) rest = JoinPath(rest, parts[i]);
       if (rest.empty()) rest = "\\";
       return std::string(1, static_cast<char>(std::toupper(drive.letter))) + ":" + Utf8ToAnsi(rest);
     }

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/windows_path.h"
+
 namespace platform::wine {
 
 /// A Wine prefix folder and the mapping between the Windows paths the system speaks and
@@ -14,7 +16,8 @@ class Prefix {
  public:
   /// Opens a prefix folder (a Unix path); false with the reason when it is not a folder
   /// holding system.reg or dosdevices.
-  static bool Open(const std::string& dir, std::shared_ptr<const Prefix>* out, std::string* error);
+  [[nodiscard]] static bool Open(const std::string& dir, std::shared_ptr<const Prefix>* out,
+                                 std::string* error);
 
   /// The prefix folder as given, without a trailing slash.
   const std::string& Dir() const { return dir_; }
@@ -25,8 +28,8 @@ class Prefix {
   /// its typed name. In a 64-bit prefix C:\windows\system32 leads to syswow64, as for the
   /// 32-bit program this system is. False when the path has no drive or the drive is not
   /// mapped.
-  bool ToHostPath(const std::string& windows_path, std::string* host_path,
-                  std::string* error) const;
+  [[nodiscard]] bool ToHostPath(const std::string& windows_path, std::string* host_path,
+                                std::string* error) const;
 
   /// Maps a host path (absolute, or relative to the working folder) to its ANSI drive
   /// form as `winepath -w` does: through the drive whose target is the longest existing
@@ -44,9 +47,6 @@ class Prefix {
   explicit Prefix(std::string dir) : dir_(std::move(dir)) {}
   std::string dir_;
 };
-
-/// True when a path is in drive form ("C:\..." or "C:" alone) rather than a host path.
-bool IsDrivePath(const std::string& path);
 
 /// Compares two file names (UTF-8) as Windows does: ignoring case, the accented letters
 /// of Windows-1252 included.

@@ -65,7 +65,9 @@ class RegFile::Parser {
         case '"':
           if (in_key) {
             ValueScan scan;
-            ScanValueLine(text, line_start, &next, &scan);  // consumes hex continuation lines
+            // Only how far the line reaches matters here (hex data continues on the next
+            // lines); a line that does not parse is skipped, as Wine skips it.
+            (void)ScanValueLine(text, line_start, &next, &scan);
           }
           break;
         case '#':
@@ -88,7 +90,7 @@ class RegFile::Parser {
 
  private:
   bool Fail(const char* reason, std::string* error) {
-    if (error) *error = name_ + ":1: " + reason;
+    *error = name_ + ":1: " + reason;
     return false;
   }
 
@@ -247,12 +249,12 @@ std::unique_ptr<RegFile> RegFile::Load(const std::string& path, std::string* err
   std::string reason;
   const int fd = OpenRegularFile(path, &reason);
   if (fd < 0) {
-    if (error) *error = path + ": " + reason;
+    *error = path + ": " + reason;
     return nullptr;
   }
   std::string text;
   const bool read = ReadToEnd(fd, &text);
-  if (!read && error) *error = path + ": " + std::strerror(errno);
+  if (!read) *error = path + ": " + std::strerror(errno);
   ::close(fd);
   if (!read) return nullptr;
   return Parse(path, std::move(text), error);
@@ -322,7 +324,7 @@ bool RegFile::Save(const std::string& path, std::string* error) const {
         return true;
       },
       &reason);
-  if (!ok && error) *error = "cannot write " + path + ": " + reason;
+  if (!ok) *error = "cannot write " + path + ": " + reason;
   return ok;
 }
 

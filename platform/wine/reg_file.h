@@ -44,11 +44,11 @@ class RegFile {
   /// kept in the text and read as nothing; a value whose data it cannot read is there,
   /// empty and of type 0 (REG_NONE). Only a text Wine would not load at all (no "WINE
   /// REGISTRY Version 2" first line, or empty) gives nullptr, with "<name>:1: <reason>".
-  static std::unique_ptr<RegFile> Parse(const std::string& name, std::string text,
-                                        std::string* error);
+  [[nodiscard]] static std::unique_ptr<RegFile> Parse(const std::string& name, std::string text,
+                                                      std::string* error);
 
   /// Reads and parses a file; errors name the path and the line.
-  static std::unique_ptr<RegFile> Load(const std::string& path, std::string* error);
+  [[nodiscard]] static std::unique_ptr<RegFile> Load(const std::string& path, std::string* error);
 
   /// True when the file says "#arch=win64": its HKLM has a 32-bit view under Wow6432Node.
   bool IsWin64() const { return win64_; }
@@ -63,22 +63,23 @@ class RegFile {
 
   /// The target of a symbolic-link key ("\Registry\Machine\Software\Classes"); false when
   /// the key is no link.
-  bool LinkTarget(std::u16string_view path, std::u16string* target) const;
+  [[nodiscard]] bool LinkTarget(std::u16string_view path, std::u16string* target) const;
 
   /// Reads a value ("" is the default value); false when the key or value is missing.
-  bool GetValue(std::u16string_view path, std::u16string_view name, RegValue* value) const;
+  [[nodiscard]] bool GetValue(std::u16string_view path, std::u16string_view name,
+                              RegValue* value) const;
 
   /// Sets a value in an existing key and stamps the key with `filetime` (100 ns since 1601),
   /// as Wine does when a value changes. False when the key does not exist.
-  bool SetValue(std::u16string_view path, std::u16string_view name, const RegValue& value,
-                std::uint64_t filetime);
+  [[nodiscard]] bool SetValue(std::u16string_view path, std::u16string_view name,
+                              const RegValue& value, std::uint64_t filetime);
 
   /// The file as Save writes it.
   std::string Text() const;
 
   /// Replaces the file at `path` atomically with Text(), keeping the old file's permissions,
   /// as every host file is replaced (ReplaceHostFile).
-  bool Save(const std::string& path, std::string* error) const;
+  [[nodiscard]] bool Save(const std::string& path, std::string* error) const;
 
   /// Now as a Windows FILETIME, the stamp SetValue wants.
   static std::uint64_t CurrentFileTime();
@@ -91,8 +92,8 @@ class RegFile {
   RegFile() = default;
   std::string_view BlockText(std::uint32_t id) const;
   std::vector<std::string_view> Pieces() const;
-  bool FindKey(std::u16string_view canonical, std::uint32_t* id, bool* explicit_block,
-               std::size_t* components) const;
+  [[nodiscard]] bool FindKey(std::u16string_view canonical, std::uint32_t* id, bool* explicit_block,
+                             std::size_t* components) const;
   // Every block of its own a key has, in file order: a file may hold a key more than once,
   // and Wine merges such blocks when it loads the file. Empty when the key is missing or
   // only a parent.

@@ -228,7 +228,8 @@ struct ValueScan {
 // Reads the value line at `pos` (spaces, then '@' or '"') and, for hex data continued with
 // '\', the lines Wine consumes with it; *next is past the last of them. False when the name
 // or the '=' after it does not parse: Wine skips such a line and consumes no other.
-bool ScanValueLine(std::string_view text, std::size_t pos, std::size_t* next, ValueScan* scan);
+[[nodiscard]] bool ScanValueLine(std::string_view text, std::size_t pos, std::size_t* next,
+                                 ValueScan* scan);
 
 // The longest name a key component may have (UTF-16 units); Wine cannot create a longer one.
 inline constexpr std::size_t kMaxKeyComponent = 256;
@@ -246,7 +247,7 @@ std::uint64_t HashPath(std::u16string_view canonical);
 std::u16string CanonicalOfRaw(const std::string& raw);
 
 // The canonical form of a path given by a caller; empty components make it invalid.
-bool CanonicalOfPath(std::u16string_view path, std::u16string* out);
+[[nodiscard]] bool CanonicalOfPath(std::u16string_view path, std::u16string* out);
 
 struct RegFile::Block {
   std::size_t begin = 0;  // raw range in text_, used while edited < 0

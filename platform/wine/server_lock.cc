@@ -74,8 +74,7 @@ int HeldFd(const std::string& lock) {
 bool ServerFolderName(const std::string& prefix_dir, std::string* name, std::string* error) {
   struct stat st;
   if (::stat(prefix_dir.c_str(), &st) != 0) {
-    if (error)
-      *error = "cannot examine the Wine prefix " + prefix_dir + ": " + std::strerror(errno);
+    *error = "cannot examine the Wine prefix " + prefix_dir + ": " + std::strerror(errno);
     return false;
   }
   char folder[64];

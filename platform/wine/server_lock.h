@@ -22,7 +22,8 @@ struct ServerStatus {
 /// may look), Debian's Wine in /tmp/<name>/ (or under $TMPDIR) where <name> is the content
 /// of the prefix's file `wineserver`. A lock this process holds (PrefixLock) is no server.
 /// False with the reason when the prefix folder cannot be examined.
-bool FindRunningServer(const std::string& prefix_dir, ServerStatus* status, std::string* error);
+[[nodiscard]] bool FindRunningServer(const std::string& prefix_dir, ServerStatus* status,
+                                     std::string* error);
 
 /// Holds a prefix for the length of a run's writes. It first waits while another run of
 /// ours holds the prefix, so two runs never read and write the same files at once; then it
@@ -37,8 +38,8 @@ class PrefixLock {
 
   /// False with the reason when a wineserver runs for the prefix (ServerRunningMessage) or
   /// the lock cannot be taken.
-  static bool Acquire(const std::string& prefix_dir, std::unique_ptr<PrefixLock>* out,
-                      std::string* error);
+  [[nodiscard]] static bool Acquire(const std::string& prefix_dir, std::unique_ptr<PrefixLock>* out,
+                                    std::string* error);
 
   /// Lets a wineserver start for the prefix, for a Windows program this run starts in it;
   /// other runs of ours still wait.

@@ -20,8 +20,8 @@ bool IsReadOnlyMode(mode_t mode);
 /// `to` is either the old file or the whole copy. The copy takes the source's read-only
 /// attribute and last write time, as CopyFile does. A read-only target is refused unless
 /// `replace_read_only` (the shell replaces those); on failure the reason is in *error.
-bool CopyHostFile(const std::string& from, const std::string& to, bool replace_read_only,
-                  std::string* error);
+[[nodiscard]] bool CopyHostFile(const std::string& from, const std::string& to,
+                                bool replace_read_only, std::string* error);
 
 /// The file services over the drives of a Wine prefix.
 class WineFileSystem : public FileSystem {
@@ -30,24 +30,27 @@ class WineFileSystem : public FileSystem {
 
   bool Exists(const std::string& path) override;
   bool IsReadOnly(const std::string& path) override;
-  bool SetNormalAttributes(const std::string& path, std::string* error) override;
-  bool CopyFile(const std::string& from, const std::string& to, std::string* error) override;
-  bool ReadTextLines(const std::string& path,
-                     const std::function<bool(const std::string& line)>& on_line,
-                     std::string* error) override;
-  bool WriteTextFile(const std::string& path, const std::string& text, std::string* error) override;
-  bool ReadBinaryFile(const std::string& path, std::string* bytes, std::string* error) override;
-  bool WriteBinaryFile(const std::string& path, const std::string& bytes,
-                       std::string* error) override;
-  bool RemoveFile(const std::string& path, std::string* error) override;
-  bool RemoveEmptyFolder(const std::string& path, std::string* error) override;
-  bool CreateDirectories(const std::string& path, std::string* error) override;
-  bool ListFolder(const std::string& path, std::vector<FolderEntry>* entries,
-                  std::string* error) override;
-  bool CheckWritable(const std::string& path, std::string* reason) override;
-  bool AppendToFile(const std::string& path, std::string_view bytes,
-                    std::string* error) override;
-  bool RemoveLeftovers(const std::string& folder, std::string* error) override;
+  [[nodiscard]] bool SetNormalAttributes(const std::string& path, std::string* error) override;
+  [[nodiscard]] bool CopyFile(const std::string& from, const std::string& to,
+                              std::string* error) override;
+  [[nodiscard]] bool ReadTextLines(const std::string& path,
+                                   const std::function<bool(const std::string& line)>& on_line,
+                                   std::string* error) override;
+  [[nodiscard]] bool WriteTextFile(const std::string& path, const std::string& text,
+                                   std::string* error) override;
+  [[nodiscard]] bool ReadBinaryFile(const std::string& path, std::string* bytes,
+                                    std::string* error) override;
+  [[nodiscard]] bool WriteBinaryFile(const std::string& path, const std::string& bytes,
+                                     std::string* error) override;
+  [[nodiscard]] bool RemoveFile(const std::string& path, std::string* error) override;
+  [[nodiscard]] bool RemoveEmptyFolder(const std::string& path, std::string* error) override;
+  [[nodiscard]] bool CreateDirectories(const std::string& path, std::string* error) override;
+  [[nodiscard]] bool ListFolder(const std::string& path, std::vector<FolderEntry>* entries,
+                                std::string* error) override;
+  [[nodiscard]] bool CheckWritable(const std::string& path, std::string* reason) override;
+  [[nodiscard]] bool AppendToFile(const std::string& path, std::string_view bytes,
+                                  std::string* error) override;
+  [[nodiscard]] bool RemoveLeftovers(const std::string& folder, std::string* error) override;
   std::string WindowsDirectory() override { return prefix_->WindowsDirectory(); }
   std::string SystemDirectory() override { return prefix_->SystemDirectory(); }
   std::string FromUserPath(const std::string& path) override;
@@ -55,8 +58,8 @@ class WineFileSystem : public FileSystem {
  private:
   // Replaces the file at a Windows path atomically with what `fill` writes to the
   // temporary file's descriptor (false with errno set); the reason of a failure names the path.
-  bool WriteThrough(const std::string& path, const std::function<bool(int fd)>& fill,
-                    std::string* error);
+  [[nodiscard]] bool WriteThrough(const std::string& path, const std::function<bool(int fd)>& fill,
+                                  std::string* error);
 
   std::shared_ptr<const Prefix> prefix_;
 };

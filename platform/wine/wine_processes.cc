@@ -159,15 +159,11 @@ OsVersion PrefixOsVersion(Registry* registry) {
   if (!registry) return version;
   auto key = registry->OpenKey(RootKey::kLocalMachine,
                                "Software\\Microsoft\\Windows NT\\CurrentVersion", KeyAccess::kRead);
-  char buffer[260];
-  std::size_t size = sizeof(buffer);
-  if (!key || key->QueryString("CurrentVersion", buffer, &size) != RegResult::kOk || size == 0) {
-    return version;
-  }
-  buffer[size - 1] = '\0';
+  std::string text;
+  if (!key || ReadStringValue(*key, "CurrentVersion", &text) != RegResult::kOk) return version;
   char* end = nullptr;
-  const unsigned long major = std::strtoul(buffer, &end, 10);
-  if (end == buffer || *end != '.') return version;
+  const unsigned long major = std::strtoul(text.c_str(), &end, 10);
+  if (end == text.c_str() || *end != '.') return version;
   const char* minor_text = end + 1;
   const unsigned long minor = std::strtoul(minor_text, &end, 10);
   if (end == minor_text) return version;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/encoding.h"
+#include "platform/windows_path.h"
 #include "platform/wine/host_io.h"
 #include "platform/wine/reg_file.h"
 #include "platform/wine/server_lock.h"
@@ -19,10 +20,6 @@ namespace {
 
 // Symbolic links are followed at most this deep, so a loop of links ends.
 constexpr int kMaxLinkHops = 16;
-
-const char* RootName(RootKey root) {
-  return root == RootKey::kLocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
-}
 
 bool SameName(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;
@@ -68,11 +65,9 @@ struct Hive {
       struct stat link;
       const bool dangling =
           stat_errno == ENOENT && ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
-      if (error) {
-        *error = path + ": " +
-                 (dangling ? std::string("it is a link to a file that does not exist")
-                           : std::string(std::strerror(stat_errno)));
-      }
+      *error = path + ": " +
+               (dangling ? std::string("it is a link to a file that does not exist")
+                         : std::string(std::strerror(stat_errno)));
       file.reset();
       return nullptr;
     }
@@ -177,37 +172,37 @@ class WineKey : public RegistryKey {
   bool SetString(const std::string& name, const std::string& value, std::string* error) override {
     std::string what = "cannot set \"" + name + "\" in " + shown_ + ": ";
     if (access_ != KeyAccess::kAll) {
-      if (error) *error = what + "the key was opened for reading only";
+      *error = what + "the key was opened for reading only";
       return false;
     }
     Hive& hive = state_->For(root_);
     std::string reason;
     RegFile* file = hive.Current(&reason);
     if (!file) {
-      if (error) *error = what + reason;
+      *error = what + reason;
       return false;
     }
     ServerStatus server;
     if (!FindRunningServer(state_->prefix, &server, &reason)) {
-      if (error) *error = what + reason;
+      *error = what + reason;
       return false;
     }
     if (server.running) {
-      if (error) *error = what + ServerRunningMessage(state_->prefix, server);
+      *error = what + ServerRunningMessage(state_->prefix, server);
       return false;
     }
     RegValue data;
     data.type = kRegSz;
     data.data = RegTextToBytes(AnsiToUtf16(value) + u'\0');
     if (!file->SetValue(path_, AnsiToUtf16(name), data, RegFile::CurrentFileTime())) {
-      if (error) *error = what + "the key no longer exists in " + hive.path;
+      *error = what + "the key no longer exists in " + hive.path;
       return false;
     }
     const bool saved = file->Save(hive.path, &reason);
     // Memory may no longer match the file either way; the next read takes the file.
     hive.file.reset();
     if (!saved) {
-      if (error) *error = what + reason;
+      *error = what + reason;
       return false;
     }
     // A save can report success and leave the old file in place (a file system that drops
@@ -216,12 +211,12 @@ class WineKey : public RegistryKey {
     std::unique_ptr<RegFile> disk = hive.FromDisk(&reason);
     RegValue stored;
     if (!disk) {
-      if (error) *error = what + "the saved file cannot be read back: " + reason;
+      *error = what + "the saved file cannot be read back: " + reason;
       return false;
     }
     if (!disk->GetValue(path_, AnsiToUtf16(name), &stored) || stored.type != data.type ||
         stored.data != data.data) {
-      if (error) *error = what + "saved, but " + hive.path + " does not hold the new value";
+      *error = what + "saved, but " + hive.path + " does not hold the new value";
       return false;
     }
     hive.file = std::move(disk);
@@ -248,12 +243,12 @@ class WineRegistry : public Registry {
 
   std::unique_ptr<RegistryKey> OpenKey(RootKey root, const std::string& path, KeyAccess access,
                                        std::string* error) override {
-    std::string shown = std::string(RootName(root)) + "\\" + path;
+    std::string shown = JoinPath(RootKeyName(root), path);
     Hive& hive = state_->For(root);
     std::string reason;
     RegFile* file = hive.Current(&reason);
     if (!file) {
-      if (error) *error = "cannot open " + shown + ": " + reason;
+      *error = "cannot open " + shown + ": " + reason;
       return nullptr;
     }
     std::vector<std::u16string> components;
@@ -270,7 +265,7 @@ class WineRegistry : public Registry {
     for (const std::u16string& c : components) bad_path |= c.empty();
     if (bad_path || !ResolvePath(*file, components,
                                  root == RootKey::kLocalMachine && file->IsWin64(), &resolved)) {
-      if (error) *error = "cannot open " + shown + ": no such key in " + hive.path;
+      *error = "cannot open " + shown + ": no such key in " + hive.path;
       return nullptr;
     }
     return std::make_unique<WineKey>(state_, root, resolved, shown, access);
@@ -279,7 +274,7 @@ class WineRegistry : public Registry {
   bool CheckReadable(RootKey root, std::string* error) override {
     std::string reason;
     if (state_->For(root).Current(&reason)) return true;
-    if (error) *error = reason;
+    *error = reason;
     return false;
   }
 
@@ -287,7 +282,7 @@ class WineRegistry : public Registry {
   bool CheckWritable(RootKey root, std::string* error) override {
     const std::string& path = state_->For(root).path;
     const std::string refusal = ReplaceRefusalOnHost(path);
-    if (!refusal.empty() && error) *error = "cannot write " + path + ": " + refusal;
+    if (!refusal.empty()) *error = "cannot write " + path + ": " + refusal;
     return refusal.empty();
   }
 

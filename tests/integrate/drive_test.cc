@@ -97,7 +97,8 @@ TEST(Vc6DirectoriesOnDrive, BackupIsWrittenFirstAndGuardsTheLists) {
 void Tree(platform::FileSystem& files, const std::string& folder,
           std::map<std::string, std::string>* tree) {
   std::vector<platform::FolderEntry> entries;
-  ASSERT_TRUE(files.ListFolder(folder, &entries, nullptr)) << folder;
+  std::string error;
+  ASSERT_TRUE(files.ListFolder(folder, &entries, &error)) << error;
   for (const platform::FolderEntry& entry : entries) {
     const std::string path = folder + "\\" + entry.name;
     if (entry.folder) {

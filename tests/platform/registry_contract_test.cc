@@ -125,6 +125,13 @@ TEST(RegistryContract, OpenQueryAndSetAnswerAlike) {
     auto writable = r.OpenKey(RootKey::kCurrentUser, kApp, KeyAccess::kAll);
     EXPECT_TRUE(writable->SetString("new", "C:\\Lib;x", &error)) << error;
     EXPECT_EQ(Read(r, RootKey::kCurrentUser, "new"), std::string("C:\\Lib;x", 9));
+    // ReadStringValue: a value longer than its first 260-byte try whole, a missing one not.
+    const std::string long_value(300, 'x');
+    EXPECT_TRUE(writable->SetString("long", long_value, &error)) << error;
+    std::string value;
+    EXPECT_EQ(platform::ReadStringValue(*writable, "long", &value), RegResult::kOk);
+    EXPECT_EQ(value, long_value);
+    EXPECT_EQ(platform::ReadStringValue(*writable, "nope", &value), RegResult::kNotFound);
     // CheckReadable: both hives sound.
     EXPECT_TRUE(r.CheckReadable(RootKey::kLocalMachine, &error)) << error;
     EXPECT_TRUE(r.CheckReadable(RootKey::kCurrentUser, &error)) << error;

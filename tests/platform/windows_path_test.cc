@@ -50,5 +50,33 @@ TEST(WindowsPathTest, PutsPathsTogether) {
   EXPECT_EQ(WithoutTrailingSeparators("C:\\\\"), "C:\\");
 }
 
+// A temporary file goes beside its target: the drive's root, not its current folder, for
+// "C:\\a.txt"; a folder named with separators after it is the folder without them.
+TEST(WindowsPathTest, FindsFoldersAndDrives) {
+  struct Case {
+    const char* path;
+    bool drive;
+    const char* without_separators;
+    const char* folder_beside;
+  };
+  const Case cases[] = {
+      {"C:\\Lib\\a.txt", true, "C:\\Lib\\a.txt", "C:\\Lib"},
+      {"C:\\a.txt", true, "C:\\a.txt", "C:\\"},
+      {"c:/src//", true, "c:/src", "c:/src/"},
+      {"C:\\", true, "C:\\", "C:\\"},
+      {"\\a.txt", false, "\\a.txt", "\\"},
+      {"a.txt", false, "a.txt", "."},
+      {"/home/u/a", false, "/home/u/a", "/home/u"},
+      {"1:\\x", false, "1:\\x", "1:"},
+      {"", false, "", "."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(IsDrivePath(c.path), c.drive);
+    EXPECT_EQ(WithoutTrailingSeparators(c.path), c.without_separators);
+    EXPECT_EQ(FolderBeside(c.path), c.folder_beside);
+  }
+}
+
 }  // namespace
 }  // namespace platform

@@ -48,7 +48,7 @@ class FakeKey : public platform::RegistryKey {
     std::string call = "write " + display_ + "|" + name + "=" + value;
     owner_->calls.push_back(call);
     if (!writable_ || owner_->ShouldFail(call)) {
-      if (error) *error = writable_ ? "injected failure" : "key opened for reading only";
+      *error = writable_ ? "injected failure" : "key opened for reading only";
       return false;
     }
     for (const std::string& prefix : owner_->drop_prefixes_) {
@@ -116,7 +116,7 @@ std::unique_ptr<platform::RegistryKey> FakeRegistry::OpenKey(platform::RootKey r
   std::string call = "open " + display;
   calls.push_back(call);
   if (ShouldFail(call) || !keys_.count(KeyId(root, path))) {
-    if (error) *error = "key not found: " + display;
+    *error = "key not found: " + display;
     return nullptr;
   }
   return std::make_unique<FakeKey>(this, KeyId(root, path), display,

@@ -58,12 +58,12 @@ bool MemoryFiles::SetNormalAttributes(const std::string& path, std::string* erro
 bool MemoryFiles::CanReplace(const std::string& path, std::string* error) {
   std::string parent = Key(Parent(path));
   if (parent.size() > 2 && !folders_.count(parent)) {
-    if (error) *error = "folder not found";
+    *error = "folder not found";
     return false;
   }
   if (!CheckWritable(path, error)) return false;
   if (IsReadOnly(path) || failing_.count(Key(path))) {
-    if (error) *error = IsReadOnly(path) ? "access denied" : "disk full";
+    *error = IsReadOnly(path) ? "access denied" : "disk full";
     return false;
   }
   return true;
@@ -71,7 +71,7 @@ bool MemoryFiles::CanReplace(const std::string& path, std::string* error) {
 
 bool MemoryFiles::CheckWritable(const std::string& path, std::string* reason) {
   if (!closed_.count(Key(Parent(path)))) return true;
-  if (reason) *reason = "access denied";
+  *reason = "access denied";
   return false;
 }
 
@@ -102,7 +102,7 @@ bool MemoryFiles::ReadTextLines(const std::string& path,
                                 std::string* error) {
   const std::string* bytes = Get(path);
   if (!bytes) {
-    if (error) *error = "not found";
+    *error = "not found";
     return false;
   }
   std::size_t start = 0;
@@ -154,7 +154,7 @@ bool MemoryFiles::WriteBinaryFile(const std::string& path, const std::string& by
 bool MemoryFiles::RemoveFile(const std::string& path, std::string* error) {
   calls.push_back("remove " + path);
   if (IsReadOnly(path) || failing_.count(Key(path))) {
-    if (error) *error = IsReadOnly(path) ? "access denied" : "disk full";
+    *error = IsReadOnly(path) ? "access denied" : "disk full";
     return false;
   }
   files_.erase(Key(path));
@@ -188,7 +188,7 @@ bool MemoryFiles::ListFolder(const std::string& path, std::vector<platform::Fold
                              std::string* error) {
   const std::string key = Key(path);
   if (!folders_.count(key)) {
-    if (error) *error = "Cannot list the folder " + path + ": not found";
+    *error = "Cannot list the folder " + path + ": not found";
     return false;
   }
   entries->clear();
