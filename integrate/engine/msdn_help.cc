@@ -322,9 +322,8 @@ bool IntegrationEngine::RemoveMsdnHelp() {
       return false;
     }
     // The write replaces the file whole or not at all, so there is nothing to put back.
-    std::string error;
-    if (!file.edit->Write(&error)) {
-      dialog_->ShowMessage(FormatText(kStrMsdnRemovalFailed, error), kMbOk);
+    if (!file.edit->Write()) {
+      dialog_->ShowMessage(FormatText(kStrMsdnRemovalFailed, file.edit->error()), kMbOk);
       return false;
     }
   }
