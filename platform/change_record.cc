@@ -52,10 +52,6 @@ std::string ContentDigest(const std::string& bytes) {
   return DigestText(bytes.size(), hash);
 }
 
-std::string RootKeyName(RootKey root) {
-  return root == RootKey::kLocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
-}
-
 ChangeRecord::ChangeRecord(Platform real, Mode mode) : real_(std::move(real)), mode_(mode) {
   auto files = std::make_unique<RecordingFiles>(*this);
   services_.shell = NewRecordingShellCopy(*this, *files);

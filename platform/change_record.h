@@ -66,9 +66,6 @@ class ChangeSink {
 /// neither a listing nor an undo needs to show.
 bool Changed(const Change& change);
 
-/// "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE", as the registry editor names a root.
-std::string RootKeyName(RootKey root);
-
 /// Stands between a front end and the real platform and keeps a Change for every mutating call, so
 /// one run can be shown before it happens, checked after, and taken back. The system's own code
 /// sees an ordinary Platform.

@@ -12,21 +12,7 @@ namespace {
 
 // Reads a value of any length; false when it cannot be read.
 [[nodiscard]] bool ReadValue(RegistryKey& key, const std::string& name, std::string* value) {
-  std::vector<char> buffer(260, '\0');
-  for (int tries = 0; tries < 4; ++tries) {
-    std::size_t size = buffer.size();
-    const RegResult result = key.QueryString(name, buffer.data(), &size);
-    if (result == RegResult::kMoreData) {
-      buffer.assign(size + 1, '\0');
-      continue;
-    }
-    if (result != RegResult::kOk) return false;
-    std::size_t length = 0;
-    while (length < size && length < buffer.size() && buffer[length] != '\0') ++length;
-    value->assign(buffer.data(), length);
-    return true;
-  }
-  return false;
+  return ReadStringValue(key, name, value) == RegResult::kOk;
 }
 
 }  // namespace

@@ -28,4 +28,8 @@ RegResult ReadStringValue(RegistryKey& key, const std::string& name, std::string
   return RegResult::kError;
 }
 
+std::string RootKeyName(RootKey root) {
+  return root == RootKey::kLocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+}
+
 }  // namespace platform
