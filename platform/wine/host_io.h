@@ -13,7 +13,7 @@ namespace platform::wine {
 
 /// Writes all of `data` to a host file, going on after short and interrupted writes; false
 /// with errno set.
-bool WriteAll(int fd, std::string_view data);
+[[nodiscard]] bool WriteAll(int fd, std::string_view data);
 
 /// Has the disk start on the file's written pages without waiting: only a hint, the fsync
 /// before a rename is what makes a file durable.
@@ -21,7 +21,7 @@ void StartFlush(int fd);
 
 /// Writes `data` in slices of a megabyte and starts the disk on each whole slice at once,
 /// so the fsync before a rename waits for the tail only; false with errno set.
-bool WriteStreaming(int fd, std::string_view data);
+[[nodiscard]] bool WriteStreaming(int fd, std::string_view data);
 
 /// The slice WriteStreaming hands to the disk at once.
 constexpr std::size_t kFlushSlice = std::size_t{1} << 20;
@@ -106,6 +106,6 @@ std::string VisiblePath(const std::string& target);
 
 /// Reads an open file to its end straight into *bytes, sized by the file so a big file is
 /// neither copied twice nor grown while read; false with errno set and *bytes empty.
-bool ReadToEnd(int fd, std::string* bytes);
+[[nodiscard]] bool ReadToEnd(int fd, std::string* bytes);
 
 }  // namespace platform::wine
