@@ -3,6 +3,7 @@
 #include "integrate/integration_dialog.h"
 
 #include "integrate/strings.h"
+#include "platform/held_writes.h"
 
 namespace integrate {
 namespace {
@@ -255,6 +256,8 @@ IntegrationDialog::RunResult IntegrationDialog::Run(bool removal) {
 
   // A failed IDE does not stop the others; nothing is rolled back.
   RunResult result = kRunCompleted;
+  // Each step's writes reach the disk together, at the next line or message (FlushStep).
+  platform::HoldWrites();
   for (const IdeRun& run : IdeRuns()) {
     if (!(this->*run.option)) continue;
     AddLine(removal ? run.removalHeaderId : run.headerId);
@@ -267,6 +270,9 @@ IntegrationDialog::RunResult IntegrationDialog::Run(bool removal) {
     }
     owner_.Beep(succeeded ? kBeepAsterisk : kBeepExclamation);
   }
+  std::string reason;
+  if (!platform::StopHoldingWrites(&reason)) ShowWriteFailure(reason);
+  if (writesFailed_) result = kRunFailed;
 
   Mutable(kIdOkButton).enabled = false;
   Mutable(kIdOkButton).visible = false;
@@ -275,7 +281,20 @@ IntegrationDialog::RunResult IntegrationDialog::Run(bool removal) {
   return result;
 }
 
+void IntegrationDialog::FlushStep() {
+  std::string reason;
+  if (!platform::FlushHeldWrites(&reason)) ShowWriteFailure(reason);
+}
+
+void IntegrationDialog::ShowWriteFailure(const std::string& reason) {
+  writesFailed_ = true;
+  lines_.push_back({reason, 1});
+  if (lineObserver_) lineObserver_(lines_.back());
+}
+
 void IntegrationDialog::InsertLine(const std::string& text, bool isError) {
+  // A line starts the next step or tells how the last one went: that step's writes are done.
+  FlushStep();
   lines_.push_back({text, isError ? 1 : 0});
   if (lineObserver_) lineObserver_(lines_.back());
 }
@@ -285,6 +304,7 @@ void IntegrationDialog::AddLine(int stringId) { InsertLine(LoadText(stringId), f
 void IntegrationDialog::AddErrorLine(int stringId) { InsertLine(LoadText(stringId), true); }
 
 int IntegrationDialog::ShowMessage(const std::string& text, unsigned flags) {
+  FlushStep();
   return owner_.ShowMessage(text, flags);
 }
 

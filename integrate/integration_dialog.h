@@ -169,6 +169,10 @@ class IntegrationDialog : public EngineHost {
   std::string installDir_;
   Owner& owner_;
   std::vector<ProgressLine> lines_;
+  // A step's held writes could not all be carried out: the run failed, whatever the engine says.
+  bool writesFailed_ = false;
+  void FlushStep();
+  void ShowWriteFailure(const std::string& reason);
   std::function<void(const ProgressLine&)> lineObserver_;
   int focus_ = 0;
   std::unique_ptr<IntegrationEngine> engine_;

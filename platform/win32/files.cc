@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/held_writes.h"
 #include "platform/text_mode.h"
 #include "platform/win32/win32_services.h"
 #include "platform/windows_path.h"
@@ -311,4 +312,11 @@ std::string SystemDirectoryPath() { return FetchDirectory(GetSystemDirectoryA); 
 std::unique_ptr<FileSystem> CreateFileSystem() { return std::make_unique<Win32FileSystem>(); }
 
 }  // namespace win32
+
+// Each replacement here flushes its own file before MoveFileEx; Windows has no call that starts
+// a file's write-back without waiting for it, so a step's writes have nothing to share.
+void HoldWrites() {}
+bool FlushHeldWrites(std::string*) { return true; }
+bool StopHoldingWrites(std::string*) { return true; }
+
 }  // namespace platform

@@ -12,12 +12,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <set>
 #include <string_view>
+#include <vector>
+
+#include "platform/held_writes.h"
 
 namespace platform::wine {
 
@@ -62,6 +67,57 @@ namespace {
 // A live run locks its temporary file right after making it; one younger than this may be
 // in that instant, so only older ones are judged by their lock.
 constexpr long kSettledNanoseconds = 1000000000L;
+
+// The folder a host file lies in, as the rename and the folder flush name it.
+std::string HostFolder(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void FlushFolder(const std::string& folder) {
+  const int dir_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir_fd >= 0) {
+    ::fsync(dir_fd);
+    ::close(dir_fd);
+  }
+}
+
+// A replacement written and waiting for its step's flush. Its file stays open, and so locked,
+// or a replacement beside it would take it for one a killed run left behind.
+struct HeldReplacement {
+  std::string key;  // HeldKey(target)
+  std::string target;
+  std::string temp;
+  int fd = -1;
+};
+
+struct HeldWrites {
+  bool on = false;
+  std::vector<HeldReplacement> files;
+  std::set<std::string> appended;     // files with appends not yet flushed
+  std::set<std::string> new_folders;  // folders those appends added a file to
+};
+
+// The name a held replacement is found by, whichever spelling of the path (a link, a drive's
+// own link, "//") led to it.
+std::string HeldKey(const std::string& target) {
+  char real[PATH_MAX];
+  struct stat st;
+  if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    return ::realpath(target.c_str(), real) ? real : target;
+  }
+  const std::size_t slash = target.rfind('/');
+  if (slash == std::string::npos || !::realpath(HostFolder(target).c_str(), real)) return target;
+  return std::string(real) + target.substr(slash);
+}
+
+HeldWrites& Held() {
+  static HeldWrites held;
+  return held;
+}
+
+// Beyond this many open temporaries a step is flushed early, well within the open-file limit.
+constexpr std::size_t kMaxHeld = 256;
 
 }  // namespace
 
@@ -118,10 +174,7 @@ bool Unchangeable(const std::string& path) {
 }  // namespace
 
 std::string ReplaceRefusalOnHost(const std::string& target) {
-  const std::size_t slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? "."
-                             : slash == 0               ? "/"
-                                                        : target.substr(0, slash);
+  const std::string folder = HostFolder(target);
   struct stat st;
   if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::string();
   // access() judges by the capabilities this process may use, as the kernel will on the write.
@@ -138,17 +191,15 @@ bool AppendDurably(const std::string& path, std::string_view data) {
   const bool existed = ::stat(path.c_str(), &st) == 0;
   const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
   if (fd < 0) return false;
-  bool ok = WriteAll(fd, data) && ::fdatasync(fd) == 0;
+  HeldWrites& held = Held();
+  bool ok = WriteAll(fd, data) && (held.on || ::fdatasync(fd) == 0);
   const int saved = errno;
   ::close(fd);
-  if (ok && !existed) {
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    const int dir_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir_fd >= 0) {
-      ::fsync(dir_fd);
-      ::close(dir_fd);
-    }
+  if (ok && held.on) {
+    held.appended.insert(path);
+    if (!existed) held.new_folders.insert(HostFolder(path));
+  } else if (ok && !existed) {
+    FlushFolder(HostFolder(path));
   }
   errno = saved;
   return ok;
@@ -174,20 +225,20 @@ int OpenRegularFile(const std::string& path, std::string* error) {
   return fd;
 }
 
-bool ReplaceHostFile(const std::string& target, const Replacement& how,
+namespace {
+
+// Writes the temporary file that is to replace `target`, with its owner, mode and time; its
+// descriptor (open and locked) or -1 with *error set, when the temporary is gone again.
+int WriteReplacement(const std::string& target, const Replacement& how,
                      const std::function<bool(int fd, std::string* error)>& fill,
-                     std::string* error) {
+                     std::string* temp, std::string* error) {
   const auto reason = [] { return std::string(std::strerror(errno)); };
   const std::size_t slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? "."
-                             : slash == 0               ? "/"
-                                                        : target.substr(0, slash);
   const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  std::string temp;
-  const int fd = CreateReplacement(folder, base, &temp);
+  const int fd = CreateReplacement(HostFolder(target), base, temp);
   if (fd < 0) {
     *error = errno == ENOENT ? "the folder does not exist" : reason();
-    return false;
+    return -1;
   }
   bool ok = fill(fd, error);
   if (ok && how.keep_owner && ::geteuid() == 0 && ::fchown(fd, how.uid, how.gid) != 0) {
@@ -198,20 +249,115 @@ bool ReplaceHostFile(const std::string& target, const Replacement& how,
     const timespec times[2] = {{0, UTIME_OMIT}, how.mtime};
     if (::futimens(fd, times) != 0) ok = (*error = reason(), false);
   }
-  if (ok && ::fsync(fd) != 0) ok = (*error = reason(), false);
-  if (::close(fd) != 0 && ok) ok = (*error = reason(), false);
-  if (ok && ::rename(temp.c_str(), target.c_str()) != 0) ok = (*error = reason(), false);
   if (!ok) {
+    ::close(fd);
+    ::unlink(temp->c_str());
+    return -1;
+  }
+  return fd;
+}
+
+// Flushes a written temporary and renames it over its target; the folder is left to the caller.
+bool CommitReplacement(int fd, const std::string& temp, const std::string& target,
+                       std::string* error) {
+  bool ok = ::fsync(fd) == 0;
+  if (::close(fd) != 0) ok = false;
+  if (ok && ::rename(temp.c_str(), target.c_str()) != 0) ok = false;
+  if (!ok) {
+    *error = std::strerror(errno);
     ::unlink(temp.c_str());
-    return false;
   }
+  return ok;
+}
+
+}  // namespace
+
+bool ReplaceHostFile(const std::string& target, const Replacement& how,
+                     const std::function<bool(int fd, std::string* error)>& fill,
+                     std::string* error) {
+  if (!FlushStepWrites(error)) return false;
+  std::string temp;
+  const int fd = WriteReplacement(target, how, fill, &temp, error);
+  if (fd < 0 || !CommitReplacement(fd, temp, target, error)) return false;
   // Make the rename itself durable; the data already is.
-  const int dir_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir_fd >= 0) {
-    ::fsync(dir_fd);
-    ::close(dir_fd);
-  }
+  FlushFolder(HostFolder(target));
   return true;
+}
+
+bool ReplaceInStep(const std::string& target, const Replacement& how,
+                   const std::function<bool(int fd, std::string* error)>& fill,
+                   std::string* error) {
+  HeldWrites& held = Held();
+  if (!held.on) return ReplaceHostFile(target, how, fill, error);
+  std::string temp;
+  const int fd = WriteReplacement(target, how, fill, &temp, error);
+  if (fd < 0) return false;
+  StartFlush(fd);
+  const std::string key = HeldKey(target);
+  for (HeldReplacement& earlier : held.files) {
+    if (earlier.key != key) continue;
+    // Written twice in one step: only the last content is to reach the file.
+    ::close(earlier.fd);
+    ::unlink(earlier.temp.c_str());
+    earlier = {key, target, temp, fd};
+    return true;
+  }
+  held.files.push_back({key, target, temp, fd});
+  return held.files.size() < kMaxHeld || FlushStepWrites(error);
+}
+
+void BeginStepWrites() { Held().on = true; }
+
+bool FlushStepWrites(std::string* error) {
+  HeldWrites& held = Held();
+  if (held.appended.empty() && held.files.empty()) return true;
+  // The journal first: no replacement of the step may reach the disk ahead of its note.
+  bool journal = true;
+  for (const std::string& path : held.appended) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0 || ::fdatasync(fd) != 0) {
+      *error = path + ": " + std::strerror(errno);
+      journal = false;
+    }
+    if (fd >= 0) ::close(fd);
+  }
+  for (const std::string& folder : held.new_folders) FlushFolder(folder);
+  held.appended.clear();
+  held.new_folders.clear();
+  bool ok = journal;
+  std::set<std::string> folders;
+  std::vector<HeldReplacement> files;
+  files.swap(held.files);
+  for (const HeldReplacement& file : files) {
+    std::string reason;
+    if (!journal) {
+      ::close(file.fd);
+      ::unlink(file.temp.c_str());
+    } else if (CommitReplacement(file.fd, file.temp, file.target, &reason)) {
+      folders.insert(HostFolder(file.target));
+    } else if (ok) {
+      *error = file.target + ": " + reason;
+      ok = false;
+    }
+  }
+  for (const std::string& folder : folders) FlushFolder(folder);
+  return ok;
+}
+
+bool EndStepWrites(std::string* error) {
+  const bool ok = FlushStepWrites(error);
+  Held().on = false;
+  return ok;
+}
+
+std::string VisiblePath(const std::string& target) {
+  const HeldWrites& held = Held();
+  if (held.files.empty()) return target;
+  const std::string key = HeldKey(target);
+  for (const HeldReplacement& file : held.files) {
+    if (file.key == key) return file.temp;
+  }
+  return target;
 }
 
 bool ReadToEnd(int fd, std::string* bytes) {
@@ -242,3 +388,11 @@ bool ReadToEnd(int fd, std::string* bytes) {
 }
 
 }  // namespace platform::wine
+
+namespace platform {
+
+void HoldWrites() { wine::BeginStepWrites(); }
+bool FlushHeldWrites(std::string* error) { return wine::FlushStepWrites(error); }
+bool StopHoldingWrites(std::string* error) { return wine::EndStepWrites(error); }
+
+}  // namespace platform

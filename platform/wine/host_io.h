@@ -13,7 +13,7 @@ namespace platform::wine {
 
 /// Writes all of `data` to a host file, going on after short and interrupted writes; false
 /// with errno set.
-bool WriteAll(int fd, std::string_view data);
+[[nodiscard]] bool WriteAll(int fd, std::string_view data);
 
 /// Has the disk start on the file's written pages without waiting: only a hint, the fsync
 /// before a rename is what makes a file durable.
@@ -21,7 +21,7 @@ void StartFlush(int fd);
 
 /// Writes `data` in slices of a megabyte and starts the disk on each whole slice at once,
 /// so the fsync before a rename waits for the tail only; false with errno set.
-bool WriteStreaming(int fd, std::string_view data);
+[[nodiscard]] bool WriteStreaming(int fd, std::string_view data);
 
 /// The slice WriteStreaming hands to the disk at once.
 constexpr std::size_t kFlushSlice = std::size_t{1} << 20;
@@ -46,8 +46,10 @@ int CreateReplacement(const std::string& folder, const std::string& base, std::s
 std::string ReplaceRefusalOnHost(const std::string& target);
 
 /// Appends `data` to a host file, creating it (and flushing its folder) when missing, and
-/// returns once the bytes are on the disk; false with errno set.
-bool AppendDurably(const std::string& path, std::string_view data);
+/// returns once the bytes are on the disk; false with errno set. While a step's writes are
+/// held (BeginStepWrites), it returns once they are written, and FlushStepWrites makes them
+/// durable before any replacement of the step reaches the disk.
+[[nodiscard]] bool AppendDurably(const std::string& path, std::string_view data);
 
 /// Opens a host file for reading, only when it is a regular file: a FIFO would block the
 /// open or the read for ever, and a device (/dev/zero behind a link) never ends. -1 with the
@@ -68,13 +70,42 @@ struct Replacement {
 /// The one way a host file is replaced: `fill` writes a temporary file beside `target`, which
 /// is flushed and renamed over `target`, and then the folder is flushed, so a reader (or a
 /// crash) sees the old file or the whole new one, never a mix, and the new one stays. On
-/// failure the temporary file is gone and *error holds the reason.
-bool ReplaceHostFile(const std::string& target, const Replacement& how,
-                     const std::function<bool(int fd, std::string* error)>& fill,
-                     std::string* error);
+/// failure the temporary file is gone and *error holds the reason. The step's held writes are
+/// carried out first, so their journal stays ahead of this change too.
+[[nodiscard]] bool ReplaceHostFile(const std::string& target, const Replacement& how,
+                                   const std::function<bool(int fd, std::string* error)>& fill,
+                                   std::string* error);
+
+// A step's writes carried out together. Each fsync costs a journal commit of the file system,
+// so a step that replaces thirty files one by one waits for sixty of them; held, the temporary
+// files are written and their write-back started at once, then flushed (the first flush commits
+// them all), renamed, and each folder flushed once. A file is still wholly old or wholly new,
+// and the journal's appends are durable before any rename of the step.
+
+/// Holds the replacements ReplaceInStep makes and the appends AppendDurably makes until
+/// FlushStepWrites; outside a held step both are durable on return, as ReplaceHostFile.
+void BeginStepWrites();
+
+/// Carries out the held writes: the appends made durable, every temporary flushed, renamed
+/// over its target, each folder flushed once. Writes stay held for the next step; false with
+/// the reason when one failed (that file keeps its old content, the others are replaced).
+[[nodiscard]] bool FlushStepWrites(std::string* error);
+
+/// Flushes the held writes and stops holding them.
+[[nodiscard]] bool EndStepWrites(std::string* error);
+
+/// As ReplaceHostFile, but while a step's writes are held the new file waits beside `target`
+/// until FlushStepWrites, and reads of `target` go to it (VisiblePath).
+[[nodiscard]] bool ReplaceInStep(const std::string& target, const Replacement& how,
+                                 const std::function<bool(int fd, std::string* error)>& fill,
+                                 std::string* error);
+
+/// The host file that holds what `target` holds now: the temporary of a held replacement,
+/// else `target` itself. Reads and attribute queries go through it.
+std::string VisiblePath(const std::string& target);
 
 /// Reads an open file to its end straight into *bytes, sized by the file so a big file is
 /// neither copied twice nor grown while read; false with errno set and *bytes empty.
-bool ReadToEnd(int fd, std::string* bytes);
+[[nodiscard]] bool ReadToEnd(int fd, std::string* bytes);
 
 }  // namespace platform::wine

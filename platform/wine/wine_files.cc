@@ -50,7 +50,8 @@ bool PrepareTarget(std::string* target, bool replace_read_only, Replacement* how
     if (realpath(target->c_str(), resolved)) *target = resolved;
   }
   how->mode = NewFileMode();
-  if (stat(target->c_str(), &st) != 0) return true;
+  const std::string visible = VisiblePath(*target);
+  if (stat(visible.c_str(), &st) != 0) return true;
   if (const char* refusal =
           ReplaceRefusal(S_ISDIR(st.st_mode), IsReadOnlyMode(st.st_mode), replace_read_only)) {
     *error = refusal;
@@ -58,7 +59,7 @@ bool PrepareTarget(std::string* target, bool replace_read_only, Replacement* how
   }
   // A rename only needs the folder's permission; a file we may not write stays as it is,
   // as it would for a program in the prefix.
-  if (!IsReadOnlyMode(st.st_mode) && access(target->c_str(), W_OK) != 0) {
+  if (!IsReadOnlyMode(st.st_mode) && access(visible.c_str(), W_OK) != 0) {
     *error = Reason();
     return false;
   }
@@ -75,7 +76,7 @@ bool IsReadOnlyMode(mode_t mode) { return (mode & (S_IWUSR | S_IWGRP | S_IWOTH))
 
 bool CopyHostFile(const std::string& from, const std::string& to, bool replace_read_only,
                   std::string* error) {
-  const int in = OpenRegularFile(from, error);
+  const int in = OpenRegularFile(VisiblePath(from), error);
   if (in < 0) {
     *error = "the source: " + *error;
     return false;
@@ -95,7 +96,7 @@ bool CopyHostFile(const std::string& from, const std::string& to, bool replace_r
     how.keep_owner = false;
     how.set_time = true;
     how.mtime = source.st_mtim;
-    ok = ReplaceHostFile(
+    ok = ReplaceInStep(
         target, how,
         [&](int out, std::string* fill_error) {
           std::string buffer(kChunk, '\0');
@@ -119,14 +120,15 @@ bool CopyHostFile(const std::string& from, const std::string& to, bool replace_r
 bool WineFileSystem::Exists(const std::string& path) {
   std::string host, error;
   struct stat st;
-  return prefix_->ToHostPath(path, &host, &error) && stat(host.c_str(), &st) == 0;
+  return prefix_->ToHostPath(path, &host, &error) && stat(VisiblePath(host).c_str(), &st) == 0;
 }
 
 bool WineFileSystem::IsReadOnly(const std::string& path) {
   std::string host, error;
   struct stat st;
-  return prefix_->ToHostPath(path, &host, &error) && stat(host.c_str(), &st) == 0 &&
-         !S_ISDIR(st.st_mode) && IsReadOnlyMode(st.st_mode);
+  return prefix_->ToHostPath(path, &host, &error) &&
+         stat(VisiblePath(host).c_str(), &st) == 0 && !S_ISDIR(st.st_mode) &&
+         IsReadOnlyMode(st.st_mode);
 }
 
 bool WineFileSystem::SetNormalAttributes(const std::string& path, std::string* error) {
@@ -134,6 +136,10 @@ bool WineFileSystem::SetNormalAttributes(const std::string& path, std::string* e
   if (!error) error = &ignored;  // the contract allows a null error, as on Windows
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;
+  // A file replaced in this step has its attributes set on the file that is to replace it.
+  const std::string visible = VisiblePath(host);
+  if (visible == host && !FlushStepWrites(error)) return false;
+  host = visible;
   struct stat st;
   if (stat(host.c_str(), &st) != 0) {
     *error = FileError(kCannotSetAttributes, path, Reason());
@@ -172,7 +178,7 @@ bool WineFileSystem::ReadTextLines(const std::string& path,
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;
   std::string reason;
-  const int fd = OpenRegularFile(host, &reason);
+  const int fd = OpenRegularFile(VisiblePath(host), &reason);
   if (fd < 0) {
     *error = FileError(kCannotOpen, path, reason);
     return false;
@@ -222,7 +228,7 @@ bool WineFileSystem::ReadBinaryFile(const std::string& path, std::string* bytes,
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;
   std::string reason;
-  const int fd = OpenRegularFile(host, &reason);
+  const int fd = OpenRegularFile(VisiblePath(host), &reason);
   if (fd < 0) {
     *error = FileError(kCannotOpen, path, reason);
     return false;
@@ -250,7 +256,7 @@ bool WineFileSystem::WriteThrough(const std::string& path, const std::function<b
   if (!prefix_->ToHostPath(path, &host, error)) return false;
   Replacement how;
   const bool ok =
-      PrepareTarget(&host, false, &how, error) && ReplaceHostFile(
+      PrepareTarget(&host, false, &how, error) && ReplaceInStep(
                                                       host, how,
                                                       [&](int fd, std::string* fill_error) {
                                                         if (fill(fd)) return true;
@@ -266,7 +272,7 @@ bool WineFileSystem::RemoveFile(const std::string& path, std::string* error) {
   std::string ignored;
   if (!error) error = &ignored;
   std::string host;
-  if (!prefix_->ToHostPath(path, &host, error)) return false;
+  if (!prefix_->ToHostPath(path, &host, error) || !FlushStepWrites(error)) return false;
   struct stat st;
   if (lstat(host.c_str(), &st) != 0) {
     if (errno == ENOENT) return true;
@@ -293,7 +299,7 @@ bool WineFileSystem::RemoveEmptyFolder(const std::string& path, std::string* err
   std::string ignored;
   if (!error) error = &ignored;
   std::string host;
-  if (!prefix_->ToHostPath(path, &host, error)) return false;
+  if (!prefix_->ToHostPath(path, &host, error) || !FlushStepWrites(error)) return false;
   // A folder that holds only what killed runs of ours left behind counts as empty.
   RemoveAbandonedReplacements(host);
   if (rmdir(host.c_str()) != 0) {
@@ -308,7 +314,8 @@ bool WineFileSystem::ListFolder(const std::string& path, std::vector<FolderEntry
   std::string ignored;
   if (!error) error = &ignored;
   std::string host;
-  if (!prefix_->ToHostPath(path, &host, error)) return false;
+  // A listing shows the step's files where they are to stand.
+  if (!prefix_->ToHostPath(path, &host, error) || !FlushStepWrites(error)) return false;
   DIR* dir = opendir(host.c_str());
   if (!dir) {
     *error = FileError(kCannotList, path, Reason());
@@ -335,6 +342,10 @@ bool WineFileSystem::CreateDirectories(const std::string& path, std::string* err
   if (!error) error = &ignored;
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;
+  struct stat st;
+  if (stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
+  // A folder is made only once the journal holds its note.
+  if (!FlushStepWrites(error)) return false;
   // The mapping already picked any existing folder whatever its case, so only the missing
   // tail is created, under the names as typed.
   for (std::size_t slash = prefix_->Dir().size() + 1; slash != std::string::npos;) {
@@ -345,7 +356,6 @@ bool WineFileSystem::CreateDirectories(const std::string& path, std::string* err
       return false;
     }
   }
-  struct stat st;
   if (stat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
     *error = FileError(kCannotCreateFolder, path, kFileInTheWay);
     return false;

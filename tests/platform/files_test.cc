@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/held_writes.h"
 #include "tests/support/temp_drive.h"
 
 namespace {
@@ -211,6 +212,41 @@ TEST_F(FilesTest, CopyFileCarriesTheReadOnlyAttributeAlong) {
   EXPECT_FALSE(files().WriteTextFile(drive_.Path("copy.txt"), "x\n", &error));
   drive_.SetReadOnlyRaw("from.txt", false);
   drive_.SetReadOnlyRaw("copy.txt", false);
+}
+
+// While a step's writes are held the step still reads what it wrote, a file written twice
+// lands with its last content, and no temporary is left once they are carried out.
+TEST_F(FilesTest, HeldWritesReadAsWrittenAndLandWhole) {
+  drive_.WriteRaw("Step\\ro.txt", "ro");
+  drive_.SetReadOnlyRaw("Step\\ro.txt", true);
+  drive_.WriteRaw("Step\\old.txt", "old");
+  std::string error;
+  platform::HoldWrites();
+  ASSERT_TRUE(files().WriteTextFile(drive_.Path("Step\\new.txt"), "one\n", &error)) << error;
+  ASSERT_TRUE(files().WriteTextFile(drive_.Path("Step\\new.txt"), "two\n", &error)) << error;
+  EXPECT_TRUE(files().Exists(drive_.Path("Step\\new.txt")));
+  EXPECT_EQ(ReadLines("Step\\new.txt"), Lines{"two"});
+  ASSERT_TRUE(files().CopyFile(drive_.Path("Step\\new.txt"), drive_.Path("Step\\old.txt"), &error))
+      << error;
+  ASSERT_TRUE(files().CopyFile(drive_.Path("Step\\ro.txt"), drive_.Path("Step\\ro2.txt"), &error))
+      << error;
+  EXPECT_TRUE(files().IsReadOnly(drive_.Path("Step\\ro2.txt")));
+  EXPECT_FALSE(files().WriteTextFile(drive_.Path("Step\\ro2.txt"), "x\n", &error));
+  ASSERT_TRUE(files().SetNormalAttributes(drive_.Path("Step\\ro2.txt"), &error)) << error;
+  std::string bytes;
+  ASSERT_TRUE(files().ReadBinaryFile(drive_.Path("Step\\old.txt"), &bytes, &error)) << error;
+  EXPECT_EQ(bytes, "two\r\n");
+  ASSERT_TRUE(platform::StopHoldingWrites(&error)) << error;
+
+  std::vector<platform::FolderEntry> entries;
+  ASSERT_TRUE(files().ListFolder(drive_.Path("Step"), &entries, &error)) << error;
+  std::vector<std::string> names;
+  for (const auto& entry : entries) names.push_back(entry.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"new.txt", "old.txt", "ro.txt", "ro2.txt"}));
+  EXPECT_EQ(drive_.ReadRaw("Step\\new.txt"), "two\r\n");
+  EXPECT_EQ(drive_.ReadRaw("Step\\old.txt"), "two\r\n");
+  EXPECT_FALSE(files().IsReadOnly(drive_.Path("Step\\ro2.txt")));
+  drive_.SetReadOnlyRaw("Step\\ro.txt", false);
 }
 
 TEST_F(FilesTest, CopyFileFromMissingSourceLeavesTargetAlone) {
