@@ -44,7 +44,7 @@ bool JournalFolder(platform::Platform& platform, std::string* folder, std::strin
   auto key = platform.registry->OpenKey(platform::RootKey::kCurrentUser, kShellFolders,
                                         platform::KeyAccess::kRead);
   std::string local;
-  if (!key || !ReadGrowingString(*key, "Local AppData", &local) || local.empty()) {
+  if (!key || platform::ReadStringValue(*key, "Local AppData", &local) != platform::RegResult::kOk || local.empty()) {
     *error = FormatText(kStrJournalNoLocalAppData, kShellFolders);
     return false;
   }

@@ -31,7 +31,7 @@ UndoItem UndoValue(platform::Platform& platform, const Change& change, bool forc
   auto key = platform.registry->OpenKey(change.root, change.key, platform::KeyAccess::kAll, &error);
   if (!key) return {Outcome::kFailed, FormatText(kStrUndoCannotOpenKey, what, error)};
   std::string current;
-  const bool present = ReadGrowingString(*key, change.name, &current);
+  const bool present = platform::ReadStringValue(*key, change.name, &current) == platform::RegResult::kOk;
   if (change.existed && present && current == change.before) {
     // A run killed while it saved the hive left a temporary beside it, which a save of the
     // same value takes away.

@@ -25,10 +25,6 @@ bool ReadFixedString(platform::RegistryKey& key, const std::string& name, std::s
   return true;
 }
 
-bool ReadGrowingString(platform::RegistryKey& key, const std::string& name, std::string* value) {
-  return platform::ReadStringValue(key, name, value) == platform::RegResult::kOk;
-}
-
 std::string FolderOfInstallValue(const std::string& value) {
   const std::size_t slash = value.rfind('\\');
   return slash == std::string::npos ? std::string() : value.substr(0, slash);

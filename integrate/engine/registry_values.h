@@ -13,10 +13,6 @@ namespace integrate {
 [[nodiscard]] bool ReadFixedString(platform::RegistryKey& key, const std::string& name,
                                    std::string* value);
 
-/// Reads a string value of any length (platform::ReadStringValue); false when it cannot.
-[[nodiscard]] bool ReadGrowingString(platform::RegistryKey& key, const std::string& name,
-                                     std::string* value);
-
 /// The folder an IDE's install value names: the text before its last backslash, as the IDEs
 /// cut it. A '/' is no separator here, so "C:/VS/Common7/IDE/" gives "" and counts as no
 /// installation, as it does for the IDE.

@@ -86,7 +86,9 @@ TEST(Journal, ReadsCutJournalsAsUnfinishedAndRefusesAlteredAndForeignBytes) {
   for (std::size_t length = 0; length < bytes.size(); ++length) {
     const bool decoded = DecodeJournal(bytes.substr(0, length), &read, &error);
     EXPECT_EQ(decoded, length >= header) << length;
-    if (decoded) EXPECT_FALSE(read.finished) << length;
+    if (decoded) {
+      EXPECT_FALSE(read.finished) << length;
+    }
   }
   for (std::size_t at = 0; at < bytes.size(); ++at) {
     std::string altered = bytes;

@@ -435,7 +435,9 @@ TEST(RegFileDamage, LinesAreReadAsWineReadsThemAndWrittenBackUntouched) {
     for (std::size_t at = 0, end = 0; end < text.size(); at = end + 1) {
       end = std::min(text.find('\n', at), text.size());
       const std::string line = text.substr(at, end - at);
-      if (line != "[K] 1") EXPECT_NE(after.find(line), std::string::npos) << c.what << ": " << line;
+      if (line != "[K] 1") {
+        EXPECT_NE(after.find(line), std::string::npos) << c.what << ": " << line;
+      }
     }
   }
   // A file Wine does not load at all, with the reason.
