@@ -132,8 +132,6 @@ bool WineFileSystem::IsReadOnly(const std::string& path) {
 }
 
 bool WineFileSystem::SetNormalAttributes(const std::string& path, std::string* error) {
-  std::string ignored;
-  if (!error) error = &ignored;  // the contract allows a null error, as on Windows
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;
   // A file replaced in this step has its attributes set on the file that is to replace it.
@@ -157,8 +155,6 @@ bool WineFileSystem::SetNormalAttributes(const std::string& path, std::string* e
 }
 
 bool WineFileSystem::CopyFile(const std::string& from, const std::string& to, std::string* error) {
-  std::string ignored;
-  if (!error) error = &ignored;
   std::string host_from, host_to;
   if (!prefix_->ToHostPath(from, &host_from, error) || !prefix_->ToHostPath(to, &host_to, error)) {
     return false;
@@ -173,8 +169,6 @@ bool WineFileSystem::CopyFile(const std::string& from, const std::string& to, st
 bool WineFileSystem::ReadTextLines(const std::string& path,
                                    const std::function<bool(const std::string& line)>& on_line,
                                    std::string* error) {
-  std::string ignored;
-  if (!error) error = &ignored;
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;
   std::string reason;
@@ -223,8 +217,6 @@ bool WineFileSystem::WriteTextFile(const std::string& path, const std::string& t
 
 bool WineFileSystem::ReadBinaryFile(const std::string& path, std::string* bytes,
                                     std::string* error) {
-  std::string ignored;
-  if (!error) error = &ignored;
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;
   std::string reason;
@@ -250,8 +242,6 @@ bool WineFileSystem::WriteBinaryFile(const std::string& path, const std::string&
 
 bool WineFileSystem::WriteThrough(const std::string& path, const std::function<bool(int fd)>& fill,
                                   std::string* error) {
-  std::string ignored;
-  if (!error) error = &ignored;
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;
   Replacement how;
@@ -269,8 +259,6 @@ bool WineFileSystem::WriteThrough(const std::string& path, const std::function<b
 }
 
 bool WineFileSystem::RemoveFile(const std::string& path, std::string* error) {
-  std::string ignored;
-  if (!error) error = &ignored;
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error) || !FlushStepWrites(error)) return false;
   struct stat st;
@@ -296,8 +284,6 @@ bool WineFileSystem::RemoveFile(const std::string& path, std::string* error) {
 }
 
 bool WineFileSystem::RemoveEmptyFolder(const std::string& path, std::string* error) {
-  std::string ignored;
-  if (!error) error = &ignored;
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error) || !FlushStepWrites(error)) return false;
   // A folder that holds only what killed runs of ours left behind counts as empty.
@@ -311,8 +297,6 @@ bool WineFileSystem::RemoveEmptyFolder(const std::string& path, std::string* err
 
 bool WineFileSystem::ListFolder(const std::string& path, std::vector<FolderEntry>* entries,
                                 std::string* error) {
-  std::string ignored;
-  if (!error) error = &ignored;
   std::string host;
   // A listing shows the step's files where they are to stand.
   if (!prefix_->ToHostPath(path, &host, error) || !FlushStepWrites(error)) return false;
@@ -338,8 +322,6 @@ bool WineFileSystem::ListFolder(const std::string& path, std::vector<FolderEntry
 }
 
 bool WineFileSystem::CreateDirectories(const std::string& path, std::string* error) {
-  std::string ignored;
-  if (!error) error = &ignored;
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;
   struct stat st;
@@ -367,7 +349,7 @@ bool WineFileSystem::CheckWritable(const std::string& path, std::string* reason)
   std::string host, ignored;
   if (!prefix_->ToHostPath(path, &host, &ignored)) return true;  // the write says why
   const std::string refusal = ReplaceRefusalOnHost(host);
-  if (reason) *reason = refusal;
+  *reason = refusal;
   return refusal.empty();
 }
 
@@ -380,8 +362,6 @@ bool WineFileSystem::RemoveLeftovers(const std::string& folder, std::string* err
 
 bool WineFileSystem::AppendToFile(const std::string& path, std::string_view bytes,
                                   std::string* error) {
-  std::string ignored;
-  if (!error) error = &ignored;
   std::string host;
   if (!prefix_->ToHostPath(path, &host, error)) return false;
   if (!AppendDurably(host, bytes)) {

@@ -6,13 +6,10 @@
 # Usage: help2_handover_test.sh NATIVE_EXE WINDOWS_EXE SERVER_DLL   (both of the x64 build)
 # TSL_TEST_PREFIX names a prefix made by scripts/make-prefix.sh; it is only read.
 set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../../.." && pwd)
-base=${TSL_TEST_PREFIX:?TSL_TEST_PREFIX must name a prefix made by scripts/make-prefix.sh}
+source "$(dirname "$0")/../../lib.sh"
 exe=${1:?usage: help2_handover_test.sh NATIVE_EXE WINDOWS_EXE SERVER_DLL}
 winexe=${2:?}
 dll=${3:?}
-export WINEDEBUG=-all
 unset DISPLAY
 for f in "$winexe" "$dll"; do
   if [ ! -f "$f" ]; then
@@ -21,23 +18,10 @@ for f in "$winexe" "$dll"; do
     exit 77
   fi
 done
-"$root/scripts/make-prefix.sh" "$base" || exit 1
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/tsl-handover.XXXXXX")
-cleanup() {
-  for p in "$work"/*/; do [ -f "$p/system.reg" ] && WINEPREFIX=$p wineserver -k 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-fail() { echo "FAIL [$current]: $*"; failures=$((failures + 1)); }
-expect_eq() {  # what expected actual
-  [ "$2" == "$3" ] || fail "$1"$'\n'"  expected: $2"$'\n'"  actual:   $3"
-}
-
-p=$work/sample
-"$root/scripts/copy-prefix.sh" "$base" "$p" drive_c/windows/Help/hhcolreg.dat
-"$root/scripts/sample-prefix.sh" "$p" >/dev/null || { echo "sample-prefix.sh failed" >&2; exit 1; }
+test_prefix
+scratch handover
+edited=(drive_c/windows/Help/hhcolreg.dat)
+p=$(sample_machine sample) || exit 1
 lib='C:\Program Files (x86)\Quorvane\Tessaline'
 dirs_key='HKCU\Software\Microsoft\DevStudio\6.0\Build System\Components\Platforms\Win32 (x86)\Directories'
 clsid='HKCR\CLSID\{31411219-A502-11D2-BBCA-00C04F8EC294}'

@@ -8,45 +8,26 @@
 #        remove_e2e.sh --wine EXE   the Windows build, run under wine
 # TSL_TEST_PREFIX names a prefix made by scripts/make-prefix.sh; it is only read.
 set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../../.." && pwd)
-base=${TSL_TEST_PREFIX:?TSL_TEST_PREFIX must name a prefix made by scripts/make-prefix.sh}
-export WINEDEBUG=-all
+source "$(dirname "$0")/../../lib.sh"
+test_prefix
 unset DISPLAY
 
 how=native
 [ "${1:-}" = --wine ] && { how=wine; shift; }
 exe=${1:?usage: remove_e2e.sh [--wine] EXE}
-"$root/scripts/make-prefix.sh" "$base" || exit 1
+scratch remove-e2e
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/tsl-remove-e2e.XXXXXX")
-cleanup() {
-  for p in "$work"/*/; do [ -f "$p/system.reg" ] && WINEPREFIX=$p wineserver -k 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-failures=0
-current=
-fail() { echo "FAIL [$current]: $*"; failures=$((failures + 1)); }
-expect_eq() {  # what expected actual
-  [ "$2" == "$3" ] || fail "$1"$'\n'"  expected: $2"$'\n'"  actual:   $3"
-}
 expect_rc() { expect_eq "exit status (messages: $(head -c 600 "$p/.err"))" "$1" "$rc"; }
 expect_grep() {  # what pattern file (fixed string)
   grep -qF -- "$2" "$3" || { fail "$1: no '$2' in"; sed 's/^/    /' "$3"; }
 }
 
-vcc_rel=none
-clone() {  # source name
-  "$root/scripts/copy-prefix.sh" "$1" "$work/$2" drive_c/windows/Help/hhcolreg.dat \
-    "drive_c/Program Files (x86)/Microsoft Visual Studio/MSDN98/98VS/1033/MSDNVS98.COL" \
-    "$vcc_rel"
-  echo "$work/$2"
-}
-sample=$(clone "$base" sample)
-"$root/scripts/sample-prefix.sh" "$sample" >/dev/null || { echo "sample-prefix.sh failed" >&2; exit 1; }
+# The help files and VCComponents.dat are edited in place: each copy has its own.
+edited=(drive_c/windows/Help/hhcolreg.dat
+  "drive_c/Program Files (x86)/Microsoft Visual Studio/MSDN98/98VS/1033/MSDNVS98.COL")
+sample=$(sample_machine sample) || exit 1
 vcc_rel=$(cd "$sample" && find drive_c/users -path '*/VisualStudio/7.1/VCComponents.dat')
+edited+=("$vcc_rel")
 
 lib_rel='drive_c/Program Files (x86)/Quorvane/Tessaline'
 template_rel='drive_c/Program Files (x86)/Microsoft Visual Studio/Common/MSDev98/Template'
