@@ -62,20 +62,38 @@ bool TypedToAnsi(const std::string& utf8, std::string* ansi, std::string* refusa
 
 std::string BreakLongWords(const std::string& text, std::size_t width) {
   std::string broken;
-  std::size_t run = 0;
+  std::size_t run = 0;  // characters since the last space or line end
+  // Where a path in the run may be broken best: just after its last '\' or '/', so a file's
+  // own name stays whole on the next line.
+  std::size_t afterSeparator = std::string::npos;
+  std::size_t sinceSeparator = 0;
   for (std::size_t pos = 0; pos < text.size();) {
     const std::size_t start = pos;
     char32_t code = 0;
     // A byte that is no UTF-8 (an ANSI letter) counts as one character.
     if (!platform::DecodeUtf8(text, &pos, &code)) code = 0;
-    const bool breaks = code == ' ' || code == '\n' || code == '\r' || code == '\t';
-    if (breaks) {
+    if (code == ' ' || code == '\n' || code == '\r' || code == '\t') {
       run = 0;
-    } else if (run++ == width) {
-      broken += '\n';
-      run = 1;
+      afterSeparator = std::string::npos;
+    } else {
+      if (run == width) {
+        if (afterSeparator != std::string::npos && sinceSeparator < width) {
+          broken.insert(afterSeparator, "\n");
+          run = sinceSeparator;
+        } else {
+          broken += '\n';
+          run = 0;
+        }
+        afterSeparator = std::string::npos;
+      }
+      ++run;
+      ++sinceSeparator;
     }
     broken.append(text, start, pos - start);
+    if (code == '\\' || code == '/') {
+      afterSeparator = broken.size();
+      sinceSeparator = 0;
+    }
   }
   return broken;
 }

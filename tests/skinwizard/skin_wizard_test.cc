@@ -410,8 +410,8 @@ TEST_F(SkinWizardTest, ConfigureProjectLeavesTheProjectAloneWhenNotWanted) {
   EXPECT_TRUE(release.added.empty());
 }
 
-// Message boxes grow as wide as their longest unbroken word: long runs are broken, words and
-// the characters of either encoding are not.
+// Message boxes grow as wide as their longest unbroken word: long runs are broken, after a
+// path separator where one is near; words and the characters of either encoding are not.
 TEST(TypedText, BreakLongWordsBreaksOnlyRunsLongerThanTheWidth) {
   const struct {
     std::string text, broken;
@@ -420,6 +420,7 @@ TEST(TypedText, BreakLongWordsBreaksOnlyRunsLongerThanTheWidth) {
       {"abcdef", "abcd\nef"},
       {"abcd abcdefghi", "abcd abcd\nefgh\ni"},
       {"ab\ncdefg", "ab\ncdef\ng"},
+      {"a\\bcdef", "a\\\nbcde\nf"},  // after the path's separator first
       {"\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\n\xC3\xA9"},
       {"\xE9\xE9\xE9\xE9\xE9", "\xE9\xE9\xE9\xE9\n\xE9"},  // ANSI letters
   };
