@@ -20,7 +20,9 @@ mkdir -p "$logdir"
 # The size and time of each registry file of a preset's shared prefix (none for the fuzzers).
 hive_stamps() { stat -c '%n %s %Y' "$root/build/$1/wineprefix"/*.reg 2>/dev/null; }
 
-passed=0 failed=0 broken=() skipped=()
+passed=0 failed=0 broken=() skipped=() built=()
+# Every build first: the native tests hand Help 2 steps to the x64 Windows build and install it
+# beside the native program, and the Windows console tests compare with the native program.
 for preset in "${presets[@]}"; do
   echo "== $preset: configure and build"
   if ! cmake --preset "$preset" >"$logdir/$preset-configure.log" 2>&1; then
@@ -29,6 +31,9 @@ for preset in "${presets[@]}"; do
   if ! cmake --build --preset "$preset" -j "$jobs" >"$logdir/$preset-build.log" 2>&1; then
     grep -E 'error|Error' "$logdir/$preset-build.log" | head -n 40; broken+=("$preset"); continue
   fi
+  built+=("$preset")
+done
+for preset in "${built[@]}"; do
   if [ "$preset" = mingw32 ] && [ "$TSL_WINE32" = 0 ]; then
     echo "== $preset: built; its tests not run: $TSL_WINE32_WHY"
     skipped+=("$preset"); continue
