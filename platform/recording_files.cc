@@ -76,7 +76,8 @@ bool RecordingFiles::IsReadOnly(const std::string& path) {
 
 bool RecordingFiles::SetNormalAttributes(const std::string& path, std::string* error) {
   const bool read_only = IsReadOnly(path);
-  Change before = Snapshot(path, read_only);
+  Change before;
+  if (!Snapshot(path, read_only, kCannotSetAttributes, &before, error)) return false;
   if (dry_) {
     if (!Exists(path)) {
       *error = FileError(kCannotSetAttributes, path, "no such file");
@@ -116,7 +117,8 @@ bool RecordingFiles::CopyFile(const std::string& from, const std::string& to, st
     *error = FileError("Cannot copy " + from + " to", to, read_error);
     return false;
   }
-  Change before = Snapshot(to, true);
+  Change before;
+  if (!Snapshot(to, true, "Cannot copy " + from + " to", &before, error)) return false;
   if (dry_) {
     const bool source_read_only = IsReadOnly(from);
     if (!CanWrite("Cannot copy " + from + " to", to, error)) return false;
@@ -179,7 +181,8 @@ bool RecordingFiles::WriteBinaryFile(const std::string& path, const std::string&
 
 bool RecordingFiles::RemoveFile(const std::string& path, std::string* error) {
   if (!Exists(path)) return true;
-  Change before = Snapshot(path, true);
+  Change before;
+  if (!Snapshot(path, true, kCannotDelete, &before, error)) return false;
   if (dry_) {
     if (IsReadOnly(path)) {
       *error = FileError(kCannotDelete, path, "the file is read-only");
@@ -406,14 +409,22 @@ bool RecordingFiles::ReadBytes(const std::string& path, std::string* bytes) {
   return ReadBinaryFile(path, bytes, &ignored);
 }
 
-Change RecordingFiles::Snapshot(const std::string& path, bool needed) {
-  Change before;
-  if (!needed || record_.Recorded(FileIdentity(path))) return before;
-  before.kind = Change::Kind::kFile;
-  before.path = path;
-  before.existed = Exists(path) && ReadBytes(path, &before.before);
-  before.read_only_before = before.existed && IsReadOnly(path);
-  return before;
+bool RecordingFiles::Snapshot(const std::string& path, bool needed, const std::string& what,
+                              Change* before, std::string* error) {
+  *before = Change();
+  if (!needed || record_.Recorded(FileIdentity(path))) return true;
+  before->kind = Change::Kind::kFile;
+  before->path = path;
+  before->existed = Exists(path) && !IsFolder(path);
+  std::string reason;
+  if (before->existed && !ReadBinaryFile(path, &before->before, &reason)) {
+    // Its bytes would be lost for good: an undo could only delete what the run put there.
+    *error = FileError(what, path, "its content cannot be read to keep it for the undo (" +
+                                       reason + ")");
+    return false;
+  }
+  before->read_only_before = before->existed && IsReadOnly(path);
+  return true;
 }
 
 Change& RecordingFiles::Record(const std::string& path, Change before, std::string after) {
@@ -444,7 +455,8 @@ bool RecordingFiles::CanWrite(const std::string& what, const std::string& path,
 bool RecordingFiles::WriteBytes(const std::string& path, const NewContent& written,
                                 std::string* error,
                                 const std::function<bool(std::string*)>& write) {
-  Change before = Snapshot(path, true);
+  Change before;
+  if (!Snapshot(path, true, kCannotWrite, &before, error)) return false;
   if (dry_) {
     if (!CanWrite(kCannotWrite, path, error)) return false;
     std::string bytes = written.Bytes();

@@ -60,7 +60,10 @@ class RecordingFiles : public FileSystem {
   /// Whether the path is a folder, as the run sees it.
   bool IsFolder(const std::string& path);
   /// The file as it stands now when `needed` and it opens the file's change; else empty.
-  Change Snapshot(const std::string& path, bool needed);
+  /// False, with `what` failed as the reason, when the file is there but cannot be read: a
+  /// change the record could not take back is not made.
+  [[nodiscard]] bool Snapshot(const std::string& path, bool needed, const std::string& what,
+                              Change* before, std::string* error);
   /// The file's change, opened by `before` when it is the first, now leaving `after`.
   Change& Record(const std::string& path, Change before, std::string after);
   /// A folder the run made: the run's own, and a change.

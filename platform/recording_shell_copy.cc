@@ -83,7 +83,7 @@ class RecordingShellCopy : public ShellCopy {
         *error = what + ": " + read_error;
         return false;
       }
-      befores[i] = files_.Snapshot(step.to, true);
+      if (!files_.Snapshot(step.to, true, what, &befores[i], error)) return false;
     }
     if (files_.dry()) {
       // The shell replaces read-only files; a folder that takes no new files it cannot.

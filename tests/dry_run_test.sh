@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A dry run against the real run on twin sample machines whose writes are refused: a folder
-# this user may not write in, a read-only file, an immutable hive, a wizard file the record
-# cannot plan. Both runs go without the capabilities that let root write anywhere, so the
+# this user may not write in, a read-only file, a file whose content cannot be kept for the
+# undo, an immutable hive, a wizard file the record cannot plan. Both runs go without the capabilities that let root write anywhere, so the
 # refusals are the ones an ordinary user meets. The dry run must print the same progress lines
 # and messages and exit with the same status as the real run, and change nothing.
 #
@@ -35,6 +35,7 @@ touch "$work/probe" && chattr +i "$work/probe" 2>/dev/null && chattr -i "$work/p
 cases=(
   "template folder not writable|chmod a-w '$template_rel'|1"
   "read-only backup list|printf 'mine\r\n' >'$lib_rel/directories.txt' && chmod a-w '$lib_rel/directories.txt'|0"
+  "backup list that cannot be read|printf 'mine\r\n' >'$lib_rel/directories.txt' && chmod 0200 '$lib_rel/directories.txt'|1"
   "immutable user hive|chattr +i user.reg|1"
   "wizard file the code page cannot spell|printf x >'$lib_rel/TSLAppWizard7/TSLAppWizard/HTML/1033/Ω.htm'|1"
   "wizard file named with a backslash|printf x >'$lib_rel/TSLAppWizard7/TSLAppWizard/HTML/1033/a\\b.htm'|1"
