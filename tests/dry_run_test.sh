@@ -2,8 +2,9 @@
 # A dry run against the real run on twin sample machines whose writes are refused: a folder
 # this user may not write in, a read-only file, a file whose content cannot be kept for the
 # undo, an immutable hive, a wizard file the record cannot plan. Both runs go without the
-# capabilities that let root write anywhere, so the refusals are the ones an ordinary user meets. The dry run must print the same progress lines
-# and messages and exit with the same status as the real run, and change nothing.
+# capabilities that let root write anywhere, so the refusals are the ones an ordinary user
+# meets. The dry run must print the same progress lines and messages and exit with the same
+# status as the real run, and change nothing.
 #
 # Usage: tests/dry_run_test.sh INTEGRATE_EXE
 # TSL_TEST_PREFIX names a prefix made by scripts/make-prefix.sh; it is only read.
