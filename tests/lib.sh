@@ -12,6 +12,9 @@ fail() { echo "FAIL${current:+ [$current]}: $*"; failures=$((failures + 1)); }
 expect_eq() {  # what expected actual
   [ "$2" == "$3" ] || fail "$1"$'\n'"  expected: $2"$'\n'"  actual:   $3"
 }
+expect_grep() {  # what pattern file (fixed string)
+  grep -qF -- "$2" "$3" || { fail "$1: no '$2' in"; sed 's/^/    /' "$3"; }
+}
 
 # $base: the test prefix of scripts/make-prefix.sh, made once and then only read (copies of it
 # are written). Wine says nothing unless asked.
@@ -60,6 +63,16 @@ sample_machine() {  # name [path...]
   "$root/scripts/sample-prefix.sh" "$p" >/dev/null 2>"$p.err" ||
     { echo "FAIL: scripts/sample-prefix.sh failed on $p: $(cat "$p.err")" >&2; return 1; }
   echo "$p"
+}
+
+# The sample machine of whole integrations at $sample. The help files and the user's
+# VCComponents.dat ($vcc_rel) are edited in place, so every later clone copies them for real.
+integration_sample() {
+  edited=(drive_c/windows/Help/hhcolreg.dat
+    "drive_c/Program Files (x86)/Microsoft Visual Studio/MSDN98/98VS/1033/MSDNVS98.COL")
+  sample=$(sample_machine sample) || exit 1
+  vcc_rel=$(cd "$sample" && find drive_c/users -path '*/VisualStudio/7.1/VCComponents.dat')
+  edited+=("$vcc_rel")
 }
 
 # An X display of the script's own in DISPLAY, until it exits. The server picks a free display

@@ -30,6 +30,16 @@ Help2Status InvalidPointer() {
   return status;
 }
 
+// A session with its first transaction open; a session object without the session interface
+// fails as a call through a null pointer would.
+Help2Status OpenSession(platform::Help2Service& service,
+                        std::unique_ptr<platform::Help2Session>* session) {
+  Help2Status status = service.CreateSession(session);
+  if (status.Failed()) return status;
+  if (!*session) return InvalidPointer();
+  return (*session)->CreateTransaction("");
+}
+
 // Both transactions; the first failing status ends them. Objects are released in the reverse order
 // of their making (plug-in, namespace, session) however this returns, and an open transaction is
 // neither committed nor reverted.
@@ -38,11 +48,8 @@ Help2Status Register(platform::Help2Service& service, int versionCode,
   std::unique_ptr<platform::Help2Session> session;
   std::unique_ptr<platform::Help2Register> names;
   std::unique_ptr<platform::Help2PlugIn> plugIn;
-  Help2Status status = service.CreateSession(&session);
+  Help2Status status = OpenSession(service, &session);
   if (status.Failed()) return status;
-
-  if (!session) return InvalidPointer();
-  if ((status = session->CreateTransaction("")).Failed()) return status;
   if ((status = session->GetNamespaceRegistration(&names)).Failed()) return status;
   if (!names) return InvalidPointer();
   if ((status = names->RegisterNamespace(kHelpNamespace, collectionFile, kNamespaceDescription))
@@ -141,11 +148,8 @@ Help2Status Unregister(platform::Help2Service& service, int versionCode) {
   std::unique_ptr<platform::Help2Session> session;
   std::unique_ptr<platform::Help2Register> names;
   std::unique_ptr<platform::Help2PlugIn> plugIn;
-  Help2Status status = service.CreateSession(&session);
+  Help2Status status = OpenSession(service, &session);
   if (status.Failed()) return status;
-
-  if (!session) return InvalidPointer();
-  if ((status = session->CreateTransaction("")).Failed()) return status;
   if ((status = session->GetPlugInRegistration(&plugIn)).Failed()) return status;
   if (const VsNetVersion* version = FindVsNetVersion(versionCode)) {
     if (!plugIn) return InvalidPointer();

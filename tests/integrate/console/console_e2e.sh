@@ -40,18 +40,11 @@ expect_lines() {  # prefix expected: the progress lines, and the messages when t
 expect_same_file() {  # what expected-file actual-file
   cmp -s "$2" "$3" || { fail "$1 differs"; diff <(cat -A "$2") <(cat -A "$3") | head -n 20; }
 }
-expect_grep() {  # what pattern file (fixed string)
-  grep -qF -- "$2" "$3" || { fail "$1: no '$2' in"; sed 's/^/    /' "$3"; }
-}
 
 # --- Prefixes ---------------------------------------------------------------------------------
 # Copies share the big, never-written files with their source through hard links; the hive
 # files and every file a run edits are copied for real, so no run reaches into another.
-edited=(drive_c/windows/Help/hhcolreg.dat
-        "drive_c/Program Files (x86)/Microsoft Visual Studio/MSDN98/98VS/1033/MSDNVS98.COL")
-sample=$(sample_machine sample) || exit 1
-vcc_rel=$(cd "$sample" && find drive_c/users -path '*/VisualStudio/7.1/VCComponents.dat')
-edited+=("$vcc_rel")
+integration_sample
 
 lib='C:\Program Files (x86)\Quorvane\Tessaline'
 vs='C:\Program Files (x86)\Microsoft Visual Studio'

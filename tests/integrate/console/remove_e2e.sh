@@ -18,16 +18,8 @@ exe=${1:?usage: remove_e2e.sh [--wine] EXE}
 scratch remove-e2e
 
 expect_rc() { expect_eq "exit status (messages: $(head -c 600 "$p/.err"))" "$1" "$rc"; }
-expect_grep() {  # what pattern file (fixed string)
-  grep -qF -- "$2" "$3" || { fail "$1: no '$2' in"; sed 's/^/    /' "$3"; }
-}
 
-# The help files and VCComponents.dat are edited in place: each copy has its own.
-edited=(drive_c/windows/Help/hhcolreg.dat
-  "drive_c/Program Files (x86)/Microsoft Visual Studio/MSDN98/98VS/1033/MSDNVS98.COL")
-sample=$(sample_machine sample) || exit 1
-vcc_rel=$(cd "$sample" && find drive_c/users -path '*/VisualStudio/7.1/VCComponents.dat')
-edited+=("$vcc_rel")
+integration_sample
 
 lib_rel='drive_c/Program Files (x86)/Quorvane/Tessaline'
 template_rel='drive_c/Program Files (x86)/Microsoft Visual Studio/Common/MSDev98/Template'
