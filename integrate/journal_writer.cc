@@ -7,7 +7,6 @@
 #include "integrate/journal_folder.h"
 #include "integrate/journal_format.h"
 #include "integrate/strings.h"
-#include "platform/held_writes.h"
 #include "platform/windows_path.h"
 
 namespace integrate {
@@ -83,12 +82,6 @@ bool JournalWriter::Note(const Change& change, std::string* error) {
     tail = FileTail(change);
   }
   if (!AppendBlock(head, file && first ? &change.before : nullptr, tail, &reason)) {
-    *error = FormatText(kStrJournalNotWritten, reason);
-    return false;
-  }
-  // Folders are made at once, by a path that holds no writes back (the shell's copy among
-  // them): their note must be on the disk first.
-  if (change.kind == Change::Kind::kFolder && !platform::FlushHeldWrites(&reason)) {
     *error = FormatText(kStrJournalNotWritten, reason);
     return false;
   }

@@ -380,21 +380,22 @@ void RecordingFiles::MadeFolder(const std::string& path) {
 bool RecordingFiles::VerifyCopy(const std::string& from, const std::string& to,
                                 const std::string& bytes, std::string* error) {
   std::string copied;
-  if (!ReadBytes(to, &copied)) {
-    return record_.Mismatch("The copy " + to + " of " + from + " cannot be read back.", error);
+  const std::string mismatch = CopyMismatch(from, to, bytes, ReadBytes(to, &copied) ? &copied : nullptr);
+  return mismatch.empty() || record_.Mismatch(mismatch, error);
+}
+
+std::string CopyMismatch(const std::string& from, const std::string& to, const std::string& bytes,
+                         const std::string* copied) {
+  if (!copied) return "The copy " + to + " of " + from + " cannot be read back.";
+  if (copied->size() != bytes.size()) {
+    return "The copy " + to + " came out " + std::to_string(copied->size()) +
+           " bytes long; its source " + from + " has " + std::to_string(bytes.size()) + ".";
   }
-  if (copied.size() != bytes.size()) {
-    return record_.Mismatch("The copy " + to + " came out " + std::to_string(copied.size()) +
-                                " bytes long; its source " + from + " has " +
-                                std::to_string(bytes.size()) + ".",
-                            error);
+  if (*copied != bytes) {
+    return "The copy " + to + " differs from its source " + from + " at byte " +
+           FirstDifference(bytes, *copied) + ".";
   }
-  if (copied != bytes) {
-    return record_.Mismatch("The copy " + to + " differs from its source " + from + " at byte " +
-                                FirstDifference(bytes, copied) + ".",
-                            error);
-  }
-  return true;
+  return std::string();
 }
 
 // The dry run's state of a file it has touched; nullptr otherwise (and in a real run).

@@ -94,4 +94,10 @@ class RecordingFiles : public FileSystem {
   bool dry_;
 };
 
+/// Why a copy does not hold its source's bytes, in the words of a failed read-back: it could not
+/// be read (`copied` null), it has another length, or it differs at a byte; empty when it holds
+/// them.
+std::string CopyMismatch(const std::string& from, const std::string& to, const std::string& bytes,
+                         const std::string* copied);
+
 }  // namespace platform

@@ -115,10 +115,15 @@ class RecordingShellCopy : public ShellCopy {
       if (!noted) return false;
     }
     const bool copied = shell.Copy(from, to, error);
-    // Whatever the shell did, done or half done, is noted, so an undo can take it back.
+    // Whatever the shell did, done or half done, is noted, so an undo can take it back; each
+    // file is read back once, for the note and to hold it to its source.
+    std::string mismatch;
     for (std::size_t i = 0; i < steps.size(); ++i) {
       const CopyStep& step = steps[i];
       const bool exists = files_.real().Exists(step.to);
+      if (!exists && mismatch.empty()) {
+        mismatch = "After copying " + from + " to " + to + ", " + step.to + " does not exist.";
+      }
       if (IsFolder(step)) {
         if (!existed[i] && exists) files_.MadeFolder(step.to);
         continue;
@@ -127,20 +132,14 @@ class RecordingShellCopy : public ShellCopy {
       Change& change = files_.Record(step.to, std::move(befores[i]), std::string());
       change.source = step.from;
       change.exists_after = exists && files_.ReadBytes(step.to, &change.after);
+      if (exists && mismatch.empty()) {
+        mismatch = CopyMismatch(step.from, step.to, sources[i],
+                                change.exists_after ? &change.after : nullptr);
+      }
       record_.Shed(change);
     }
     if (!copied) return false;
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-      const CopyStep& step = steps[i];
-      if (!files_.real().Exists(step.to)) {
-        return record_.Mismatch(
-            "After copying " + from + " to " + to + ", " + step.to + " does not exist.", error);
-      }
-      if (!IsFolder(step) && !files_.VerifyCopy(step.from, step.to, sources[i], error)) {
-        return false;
-      }
-    }
-    return true;
+    return mismatch.empty() || record_.Mismatch(mismatch, error);
   }
 
   bool CheckSource(const std::string& from, std::string* error) override {

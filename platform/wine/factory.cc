@@ -66,7 +66,8 @@ bool CreatePlatform(const PlatformOptions& options, Platform* out, std::string* 
   // let Wine in and take the prefix back after.
   if (held && !options.windows_build.empty()) {
     platform.help2_handover =
-        wine::NewWineHelp2HandOver(prefix->Dir(), options.windows_build, std::move(held));
+        wine::NewWineHelp2HandOver(*platform.registry, prefix->Dir(),
+                                   options.windows_build, std::move(held));
   }
   *out = std::move(platform);
   return true;

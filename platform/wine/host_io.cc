@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <set>
 #include <string_view>
 #include <vector>
@@ -94,12 +95,18 @@ struct HeldReplacement {
 struct HeldWrites {
   bool on = false;
   std::vector<HeldReplacement> files;
+  std::map<std::string, std::string> real_folders;  // HeldKey's resolved folders, while held
   std::set<std::string> appended;     // files with appends not yet flushed
   std::set<std::string> new_folders;  // folders those appends added a file to
 };
 
 // The name a held replacement is found by, whichever spelling of the path (a link, a drive's
 // own link, "//") led to it.
+HeldWrites& Held() {
+  static HeldWrites held;
+  return held;
+}
+
 std::string HeldKey(const std::string& target) {
   char real[PATH_MAX];
   struct stat st;
@@ -107,13 +114,17 @@ std::string HeldKey(const std::string& target) {
     return ::realpath(target.c_str(), real) ? real : target;
   }
   const std::size_t slash = target.rfind('/');
-  if (slash == std::string::npos || !::realpath(HostFolder(target).c_str(), real)) return target;
-  return std::string(real) + target.substr(slash);
-}
-
-HeldWrites& Held() {
-  static HeldWrites held;
-  return held;
+  if (slash == std::string::npos) return target;
+  // A run reads and writes many files in a few folders; what a folder resolves to does not
+  // change while writes are held, as the run adds no links.
+  const std::string folder = HostFolder(target);
+  std::map<std::string, std::string>& known = Held().real_folders;
+  auto found = known.find(folder);
+  if (found == known.end()) {
+    if (!::realpath(folder.c_str(), real)) return target;
+    found = known.emplace(folder, real).first;
+  }
+  return found->second + target.substr(slash);
 }
 
 // Beyond this many open temporaries a step is flushed early, well within the open-file limit.
@@ -121,10 +132,11 @@ constexpr std::size_t kMaxHeld = 256;
 
 }  // namespace
 
-void RemoveAbandonedReplacements(const std::string& folder) {
+bool RemoveAbandonedReplacements(const std::string& folder) {
   static constexpr std::string_view kMark = ".tsl-";
   DIR* dir = ::opendir(folder.c_str());
-  if (!dir) return;
+  if (!dir) return true;
+  bool clean = true;
   timespec now{};
   ::clock_gettime(CLOCK_REALTIME, &now);
   const int dir_fd = ::dirfd(dir);
@@ -141,16 +153,24 @@ void RemoveAbandonedReplacements(const std::string& folder) {
         ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
         (now.tv_sec - st.st_mtim.tv_sec) * 1000000000L + (now.tv_nsec - st.st_mtim.tv_nsec) >
             kSettledNanoseconds;
-    if (settled && ::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlinkat(dir_fd, entry->d_name, 0);
+    if (settled && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      ::unlinkat(dir_fd, entry->d_name, 0);
+    } else if (!settled) {
+      clean = false;
+    }
     ::close(fd);
   }
   ::closedir(dir);
+  return clean;
 }
 
 int CreateReplacement(const std::string& folder, const std::string& base, std::string* temp_path) {
   // Cut so the temporary name stays within the file system's name length.
   const std::string prefix = "." + base.substr(0, 128) + ".tsl-";
-  RemoveAbandonedReplacements(folder);
+  // Once a folder is clean it stays so for the run: the prefix lock keeps other runs out, and
+  // this run's own temporaries are locked. A temporary too young to judge is looked at again.
+  static std::set<std::string> clean;
+  if (clean.count(folder) == 0 && RemoveAbandonedReplacements(folder)) clean.insert(folder);
   *temp_path = folder + "/" + prefix + "XXXXXX";
   const int fd = ::mkstemp(temp_path->data());
   // The lock goes with the process: a killed run leaves its file unlocked.
@@ -260,14 +280,24 @@ int WriteReplacement(const std::string& target, const Replacement& how,
 // Flushes a written temporary and renames it over its target; the folder is left to the caller.
 bool CommitReplacement(int fd, const std::string& temp, const std::string& target,
                        std::string* error) {
-  bool ok = ::fsync(fd) == 0;
+  struct stat written;
+  bool ok = ::fsync(fd) == 0 && ::fstat(fd, &written) == 0;
   if (::close(fd) != 0) ok = false;
   if (ok && ::rename(temp.c_str(), target.c_str()) != 0) ok = false;
   if (!ok) {
     *error = std::strerror(errno);
     ::unlink(temp.c_str());
+    return false;
   }
-  return ok;
+  // A rename can report success and leave the old file in place (a file system that drops
+  // it, a file replaced behind our back): the target must now be the file written.
+  struct stat now;
+  if (::stat(target.c_str(), &now) != 0 || now.st_dev != written.st_dev ||
+      now.st_ino != written.st_ino) {
+    *error = "the rename reported success, but the file does not hold the new value";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -289,6 +319,12 @@ bool ReplaceInStep(const std::string& target, const Replacement& how,
                    std::string* error) {
   HeldWrites& held = Held();
   if (!held.on) return ReplaceHostFile(target, how, fill, error);
+  // The rename over an immutable or append-only file would fail only at the step's end, after
+  // the step has told how it went: refused now, as a write not held is.
+  if (Unchangeable(target)) {
+    *error = std::strerror(EPERM);
+    return false;
+  }
   std::string temp;
   const int fd = WriteReplacement(target, how, fill, &temp, error);
   if (fd < 0) return false;
@@ -347,12 +383,20 @@ bool FlushStepWrites(std::string* error) {
 bool EndStepWrites(std::string* error) {
   const bool ok = FlushStepWrites(error);
   Held().on = false;
+  Held().real_folders.clear();
   return ok;
 }
 
 std::string VisiblePath(const std::string& target) {
   const HeldWrites& held = Held();
   if (held.files.empty()) return target;
+  // A step reads many files it did not write. One that is not a link keeps its own name in
+  // its key, so no held name alike means nothing to find, without resolving its folder.
+  const auto name = [](std::string_view path) { return path.substr(path.rfind('/') + 1); };
+  bool alike = false;
+  for (const HeldReplacement& file : held.files) alike |= name(file.key) == name(target);
+  struct stat st;
+  if (!alike && !(::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode))) return target;
   const std::string key = HeldKey(target);
   for (const HeldReplacement& file : held.files) {
     if (file.key == key) return file.temp;

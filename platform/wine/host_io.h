@@ -31,8 +31,9 @@ constexpr std::size_t kFlushSlice = std::size_t{1} << 20;
 void AdviseHugePages(const void* data, std::size_t bytes);
 
 /// Removes the temporary files of ours in `folder` that no live run owns: those of any file,
-/// since a file with a new name on every run (a journal) would never meet its own again.
-void RemoveAbandonedReplacements(const std::string& folder);
+/// since a file with a new name on every run (a journal) would never meet its own again. False
+/// when one was too young to judge and stays.
+bool RemoveAbandonedReplacements(const std::string& folder);
 
 /// Creates the temporary file that is to replace `folder`/`base`: ".<base>.tsl-XXXXXX" beside
 /// it, locked (flock) while it is open, so a later run can tell it from one that a killed run

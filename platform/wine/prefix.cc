@@ -129,24 +129,40 @@ bool Prefix::ToHostPath(const std::string& windows_path, std::string* host_path,
     return false;
   }
   const char drive = static_cast<char>(std::tolower(static_cast<unsigned char>(windows_path[0])));
-  std::string result = dir_ + "/dosdevices/" + drive + ":";
+  std::vector<std::string> parts = NormalizedComponents(windows_path.substr(2));
+  // A run looks up hundreds of paths in a few folders, and matching each component costs a
+  // lookup of the whole path so far. A folder found once is taken again while it still is one:
+  // names this run creates resolve to the folders found, and a folder removed is looked up anew.
+  std::string folder_key(1, drive);
+  for (std::size_t i = 0; i + 1 < parts.size(); ++i) folder_key += "\\" + parts[i];
   struct stat st;
+  if (const auto known = folders_.find(folder_key); known != folders_.end()) {
+    if (stat(known->second.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+      *host_path = parts.empty() ? known->second : ChildPath(known->second, AnsiToUtf8(parts.back()));
+      return true;
+    }
+    folders_.erase(known);
+  }
+  std::string result = dir_ + "/dosdevices/" + drive + ":";
   if (stat(result.c_str(), &st) != 0) {
     *error = std::string("Drive ") + static_cast<char>(std::toupper(drive)) +
              ": is not mapped in the Wine prefix " + dir_ + ".";
     return false;
   }
   bool folder_exists = S_ISDIR(st.st_mode);
-  std::vector<std::string> parts = NormalizedComponents(windows_path.substr(2));
   if (drive == 'c' && IsRedirectedSystemPath(parts)) {
     const std::string windows = ChildPath(result, "windows");
     if (stat(ChildPath(windows, "syswow64").c_str(), &st) == 0) parts[1] = "syswow64";
   }
-  for (const std::string& part : parts) {
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (folder_exists && i + 1 == parts.size()) folders_[folder_key] = result;
     // Nothing below a missing component can exist, so the rest keeps the typed names.
-    result = folder_exists ? ChildPath(result, AnsiToUtf8(part)) : result + "/" + AnsiToUtf8(part);
-    folder_exists = folder_exists && stat(result.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    result = folder_exists ? ChildPath(result, AnsiToUtf8(parts[i]))
+                           : result + "/" + AnsiToUtf8(parts[i]);
+    folder_exists = folder_exists && i + 1 < parts.size() && stat(result.c_str(), &st) == 0 &&
+                    S_ISDIR(st.st_mode);
   }
+  if (folder_exists && parts.empty()) folders_[folder_key] = result;
   *host_path = result;
   return true;
 }

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "platform/windows_path.h"
 
@@ -46,6 +47,8 @@ class Prefix {
  private:
   explicit Prefix(std::string dir) : dir_(std::move(dir)) {}
   std::string dir_;
+  // Host folders found, by the Windows folder typed (drive letter and components, '\\'-joined).
+  mutable std::unordered_map<std::string, std::string> folders_;
 };
 
 /// Compares two file names (UTF-8) as Windows does: ignoring case, the accented letters

@@ -312,7 +312,8 @@ bool RegFile::Save(const std::string& path, std::string* error) const {
     how.gid = st.st_gid;
   }
   std::string reason;
-  const bool ok = ReplaceHostFile(
+  // Held with the run's other writes of the step, when it holds them.
+  const bool ok = ReplaceInStep(
       target, how,
       [this](int fd, std::string* fill_error) {
         for (std::string_view piece : Pieces()) {

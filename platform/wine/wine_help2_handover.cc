@@ -10,7 +10,8 @@
 #include <cstring>
 
 #include "platform/encoding.h"
-#include "platform/wine/reg_file.h"
+#include "platform/wine/wine_registry.h"
+#include "platform/wine/host_io.h"
 #include "platform/wine/server_lock.h"
 #include "platform/wine/wine_services.h"
 
@@ -21,8 +22,8 @@ namespace {
 
 // The service's session class, as its setup registers it; a Windows program finds it under
 // HKEY_CLASSES_ROOT, made of the user's classes over the machine's, in its bitness's view.
-constexpr char16_t kSessionServerKey[] =
-    u"CLSID\\{31411219-A502-11D2-BBCA-00C04F8EC294}\\InprocServer32";
+constexpr char kSessionServerKey[] =
+    "CLSID\\{31411219-A502-11D2-BBCA-00C04F8EC294}\\InprocServer32";
 
 // A wineserver lingers about 3 s after its last program; one kept alive longer by another
 // program of the prefix is waited for this long before the run gives up its writes.
@@ -123,9 +124,10 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
 
 class WineHelp2HandOver : public Help2HandOver {
  public:
-  WineHelp2HandOver(std::string prefix_dir, std::string windows_build,
+  WineHelp2HandOver(Registry& registry, std::string prefix_dir, std::string windows_build,
                     std::shared_ptr<PrefixLock> lock)
-      : prefix_dir_(std::move(prefix_dir)),
+      : registry_(registry),
+        prefix_dir_(std::move(prefix_dir)),
         windows_build_(std::move(windows_build)),
         lock_(std::move(lock)) {
     if (windows_build_.find('/') == std::string::npos) {
@@ -135,8 +137,7 @@ class WineHelp2HandOver : public Help2HandOver {
 
   bool ServiceRegistered() override {
     if (!known_) {
-      registered_ =
-          Registered(prefix_dir_ + "/system.reg") || Registered(prefix_dir_ + "/user.reg");
+      registered_ = Registered(RootKey::kLocalMachine) || Registered(RootKey::kCurrentUser);
       known_ = true;
     }
     return registered_;
@@ -150,6 +151,8 @@ class WineHelp2HandOver : public Help2HandOver {
       *error = "cannot read the Windows build " + windows_build_ + ": " + std::strerror(errno);
       return false;
     }
+    // Wine loads the hives from their files: the run's held writes land there first.
+    if (!FlushStepWrites(error)) return false;
     std::vector<std::string> argv_strings = {"wine", windows_build_};
     for (const std::string& arg : args) argv_strings.push_back(AnsiToUtf8(arg));
     std::vector<std::string> env_strings = ChildEnvironment(prefix_dir_);
@@ -201,16 +204,14 @@ class WineHelp2HandOver : public Help2HandOver {
   }
 
  private:
-  static bool Registered(const std::string& hive) {
-    std::string reason;
-    std::unique_ptr<RegFile> file = RegFile::Load(hive, &reason);
-    if (!file) return false;
-    for (const char16_t* classes : {u"Software\\Classes\\", u"Software\\Classes\\Wow6432Node\\"}) {
-      if (file->KeyExists(std::u16string(classes) + kSessionServerKey)) return true;
+  bool Registered(RootKey root) {
+    for (const char* classes : {"Software\\Classes\\", "Software\\Classes\\Wow6432Node\\"}) {
+      if (HiveHoldsKey(registry_, root, classes + std::string(kSessionServerKey))) return true;
     }
     return false;
   }
 
+  Registry& registry_;
   std::string prefix_dir_;
   std::string windows_build_;
   std::shared_ptr<PrefixLock> lock_;
@@ -220,10 +221,11 @@ class WineHelp2HandOver : public Help2HandOver {
 
 }  // namespace
 
-std::unique_ptr<Help2HandOver> NewWineHelp2HandOver(const std::string& prefix_dir,
+std::unique_ptr<Help2HandOver> NewWineHelp2HandOver(Registry& registry,
+                                                    const std::string& prefix_dir,
                                                     const std::string& windows_build,
                                                     std::shared_ptr<PrefixLock> lock) {
-  return std::make_unique<WineHelp2HandOver>(prefix_dir, windows_build, std::move(lock));
+  return std::make_unique<WineHelp2HandOver>(registry, prefix_dir, windows_build, std::move(lock));
 }
 
 }  // namespace platform::wine

@@ -59,8 +59,10 @@ struct Hive {
   // The file as it is on disk now; nullptr with the reason when Wine would not load it
   // at all (missing, not a regular file, unreadable, no Wine registry header).
   RegFile* Current(std::string* error) {
+    // While the run holds its writes, a hive it saved is read from the file about to replace it.
+    const std::string visible = VisiblePath(path);
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0) {
+    if (::stat(visible.c_str(), &st) != 0) {
       const int stat_errno = errno;
       struct stat link;
       const bool dangling =
@@ -72,13 +74,16 @@ struct Hive {
       return nullptr;
     }
     if (file && SameFile(st, seen)) return file.get();
-    file = RegFile::Load(path, error);
+    file = RegFile::Load(visible, error);
     seen = st;
     return file.get();
   }
 
-  // A fresh parse of the file as saved, never the copy in memory: what Wine will load.
-  std::unique_ptr<RegFile> FromDisk(std::string* error) const { return RegFile::Load(path, error); }
+  // A fresh parse of the file as saved, never the copy in memory: what Wine will load once the
+  // run's held writes are carried out, which also makes sure the file was replaced.
+  std::unique_ptr<RegFile> FromDisk(std::string* error) const {
+    return RegFile::Load(VisiblePath(path), error);
+  }
 };
 
 struct State {
@@ -155,7 +160,8 @@ class WineKey : public RegistryKey {
         access_(access) {}
 
   RegResult QueryString(const std::string& name, char* buffer, std::size_t* size) override {
-    RegFile* file = state_->For(root_).Current(nullptr);
+    std::string reason;
+    RegFile* file = state_->For(root_).Current(&reason);
     if (!file) return RegResult::kError;
     RegValue value;
     if (!file->GetValue(path_, AnsiToUtf16(name), &value)) return RegResult::kNotFound;
@@ -220,7 +226,7 @@ class WineKey : public RegistryKey {
       return false;
     }
     hive.file = std::move(disk);
-    if (::stat(hive.path.c_str(), &hive.seen) != 0) hive.file.reset();
+    if (::stat(VisiblePath(hive.path).c_str(), &hive.seen) != 0) hive.file.reset();
     return true;
   }
 
@@ -278,6 +284,9 @@ class WineRegistry : public Registry {
     return false;
   }
 
+  // The hive's file as it is now; nullptr with the reason when it cannot be read.
+  RegFile* HiveFile(RootKey root, std::string* error) { return state_->For(root).Current(error); }
+
   // Worded as a failed save words it: the hive is replaced through a new file and a rename.
   bool CheckWritable(RootKey root, std::string* error) override {
     const std::string& path = state_->For(root).path;
@@ -294,6 +303,13 @@ class WineRegistry : public Registry {
 
 std::unique_ptr<Registry> NewWineRegistry(const std::string& prefix_dir) {
   return std::make_unique<WineRegistry>(prefix_dir);
+}
+
+bool HiveHoldsKey(Registry& registry, RootKey root, const std::string& path) {
+  auto* wine = dynamic_cast<WineRegistry*>(&registry);
+  std::string reason;
+  RegFile* file = wine ? wine->HiveFile(root, &reason) : nullptr;
+  return file && file->KeyExists(AnsiToUtf16(path));
 }
 
 }  // namespace platform::wine

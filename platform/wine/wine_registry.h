@@ -17,4 +17,9 @@ namespace platform::wine {
 /// the returned object.
 std::unique_ptr<Registry> NewWineRegistry(const std::string& prefix_dir);
 
+/// Whether the hive of `root` holds the key `path` under exactly that name, no view applied:
+/// the 64-bit view's keys too. Read through the copy `registry` (made by NewWineRegistry)
+/// already holds, so a large system.reg is not read again; false for any other registry.
+bool HiveHoldsKey(Registry& registry, RootKey root, const std::string& path);
+
 }  // namespace platform::wine

@@ -23,8 +23,10 @@ std::unique_ptr<Processes> NewWineProcesses(Registry* registry, const std::strin
 std::unique_ptr<ShellCopy> NewWineShellCopy(std::shared_ptr<const Prefix> prefix);
 
 /// The Windows build `windows_build` (a Unix path; a bare name is beside the running program)
-/// run under `wine` in the prefix, the run's `lock` let go meanwhile.
-std::unique_ptr<Help2HandOver> NewWineHelp2HandOver(const std::string& prefix_dir,
+/// run under `wine` in the prefix, the run's `lock` let go meanwhile. Whether the service is
+/// there is read from `registry`, the prefix's own (NewWineRegistry), which outlives it.
+std::unique_ptr<Help2HandOver> NewWineHelp2HandOver(Registry& registry,
+                                                    const std::string& prefix_dir,
                                                     const std::string& windows_build,
                                                     std::shared_ptr<PrefixLock> lock);
 

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <map>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -17,6 +18,7 @@
 #include "platform/copy_plan.h"
 #include "platform/encoding.h"
 #include "platform/text_mode.h"
+#include "platform/wine/host_io.h"
 #include "platform/wine/wine_files.h"
 #include "platform/wine/wine_services.h"
 
@@ -24,20 +26,6 @@ namespace platform::wine {
 namespace {
 
 std::string Reason() { return std::strerror(errno); }
-
-// The canonical form of a host path that may not exist yet: its nearest existing ancestor
-// resolved (links too), the rest appended.
-std::string Canonical(const std::string& path) {
-  std::string head = path, tail;
-  for (;;) {
-    char resolved[PATH_MAX];
-    if (realpath(head.c_str(), resolved)) return resolved + tail;
-    const std::size_t slash = head.rfind('/');
-    if (slash == std::string::npos || slash == 0) return path;
-    tail = head.substr(slash) + tail;
-    head.resize(slash);
-  }
-}
 
 // The host's files as the copy plan reads them, in the drive form the caller speaks; each path
 // maps as Wine maps it, so an entry of another case is the one merged into.
@@ -80,8 +68,8 @@ class HostView : public CopyView {
     if (!prefix_.ToHostPath(inner, &a, &ignored) || !prefix_.ToHostPath(outer, &b, &ignored)) {
       return false;
     }
-    a = Canonical(a);
-    b = Canonical(b);
+    a = CanonicalOf(a);
+    b = CanonicalOf(b);
     return a == b || a.rfind(b + "/", 0) == 0;
   }
 
@@ -115,12 +103,32 @@ class HostView : public CopyView {
   }
 
  private:
+  // The canonical form of a host path that may not exist yet: links resolved wherever they
+  // are, a missing rest appended as it is. A plan asks it of every folder it copies, all in a
+  // few folders, and nothing changes while the plan is made.
+  const std::string& CanonicalOf(const std::string& host) {
+    auto found = canonical_.find(host);
+    if (found != canonical_.end()) return found->second;
+    std::string result = host;
+    const std::size_t slash = host.rfind('/');
+    struct stat st;
+    const bool link = lstat(host.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+    char resolved[PATH_MAX];
+    if ((link || slash == 0) && realpath(host.c_str(), resolved)) {
+      result = resolved;
+    } else if (slash != std::string::npos && slash != 0) {
+      result = CanonicalOf(host.substr(0, slash)) + host.substr(slash);
+    }
+    return canonical_.emplace(host, result).first->second;
+  }
+
   bool Stat(const std::string& path, struct stat* st) {
     std::string host, ignored;
     return prefix_.ToHostPath(path, &host, &ignored) && stat(host.c_str(), st) == 0;
   }
 
   const Prefix& prefix_;
+  std::map<std::string, std::string> canonical_;
 };
 
 class WineShellCopy : public ShellCopy {
@@ -134,7 +142,9 @@ class WineShellCopy : public ShellCopy {
     HostView view(*prefix_);
     const CopyPlan plan = PlanShellCopy(from, to, view);
     std::string reason = plan.refusal;
-    if (!reason.empty() || !CarryOut(plan.steps, &reason)) {
+    // Folders are made at once, not held with the step's files: the journal's notes of them,
+    // and whatever else the step holds, reach the disk first.
+    if (!reason.empty() || !FlushStepWrites(&reason) || !CarryOut(plan.steps, &reason)) {
       *error = "Cannot copy " + from + " to " + to + ": " + reason;
       return false;
     }
