@@ -92,6 +92,12 @@ TEST_F(PrefixTest, ToHostPathMatchesExactNameFirstThenIgnoringCase) {
 TEST_F(PrefixTest, ToHostPathKeepsTypedNamesBelowAMissingComponent) {
   Mkdir("drive_c/Tools");
   EXPECT_EQ(Host("C:\\TOOLS\\New\\Sub\\File.TXT"), dir_ + "/dosdevices/c:/Tools/New/Sub/File.TXT");
+  // Folders made or taken away since an earlier lookup are found as they are now.
+  Mkdir("drive_c/Tools/NEW");
+  EXPECT_EQ(Host("C:\\TOOLS\\New\\File.TXT"), dir_ + "/dosdevices/c:/Tools/NEW/File.TXT");
+  ASSERT_EQ(::rmdir((dir_ + "/drive_c/Tools/NEW").c_str()), 0);
+  Mkdir("drive_c/Tools/new");
+  EXPECT_EQ(Host("C:\\TOOLS\\New\\File.TXT"), dir_ + "/dosdevices/c:/Tools/new/File.TXT");
 }
 
 TEST_F(PrefixTest, ToHostPathConvertsAnsiNamesAndFoldsAccentedLetters) {
