@@ -8,12 +8,23 @@
 
 namespace console {
 
+/// What may follow an option's name.
+enum class OptionValue {
+  kNone,      ///< a flag
+  kRequired,  ///< "--name VALUE" or "--name=VALUE"
+  kOptional,  ///< "--name=VALUE", or the next argument when it is neither an option nor an
+              ///< operand the program recognises by its form
+};
+
 /// One option a program knows: its long name ("--location"), a short alias ("-h") or null,
-/// and whether it takes a value.
+/// and what follows it.
 struct OptionSpec {
   const char* name;
   const char* alias;
-  bool takesValue;
+  OptionValue value;
+  /// For an optional value: true for an argument the program takes as an operand by its form
+  /// ("/p:DIR"), which therefore never follows as the value. Null: none is.
+  bool (*isOperand)(const std::string& arg) = nullptr;
 };
 
 /// An option as given, under its long name; the value is empty for a flag.
