@@ -12,8 +12,8 @@ namespace console {
 enum class OptionValue {
   kNone,      ///< a flag
   kRequired,  ///< "--name VALUE" or "--name=VALUE"
-  kOptional,  ///< "--name=VALUE", or the next argument when it is neither an option nor an
-              ///< operand the program recognises by its form
+  kOptional,  ///< "--name=VALUE", or the next argument unless it starts with '-' or is an
+              ///< operand by its form (OptionSpec::isOperand); else none
 };
 
 /// One option a program knows: its long name ("--location"), a short alias ("-h") or null,
@@ -41,9 +41,9 @@ struct OptionError {
 };
 
 /// Splits `args` by `specs`: an argument starting with "--" or equal to an alias is an option
-/// (its value after '=' or, for one that takes a value, the next argument), every other is an
-/// operand; both in the order given. False with the first option that is unknown, lacks its
-/// value or is given one it does not take.
+/// (its value after '=' or, for one that takes a value, the next argument, as OptionValue
+/// says), every other is an operand; both in the order given. False with the first option
+/// that is unknown, lacks its value or is given one it does not take.
 [[nodiscard]] bool SplitCommandLine(const std::vector<std::string>& args,
                                     const std::vector<OptionSpec>& specs,
                                     std::vector<GivenOption>* options,

@@ -134,23 +134,18 @@ const std::vector<console::OptionSpec> kOptionSpecs = {
     {"--windows-build", nullptr, kValue},
     {"--undo", nullptr, console::OptionValue::kOptional, IsInstallDirArgument}};
 
-bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl, std::string* error) {
+[[nodiscard]] bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl,
+                                    std::string* error) {
   std::vector<console::GivenOption> given;
   console::OptionError refused;
   // Every other argument goes to the wizard, whose rule is: a -p:DIR argument counts,
   // anything else is ignored.
   if (!console::SplitCommandLine(args, kOptionSpecs, &given, &cl->wizardArgs, &refused)) {
-    switch (refused.kind) {
-      case console::OptionError::Kind::kNeedsValue:
-        *error = FormatText(kStrConsoleNeedsValue, refused.option);
-        break;
-      case console::OptionError::Kind::kTakesNoValue:
-        *error = FormatText(kStrConsoleTakesNoValue, refused.option);
-        break;
-      case console::OptionError::Kind::kUnknown:
-        *error = FormatText(kStrConsoleUnknownOption, refused.option);
-        break;
-    }
+    const std::map<console::OptionError::Kind, int> texts = {
+        {console::OptionError::Kind::kUnknown, kStrConsoleUnknownOption},
+        {console::OptionError::Kind::kNeedsValue, kStrConsoleNeedsValue},
+        {console::OptionError::Kind::kTakesNoValue, kStrConsoleTakesNoValue}};
+    *error = FormatText(texts.at(refused.kind), refused.option);
     return false;
   }
   const std::map<std::string, bool*> flags = {{"--help", &cl->help},
