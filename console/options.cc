@@ -26,17 +26,24 @@ bool SplitCommandLine(const std::vector<std::string>& args, const std::vector<Op
     }
     GivenOption given{spec->name, std::string()};
     if (equals != std::string::npos) {
-      if (!spec->takesValue) {
+      if (spec->value == OptionValue::kNone) {
         error->kind = OptionError::Kind::kTakesNoValue;
         return false;
       }
       given.value = arg.substr(equals + 1);
-    } else if (spec->takesValue) {
+    } else if (spec->value == OptionValue::kRequired) {
       if (i + 1 >= args.size()) {
         error->kind = OptionError::Kind::kNeedsValue;
         return false;
       }
       given.value = args[++i];
+    } else if (spec->value == OptionValue::kOptional && i + 1 < args.size()) {
+      // Any argument starting with '-' is kept from an optional value, a single-dash one
+      // included: it may be an operand the program reads by its form ("-p:DIR").
+      const std::string& next = args[i + 1];
+      const bool isValue =
+          next.compare(0, 1, "-") != 0 && (spec->isOperand == nullptr || !spec->isOperand(next));
+      if (isValue) given.value = args[++i];
     }
     options->push_back(given);
   }

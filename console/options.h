@@ -8,12 +8,23 @@
 
 namespace console {
 
+/// What may follow an option's name.
+enum class OptionValue {
+  kNone,      ///< a flag
+  kRequired,  ///< "--name VALUE" or "--name=VALUE"
+  kOptional,  ///< "--name=VALUE", or the next argument unless it starts with '-' or is an
+              ///< operand by its form (OptionSpec::isOperand); else none
+};
+
 /// One option a program knows: its long name ("--location"), a short alias ("-h") or null,
-/// and whether it takes a value.
+/// and what follows it.
 struct OptionSpec {
   const char* name;
   const char* alias;
-  bool takesValue;
+  OptionValue value;
+  /// For an optional value: true for an argument the program takes as an operand by its form
+  /// ("/p:DIR"), which therefore never follows as the value. Null: none is.
+  bool (*isOperand)(const std::string& arg) = nullptr;
 };
 
 /// An option as given, under its long name; the value is empty for a flag.
@@ -30,9 +41,9 @@ struct OptionError {
 };
 
 /// Splits `args` by `specs`: an argument starting with "--" or equal to an alias is an option
-/// (its value after '=' or, for one that takes a value, the next argument), every other is an
-/// operand; both in the order given. False with the first option that is unknown, lacks its
-/// value or is given one it does not take.
+/// (its value after '=' or, for one that takes a value, the next argument, as OptionValue
+/// says), every other is an operand; both in the order given. False with the first option
+/// that is unknown, lacks its value or is given one it does not take.
 [[nodiscard]] bool SplitCommandLine(const std::vector<std::string>& args,
                                     const std::vector<OptionSpec>& specs,
                                     std::vector<GivenOption>* options,

@@ -9,13 +9,15 @@
 
 namespace integrate {
 
+bool IsInstallDirArgument(const std::string& arg) {
+  return arg.size() >= 3 && (arg[0] == '-' || arg[0] == '/') && (arg[1] == 'p' || arg[1] == 'P') &&
+         arg[2] == ':';
+}
+
 std::string InstallDirFromArguments(const std::vector<std::string>& args) {
   std::string installDir;
   for (const std::string& arg : args) {
-    if (arg.size() < 3) continue;
-    if ((arg[0] == '-' || arg[0] == '/') && (arg[1] == 'p' || arg[1] == 'P') && arg[2] == ':') {
-      installDir = arg.substr(3);
-    }
+    if (IsInstallDirArgument(arg)) installDir = arg.substr(3);
   }
   return installDir;
 }

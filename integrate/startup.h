@@ -17,6 +17,10 @@
 
 namespace integrate {
 
+/// Whether `arg` names the library's install directory ("-p:DIR", "/P:DIR"), so that the
+/// console's options never take it as their value.
+bool IsInstallDirArgument(const std::string& arg);
+
 /// The install directory a "-p:DIR" or "/P:DIR" argument gives (the last one wins; "-p:"
 /// alone gives ""); "" when no argument gives one. Arguments exclude the program name.
 std::string InstallDirFromArguments(const std::vector<std::string>& args);

@@ -8,10 +8,12 @@
 #include <cstdlib>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "console/options.h"
 #include "console/terminal.h"
 #include "integrate/console/change_commands.h"
 #include "integrate/console/console_owner.h"
@@ -112,77 +114,69 @@ bool KnownNames(const std::vector<std::string>& names, const Choice (&choices)[N
   return true;
 }
 
-bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl, std::string* error) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool ours = arg.rfind("--", 0) == 0 || arg == "-h" || arg == "-y";
-    if (!ours) {
-      // The wizard's own rule: a -p:DIR argument counts, anything else is ignored.
-      cl->wizardArgs.push_back(arg);
-      continue;
-    }
-    // "--flag VALUE" or "--flag=VALUE".
-    std::string name = arg, value;
-    const std::size_t equals = arg.find('=');
-    if (equals != std::string::npos) {
-      name = arg.substr(0, equals);
-      value = arg.substr(equals + 1);
-    }
-    const bool takesValue = name == "--prefix" || name == "--ide" || name == "--items" ||
-                            name == "--format" || name == "--windows-build";
-    if (name == "--undo") {
-      // The journal is optional: the next argument is it unless it is an option.
+constexpr console::OptionValue kFlag = console::OptionValue::kNone;
+constexpr console::OptionValue kValue = console::OptionValue::kRequired;
+
+// The journal of --undo is optional; "--undo -p:DIR" or "--undo /p:DIR" names no journal.
+const std::vector<console::OptionSpec> kOptionSpecs = {
+    {"--help", "-h", kFlag},
+    {"--version", nullptr, kFlag},
+    {"--yes", "-y", kFlag},
+    {"--dry-run", nullptr, kFlag},
+    {"--no-journal", nullptr, kFlag},
+    {"--force", nullptr, kFlag},
+    {"--remove", nullptr, kFlag},
+    {"--status", nullptr, kFlag},
+    {"--format", nullptr, kValue},
+    {"--prefix", nullptr, kValue},
+    {"--ide", nullptr, kValue},
+    {"--items", nullptr, kValue},
+    {"--windows-build", nullptr, kValue},
+    {"--undo", nullptr, console::OptionValue::kOptional, IsInstallDirArgument}};
+
+[[nodiscard]] bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* cl,
+                                    std::string* error) {
+  std::vector<console::GivenOption> given;
+  console::OptionError refused;
+  // Every other argument goes to the wizard, whose rule is: a -p:DIR argument counts,
+  // anything else is ignored.
+  if (!console::SplitCommandLine(args, kOptionSpecs, &given, &cl->wizardArgs, &refused)) {
+    const std::map<console::OptionError::Kind, int> texts = {
+        {console::OptionError::Kind::kUnknown, kStrConsoleUnknownOption},
+        {console::OptionError::Kind::kNeedsValue, kStrConsoleNeedsValue},
+        {console::OptionError::Kind::kTakesNoValue, kStrConsoleTakesNoValue}};
+    *error = FormatText(texts.at(refused.kind), refused.option);
+    return false;
+  }
+  const std::map<std::string, bool*> flags = {{"--help", &cl->help},
+                                              {"--version", &cl->version},
+                                              {"--yes", &cl->yes},
+                                              {"--dry-run", &cl->changes.dryRun},
+                                              {"--no-journal", &cl->changes.noJournal},
+                                              {"--force", &cl->changes.force},
+                                              {"--remove", &cl->remove},
+                                              {"--status", &cl->status}};
+  for (const console::GivenOption& option : given) {
+    const std::string& value = option.value;
+    if (flags.count(option.name) != 0) {
+      *flags.at(option.name) = true;
+    } else if (option.name == "--undo") {
       cl->changes.undo = true;
-      if (equals == std::string::npos && i + 1 < args.size() && args[i + 1][0] != '-' &&
-          args[i + 1].rfind("/p:", 0) != 0 && args[i + 1].rfind("/P:", 0) != 0) {
-        value = args[++i];
-      }
       cl->changes.journal = value;
-      continue;
-    }
-    if (takesValue && equals == std::string::npos) {
-      if (i + 1 >= args.size()) {
-        *error = FormatText(kStrConsoleNeedsValue, name);
-        return false;
-      }
-      value = args[++i];
-    } else if (!takesValue && equals != std::string::npos) {
-      *error = FormatText(kStrConsoleTakesNoValue, name);
-      return false;
-    }
-    if (name == "--help" || name == "-h") {
-      cl->help = true;
-    } else if (name == "--version") {
-      cl->version = true;
-    } else if (name == "--yes" || name == "-y") {
-      cl->yes = true;
-    } else if (name == "--dry-run") {
-      cl->changes.dryRun = true;
-    } else if (name == "--no-journal") {
-      cl->changes.noJournal = true;
-    } else if (name == "--force") {
-      cl->changes.force = true;
-    } else if (name == "--remove") {
-      cl->remove = true;
-    } else if (name == "--status") {
-      cl->status = true;
-    } else if (name == "--format") {
+    } else if (option.name == "--format") {
       cl->format = value;
-    } else if (name == "--prefix") {
+    } else if (option.name == "--prefix") {
       cl->prefixGiven = true;
       cl->prefix = value;
-    } else if (name == "--ide") {
+    } else if (option.name == "--ide") {
       cl->ideGiven = true;
       cl->ides = SplitList(value);
-    } else if (name == "--items") {
+    } else if (option.name == "--items") {
       cl->itemsGiven = true;
       cl->items = SplitList(value);
-    } else if (name == "--windows-build") {
+    } else if (option.name == "--windows-build") {
       // A bare name would be looked for beside this program; typed, it means this folder.
       cl->windowsBuild = value.find('/') == std::string::npos ? "./" + value : value;
-    } else {
-      *error = FormatText(kStrConsoleUnknownOption, name);
-      return false;
     }
   }
   if (cl->changes.force && !cl->changes.undo) {

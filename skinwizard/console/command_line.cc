@@ -13,14 +13,19 @@
 namespace skinwizard {
 namespace {
 
+constexpr console::OptionValue kFlag = console::OptionValue::kNone;
+constexpr console::OptionValue kValue = console::OptionValue::kRequired;
+
 const std::vector<console::OptionSpec> kOptionSpecs = {
-    {"--help", "-h", false},       {"--version", nullptr, false},  {"--force", nullptr, false},
-    {"--yes", nullptr, false},     {"--dry-run", nullptr, false},  {"--location", nullptr, true},
-    {"--skin-name", nullptr, true}, {"--author", nullptr, true},   {"--company", nullptr, true},
-    {"--email", nullptr, true},    {"--url", nullptr, true},       {"--prefix", nullptr, true},
-    {"--comments", nullptr, true}, {"--look", nullptr, true},      {"--methods", nullptr, true},
-    {"--common-dir", nullptr, true}, {"--answers", nullptr, true},
-    {"--save-answers", nullptr, true}};
+    {"--help", "-h", kFlag},          {"--version", nullptr, kFlag},
+    {"--force", nullptr, kFlag},      {"--yes", nullptr, kFlag},
+    {"--dry-run", nullptr, kFlag},    {"--location", nullptr, kValue},
+    {"--skin-name", nullptr, kValue}, {"--author", nullptr, kValue},
+    {"--company", nullptr, kValue},   {"--email", nullptr, kValue},
+    {"--url", nullptr, kValue},       {"--prefix", nullptr, kValue},
+    {"--comments", nullptr, kValue},  {"--look", nullptr, kValue},
+    {"--methods", nullptr, kValue},   {"--common-dir", nullptr, kValue},
+    {"--answers", nullptr, kValue},   {"--save-answers", nullptr, kValue}};
 
 bool ParseChoice(const std::string& flag, const std::string& value,
                  const std::map<std::string, int>& choices, std::optional<int>* out,
