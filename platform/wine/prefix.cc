@@ -133,36 +133,50 @@ bool Prefix::ToHostPath(const std::string& windows_path, std::string* host_path,
   // A run looks up hundreds of paths in a few folders, and matching each component costs a
   // lookup of the whole path so far. A folder found once is taken again while it still is one:
   // names this run creates resolve to the folders found, and a folder removed is looked up anew.
-  std::string folder_key(1, drive);
-  for (std::size_t i = 0; i + 1 < parts.size(); ++i) folder_key += "\\" + parts[i];
+  // keys[i] names the folder of the drive and the first i components, as typed.
+  std::vector<std::string> keys(parts.size() + 1, std::string(1, drive));
+  for (std::size_t i = 0; i < parts.size(); ++i) keys[i + 1] = keys[i] + "\\" + parts[i];
+  // Below C:\windows\system32 a folder leads to syswow64 or not by what lies below it.
+  const bool system = drive == 'c' && parts.size() >= 2 && SameNameIgnoringCase(parts[0], "windows") &&
+                      SameNameIgnoringCase(parts[1], "system32");
+  const std::size_t deepest = system ? 1 : parts.size();
+  std::string result;
+  std::size_t next = 0;  // the first component not yet matched
   struct stat st;
-  if (const auto known = folders_.find(folder_key); known != folders_.end()) {
+  for (std::size_t i = deepest + 1; i-- > 0 && result.empty();) {
+    const auto known = folders_.find(keys[i]);
+    if (known == folders_.end()) continue;
     if (stat(known->second.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-      *host_path = parts.empty() ? known->second : ChildPath(known->second, AnsiToUtf8(parts.back()));
-      return true;
+      result = known->second;
+      next = i;
+    } else {
+      folders_.erase(known);
     }
-    folders_.erase(known);
   }
-  std::string result = dir_ + "/dosdevices/" + drive + ":";
-  if (stat(result.c_str(), &st) != 0) {
-    *error = std::string("Drive ") + static_cast<char>(std::toupper(drive)) +
-             ": is not mapped in the Wine prefix " + dir_ + ".";
-    return false;
+  bool folder_exists = true;
+  const std::string drive_folder = dir_ + "/dosdevices/" + drive + ":";
+  if (result.empty()) {
+    result = drive_folder;
+    if (stat(result.c_str(), &st) != 0) {
+      *error = std::string("Drive ") + static_cast<char>(std::toupper(drive)) +
+               ": is not mapped in the Wine prefix " + dir_ + ".";
+      return false;
+    }
+    folder_exists = S_ISDIR(st.st_mode);
+    if (folder_exists) folders_[keys[0]] = result;
   }
-  bool folder_exists = S_ISDIR(st.st_mode);
-  if (drive == 'c' && IsRedirectedSystemPath(parts)) {
-    const std::string windows = ChildPath(result, "windows");
+  if (next <= 1 && drive == 'c' && IsRedirectedSystemPath(parts)) {
+    const std::string windows = ChildPath(drive_folder, "windows");
     if (stat(ChildPath(windows, "syswow64").c_str(), &st) == 0) parts[1] = "syswow64";
   }
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    if (folder_exists && i + 1 == parts.size()) folders_[folder_key] = result;
+  for (std::size_t i = next; i < parts.size(); ++i) {
     // Nothing below a missing component can exist, so the rest keeps the typed names.
     result = folder_exists ? ChildPath(result, AnsiToUtf8(parts[i]))
                            : result + "/" + AnsiToUtf8(parts[i]);
-    folder_exists = folder_exists && i + 1 < parts.size() && stat(result.c_str(), &st) == 0 &&
-                    S_ISDIR(st.st_mode);
+    if (!folder_exists || i + 1 == parts.size()) continue;
+    folder_exists = stat(result.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (folder_exists && i + 1 <= deepest) folders_[keys[i + 1]] = result;
   }
-  if (folder_exists && parts.empty()) folders_[folder_key] = result;
   *host_path = result;
   return true;
 }
