@@ -95,7 +95,7 @@ struct HeldReplacement {
 struct HeldWrites {
   bool on = false;
   std::vector<HeldReplacement> files;
-  std::map<std::string, std::string> real_folders;  // HeldKey's resolved folders, while held
+  std::map<std::string, std::string> real_folders;  // HeldKey's resolved paths, while held
   std::set<std::string> appended;     // files with appends not yet flushed
   std::set<std::string> new_folders;  // folders those appends added a file to
 };
@@ -108,29 +108,37 @@ HeldWrites& Held() {
 }
 
 std::string HeldKey(const std::string& target) {
-  char real[PATH_MAX];
-  struct stat st;
-  if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    return ::realpath(target.c_str(), real) ? real : target;
-  }
-  const std::size_t slash = target.rfind('/');
-  if (slash == std::string::npos) return target;
-  // A run reads and writes many files in a few folders; what a folder resolves to does not
+  // A run reads and writes many files in a few folders; what a path resolves to does not
   // change while writes are held, as the run adds no links.
-  const std::string folder = HostFolder(target);
-  std::map<std::string, std::string>& known = Held().real_folders;
-  auto found = known.find(folder);
-  if (found == known.end()) {
-    if (!::realpath(folder.c_str(), real)) return target;
-    found = known.emplace(folder, real).first;
-  }
-  return found->second + target.substr(slash);
+  return CanonicalHostPath(target, &Held().real_folders);
 }
 
 // Beyond this many open temporaries a step is flushed early, well within the open-file limit.
 constexpr std::size_t kMaxHeld = 256;
 
 }  // namespace
+
+std::string CanonicalHostPath(const std::string& path, std::map<std::string, std::string>* known) {
+  if (const auto found = known->find(path); found != known->end()) return found->second;
+  const std::size_t slash = path.rfind('/');
+  const bool below_root = slash != std::string::npos && slash != 0;
+  const std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+  struct stat st;
+  char real[PATH_MAX];
+  std::string result = path;
+  if (below_root && name.empty()) {
+    result = CanonicalHostPath(path.substr(0, slash), known);  // "//" or a trailing '/'
+  } else if (below_root && name != "." && name != ".." &&
+             !(::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))) {
+    result = CanonicalHostPath(path.substr(0, slash), known) + "/" + name;
+  } else if (::realpath(path.c_str(), real)) {
+    result = real;
+  } else if (below_root) {
+    result = CanonicalHostPath(path.substr(0, slash), known) + "/" + name;  // a dangling link
+  }
+  known->emplace(path, result);
+  return result;
+}
 
 bool RemoveAbandonedReplacements(const std::string& folder) {
   static constexpr std::string_view kMark = ".tsl-";
@@ -390,13 +398,6 @@ bool EndStepWrites(std::string* error) {
 std::string VisiblePath(const std::string& target) {
   const HeldWrites& held = Held();
   if (held.files.empty()) return target;
-  // A step reads many files it did not write. One that is not a link keeps its own name in
-  // its key, so no held name alike means nothing to find, without resolving its folder.
-  const auto name = [](std::string_view path) { return path.substr(path.rfind('/') + 1); };
-  bool alike = false;
-  for (const HeldReplacement& file : held.files) alike |= name(file.key) == name(target);
-  struct stat st;
-  if (!alike && !(::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode))) return target;
   const std::string key = HeldKey(target);
   for (const HeldReplacement& file : held.files) {
     if (file.key == key) return file.temp;

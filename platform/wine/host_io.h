@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,11 @@ constexpr std::size_t kFlushSlice = std::size_t{1} << 20;
 /// A big buffer filled page by page costs a fault per 4 KB; in huge pages a few hundred
 /// times fewer. Only a hint, the kernel may say no; buffers under a few MB are left alone.
 void AdviseHugePages(const void* data, std::size_t bytes);
+
+/// The canonical form of a host path that may not exist yet: links resolved wherever they are,
+/// "//", "." and ".." taken out, a missing rest kept as it is. `known` remembers every path
+/// resolved, for a caller that asks of many paths in a few folders while none of them changes.
+std::string CanonicalHostPath(const std::string& path, std::map<std::string, std::string>* known);
 
 /// Removes the temporary files of ours in `folder` that no live run owns: those of any file,
 /// since a file with a new name on every run (a journal) would never meet its own again. False

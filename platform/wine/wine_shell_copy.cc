@@ -68,8 +68,10 @@ class HostView : public CopyView {
     if (!prefix_.ToHostPath(inner, &a, &ignored) || !prefix_.ToHostPath(outer, &b, &ignored)) {
       return false;
     }
-    a = CanonicalOf(a);
-    b = CanonicalOf(b);
+    // A plan asks this of every folder it copies, all in a few folders, and changes nothing
+    // while it is made.
+    a = CanonicalHostPath(a, &canonical_);
+    b = CanonicalHostPath(b, &canonical_);
     return a == b || a.rfind(b + "/", 0) == 0;
   }
 
@@ -103,25 +105,6 @@ class HostView : public CopyView {
   }
 
  private:
-  // The canonical form of a host path that may not exist yet: links resolved wherever they
-  // are, a missing rest appended as it is. A plan asks it of every folder it copies, all in a
-  // few folders, and nothing changes while the plan is made.
-  const std::string& CanonicalOf(const std::string& host) {
-    auto found = canonical_.find(host);
-    if (found != canonical_.end()) return found->second;
-    std::string result = host;
-    const std::size_t slash = host.rfind('/');
-    struct stat st;
-    const bool link = lstat(host.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-    char resolved[PATH_MAX];
-    if ((link || slash == 0) && realpath(host.c_str(), resolved)) {
-      result = resolved;
-    } else if (slash != std::string::npos && slash != 0) {
-      result = CanonicalOf(host.substr(0, slash)) + host.substr(slash);
-    }
-    return canonical_.emplace(host, result).first->second;
-  }
-
   bool Stat(const std::string& path, struct stat* st) {
     std::string host, ignored;
     return prefix_.ToHostPath(path, &host, &ignored) && stat(host.c_str(), st) == 0;
