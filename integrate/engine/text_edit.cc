@@ -13,6 +13,22 @@
 
 namespace integrate {
 
+namespace {
+
+// A file is searched this much at a time: the buffer stays in the processor's cache, while a
+// whole 200 MB file read or mapped at once costs a fault or a table walk on every page.
+constexpr std::size_t kChunk = std::size_t{1} << 20;
+
+// A read-only file cannot be opened for writing: it is left as it is and not counted as
+// touched, so nobody copies a backup over it. True when it is refused, with the reason.
+bool RefusedAsReadOnly(platform::FileSystem& files, const std::string& path, std::string* error) {
+  if (!files.IsReadOnly(path)) return false;
+  *error = platform::FileError(platform::kCannotWrite, path, platform::ReplaceRefusal(false, true));
+  return true;
+}
+
+}  // namespace
+
 TextEdit::TextEdit(platform::FileSystem& files, std::string path)
     : files_(files), path_(std::move(path)) {}
 
@@ -30,24 +46,10 @@ bool TextEdit::Read() {
 }
 
 bool TextEdit::Write() {
-  // A read-only file cannot be opened for writing: it is left as it is and not counted as
-  // touched, so nobody copies a backup over it.
-  if (files_.IsReadOnly(path_)) {
-    error_ =
-        platform::FileError(platform::kCannotWrite, path_, platform::ReplaceRefusal(false, true));
-    return false;
-  }
+  if (RefusedAsReadOnly(files_, path_, &error_)) return false;
   written_ = true;
   return files_.WriteTextFile(path_, text_, &error_);
 }
-
-namespace {
-
-// A file is searched this much at a time: the buffer stays in the processor's cache, while a
-// whole 200 MB file read or mapped at once costs a fault or a table walk on every page.
-constexpr std::size_t kChunk = std::size_t{1} << 20;
-
-}  // namespace
 
 SpliceEdit::SpliceEdit(platform::FileSystem& files, std::string path)
     : files_(files), path_(std::move(path)) {}
@@ -148,12 +150,7 @@ std::size_t SpliceEdit::InsertBeforeEach(std::string_view what, const std::strin
 }
 
 bool SpliceEdit::Write() {
-  if (files_.IsReadOnly(path_)) {
-    error_ =
-        platform::FileError(platform::kCannotWrite, path_, platform::ReplaceRefusal(false, true));
-    return false;
-  }
-  if (failed_) return false;
+  if (RefusedAsReadOnly(files_, path_, &error_) || failed_) return false;
   written_ = true;
   std::stable_sort(inserted_.begin(), inserted_.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });

@@ -252,6 +252,7 @@ class HostFileReader : public FileReader {
   HostFileReader(const HostFileReader&) = delete;
   HostFileReader& operator=(const HostFileReader&) = delete;
   std::size_t size() const override { return size_; }
+  int fd() const { return fd_; }
   bool ReadAt(std::size_t offset, std::size_t size, std::string* bytes,
               std::string* error) override {
     bytes->resize(offset < size_ ? std::min(size, size_ - offset) : 0);
@@ -299,38 +300,27 @@ bool WineFileSystem::OpenFile(const std::string& path, std::unique_ptr<FileReade
 
 bool WineFileSystem::SpliceFile(const std::string& path, const std::vector<FilePiece>& pieces,
                                 std::string* error) {
-  std::string host;
-  if (!prefix_->ToHostPath(path, &host, error)) return false;
-  std::string reason;
   // The kept pieces are copied from this descriptor: from the content they were planned on,
   // even if the file is replaced meanwhile.
-  const int in = OpenRegularFile(VisiblePath(host), &reason);
-  if (in < 0) {
-    *error = FileError(kCannotOpen, path, reason);
+  std::unique_ptr<FileReader> reader;
+  if (!WineFileSystem::OpenFile(path, &reader, error)) return false;
+  const int in = static_cast<HostFileReader&>(*reader).fd();
+  if (!PiecesFit(reader->size(), pieces)) {
+    *error = FileError(kCannotWrite, path, kPieceOutsideFile);
     return false;
   }
-  struct stat st;
-  bool ok = fstat(in, &st) == 0;
-  if (!ok) *error = FileError(kCannotRead, path, Reason());
-  if (ok && !PiecesFit(static_cast<std::size_t>(st.st_size), pieces)) {
-    *error = FileError(kCannotWrite, path, kPieceOutsideFile);
-    ok = false;
-  }
-  ok = ok && WriteThrough(
-                 path,
-                 [&](int out) {
-                   for (const FilePiece& piece : pieces) {
-                     if (!(piece.kept ? CopyRange(in, static_cast<off_t>(piece.offset),
-                                                  piece.size, out)
-                                      : WriteAll(out, piece.bytes))) {
-                       return false;
-                     }
-                   }
-                   return true;
-                 },
-                 error);
-  close(in);
-  return ok;
+  return WriteThrough(
+      path,
+      [&](int out) {
+        for (const FilePiece& piece : pieces) {
+          if (!(piece.kept ? CopyRange(in, static_cast<off_t>(piece.offset), piece.size, out)
+                           : WriteAll(out, piece.bytes))) {
+            return false;
+          }
+        }
+        return true;
+      },
+      error);
 }
 
 bool WineFileSystem::WriteThrough(const std::string& path, const std::function<bool(int fd)>& fill,
