@@ -169,14 +169,8 @@ bool WineFileSystem::CopyFile(const std::string& from, const std::string& to, st
 bool WineFileSystem::ReadTextLines(const std::string& path,
                                    const std::function<bool(const std::string& line)>& on_line,
                                    std::string* error) {
-  std::string host;
-  if (!prefix_->ToHostPath(path, &host, error)) return false;
-  std::string reason;
-  const int fd = OpenRegularFile(VisiblePath(host), &reason);
-  if (fd < 0) {
-    *error = FileError(kCannotOpen, path, reason);
-    return false;
-  }
+  const int fd = OpenToRead(path, error);
+  if (fd < 0) return false;
   TextLineSplitter lines(on_line);
   std::string buffer(kChunk, '\0');
   for (;;) {
@@ -217,14 +211,8 @@ bool WineFileSystem::WriteTextFile(const std::string& path, const std::string& t
 
 bool WineFileSystem::ReadBinaryFile(const std::string& path, std::string* bytes,
                                     std::string* error) {
-  std::string host;
-  if (!prefix_->ToHostPath(path, &host, error)) return false;
-  std::string reason;
-  const int fd = OpenRegularFile(VisiblePath(host), &reason);
-  if (fd < 0) {
-    *error = FileError(kCannotOpen, path, reason);
-    return false;
-  }
+  const int fd = OpenToRead(path, error);
+  if (fd < 0) return false;
   if (!ReadToEnd(fd, bytes)) {
     *error = FileError(kCannotRead, path, Reason());
     close(fd);
@@ -280,14 +268,8 @@ class HostFileReader : public FileReader {
 
 bool WineFileSystem::OpenFile(const std::string& path, std::unique_ptr<FileReader>* reader,
                               std::string* error) {
-  std::string host;
-  if (!prefix_->ToHostPath(path, &host, error)) return false;
-  std::string reason;
-  const int fd = OpenRegularFile(VisiblePath(host), &reason);
-  if (fd < 0) {
-    *error = FileError(kCannotOpen, path, reason);
-    return false;
-  }
+  const int fd = OpenToRead(path, error);
+  if (fd < 0) return false;
   struct stat st;
   if (fstat(fd, &st) != 0) {
     *error = FileError(kCannotRead, path, Reason());
@@ -321,6 +303,15 @@ bool WineFileSystem::SpliceFile(const std::string& path, const std::vector<FileP
         return true;
       },
       error);
+}
+
+int WineFileSystem::OpenToRead(const std::string& path, std::string* error) {
+  std::string host;
+  if (!prefix_->ToHostPath(path, &host, error)) return -1;
+  std::string reason;
+  const int fd = OpenRegularFile(VisiblePath(host), &reason);
+  if (fd < 0) *error = FileError(kCannotOpen, path, reason);
+  return fd;
 }
 
 bool WineFileSystem::WriteThrough(const std::string& path, const std::function<bool(int fd)>& fill,

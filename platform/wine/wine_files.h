@@ -65,6 +65,9 @@ class WineFileSystem : public FileSystem {
   [[nodiscard]] bool WriteThrough(const std::string& path, const std::function<bool(int fd)>& fill,
                                   std::string* error);
 
+  // Opens the regular file at a Windows path for reading; -1 with the error when it cannot.
+  [[nodiscard]] int OpenToRead(const std::string& path, std::string* error);
+
   std::shared_ptr<const Prefix> prefix_;
 };
 
