@@ -57,7 +57,8 @@ SpliceEdit::SpliceEdit(platform::FileSystem& files, std::string path)
 bool SpliceEdit::Read() {
   if (!files_.OpenFile(path_, &reader_, &error_)) return false;
   size_ = reader_->size();
-  // Rare: the help system writes CR LF throughout.
+  // The help system writes CR LF throughout and ends with one: such a file is kept as it is.
+  // Any other is converted in memory, whatever its size, as TextEdit would.
   bool rewrite = size_ > 0 && Span(size_ - 1, size_) != "\n";
   bool after_cr = false;
   for (std::size_t at = 0; !rewrite && !failed_ && at < size_; at += kChunk) {
