@@ -18,7 +18,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <memory>
 #include <set>
 #include <string_view>
 #include <vector>
@@ -63,17 +62,16 @@ bool CopyRange(int in, off_t offset, std::size_t size, int out) {
     }
     size -= static_cast<std::size_t>(n);
   }
-  std::unique_ptr<char[]> buffer;
-  if (size > 0) buffer.reset(new char[kChunkForCopy]);
+  std::vector<char> buffer(size > 0 ? kChunkForCopy : 0);
   while (size > 0) {
-    const ssize_t n = ::pread(in, buffer.get(), std::min(size, kChunkForCopy), offset);
+    const ssize_t n = ::pread(in, buffer.data(), std::min(size, kChunkForCopy), offset);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
     if (n == 0) {
       errno = EIO;
       return false;
     }
-    if (!WriteAll(out, std::string_view(buffer.get(), static_cast<std::size_t>(n)))) return false;
+    if (!WriteAll(out, std::string_view(buffer.data(), static_cast<std::size_t>(n)))) return false;
     offset += n;
     size -= static_cast<std::size_t>(n);
   }
