@@ -2,7 +2,9 @@
 // Portable: no Win32 here.
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +16,46 @@ struct FolderEntry {
   std::string name;
   bool folder = false;
 };
+
+/// A file open for reading at any offset, so a file of hundreds of megabytes can be searched a
+/// megabyte at a time through one small buffer: its bytes never fill fresh memory.
+class FileReader {
+ public:
+  virtual ~FileReader() = default;
+  /// The file's size when it was opened.
+  virtual std::size_t size() const = 0;
+  /// Reads up to `size` bytes from `offset` into *bytes, fewer at the file's end; false with
+  /// the reason in *error.
+  [[nodiscard]] virtual bool ReadAt(std::size_t offset, std::size_t size, std::string* bytes,
+                                    std::string* error) = 0;
+};
+
+/// One part of a file's new content for SpliceFile: `size` bytes of the file's current
+/// content from `offset` when `kept`, else the new `bytes`.
+struct FilePiece {
+  bool kept = false;
+  std::size_t offset = 0;
+  std::size_t size = 0;
+  std::string bytes;
+};
+
+/// True when every kept piece lies within a file of `size` bytes.
+[[nodiscard]] bool PiecesFit(std::size_t size, const std::vector<FilePiece>& pieces);
+
+/// The content `pieces` make of `current`; false when a kept piece reaches past its end.
+[[nodiscard]] bool JoinPieces(std::string_view current, const std::vector<FilePiece>& pieces,
+                              std::string* joined);
+
+class FileSystem;
+
+/// The content SpliceFile is to give `path`, its current content (read through `files`) joined
+/// with `pieces`; false with the error SpliceFile gives, for services that write it whole.
+[[nodiscard]] bool JoinWithFile(FileSystem& files, const std::string& path,
+                                const std::vector<FilePiece>& pieces, std::string* joined,
+                                std::string* error);
+
+/// Why SpliceFile refuses a piece to keep that reaches past the file's end.
+inline constexpr char kPieceOutsideFile[] = "a piece to keep lies outside the file";
 
 /// File services over Windows paths ("C:\Lib\Help\TSLHelp.chm"), abstract so the edits run
 /// on temporary folders, on a Wine prefix and on Windows alike. Every path argument and
@@ -61,6 +103,19 @@ class FileSystem {
   /// Replaces a file wholly with `bytes`, atomically, with the same rules as WriteTextFile.
   [[nodiscard]] virtual bool WriteBinaryFile(const std::string& path, const std::string& bytes,
                                              std::string* error) = 0;
+
+  /// Opens a file to read it piece by piece, to search it before a SpliceFile. This default
+  /// reads it whole at once; a backend that can read at an offset does so.
+  [[nodiscard]] virtual bool OpenFile(const std::string& path, std::unique_ptr<FileReader>* reader,
+                                      std::string* error);
+
+  /// Replaces a file with pieces of its current content and new bytes, as WriteBinaryFile
+  /// would with their concatenation and under its rules (atomic, a read-only file refused).
+  /// A missing file has no content to keep, and a kept piece past its end is refused. This
+  /// default reads the file whole and writes the result; a backend that can copy within the
+  /// file system does so, and a big file changed in one place then costs about a copy.
+  [[nodiscard]] virtual bool SpliceFile(const std::string& path,
+                                        const std::vector<FilePiece>& pieces, std::string* error);
 
   /// Deletes a file, so a run can be taken back to a machine without the files it added, and
   /// a step that fails half-way can take back what it created; a read-only file is not

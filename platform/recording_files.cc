@@ -179,6 +179,23 @@ bool RecordingFiles::WriteBinaryFile(const std::string& path, const std::string&
                     [&](std::string* e) { return real_.WriteBinaryFile(path, bytes, e); });
 }
 
+bool RecordingFiles::OpenFile(const std::string& path, std::unique_ptr<FileReader>* reader,
+                              std::string* error) {
+  // What a dry run wrote is read from the record.
+  if (Written(path)) return FileSystem::OpenFile(path, reader, error);
+  return real_.OpenFile(path, reader, error);
+}
+
+// The record needs the whole new content for the note ahead, the dry run's later reads and the
+// read-back; the real services still copy the kept pieces within the file system.
+bool RecordingFiles::SpliceFile(const std::string& path, const std::vector<FilePiece>& pieces,
+                                std::string* error) {
+  std::string joined;
+  return JoinWithFile(*this, path, pieces, &joined, error) &&
+         WriteBytes(path, NewContent{joined, false}, error,
+                    [&](std::string* e) { return real_.SpliceFile(path, pieces, e); });
+}
+
 bool RecordingFiles::RemoveFile(const std::string& path, std::string* error) {
   if (!Exists(path)) return true;
   Change before;

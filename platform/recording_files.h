@@ -38,6 +38,10 @@ class RecordingFiles : public FileSystem {
                                     std::string* error) override;
   [[nodiscard]] bool WriteBinaryFile(const std::string& path, const std::string& bytes,
                                      std::string* error) override;
+  [[nodiscard]] bool OpenFile(const std::string& path, std::unique_ptr<FileReader>* reader,
+                              std::string* error) override;
+  [[nodiscard]] bool SpliceFile(const std::string& path, const std::vector<FilePiece>& pieces,
+                                std::string* error) override;
   [[nodiscard]] bool RemoveFile(const std::string& path, std::string* error) override;
   [[nodiscard]] bool RemoveEmptyFolder(const std::string& path, std::string* error) override;
   [[nodiscard]] bool CreateDirectories(const std::string& path, std::string* error) override;

@@ -1,6 +1,8 @@
 // Text-mode file rules shared by every file service: line ends, refusals and error messages.
 #include "platform/text_mode.h"
 
+#include <cstring>
+
 #include "platform/byte_scan.h"
 
 namespace platform {
@@ -47,6 +49,25 @@ std::size_t CrLfToLf(char* text, std::size_t size) {
     if (at == end || *at != '\n') *out++ = '\r';
   }
   return static_cast<std::size_t>(out - text);
+}
+
+bool HasLoneLf(std::string_view bytes, bool after_cr) {
+  if (bytes.empty()) return false;
+  // The library's search beats a word-at-a-time one here: the lines are long enough.
+  const char* const begin = bytes.data();
+  const char* const end = begin + bytes.size();
+  for (const char* at = begin;
+       (at = static_cast<const char*>(std::memchr(at, '\n', end - at))) != nullptr; ++at) {
+    if (at == begin ? !after_cr : at[-1] != '\r') return true;
+  }
+  return false;
+}
+
+std::string TextModeRewrite(std::string_view bytes) {
+  std::string text(bytes);
+  text.resize(CrLfToLf(&text[0], text.size()));
+  if (!text.empty() && text.back() != '\n') text.push_back('\n');
+  return LfToCrLf(text);
 }
 
 const char* ReplaceRefusal(bool is_folder, bool read_only, bool replace_read_only) {

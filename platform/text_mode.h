@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -39,6 +40,15 @@ char* LfToCrLf(const char* at, const char* end, char* out);
 /// Turns file bytes into text in place as text mode reads them: CR LF becomes LF, a lone CR
 /// stays; returns the text's new size.
 std::size_t CrLfToLf(char* text, std::size_t size);
+
+/// Whether `bytes` hold an LF without a CR before it (`after_cr`: the byte before them is a
+/// CR), which a text-mode read and rewrite turns into CR LF. Files written in text mode hold
+/// none, so a rewrite keeps their bytes as they are, given that they end with an LF.
+bool HasLoneLf(std::string_view bytes, bool after_cr);
+
+/// The bytes a text-mode read and rewrite makes of `bytes`: every lone LF as CR LF, and a last
+/// line without an end given CR LF; a lone CR stays.
+std::string TextModeRewrite(std::string_view bytes);
 
 /// Why an existing file may not be replaced by a write, or nullptr when it may: a folder is
 /// never replaced, a read-only file only where the caller allows it (the shell does).

@@ -8,6 +8,7 @@
 #include "integrate/engine/registry_values.h"
 #include "integrate/engine/text_edit.h"
 #include "integrate/strings.h"
+#include "platform/text_mode.h"
 #include "platform/windows_path.h"
 
 namespace integrate {
@@ -223,34 +224,40 @@ bool IntegrationEngine::BackupToHelpDir(const std::string& file, const std::stri
 bool IntegrationEngine::AddDocCompilation(const std::string& path, const std::string& entry,
                                           const std::string& compilationId, bool* written) {
   *written = false;
-  TextEdit edit(*platform_.files, path);
+  // hhcolreg.dat holds every title of every help collection on the machine: tens or hundreds
+  // of megabytes, edited in two places.
+  SpliceEdit edit(*platform_.files, path);
   if (!edit.Read()) return false;
-  std::string& text = edit.text();
 
   // An entry an earlier run registered is recognised by its first two lines, exactly as
   // this program writes them, and replaced so the paths, language and number are current.
-  const std::string header = FormatText(kStrDocCompilationHeader, compilationId);
-  const std::size_t start = FindText(text, header);
+  // The file's line ends are CR LF; the texts searched have no CR, so they are found just
+  // where they would be in the text read line by line.
+  const std::string header =
+      platform::LfToCrLf(FormatText(kStrDocCompilationHeader, compilationId));
+  const std::size_t start = edit.Find(header);
   if (start != std::string::npos) {
-    const std::size_t close = FindText(text, kEntryEnd, start);
+    const std::size_t close = edit.Find(kEntryEnd, start);
     if (close == std::string::npos) return false;
     // An entry of ours that was cut short must not take the following entries with it up
     // to their closing tag: a new entry or the list's end first means there is no end.
-    const std::string_view body =
-        std::string_view(text).substr(start + header.size(), close - start - header.size());
-    if (body.find("<DocCompilation") != std::string_view::npos ||
-        body.find(kEntriesEnd) != std::string_view::npos) {
+    const std::size_t body = start + header.size();
+    if (edit.Find("<DocCompilation", body, close) != std::string::npos ||
+        edit.Find(kEntriesEnd, body, close) != std::string::npos) {
       return false;
     }
     std::size_t end = close + kEntryEnd.size();
     // The line end after the tag goes with the entry; any other character belongs to
     // whatever follows on the same line.
-    if (end < text.size() && text[end] == '\n') ++end;
-    // Nothing before the first header can be a copy of the entry that begins with it.
-    ReplaceAll(&text, text.substr(start, end - start), std::string(), start);
+    if (edit.Text(end, end + 2) == "\r\n") end += 2;
+    // Every copy of the entry goes; nothing before the first header can be one.
+    const std::string old = edit.Text(start, end);
+    for (std::size_t at = start; at != std::string::npos; at = edit.Find(old, at + old.size())) {
+      edit.Cut(at, at + old.size());
+    }
   }
 
-  if (ReplaceAll(&text, kEntriesEnd, entry + kEntriesEnd) == 0) return false;
+  if (edit.InsertBeforeEach(kEntriesEnd, entry) == 0) return false;
   const bool ok = edit.Write();
   *written = edit.written();
   return ok;
@@ -259,12 +266,11 @@ bool IntegrationEngine::AddDocCompilation(const std::string& path, const std::st
 bool IntegrationEngine::AddCollectionFolder(const std::string& path, const std::string& folder,
                                             const std::string& compilationId, bool* written) {
   *written = false;
-  TextEdit edit(*platform_.files, path);
+  SpliceEdit edit(*platform_.files, path);
   if (!edit.Read()) return false;
-  std::string& text = edit.text();
   // The identifier anywhere means an earlier run added the folder (or the user moved it).
-  if (FindText(text, compilationId) != std::string::npos) return true;
-  if (ReplaceAll(&text, kFoldersEnd, folder + kFoldersEnd) == 0) return false;
+  if (edit.Find(compilationId) != std::string::npos) return true;
+  if (edit.InsertBeforeEach(kFoldersEnd, folder) == 0) return false;
   const bool ok = edit.Write();
   *written = edit.written();
   return ok;

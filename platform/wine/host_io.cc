@@ -27,6 +27,13 @@
 
 namespace platform::wine {
 
+namespace {
+
+// The buffer a copy goes through where the kernel cannot copy between two files.
+constexpr std::size_t kChunkForCopy = 1 << 20;
+
+}  // namespace
+
 bool WriteAll(int fd, std::string_view data) {
   while (!data.empty()) {
     const ssize_t n = ::write(fd, data.data(), data.size());
@@ -37,6 +44,37 @@ bool WriteAll(int fd, std::string_view data) {
       return false;
     }
     data.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+bool CopyRange(int in, off_t offset, std::size_t size, int out) {
+  while (size > 0) {
+    const ssize_t n = ::copy_file_range(in, &offset, out, nullptr, size, 0);
+    if (n < 0 && errno == EINTR) continue;
+    // Another file system, one without the call, or a kernel too old for it.
+    if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+      break;
+    }
+    if (n < 0) return false;
+    if (n == 0) {
+      errno = EIO;  // the file is shorter than when its pieces were planned
+      return false;
+    }
+    size -= static_cast<std::size_t>(n);
+  }
+  std::vector<char> buffer(size > 0 ? kChunkForCopy : 0);
+  while (size > 0) {
+    const ssize_t n = ::pread(in, buffer.data(), std::min(size, kChunkForCopy), offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) {
+      errno = EIO;
+      return false;
+    }
+    if (!WriteAll(out, std::string_view(buffer.data(), static_cast<std::size_t>(n)))) return false;
+    offset += n;
+    size -= static_cast<std::size_t>(n);
   }
   return true;
 }

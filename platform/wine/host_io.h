@@ -16,6 +16,11 @@ namespace platform::wine {
 /// with errno set.
 [[nodiscard]] bool WriteAll(int fd, std::string_view data);
 
+/// Copies `size` bytes from `offset` of `in` to the end of what was written to `out`, inside the
+/// kernel as cp does (no byte passes through this program), or through a buffer where the
+/// file systems cannot copy between the two files; false with errno set, EIO when `in` ends early.
+[[nodiscard]] bool CopyRange(int in, off_t offset, std::size_t size, int out);
+
 /// Has the disk start on the file's written pages without waiting: only a hint, the fsync
 /// before a rename is what makes a file durable.
 void StartFlush(int fd);

@@ -169,14 +169,8 @@ bool WineFileSystem::CopyFile(const std::string& from, const std::string& to, st
 bool WineFileSystem::ReadTextLines(const std::string& path,
                                    const std::function<bool(const std::string& line)>& on_line,
                                    std::string* error) {
-  std::string host;
-  if (!prefix_->ToHostPath(path, &host, error)) return false;
-  std::string reason;
-  const int fd = OpenRegularFile(VisiblePath(host), &reason);
-  if (fd < 0) {
-    *error = FileError(kCannotOpen, path, reason);
-    return false;
-  }
+  const int fd = OpenToRead(path, error);
+  if (fd < 0) return false;
   TextLineSplitter lines(on_line);
   std::string buffer(kChunk, '\0');
   for (;;) {
@@ -217,14 +211,8 @@ bool WineFileSystem::WriteTextFile(const std::string& path, const std::string& t
 
 bool WineFileSystem::ReadBinaryFile(const std::string& path, std::string* bytes,
                                     std::string* error) {
-  std::string host;
-  if (!prefix_->ToHostPath(path, &host, error)) return false;
-  std::string reason;
-  const int fd = OpenRegularFile(VisiblePath(host), &reason);
-  if (fd < 0) {
-    *error = FileError(kCannotOpen, path, reason);
-    return false;
-  }
+  const int fd = OpenToRead(path, error);
+  if (fd < 0) return false;
   if (!ReadToEnd(fd, bytes)) {
     *error = FileError(kCannotRead, path, Reason());
     close(fd);
@@ -238,6 +226,92 @@ bool WineFileSystem::WriteBinaryFile(const std::string& path, const std::string&
                                      std::string* error) {
   return WriteThrough(
       path, [&](int fd) { return WriteStreaming(fd, bytes); }, error);
+}
+
+namespace {
+
+// A host file read at offsets: each read goes straight into the caller's buffer, so a big file
+// is searched through one small buffer that stays in the processor's cache.
+class HostFileReader : public FileReader {
+ public:
+  HostFileReader(int fd, std::size_t size, std::string path)
+      : fd_(fd), size_(size), path_(std::move(path)) {}
+  ~HostFileReader() override { close(fd_); }
+  HostFileReader(const HostFileReader&) = delete;
+  HostFileReader& operator=(const HostFileReader&) = delete;
+  std::size_t size() const override { return size_; }
+  int fd() const { return fd_; }
+  bool ReadAt(std::size_t offset, std::size_t size, std::string* bytes,
+              std::string* error) override {
+    bytes->resize(offset < size_ ? std::min(size, size_ - offset) : 0);
+    for (std::size_t got = 0; got < bytes->size();) {
+      const ssize_t n = pread(fd_, &(*bytes)[got], bytes->size() - got,
+                              static_cast<off_t>(offset + got));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        if (n == 0) errno = EIO;  // shorter than when it was opened
+        *error = FileError(kCannotRead, path_, Reason());
+        return false;
+      }
+      got += static_cast<std::size_t>(n);
+    }
+    return true;
+  }
+
+ private:
+  int fd_;
+  std::size_t size_;
+  std::string path_;
+};
+
+}  // namespace
+
+bool WineFileSystem::OpenFile(const std::string& path, std::unique_ptr<FileReader>* reader,
+                              std::string* error) {
+  const int fd = OpenToRead(path, error);
+  if (fd < 0) return false;
+  struct stat st;
+  if (fstat(fd, &st) != 0) {
+    *error = FileError(kCannotRead, path, Reason());
+    close(fd);
+    return false;
+  }
+  *reader = std::make_unique<HostFileReader>(fd, static_cast<std::size_t>(st.st_size), path);
+  return true;
+}
+
+bool WineFileSystem::SpliceFile(const std::string& path, const std::vector<FilePiece>& pieces,
+                                std::string* error) {
+  // The kept pieces are copied from this descriptor: from the content they were planned on,
+  // even if the file is replaced meanwhile.
+  std::unique_ptr<FileReader> reader;
+  if (!WineFileSystem::OpenFile(path, &reader, error)) return false;
+  const int in = static_cast<HostFileReader&>(*reader).fd();
+  if (!PiecesFit(reader->size(), pieces)) {
+    *error = FileError(kCannotWrite, path, kPieceOutsideFile);
+    return false;
+  }
+  return WriteThrough(
+      path,
+      [&](int out) {
+        for (const FilePiece& piece : pieces) {
+          if (!(piece.kept ? CopyRange(in, static_cast<off_t>(piece.offset), piece.size, out)
+                           : WriteAll(out, piece.bytes))) {
+            return false;
+          }
+        }
+        return true;
+      },
+      error);
+}
+
+int WineFileSystem::OpenToRead(const std::string& path, std::string* error) {
+  std::string host;
+  if (!prefix_->ToHostPath(path, &host, error)) return -1;
+  std::string reason;
+  const int fd = OpenRegularFile(VisiblePath(host), &reason);
+  if (fd < 0) *error = FileError(kCannotOpen, path, reason);
+  return fd;
 }
 
 bool WineFileSystem::WriteThrough(const std::string& path, const std::function<bool(int fd)>& fill,

@@ -42,6 +42,10 @@ class WineFileSystem : public FileSystem {
                                     std::string* error) override;
   [[nodiscard]] bool WriteBinaryFile(const std::string& path, const std::string& bytes,
                                      std::string* error) override;
+  [[nodiscard]] bool OpenFile(const std::string& path, std::unique_ptr<FileReader>* reader,
+                              std::string* error) override;
+  [[nodiscard]] bool SpliceFile(const std::string& path, const std::vector<FilePiece>& pieces,
+                                std::string* error) override;
   [[nodiscard]] bool RemoveFile(const std::string& path, std::string* error) override;
   [[nodiscard]] bool RemoveEmptyFolder(const std::string& path, std::string* error) override;
   [[nodiscard]] bool CreateDirectories(const std::string& path, std::string* error) override;
@@ -60,6 +64,9 @@ class WineFileSystem : public FileSystem {
   // temporary file's descriptor (false with errno set); the reason of a failure names the path.
   [[nodiscard]] bool WriteThrough(const std::string& path, const std::function<bool(int fd)>& fill,
                                   std::string* error);
+
+  // Opens the regular file at a Windows path for reading; -1 with the error when it cannot.
+  [[nodiscard]] int OpenToRead(const std::string& path, std::string* error);
 
   std::shared_ptr<const Prefix> prefix_;
 };

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/change_record.h"
 #include "platform/com.h"
@@ -100,6 +101,88 @@ TEST(Contract, ShellCopy) {
     }
     if (!c.source_ok) {
       EXPECT_FALSE(real.Services().files->Exists(real.Path("out")));
+    }
+  }
+}
+
+// A file replaced by pieces of its content and new bytes: by the file double, by the change
+// record (a dry run, which then reads its own write, and a real run, which keeps the old bytes
+// for the undo) and by this build's real files alike. A piece past the end, a read-only file
+// and a missing file are refused and leave everything as it was.
+TEST(Contract, SpliceFile) {
+  using platform::FilePiece;
+  const std::string old = "abc\r\ndef\r\nghi";
+  auto kept = [](std::size_t offset, std::size_t size) { return FilePiece{true, offset, size, ""}; };
+  auto bytes = [](const char* text) { return FilePiece{false, 0, 0, text}; };
+  struct Case {
+    const char* name;
+    std::vector<FilePiece> pieces;
+    const char* after;  // nullptr: refused
+    const char* reason = nullptr;
+    bool read_only = false;
+    bool missing = false;
+  } cases[] = {
+      {"pieces at the start, in the middle and at the end",
+       {kept(0, 3), bytes("X"), kept(5, 3), bytes(""), kept(10, 3)}, "abcXdefghi"},
+      {"the whole file kept", {kept(0, 13)}, "abc\r\ndef\r\nghi"},
+      {"new bytes only", {bytes("new")}, "new"},
+      {"no pieces", {}, ""},
+      {"a piece reaching past the end", {kept(0, 3), kept(10, 4)}, nullptr,
+       platform::kPieceOutsideFile},
+      {"a piece starting past the end", {kept(14, 0)}, nullptr, platform::kPieceOutsideFile},
+      {"a read-only file", {kept(0, 3)}, nullptr, "the file is read-only", true},
+      {"a missing file", {bytes("x")}, nullptr, nullptr, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDrive real, dry, recorded;
+    FakePlatform fake;
+    const std::string path = real.Path("f.txt");
+    for (TempDrive* drive : {&real, &dry, &recorded}) {
+      if (!c.missing) drive->WriteRaw("f.txt", old);
+      if (c.read_only) drive->SetReadOnlyRaw("f.txt", true);
+    }
+    if (!c.missing) fake.files.Put(path, old);
+    if (c.read_only) fake.files.SetReadOnly(path, true);
+    platform::ChangeRecord dry_record(std::move(dry.Services()),
+                                      platform::ChangeRecord::Mode::kDryRun);
+    platform::ChangeRecord real_record(std::move(recorded.Services()),
+                                       platform::ChangeRecord::Mode::kWrite);
+    struct Side {
+      const char* name;
+      platform::FileSystem& files;
+      TempDrive* drive;  // where the bytes land, if on a drive
+      const std::string path;
+    } sides[] = {{"double", fake.files, nullptr, path},
+                 {"dry run", *dry_record.services().files, nullptr, dry.Path("f.txt")},
+                 {"real run of the record", *real_record.services().files, &recorded,
+                  recorded.Path("f.txt")},
+                 {"real", *real.Services().files, &real, path}};
+    for (const Side& side : sides) {
+      SCOPED_TRACE(side.name);
+      std::string error, back;
+      EXPECT_EQ(side.files.SpliceFile(side.path, c.pieces, &error), c.after != nullptr) << error;
+      if (c.reason) {
+        EXPECT_EQ(error, "Cannot write " + side.path + ": " + c.reason);
+      }
+      if (c.missing) {
+        EXPECT_FALSE(error.empty());
+        EXPECT_FALSE(side.files.Exists(side.path));
+        continue;
+      }
+      ASSERT_TRUE(side.files.ReadBinaryFile(side.path, &back, &error)) << error;
+      EXPECT_EQ(back, c.after ? c.after : old);
+      if (side.drive) {
+        EXPECT_EQ(side.drive->ReadRaw("f.txt"), back);
+      }
+    }
+    EXPECT_EQ(dry.ReadRaw("f.txt"), c.missing ? "" : old);
+    if (c.after && !real_record.changes().empty()) {
+      EXPECT_EQ(real_record.changes().front().before, old);
+    }
+    EXPECT_EQ(real_record.changes().size(), c.after ? 1u : 0u);
+    for (TempDrive* drive : {&real, &dry, &recorded}) {
+      if (c.read_only) drive->SetReadOnlyRaw("f.txt", false);
     }
   }
 }

@@ -1,4 +1,4 @@
-// The MSDN help step on a real drive: a read-only hhcolreg.dat is left whole.
+// The MSDN help step on a real drive: the edits' bytes, and a read-only hhcolreg.dat left whole.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -68,6 +68,60 @@ TEST(MsdnHelpOnDrive, IntegratesAndLeavesAReadOnlyRegistryFileWhole) {
   }
   drive.SetReadOnlyRaw(regPath, false);
   drive.SetReadOnlyRaw(colPath, false);
+}
+
+// The help files are edited where they lie: kept stretches are copied from the old file, only
+// the changes pass through the program. The bytes must be those of a text-mode rewrite of the
+// whole file: lone LFs become CR LF, a last line gets its end, a lone CR stays.
+TEST(MsdnHelpOnDrive, EditsGiveTheBytesOfATextModeRewrite) {
+  const std::string ours =
+      Crlf(std::string("<DocCompilation>\n\t<DocCompId value=\"") + kId + "\"/>\n</DocCompilation>\n");
+  const std::string old = Crlf(Entry("1031", 3, "D:\\Old\\"));
+  const std::string entry = Crlf(Entry());
+  const std::string head = "<X>\r\n\t<DocCompilations>\r\n\t\t<a/>\r\r\n\t";
+  struct Case {
+    const char* name;
+    bool folder;  // AddCollectionFolder, else AddDocCompilation
+    std::string before;
+    bool ok;
+    std::string after;
+  } cases[] = {
+      {"CR LF, no entry yet", false, head + "</DocCompilations>\r\n</X>\r\n", true,
+       head + entry + "</DocCompilations>\r\n</X>\r\n"},
+      {"an earlier entry", false, head + old + "</DocCompilations>\r\n</X>\r\n", true,
+       head + "      " + entry + "</DocCompilations>\r\n</X>\r\n"},
+      {"the earlier entry twice", false,
+       head + old + "\t\t<b/>\r\n\t" + old + "</DocCompilations>\r\n</X>\r\n", true,
+       head + "      \t\t<b/>\r\n\t      " + entry + "</DocCompilations>\r\n</X>\r\n"},
+      {"lone LFs and a lone CR", false, "<X>\n\t<DocCompilations>\r\n\ta\rb\n\t</DocCompilations>\n</X>",
+       true, "<X>\r\n\t<DocCompilations>\r\n\ta\rb\r\n\t" + entry + "</DocCompilations>\r\n</X>\r\n"},
+      {"no last line end", false, head + "</DocCompilations>", true,
+       head + entry + "</DocCompilations>\r\n"},
+      {"a lone CR at the end", false, head + "</DocCompilations>\r", true,
+       head + entry + "</DocCompilations>\r\r\n"},
+      {"the list end made whole by the removal", false,
+       head + "</DocComp" + ours + "ilations>\r\n", true,
+       head + entry + "</DocCompilations>\r\n"},
+      {"an empty file", false, "", false, ""},
+      {"a folder, CR LF", true, "<Folders>\r\n\t</Folders>\r\n", true,
+       "<Folders>\r\n\t" + Crlf(Folder()) + "</Folders>\r\n"},
+      {"a folder, LF without a last line end", true, "<Folders>\n\t</Folders>", true,
+       "<Folders>\r\n\t" + Crlf(Folder()) + "</Folders>\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing_support::TempDrive drive;
+    drive.WriteRaw("reg.dat", c.before);
+    RecordingHost host;
+    IntegrationEngine engine(&host, "C:\\Lib", drive.Services());
+    bool written = false;
+    const std::string path = drive.Path("reg.dat");
+    EXPECT_EQ(c.folder ? engine.AddCollectionFolder(path, Folder(), kId, &written)
+                       : engine.AddDocCompilation(path, Entry(), kId, &written),
+              c.ok);
+    EXPECT_EQ(written, c.ok);
+    EXPECT_EQ(drive.ReadRaw("reg.dat"), c.ok ? c.after : c.before);
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/text_mode.h"
 #include "platform/windows_path.h"
 
 namespace testing_support {
@@ -55,7 +56,8 @@ bool MemoryFiles::SetNormalAttributes(const std::string& path, std::string* erro
   return true;
 }
 
-bool MemoryFiles::CanReplace(const std::string& path, std::string* error) {
+bool MemoryFiles::CanReplace(const std::string& what, const std::string& path,
+                             std::string* error) {
   std::string parent = Key(Parent(path));
   if (parent.size() > 2 && !folders_.count(parent)) {
     *error = "folder not found";
@@ -63,7 +65,8 @@ bool MemoryFiles::CanReplace(const std::string& path, std::string* error) {
   }
   if (!CheckWritable(path, error)) return false;
   if (IsReadOnly(path) || failing_.count(Key(path))) {
-    *error = IsReadOnly(path) ? "access denied" : "disk full";
+    *error = IsReadOnly(path) ? platform::FileError(what, path, platform::ReplaceRefusal(false, true))
+                              : "disk full";
     return false;
   }
   return true;
@@ -78,7 +81,7 @@ bool MemoryFiles::CheckWritable(const std::string& path, std::string* reason) {
 bool MemoryFiles::AppendToFile(const std::string& path, std::string_view bytes,
                                std::string* error) {
   calls.push_back("append " + path);
-  if (!CanReplace(path, error)) return false;
+  if (!CanReplace(platform::kCannotWrite, path, error)) return false;
   files_[Key(path)].bytes.append(bytes.data(), bytes.size());
   return true;
 }
@@ -90,7 +93,7 @@ bool MemoryFiles::CopyFile(const std::string& from, const std::string& to, std::
     *error = "source not found";
     return false;
   }
-  if (!CanReplace(to, error)) return false;
+  if (!CanReplace("Cannot copy " + from + " to", to, error)) return false;
   std::string copy = *bytes;
   if (dropping_.count(Key(to))) copy.resize(copy.size() / 2);
   files_[Key(to)].bytes = copy;
@@ -121,7 +124,7 @@ bool MemoryFiles::ReadTextLines(const std::string& path,
 bool MemoryFiles::WriteTextFile(const std::string& path, const std::string& text,
                                 std::string* error) {
   calls.push_back("write " + path);
-  if (!CanReplace(path, error)) return false;
+  if (!CanReplace(platform::kCannotWrite, path, error)) return false;
   if (dropping_.count(Key(path))) return true;
   std::string bytes;
   for (char c : text) {
@@ -145,7 +148,7 @@ bool MemoryFiles::ReadBinaryFile(const std::string& path, std::string* bytes, st
 bool MemoryFiles::WriteBinaryFile(const std::string& path, const std::string& bytes,
                                   std::string* error) {
   calls.push_back("write " + path);
-  if (!CanReplace(path, error)) return false;
+  if (!CanReplace(platform::kCannotWrite, path, error)) return false;
   if (dropping_.count(Key(path))) return true;
   files_[Key(path)].bytes = bytes;
   return true;

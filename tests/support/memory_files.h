@@ -69,7 +69,8 @@ class MemoryFiles : public platform::FileSystem {
   };
   static std::string Key(const std::string& path);
   static std::string Parent(const std::string& path);
-  bool CanReplace(const std::string& path, std::string* error);
+  // A read-only file is refused with the real services' message, `what` failed.
+  bool CanReplace(const std::string& what, const std::string& path, std::string* error);
 
   std::map<std::string, File> files_;
   std::set<std::string> folders_;
