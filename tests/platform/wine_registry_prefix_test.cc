@@ -238,6 +238,10 @@ TEST_F(SyntheticPrefix, FileChangedOnDiskIsReadAgain) {
   size = sizeof buffer;
   ASSERT_EQ(key->QueryString("v", buffer, &size), RegResult::kOk);
   EXPECT_EQ(std::string(buffer, size), Z("65"));
+  // Taken away under an open key, it fails the read, not the program.
+  ASSERT_EQ(::unlink((dir_ + "/user.reg").c_str()), 0);
+  size = sizeof buffer;
+  EXPECT_EQ(key->QueryString("v", buffer, &size), RegResult::kError);
 }
 
 // A line Wine skips elsewhere in the file hides no key, and a write keeps it as it was.
