@@ -256,12 +256,14 @@ IntegrationDialog::RunResult IntegrationDialog::Run(bool removal) {
 
   // A failed IDE does not stop the others; nothing is rolled back.
   RunResult result = kRunCompleted;
-  // Each step's writes reach the disk together, at the next line or message (FlushStep).
+  // An IDE's writes reach the disk together, before its result or a message is shown
+  // (FlushStep); each file wholly old or wholly new, each after the journal's note of it.
   platform::HoldWrites();
   for (const IdeRun& run : IdeRuns()) {
     if (!(this->*run.option)) continue;
     AddLine(removal ? run.removalHeaderId : run.headerId);
     bool succeeded = removal ? run.remove() : run.integrate();
+    succeeded = FlushStep() && succeeded;
     if (succeeded) {
       AddLine(removal ? kStrRemovalCompleted : kStrIntegrationCompleted);
     } else {
@@ -281,9 +283,11 @@ IntegrationDialog::RunResult IntegrationDialog::Run(bool removal) {
   return result;
 }
 
-void IntegrationDialog::FlushStep() {
+bool IntegrationDialog::FlushStep() {
   std::string reason;
-  if (!platform::FlushHeldWrites(&reason)) ShowWriteFailure(reason);
+  if (platform::FlushHeldWrites(&reason)) return true;
+  ShowWriteFailure(reason);
+  return false;
 }
 
 void IntegrationDialog::ShowWriteFailure(const std::string& reason) {
@@ -293,8 +297,6 @@ void IntegrationDialog::ShowWriteFailure(const std::string& reason) {
 }
 
 void IntegrationDialog::InsertLine(const std::string& text, bool isError) {
-  // A line starts the next step or tells how the last one went: that step's writes are done.
-  FlushStep();
   lines_.push_back({text, isError ? 1 : 0});
   if (lineObserver_) lineObserver_(lines_.back());
 }
@@ -304,7 +306,8 @@ void IntegrationDialog::AddLine(int stringId) { InsertLine(LoadText(stringId), f
 void IntegrationDialog::AddErrorLine(int stringId) { InsertLine(LoadText(stringId), true); }
 
 int IntegrationDialog::ShowMessage(const std::string& text, unsigned flags) {
-  FlushStep();
+  // What the run has done is on the disk while the user reads, whatever is answered.
+  (void)FlushStep();  // a failure is its own line, and fails the run
   return owner_.ShowMessage(text, flags);
 }
 

@@ -171,7 +171,8 @@ class IntegrationDialog : public EngineHost {
   std::vector<ProgressLine> lines_;
   // A step's held writes could not all be carried out: the run failed, whatever the engine says.
   bool writesFailed_ = false;
-  void FlushStep();
+  // Carries out the held writes; false, with the failure shown as a line, when one failed.
+  [[nodiscard]] bool FlushStep();
   void ShowWriteFailure(const std::string& reason);
   std::function<void(const ProgressLine&)> lineObserver_;
   int focus_ = 0;

@@ -394,18 +394,7 @@ bool FlushStepWrites(std::string* error) {
   HeldWrites& held = Held();
   if (held.appended.empty() && held.files.empty()) return true;
   // The journal first: no replacement of the step may reach the disk ahead of its note.
-  bool journal = true;
-  for (const std::string& path : held.appended) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0 || ::fdatasync(fd) != 0) {
-      *error = path + ": " + std::strerror(errno);
-      journal = false;
-    }
-    if (fd >= 0) ::close(fd);
-  }
-  for (const std::string& folder : held.new_folders) FlushFolder(folder);
-  held.appended.clear();
-  held.new_folders.clear();
+  const bool journal = FlushHeldNotes(error);
   bool ok = journal;
   std::set<std::string> folders;
   std::vector<HeldReplacement> files;
@@ -424,6 +413,33 @@ bool FlushStepWrites(std::string* error) {
   }
   for (const std::string& folder : folders) FlushFolder(folder);
   return ok;
+}
+
+bool FlushHeldNotes(std::string* error) {
+  HeldWrites& held = Held();
+  bool ok = true;
+  for (const std::string& path : held.appended) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0 || ::fdatasync(fd) != 0) {
+      *error = path + ": " + std::strerror(errno);
+      ok = false;
+    }
+    if (fd >= 0) ::close(fd);
+  }
+  for (const std::string& folder : held.new_folders) FlushFolder(folder);
+  held.appended.clear();
+  held.new_folders.clear();
+  return ok;
+}
+
+bool HoldsWritesIn(const std::string& folder) {
+  HeldWrites& held = Held();
+  if (held.files.empty()) return false;
+  const std::string key = CanonicalHostPath(folder, &held.real_folders);
+  for (const HeldReplacement& file : held.files) {
+    if (HostFolder(file.key) == key) return true;
+  }
+  return false;
 }
 
 bool EndStepWrites(std::string* error) {

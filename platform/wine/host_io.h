@@ -103,6 +103,13 @@ void BeginStepWrites();
 /// the reason when one failed (that file keeps its old content, the others are replaced).
 [[nodiscard]] bool FlushStepWrites(std::string* error);
 
+/// Makes the held appends (the journal's notes) durable, and only them: before a change that
+/// is made at once rather than held (a folder made, attributes set). False with the reason.
+[[nodiscard]] bool FlushHeldNotes(std::string* error);
+
+/// Whether a held replacement waits to land directly in the host folder `folder`.
+bool HoldsWritesIn(const std::string& folder);
+
 /// Flushes the held writes and stops holding them.
 [[nodiscard]] bool EndStepWrites(std::string* error);
 

@@ -136,7 +136,8 @@ bool WineFileSystem::SetNormalAttributes(const std::string& path, std::string* e
   if (!prefix_->ToHostPath(path, &host, error)) return false;
   // A file replaced in this step has its attributes set on the file that is to replace it.
   const std::string visible = VisiblePath(host);
-  if (visible == host && !FlushStepWrites(error)) return false;
+  // Made at once: the journal's note of it goes first.
+  if (visible == host && !FlushHeldNotes(error)) return false;
   host = visible;
   struct stat st;
   if (stat(host.c_str(), &st) != 0) {
@@ -373,7 +374,10 @@ bool WineFileSystem::ListFolder(const std::string& path, std::vector<FolderEntry
                                 std::string* error) {
   std::string host;
   // A listing shows the step's files where they are to stand.
-  if (!prefix_->ToHostPath(path, &host, error) || !FlushStepWrites(error)) return false;
+  if (!prefix_->ToHostPath(path, &host, error) ||
+      (HoldsWritesIn(host) && !FlushStepWrites(error))) {
+    return false;
+  }
   DIR* dir = opendir(host.c_str());
   if (!dir) {
     *error = FileError(kCannotList, path, Reason());
@@ -401,7 +405,7 @@ bool WineFileSystem::CreateDirectories(const std::string& path, std::string* err
   struct stat st;
   if (stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
   // A folder is made only once the journal holds its note.
-  if (!FlushStepWrites(error)) return false;
+  if (!FlushHeldNotes(error)) return false;
   // The mapping already picked any existing folder whatever its case, so only the missing
   // tail is created, under the names as typed.
   for (std::size_t slash = prefix_->Dir().size() + 1; slash != std::string::npos;) {

@@ -125,9 +125,9 @@ class WineShellCopy : public ShellCopy {
     HostView view(*prefix_);
     const CopyPlan plan = PlanShellCopy(from, to, view);
     std::string reason = plan.refusal;
-    // Folders are made at once, not held with the step's files: the journal's notes of them,
-    // and whatever else the step holds, reach the disk first.
-    if (!reason.empty() || !FlushStepWrites(&reason) || !CarryOut(plan.steps, &reason)) {
+    // Folders are made at once, not held with the step's files: the journal's notes of them
+    // reach the disk first.
+    if (!reason.empty() || !FlushHeldNotes(&reason) || !CarryOut(plan.steps, &reason)) {
       *error = "Cannot copy " + from + " to " + to + ": " + reason;
       return false;
     }
