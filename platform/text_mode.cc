@@ -63,10 +63,14 @@ bool HasLoneLf(std::string_view bytes, bool after_cr) {
   return false;
 }
 
+void ToTextLines(std::string* bytes) {
+  bytes->resize(CrLfToLf(&(*bytes)[0], bytes->size()));
+  if (!bytes->empty() && bytes->back() != '\n') bytes->push_back('\n');
+}
+
 std::string TextModeRewrite(std::string_view bytes) {
   std::string text(bytes);
-  text.resize(CrLfToLf(&text[0], text.size()));
-  if (!text.empty() && text.back() != '\n') text.push_back('\n');
+  ToTextLines(&text);
   return LfToCrLf(text);
 }
 

@@ -41,6 +41,10 @@ char* LfToCrLf(const char* at, const char* end, char* out);
 /// stays; returns the text's new size.
 std::size_t CrLfToLf(char* text, std::size_t size);
 
+/// Turns a whole file's bytes into the lines a text-mode read gives, each ended by one LF:
+/// CR LF and LF end a line, a lone CR is text, a last line without an end still gets one.
+void ToTextLines(std::string* bytes);
+
 /// Whether `bytes` hold an LF without a CR before it (`after_cr`: the byte before them is a
 /// CR), which a text-mode read and rewrite turns into CR LF. Files written in text mode hold
 /// none, so a rewrite keeps their bytes as they are, given that they end with an LF.

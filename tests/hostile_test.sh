@@ -255,6 +255,11 @@ int rename(const char *from, const char *to) {
 EOF
   preload=$work/drop-rename.so
 }
+# The IDE whose writes did not all land is reported failed, never completed.
+drop_user_reg_rename_after() {
+  grep -qF "Integration failed" "$work/out" "$work/err" &&
+    ! grep -qF "completed successfully" "$work/out" "$work/err"
+}
 
 long=$(printf 'w%.0s' $(seq 240))
 name250=$(printf 'n%.0s' $(seq 250))

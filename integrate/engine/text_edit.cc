@@ -34,14 +34,12 @@ TextEdit::TextEdit(platform::FileSystem& files, std::string path)
 
 bool TextEdit::Read() {
   // One read of the whole file and one pass in place give what a line-by-line text-mode
-  // read gives, at a fraction of the cost on a 20 MB collection registry file: CR LF and LF
-  // end a line, a lone CR is text, a last line without an end still gets one.
+  // read gives, at a fraction of the cost on a 20 MB collection registry file.
   if (!files_.ReadBinaryFile(path_, &text_, &error_)) {
     text_.clear();
     return false;
   }
-  text_.resize(platform::CrLfToLf(&text_[0], text_.size()));
-  if (!text_.empty() && text_.back() != '\n') text_.push_back('\n');
+  platform::ToTextLines(&text_);
   return true;
 }
 

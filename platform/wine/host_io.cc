@@ -138,16 +138,15 @@ struct HeldWrites {
   std::set<std::string> new_folders;  // folders those appends added a file to
 };
 
-// The name a held replacement is found by, whichever spelling of the path (a link, a drive's
-// own link, "//") led to it.
 HeldWrites& Held() {
   static HeldWrites held;
   return held;
 }
 
+// The name a held replacement is found by, whichever spelling of the path (a link, a drive's
+// own link, "//") led to it. A run reads and writes many files in a few folders; what a path
+// resolves to does not change while writes are held, as the run adds no links.
 std::string HeldKey(const std::string& target) {
-  // A run reads and writes many files in a few folders; what a path resolves to does not
-  // change while writes are held, as the run adds no links.
   return CanonicalHostPath(target, &Held().real_folders);
 }
 
@@ -162,17 +161,18 @@ std::string CanonicalHostPath(const std::string& path, std::map<std::string, std
   const bool below_root = slash != std::string::npos && slash != 0;
   const std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
   struct stat st;
+  // Only a link, "." or "..", or a name at the root needs the whole path resolved; any other
+  // name, existing or not, is its folder's canonical form and itself.
+  const bool resolve = !below_root || name == "." || name == ".." ||
+                       (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode));
   char real[PATH_MAX];
   std::string result = path;
   if (below_root && name.empty()) {
     result = CanonicalHostPath(path.substr(0, slash), known);  // "//" or a trailing '/'
-  } else if (below_root && name != "." && name != ".." &&
-             !(::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))) {
-    result = CanonicalHostPath(path.substr(0, slash), known) + "/" + name;
-  } else if (::realpath(path.c_str(), real)) {
+  } else if (resolve && ::realpath(path.c_str(), real)) {
     result = real;
   } else if (below_root) {
-    result = CanonicalHostPath(path.substr(0, slash), known) + "/" + name;  // a dangling link
+    result = CanonicalHostPath(path.substr(0, slash), known) + "/" + name;  // a dangling link too
   }
   known->emplace(path, result);
   return result;

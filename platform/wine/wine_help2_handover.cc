@@ -10,9 +10,9 @@
 #include <cstring>
 
 #include "platform/encoding.h"
-#include "platform/wine/wine_registry.h"
 #include "platform/wine/host_io.h"
 #include "platform/wine/server_lock.h"
+#include "platform/wine/wine_registry.h"
 #include "platform/wine/wine_services.h"
 
 extern char** environ;

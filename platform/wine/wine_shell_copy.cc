@@ -7,11 +7,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <map>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
+#include <map>
 #include <utility>
 #include <vector>
 
